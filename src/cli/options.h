@@ -1,0 +1,30 @@
+// Argument parsing shared by the commands: positional arguments and --flags.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace brinehold::cli {
+
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::set<std::string> flags;                 // --advanced
+  std::map<std::string, std::string> values;   // --limit 10
+  std::string error;                           // set when parsing failed
+
+  bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
+  std::optional<std::string> Value(const std::string& name) const {
+    auto it = values.find(name);
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
+};
+
+// `flagNames` take no value, `valueNames` take the next argument.
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& flagNames,
+                     const std::set<std::string>& valueNames);
+
+}  // namespace brinehold::cli

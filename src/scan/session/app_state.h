@@ -1,0 +1,62 @@
+// CHalvardApp: the process-wide application object.
+//
+// Holds the scan settings, the status flags shared between the window thread
+// and the one worker thread, and the current collation. There is one instance
+// per process, reached through TheApp(); tests call ResetForTests() between
+// cases.
+//
+// Thread rules: the settings are written before a worker starts and only read
+// while it runs. The flags are atomics: `stopRequested` is written by the
+// window thread and polled by every long loop of the worker; `isRunning` and
+// `tableLoadActive` are written by the worker and read by the window thread.
+// Strings (`sqlVersionText`, `collationName`, the current collation) are
+// written by the worker during a scan and read by the window thread only after
+// the worker reports through a synchronous window message.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "scan/session/scan_settings.h"
+
+namespace brinehold {
+
+struct CollationEntry {
+  std::string name;
+  int32_t codePage = 0;
+};
+
+// Collation id (sign-extended 32-bit) -> name and code page.
+using CollationTable = std::map<int64_t, CollationEntry>;
+
+struct CurrentCollation {
+  bool known = false;
+  int64_t id = 0;
+  int32_t codePage = 0;
+};
+
+class CHalvardApp {
+ public:
+  ScanSettings settings;
+
+  std::atomic<int32_t> isRunning{0};
+  std::atomic<bool> stopRequested{false};
+  std::atomic<bool> tableLoadActive{false};
+  std::atomic<bool> snapshotLoaded{false};
+  std::atomic<int32_t> nextLogRow{0};
+
+  std::string sqlVersionText;
+  std::string collationName;
+  CurrentCollation collation;
+  CollationTable collations;
+
+  // Back to the state at program start (settings, flags, texts); the
+  // collation table loaded at start-up is kept.
+  void ResetForTests();
+};
+
+CHalvardApp& TheApp();
+
+}  // namespace brinehold

@@ -1,0 +1,20 @@
+#include "scan/session/window_port.h"
+
+namespace brinehold {
+
+std::string WindowMessageName(uint32_t id) {
+  switch (id) {
+    case UM_PROGRESS_RESET: return "UM_PROGRESS_RESET";
+    case UM_STATUS_TEXT: return "UM_STATUS_TEXT";
+    case UM_SCAN_FAILED: return "UM_SCAN_FAILED";
+    case UM_TABLE_SELECTED: return "UM_TABLE_SELECTED";
+    case UM_FOLDER_SELECTED: return "UM_FOLDER_SELECTED";
+    case UM_PROGRESS_POS: return "UM_PROGRESS_POS";
+    case UM_LOG_LINE: return "UM_LOG_LINE";
+    case UM_PREV_PAGE: return "UM_PREV_PAGE";
+    case UM_NEXT_PAGE: return "UM_NEXT_PAGE";
+  }
+  return "UM_" + std::to_string(id);
+}
+
+}  // namespace brinehold

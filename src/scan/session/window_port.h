@@ -1,0 +1,64 @@
+// WindowPort: how workers talk to the main window.
+//
+// Every report a worker makes (progress, status, log lines, failure) is a
+// numbered window message delivered synchronously: SendMessage returns only
+// after the window has handled it, so the sender may pass texts that live on
+// its own stack and the window thread serialises every change to the
+// interface. The numbers are fixed (WM_USER = 1024) and the order of messages
+// is part of the contract; front ends keep both.
+//
+// Texts travel as UTF-8 (the window's "8-bit text"); a front end converts them
+// for display on arrival.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace brinehold {
+
+enum WindowMessageId : uint32_t {
+  UM_PROGRESS_RESET = 1028,   // wParam low end, lParam high end of range
+  UM_STATUS_TEXT = 1029,      // text: status line of the records view
+  UM_SCAN_FAILED = 1030,      // text: error box; the scan session is freed
+  UM_TABLE_SELECTED = 1174,   // text: item text; lParam: tree item
+  UM_FOLDER_SELECTED = 1178,  // text: item text; lParam: tree item
+  UM_PROGRESS_POS = 1180,     // wParam: position
+  UM_LOG_LINE = 1207,         // text: one log line
+  UM_PREV_PAGE = 1214,
+  UM_NEXT_PAGE = 1215,
+};
+
+// The message's name as the window-message table spells it ("UM_LOG_LINE"),
+// or "UM_<number>" for a number outside the table.
+std::string WindowMessageName(uint32_t id);
+
+struct WindowMessage {
+  uint32_t id = 0;
+  int64_t wParam = 0;
+  int64_t lParam = 0;
+  std::string text;
+};
+
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+
+  // Delivers one message and returns after the window has handled it.
+  virtual int64_t SendMessage(const WindowMessage& message) = 0;
+
+  // Shorthands for the messages every layer sends.
+  void ProgressReset(int64_t low, int64_t high) { SendMessage({UM_PROGRESS_RESET, low, high, {}}); }
+  void ProgressPos(int64_t position) { SendMessage({UM_PROGRESS_POS, position, 0, {}}); }
+  void StatusText(const std::string& text) { SendMessage({UM_STATUS_TEXT, 0, 0, text}); }
+  void ScanFailed(const std::string& text) { SendMessage({UM_SCAN_FAILED, 0, 0, text}); }
+  void LogLine(const std::string& text) { SendMessage({UM_LOG_LINE, 0, 0, text}); }
+};
+
+// Reports ~100 progress positions over a pass of `total` steps: the step is
+// ceiling(total / 100), at least 1.
+inline int64_t ProgressStep(int64_t total) {
+  int64_t step = (total + 99) / 100;
+  return step < 1 ? 1 : step;
+}
+
+}  // namespace brinehold
