@@ -70,9 +70,68 @@ std::string SecondaryPathFor(const std::string& directory, const std::string& li
   return exact;
 }
 
+// Where one pass puts the pages it meets. IAM pages are collected only
+// from the primary file (`iam` is null for secondary files).
+struct ScanTarget {
+  PageInventory& system;
+  PageInventory& data;
+  PageInventory* iam;
+};
+
+bool IsPrimarySystemOwnerId(int32_t id);
+bool IsSecondarySystemOwnerId(int32_t id);
+
+// One sequential pass over `pages` pages of `file` from byte `start`.
+// `listedFileId` (> 0) replaces a header's file id that says otherwise;
+// `firstSecondaryDataFileId` receives the file id of the first data page
+// whose header names a file above 1.
+void ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool primary, int16_t listedFileId,
+               int16_t* firstSecondaryDataFileId, ScanTarget target, WindowPort* window) {
+  uint64_t step = static_cast<uint64_t>(ProgressStep(static_cast<int64_t>(pages)));
+  PageStream stream(file, start, 0, pages);
+  for (ByteReader page = stream.Next(); !page.empty(); page = stream.Next()) {
+    if (StopRequested()) break;
+    uint64_t index = stream.Index();
+    int32_t owner = page.GetOr<int32_t>(24, 0);
+    int16_t fileId = page.GetOr<int16_t>(36, 0);
+    uint8_t type = page.GetOr<uint8_t>(1, 0);
+    if (listedFileId > 0 && fileId != listedFileId) fileId = listedFileId;
+    int32_t physical = static_cast<int32_t>(index);
+
+    if (primary ? IsPrimarySystemOwnerId(owner) : IsSecondarySystemOwnerId(owner))
+      target.system[owner].push_back({fileId, physical, type});
+    if (owner > 0 && type == kDataPageType) {
+      target.data[owner].push_back({fileId, physical, kDataPageType});
+      if (firstSecondaryDataFileId && *firstSecondaryDataFileId == 0 && fileId > 1)
+        *firstSecondaryDataFileId = fileId;
+    } else if (owner > 0 && type == kIamPageType && target.iam) {
+      (*target.iam)[owner].push_back({fileId, physical, kIamPageType});
+    }
+    if ((index + 1) % step == 0) ProgressPos(window, index + 1);
+  }
+}
+
+// Appends the pages of a found secondary file to the inventory under the id
+// that file was recognised by: an entry must name the file its page was
+// physically read from.
+void MergeFoundPages(PageInventory& into, const PageInventory& found, int16_t fileId) {
+  for (const auto& [owner, entries] : found) {
+    std::vector<PageEntry>& list = into[owner];
+    for (PageEntry entry : entries) {
+      entry.fileId = fileId;
+      list.push_back(entry);
+    }
+  }
+}
+
 }  // namespace
 
-bool IsPrimarySystemOwner(int32_t id) {
+bool IsPrimarySystemOwner(int32_t id) { return IsPrimarySystemOwnerId(id); }
+bool IsSecondarySystemOwner(int32_t id) { return IsSecondarySystemOwnerId(id); }
+
+namespace {
+
+bool IsPrimarySystemOwnerId(int32_t id) {
   switch (id) {
     case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 13: case 14: case 20:
     case 21: case 34: case 41: case 50: case 53: case 54: case 55: case 60: case 74: case 99:
@@ -83,7 +142,7 @@ bool IsPrimarySystemOwner(int32_t id) {
   }
 }
 
-bool IsSecondarySystemOwner(int32_t id) {
+bool IsSecondarySystemOwnerId(int32_t id) {
   switch (id) {
     case 3: case 4: case 5: case 7: case 8: case 13: case 34: case 41: case 50: case 54: case 55:
     case 60: case 74:
@@ -92,6 +151,8 @@ bool IsSecondarySystemOwner(int32_t id) {
       return false;
   }
 }
+
+}  // namespace
 
 CDataFile::~CDataFile() = default;
 
@@ -147,35 +208,12 @@ std::unique_ptr<CDataFile> OpenDataFile(const std::string& path, bool advanced, 
   return file;
 }
 
-void CDataFile::ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool primary,
-                          int16_t listedFileId, int16_t* firstSecondaryDataFileId) {
-  uint64_t step = static_cast<uint64_t>(ProgressStep(static_cast<int64_t>(pages)));
-  PageStream stream(file, start, 0, pages);
-  for (ByteReader page = stream.Next(); !page.empty(); page = stream.Next()) {
-    if (StopRequested()) break;
-    uint64_t index = stream.Index();
-    int32_t owner = page.GetOr<int32_t>(24, 0);
-    int16_t fileId = page.GetOr<int16_t>(36, 0);
-    uint8_t type = page.GetOr<uint8_t>(1, 0);
-    if (listedFileId > 0 && fileId != listedFileId) fileId = listedFileId;
-    int32_t physical = static_cast<int32_t>(index);
-
-    if (primary ? IsPrimarySystemOwner(owner) : IsSecondarySystemOwner(owner))
-      systemPages[owner].push_back({fileId, physical, type});
-    if (owner > 0 && type == kDataPageType) {
-      dataPages[owner].push_back({fileId, physical, kDataPageType});
-      if (firstSecondaryDataFileId && *firstSecondaryDataFileId == 0 && fileId > 1)
-        *firstSecondaryDataFileId = fileId;
-    } else if (owner > 0 && type == kIamPageType && primary) {
-      iamPages[owner].push_back({fileId, physical, kIamPageType});
-    }
-    if ((index + 1) % step == 0) ProgressPos(window, index + 1);
-  }
-}
-
 bool CDataFile::BuildPageInventory() {
+  // A rebuild starts from nothing; IAM lists left from an earlier pass
+  // would otherwise be doubled.
   systemPages.clear();
   dataPages.clear();
+  iamPages.clear();
 
   if (TheApp().snapshotLoaded) {
     if (!loadSnapshotInventory || !loadSnapshotInventory(*this) || systemPages.empty()) return false;
@@ -186,7 +224,7 @@ bool CDataFile::BuildPageInventory() {
   ProgressReset(window, pageCount);
   ProgressPos(window, 0);
   Notify(window, &WindowPort::StatusText, kTextMapping);
-  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr);
+  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr, {systemPages, dataPages, &iamPages}, window);
   ProgressPos(window, pageCount);
   Notify(window, &WindowPort::StatusText, kTextMappingDone);
   return !systemPages.empty();
@@ -212,13 +250,18 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
       info.baseOffset = static_cast<uint32_t>(offset);
       ProgressReset(window, info.pageCount);
       ProgressPos(window, 0);
+      // The file's pages join the inventory only once it is known to
+      // belong to this database, under the id it was recognised by.
+      PageInventory foundSystem, foundData;
       int16_t fileId = 0;
-      ScanPages(file, offset, info.pageCount, false, 0, &fileId);
+      ScanPages(file, offset, info.pageCount, false, 0, &fileId, {foundSystem, foundData, nullptr}, window);
       ProgressPos(window, info.pageCount);
-      if (fileId > 1) {
+      if (fileId > 1 && secondaryFiles.count(fileId) == 0) {
         info.fileId = fileId;
         databaseFiles.push_back(info);
         secondaryFiles[fileId] = info;
+        MergeFoundPages(systemPages, foundSystem, fileId);
+        MergeFoundPages(dataPages, foundData, fileId);
       }
     }
     return;
@@ -244,7 +287,7 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
     secondaryFiles[fileId] = entry;
     ProgressReset(window, entry.pageCount);
     ProgressPos(window, 0);
-    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr);
+    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr, {systemPages, dataPages, nullptr}, window);
     ProgressPos(window, entry.pageCount);
   }
 }

@@ -124,10 +124,6 @@ class CDataFile {
  private:
   friend std::unique_ptr<CDataFile> OpenDataFile(const std::string&, bool, WindowPort*);
 
-  // One sequential pass over `file` from `start`, adding pages to the maps.
-  void ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool primary,
-                 int16_t listedFileId, int16_t* firstSecondaryDataFileId);
-
   ReadOnlyFile primary_;
 };
 
