@@ -31,10 +31,11 @@ struct CollationEntry {
 // Collation id (sign-extended 32-bit) -> name and code page.
 using CollationTable = std::map<int64_t, CollationEntry>;
 
+// Unknown at program start, with id -1 and the system ANSI code page.
 struct CurrentCollation {
   bool known = false;
-  int64_t id = 0;
-  int32_t codePage = 0;
+  int64_t id = -1;
+  int32_t codePage = 1252;
 };
 
 class CHalvardApp {
