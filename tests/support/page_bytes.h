@@ -3,6 +3,7 @@
 // synthetic databases come from the writer library in tools/writer/.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
