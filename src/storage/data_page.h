@@ -1,0 +1,15 @@
+// CDataPage: a data page as CDataFile::ReadDataPage returns it; a
+// PrimaryRecordPage that adds nothing to the parsing.
+#pragma once
+
+#include "storage/primary_record_page.h"
+
+namespace brinehold {
+
+class CDataPage : public PrimaryRecordPage {
+ public:
+  CDataPage(Bytes buffer, const CDataFile* file) : PrimaryRecordPage(std::move(buffer), file) {}
+  ~CDataPage() override = default;
+};
+
+}  // namespace brinehold

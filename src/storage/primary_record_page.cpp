@@ -1,0 +1,131 @@
+#include "storage/primary_record_page.h"
+
+#include <algorithm>
+
+#include "scan/session/app_state.h"
+
+namespace brinehold {
+
+namespace {
+
+constexpr int32_t kLowestSlot = static_cast<int32_t>(kPageHeaderSize);
+constexpr int32_t kHighestSlot = static_cast<int32_t>(kPageSize);
+// A forwarded row may sit at any offset a record can start at.
+constexpr int32_t kLowestForwardedSlot = 1;
+constexpr int32_t kHighestForwardedSlot = 8096;
+constexpr int32_t kMaxSanitySlots = 8192;
+constexpr size_t kSearchEnd = kPageSize - 2;  // the last slot entry sits here
+
+bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
+
+}  // namespace
+
+bool IsDeletedRowSignature(const ByteReader& page, size_t offset) {
+  auto a = page.U8(offset);
+  auto rest = page.UInt(offset + 1, 3);
+  if (!a || !rest) return false;
+  return (*a == 0x30 || *a == 0x3C) && *rest == 0x008400;
+}
+
+PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file)
+    : RecordPage(std::move(buffer), file) {
+  ownSlotCount_ = slots_.size();
+  ReadCompressionInfo();
+  if (!PassesSanityCheck()) return;
+  const ScanSettings& settings = TheApp().settings;
+  if (settings.showDeleted && settings.showAdvancedDeleted) SearchDeletedRows();
+  BuildRecordList();
+}
+
+PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, NoRecordScan)
+    : RecordPage(std::move(buffer), file) {
+  ownSlotCount_ = slots_.size();
+}
+
+PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, OneSlot, int32_t slotIndex,
+                                     int forwardingHops)
+    : RecordPage(std::move(buffer), file) {
+  ownSlotCount_ = slots_.size();
+  ReadCompressionInfo();
+  if (!HeaderValid() || !hasSlotArray_ || slotIndex < 0 || slotIndex >= SlotCount()) return;
+  records_.push_back(RecordForSlot(slots_[static_cast<size_t>(slotIndex)], kLowestForwardedSlot,
+                                   kHighestForwardedSlot, forwardingHops));
+}
+
+PrimaryRecordPage::~PrimaryRecordPage() = default;
+
+std::unique_ptr<PrimaryRecordPage> PrimaryRecordPage::ForSlot(Bytes buffer, const CDataFile* file,
+                                                              int32_t slotIndex, int forwardingHops) {
+  return std::make_unique<PrimaryRecordPage>(std::move(buffer), file, OneSlot{}, slotIndex,
+                                             forwardingHops);
+}
+
+bool PrimaryRecordPage::PassesSanityCheck() const {
+  return HeaderValid() && hasSlotArray_ && SlotCount() <= kMaxSanitySlots && header_.PassesSanityCheck();
+}
+
+void PrimaryRecordPage::ReadCompressionInfo() {
+  // Page-compressed pages carry an anchor record and a dictionary after the
+  // header (type flag bit 0x80). Reading them belongs to the compressed-page
+  // reader; until it exists such pages have no compression information and
+  // their compressed rows keep only their status.
+  if (!HeaderValid() || !header_.HasCompressionInfo()) return;
+}
+
+void PrimaryRecordPage::SearchDeletedRows() {
+  ByteReader page = Reader();
+  const std::vector<uint16_t> own(slots_.begin(), slots_.end());
+  auto isOwn = [&own](size_t position) {
+    return std::find(own.begin(), own.end(), static_cast<uint16_t>(position)) != own.end();
+  };
+  size_t position = kPageHeaderSize;
+  size_t lastSignature = 0;
+  while (position < kSearchEnd && !StopRequested()) {
+    int32_t length = -1;
+    CPrimaryRecord::ParseForSearch(page.Tail(position), this, length);
+    if (length > 0) {
+      if (!isOwn(position)) slots_.push_back(static_cast<uint16_t>(position));
+      position += static_cast<size_t>(length);
+      if (position >= kPageSize || IsDeletedRowSignature(page, position)) continue;
+    }
+    if (position == lastSignature) ++position;
+    bool found = false;
+    for (; position < kSearchEnd; ++position) {
+      if ((position & 0xFF) == 0 && StopRequested()) return;
+      if (IsDeletedRowSignature(page, position)) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) return;
+    lastSignature = position;
+  }
+}
+
+std::unique_ptr<CPrimaryRecord> PrimaryRecordPage::RecordForSlot(uint16_t slot, int32_t lowestSlot,
+                                                                 int32_t highestSlot,
+                                                                 int forwardingHops) const {
+  if (header_.pageType == kIndexPageType && header_.level > 0) return nullptr;
+  if (header_.ghostRecordCount >= SlotCount() && !TheApp().settings.showDeleted) return nullptr;
+  if (slot == 0 || slot < lowestSlot || slot > highestSlot) return nullptr;
+  // The buffer's trailing zero byte stays in view so a record at the very end
+  // still has a status byte; the maximum length keeps everything else inside
+  // the page.
+  ByteReader tail = ByteReader(buffer_).Tail(slot);
+  return std::make_unique<CPrimaryRecord>(tail, this, static_cast<int32_t>(kPageSize) - slot,
+                                          forwardingHops);
+}
+
+void PrimaryRecordPage::BuildRecordList() {
+  records_.clear();
+  records_.reserve(slots_.size());
+  for (uint16_t slot : slots_) {
+    auto record = RecordForSlot(slot, kLowestSlot, kHighestSlot, 0);
+    // Compressed rows are rebuilt into plain column bytes here (with this
+    // page's anchor values and dictionary) once the compressed-row reader
+    // exists; settings.legacyCatalog turns that off.
+    records_.push_back(std::move(record));
+  }
+}
+
+}  // namespace brinehold

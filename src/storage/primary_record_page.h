@@ -1,0 +1,103 @@
+// PrimaryRecordPage: a record page whose records are CPrimaryRecords (data,
+// index, boot and allocation pages).
+//
+// Built from a page buffer in one go: header and slot array, the page's
+// compression information, the deleted-row search (only when both
+// settings.showDeleted and settings.showAdvancedDeleted are on), then one
+// record per slot. Read-only afterwards.
+//
+// Page sanity check: a page without header or slot array, with more than
+// 8192 slots, or with a negative previous/next/this page pointer part, free
+// byte count or ghost count gets an empty record list.
+//
+// Per slot, an empty entry is produced for an index page above the leaf
+// level, for a page whose ghost count reaches its slot count while
+// settings.showDeleted is off, and for a slot of 0 or outside 96 .. 8192.
+// Every other slot gets a CPrimaryRecord with maximum length 8192 - slot.
+//
+// Deleted-row search: walks the page from offset 96, record after record,
+// and hunts for the signature 30 00 84 00 / 3C 00 84 00 (a primary or ghost
+// data row with null bitmap, variable columns and 128 bytes of fixed data)
+// between them. Rows found at offsets no slot references are appended to the
+// slot list, so they follow the page's own rows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "storage/primary_record.h"
+#include "storage/record_page.h"
+
+namespace brinehold {
+
+// The compression information block of a page-compressed page (page offsets
+// 96 .. 102, anchor record, anchor values, dictionary). Filled by the
+// compressed-page reader; absent on ordinary pages.
+struct PageCompressionInfo {
+  uint8_t flags = 0;              // 0x02 anchor record, 0x04 dictionary
+  uint16_t dictionaryOffset = 0;  // relative to page offset 96
+  uint16_t size = 0;
+  std::unique_ptr<CPrimaryRecord> anchorRecord;
+  struct Entry {
+    Bytes bytes;
+    int32_t length = 0;  // -2 null anchor value, -1 empty
+  };
+  std::vector<Entry> anchorValues;
+  std::vector<uint16_t> dictionaryEndOffsets;
+  std::vector<Entry> dictionary;
+};
+
+class PrimaryRecordPage : public RecordPage {
+ public:
+  // The whole page: every slot's record (and found deleted rows).
+  PrimaryRecordPage(Bytes buffer, const CDataFile* file);
+  ~PrimaryRecordPage() override;
+
+  // Only the record of slot `slotIndex` (entry 0 of the record list, null
+  // when the slot yields none); slot values 1 .. 8096 are accepted. Used to
+  // resolve forwarding stubs; `forwardingHops` is passed on to the record.
+  static std::unique_ptr<PrimaryRecordPage> ForSlot(Bytes buffer, const CDataFile* file,
+                                                    int32_t slotIndex, int forwardingHops);
+
+  const CPrimaryRecord* Record(size_t index) const {
+    return static_cast<const CPrimaryRecord*>(RecordAt(index));
+  }
+  // How many entries of Slots() are the page's own; the rest were found by
+  // the deleted-row search.
+  size_t OwnSlotCount() const { return ownSlotCount_; }
+  const PageCompressionInfo* CompressionInfo() const { return compression_.get(); }
+
+ protected:
+  struct NoRecordScan {};
+  // Header and slot array only, no records: for pages (the boot page) that
+  // read their fields at fixed offsets.
+  PrimaryRecordPage(Bytes buffer, const CDataFile* file, NoRecordScan);
+  PrimaryRecordPage() = default;
+
+ private:
+  struct OneSlot {};
+
+ public:
+  // Reached through ForSlot only (the tag type is private).
+  PrimaryRecordPage(Bytes buffer, const CDataFile* file, OneSlot, int32_t slotIndex,
+                    int forwardingHops);
+
+ private:
+
+  bool PassesSanityCheck() const;
+  void ReadCompressionInfo();
+  void SearchDeletedRows();
+  void BuildRecordList();
+  // The record for a slot offset under the record-list rules, or null.
+  std::unique_ptr<CPrimaryRecord> RecordForSlot(uint16_t slot, int32_t lowestSlot,
+                                                int32_t highestSlot, int forwardingHops) const;
+
+  size_t ownSlotCount_ = 0;
+  std::unique_ptr<PageCompressionInfo> compression_;
+};
+
+// True when the four bytes at `offset` are the deleted-row signature.
+bool IsDeletedRowSignature(const ByteReader& page, size_t offset);
+
+}  // namespace brinehold

@@ -1,0 +1,76 @@
+// CRecord: the base of every record class, and the parts records share.
+//
+// A record is one row image on a page. Records hold copies of everything they
+// parsed, so they stay usable after the page buffer is gone. The only virtual
+// operation of the record hierarchy is the destructor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/byte_reader.h"
+
+namespace brinehold {
+
+// Bits 1-3 of status byte A.
+enum RecordType : uint8_t {
+  kPrimaryRecordType = 0,
+  kForwardedRecordType = 1,
+  kForwardingStubType = 2,
+  kIndexRecordType = 3,
+  kLargeValueFragmentType = 4,
+  kGhostIndexRecordType = 5,
+  kGhostDataRecordType = 6,
+  kGhostVersionRecordType = 7,
+};
+
+// Status byte A flag bits.
+inline constexpr uint8_t kStatusCompressed = 0x01;
+inline constexpr uint8_t kStatusNullBitmap = 0x10;
+inline constexpr uint8_t kStatusVariableColumns = 0x20;
+inline constexpr uint8_t kStatusVersionTag = 0x40;
+
+inline constexpr RecordType RecordTypeOf(uint8_t statusA) {
+  return static_cast<RecordType>((statusA >> 1) & 0x07);
+}
+
+// A short name of a record type for diagnostics ("primary", "ghost data").
+const char* RecordTypeName(uint8_t type);
+
+// One variable-length column value of a record. Parsing fills the bytes, the
+// length and the complex flag; later stages assign the ordinal and the text.
+struct ColumnValue {
+  int32_t ordinal = -1;
+  // The value's bytes followed by two zero bytes, so a UTF-16 value can be
+  // read as a zero-terminated string. Empty when the value was not read.
+  Bytes bytes;
+  int32_t length = 0;  // value bytes, without the two zeros
+  std::string text;
+  // Bit 15 of the end offset was set: a large-value pointer or a sparse
+  // vector rather than plain column bytes.
+  bool complex = false;
+
+  bool HasBytes() const { return length > 0 && bytes.size() >= static_cast<size_t>(length); }
+  // The value bytes (without the appended zeros); empty when not read.
+  ByteReader Reader() const {
+    return HasBytes() ? ByteReader(bytes.data(), static_cast<size_t>(length)) : ByteReader();
+  }
+};
+
+// One value of a sparse-column vector.
+struct SparseValue {
+  uint16_t columnId = 0;
+  Bytes bytes;  // the value bytes followed by two zero bytes; empty when not read
+  int32_t length = 0;
+};
+
+class CRecord {
+ public:
+  CRecord() = default;
+  virtual ~CRecord() = default;
+  CRecord(const CRecord&) = delete;
+  CRecord& operator=(const CRecord&) = delete;
+};
+
+}  // namespace brinehold
