@@ -1,0 +1,220 @@
+// The row types of the rebuilt system catalog, one per base system table.
+//
+// Each row keeps the values read from one record of its table; a field that
+// was not read keeps the default given here (-1, 255, 0 or empty text),
+// which later readers treat as "missing". Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "storage/page_address.h"
+
+namespace brinehold {
+
+// sysschobjs (modern) or sysobjects (legacy): one row per object.
+struct ObjectRow {
+  int32_t objectId = -1;
+  std::string name;
+  int32_t schemaId = -1;
+  uint8_t nameSpaceClass = 255;
+  int32_t status = -1;
+  std::string type;  // two characters, e.g. "U ", "FN"
+  int32_t parentObjectId = -1;
+  uint8_t parentClass = 255;
+  int32_t internalProperty = -1;
+};
+
+// syscolpars: one row per column or parameter.
+struct ColumnRow {
+  int32_t objectId = -1;
+  int16_t number = -1;
+  int32_t columnId = -1;
+  std::string name;
+  uint8_t systemTypeId = 255;
+  int32_t userTypeId = -1;
+  int16_t maxLength = -1;
+  uint8_t precision = 255;
+  uint8_t scale = 255;
+  int32_t collationId = -1;
+  int32_t status = -1;
+  int16_t maxInRowLength = -1;
+  int32_t xmlNamespaceId = -1;
+  int32_t defaultObjectId = -1;
+  int32_t checkObjectId = -1;
+  std::string identityText;
+};
+
+// syscolumns of SQL Server 2000.
+struct LegacyColumnRow {
+  std::string name;
+  int32_t objectId = -1;
+  uint8_t systemTypeId = 255;
+  uint8_t typeStatus = 255;
+  int16_t userTypeId = 0;
+  int16_t length = -1;
+  uint8_t precision = 255;
+  uint8_t scale = 255;
+  int16_t columnId = -1;
+  int16_t offsetInRow = -1;
+  uint8_t value16 = 255;
+  uint8_t value17 = 255;
+  int16_t value18 = -1;
+  int16_t value20 = -1;
+  int32_t value24 = -1;
+  int16_t value28 = -1;
+  int16_t columnOrder = -1;
+  int16_t columnOffset = -1;
+  int32_t collationId = -1;
+  uint8_t status = 255;
+};
+
+// sysallocunits (legacy: object 99, read with the same layout).
+struct AllocationUnitRow {
+  int64_t allocationUnitId = 0;
+  uint8_t type = 255;  // 1: in-row data
+  int64_t ownerId = 0;
+  int32_t status = -1;
+  int16_t filegroupId = 0;
+  PageAddress firstPage;
+  PageAddress rootPage;
+  PageAddress firstIamPage;
+};
+
+// sysrowsets.
+struct RowsetRow {
+  int64_t rowsetId = 0;
+  uint8_t ownerType = 255;
+  int32_t objectId = -1;
+  int32_t indexId = -1;
+  int32_t partitionNumber = -1;
+  int32_t status = -1;
+  int16_t filegroupId = -1;
+  int64_t rowCount = -1;
+};
+
+// sysrscols.
+struct RowsetColumnRow {
+  int64_t rowsetId = 0;
+  int32_t rowsetColumnId = -1;
+  int32_t hobtColumnId = 0;
+  int64_t modificationCounter = -1;
+  int32_t typeInfo = -1;
+  int32_t columnId = -1;
+  int16_t keyOrdinal = -1;
+  int16_t maxInRowLength = -1;
+  int32_t status = -1;
+  int32_t leafOffset = -1;
+  int32_t nullBit = -1;
+  int16_t bitPosition = -1;
+};
+
+// Object 13: the SQL Server 2005 predecessor of sysrscols.
+struct HobtColumnRow {
+  int64_t hobtId = 0;
+  int32_t hobtColumnId = 0;
+  int16_t value27 = 0;
+  int16_t value33 = 0;
+  int32_t rowsetColumnId = -1;  // filled in by the table schema
+};
+
+// Object 4 of SQL Server 2005.
+struct RowsetColumn2005Row {
+  int64_t rowsetId = 0;
+  int32_t rowsetColumnId = 0;
+  int32_t hobtColumnId = 0;
+};
+
+// sysidxstats.
+struct IndexRow {
+  int32_t objectId = -1;
+  int32_t indexId = -1;
+  std::string name;
+  int32_t status = -1;
+  int32_t internalProperty = -1;
+  uint8_t fillFactor = 255;
+  uint8_t indexType = 255;
+  uint8_t tinyProperty = 255;
+  int32_t dataSpaceId = -1;
+  int32_t lobDataSpaceId = -1;
+  int64_t rowsetId = -1;
+};
+
+// sysiscols.
+struct IndexColumnRow {
+  int32_t objectId = -1;
+  int32_t indexId = -1;
+  int32_t ordinal = -1;
+  int32_t status = -1;
+  int32_t internalProperty = -1;
+  uint8_t tinyProperty1 = 255;
+  uint8_t tinyProperty2 = 255;
+  int32_t indexStatus = 0;  // set by the table schema in its own copy
+};
+
+// syssingleobjrefs.
+struct ObjectRefRow {
+  uint8_t refClass = 255;
+  int32_t dependentId = 0;
+  int32_t dependentSubId = 0;
+  int32_t independentId = 0;
+  int32_t independentSubId = 0;
+  int32_t status = 0;
+};
+
+// Object 50: scalar (built-in and user) types.
+struct ScalarTypeRow {
+  int32_t typeId = -1;
+  int32_t schemaId = -1;
+  std::string name;
+  uint8_t systemTypeId = 255;
+  int16_t length = -1;
+  uint8_t precision = 255;
+  uint8_t scale = 255;
+  int32_t collationId = -1;
+  int32_t status = -1;
+  int32_t value30 = -1;
+  int32_t value34 = -1;
+};
+
+// sysindexes of SQL Server 2000, kept per object id (index id 1 only).
+struct LegacyIndexEntry {
+  int32_t objectId = 0;
+  int16_t fileId = 0;  // file of the page the row was found on
+  int16_t indexId = 0;
+  int32_t firstPage = 0;
+  int32_t firstIamPage = 0;
+};
+
+struct LegacyTableColumn {
+  std::string name;
+  std::string text;
+  int32_t columnOrder = 0;
+  uint8_t typeStatus = 0;
+};
+
+struct LegacyTable {
+  int32_t objectId = 0;
+  std::string name;
+  std::string text;
+  std::vector<LegacyTableColumn> columns;
+};
+
+// One column pair of a foreign key.
+struct ForeignKeyColumn {
+  int32_t constraintId = 0;
+  int32_t ordinal = 0;
+  int32_t referencingTableId = 0;
+  int32_t referencingColumnId = 0;
+  int32_t referencedTableId = 0;
+  int32_t referencedColumnId = 0;
+  std::string constraintName;
+  std::string referencingTableName;
+  std::string referencingColumnName;
+  std::string referencedTableName;
+  std::string referencedColumnName;
+  int32_t constraintStatus = 0;
+};
+
+}  // namespace brinehold

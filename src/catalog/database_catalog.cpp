@@ -1,0 +1,216 @@
+#include "catalog/database_catalog.h"
+
+#include <unordered_map>
+
+#include "scan/session/app_state.h"
+#include "storage/boot_page.h"
+
+namespace brinehold {
+
+namespace {
+
+bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
+
+uint64_t PairKey(int32_t a, int32_t b) {
+  return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
+}
+
+}  // namespace
+
+CDatabaseCatalog::CDatabaseCatalog(CDataFile* file)
+    : dataFile(file), reader(std::make_unique<CSystemTableReader>(*file)) {}
+
+CDatabaseCatalog::CDatabaseCatalog(CDataFile* file, std::unique_ptr<CSystemTableReader> tableReader)
+    : dataFile(file), reader(std::move(tableReader)) {}
+
+CDatabaseCatalog::~CDatabaseCatalog() = default;
+
+const ObjectRow* CDatabaseCatalog::FindObject(int32_t objectId) const {
+  for (const ObjectRow& row : objects)
+    if (row.objectId == objectId) return &row;
+  return nullptr;
+}
+
+void CDatabaseCatalog::ReadCatalogTables() {
+  ScanSettings& settings = TheApp().settings;
+  CSystemTableReader& r = *reader;
+  uint64_t& counter = r.repairCounter;
+
+  // Objects: the modern table first; the data decide the layout.
+  if (StopRequested()) return;
+  counter = 0;
+  r.ReadSystemTable(kSysSchObjs, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseObject(record, CatalogLayout::Modern, counter, objects);
+  });
+  if (objects.empty() && !StopRequested()) {
+    settings.legacyCatalog = true;
+    r.ReadSystemTable(kSysObjectsLegacy, false, [&](const CatalogRecord& record, const PageEntry&) {
+      ParseObject(record, CatalogLayout::Legacy, counter, objects);
+    });
+  }
+  counter = 0;
+  const bool legacy = settings.legacyCatalog;
+
+  if (StopRequested()) return;
+  r.ReadSystemTable(legacy ? kAllocationUnitsLegacy : kSysAllocUnits, false,
+                    [&](const CatalogRecord& record, const PageEntry&) {
+                      ParseAllocationUnit(record, allocationUnits);
+                    });
+
+  if (StopRequested()) return;
+  r.ReadSystemTable(kSysRowsets, false,
+                    [&](const CatalogRecord& record, const PageEntry&) { ParseRowset(record, rowsets); });
+
+  if (StopRequested()) return;
+  if (legacy) {
+    r.ReadSystemTable(kSysIndexesLegacy, true, [&](const CatalogRecord& record, const PageEntry& entry) {
+      ParseLegacyIndex(record, entry.fileId, legacyIndexes);
+    });
+    if (StopRequested()) return;
+    std::unordered_map<int32_t, std::vector<size_t>> tablesById;
+    for (const auto& [objectId, entry] : legacyIndexes) {
+      if (objectId <= 100 || entry.indexId != 1) continue;
+      LegacyTable table;
+      table.objectId = objectId;
+      if (const ObjectRow* object = FindObject(objectId)) table.name = object->name;
+      tablesById[objectId].push_back(legacyTables.size());
+      legacyTables.push_back(std::move(table));
+    }
+    counter = 0;
+    size_t taken = 0;
+    r.ReadSystemTable(
+        kSysRsColsOrSysColumns, false,
+        [&](const CatalogRecord& record, const PageEntry&) { ParseLegacyColumn(record, counter, legacyColumns); },
+        [&]() {
+          for (; taken < legacyColumns.size(); ++taken) {
+            const LegacyColumnRow& column = legacyColumns[taken];
+            auto it = tablesById.find(column.objectId);
+            if (it == tablesById.end()) continue;
+            for (size_t index : it->second)
+              legacyTables[index].columns.push_back(
+                  {column.name, std::string(), column.columnOrder, column.typeStatus});
+          }
+        });
+    counter = 0;
+  } else {
+    counter = 0;
+    auto sink = [&](const CatalogRecord& record, const PageEntry&) { ParseColumn(record, counter, columns); };
+    r.ReadSystemTable(kSysColPars, false, sink);
+    if (!StopRequested()) r.ReadSystemTable(kColumnsExtra, false, sink);
+    counter = 0;
+  }
+
+  if (StopRequested()) return;
+  r.ReadSystemTable(kScalarTypes, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseScalarType(record, scalarTypes);
+  });
+
+  if (legacy) return;
+  if (StopRequested()) return;
+  r.ReadSystemTable(kSysRsColsOrSysColumns, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseRowsetColumn(record, rowsetColumns);
+  });
+  if (StopRequested()) return;
+  r.ReadSystemTable(kSysSingleObjRefs, true, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseObjectRef(record, objectRefs);
+  });
+  if (StopRequested()) return;
+  r.ReadSystemTable(kSysIdxStats, false,
+                    [&](const CatalogRecord& record, const PageEntry&) { ParseIndex(record, indexes); });
+  if (StopRequested()) return;
+  r.ReadSystemTable(kSysIsCols, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseIndexColumn(record, indexColumns);
+  });
+  if (StopRequested()) return;
+  r.ReadSystemTable(kHobtColumns2005, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseHobtColumn(record, hobtColumns2005);
+  });
+  if (StopRequested()) return;
+  r.ReadSystemTable(kRowsetColumns2005, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseRowsetColumn2005(record, rowsetColumns2005);
+  });
+  if (StopRequested()) return;
+  BuildForeignKeyColumns();
+}
+
+void CDatabaseCatalog::BuildForeignKeyColumns() {
+  foreignKeyColumns.clear();
+  // Class 29 rows by (dependent id, dependent sub-id), in list order.
+  std::unordered_map<uint64_t, std::vector<const ObjectRefRow*>> referenced;
+  for (const ObjectRefRow& row : objectRefs)
+    if (row.refClass == 29) referenced[PairKey(row.dependentId, row.dependentSubId)].push_back(&row);
+  for (const ObjectRefRow& i : objectRefs) {
+    if (i.refClass != 28) continue;
+    auto it = referenced.find(PairKey(i.dependentId, i.dependentSubId));
+    if (it == referenced.end()) continue;
+    for (const ObjectRefRow* j : it->second) {
+      ForeignKeyColumn entry;
+      entry.constraintId = i.dependentId;
+      entry.ordinal = i.dependentSubId;
+      entry.referencingTableId = i.independentId;
+      entry.referencingColumnId = i.independentSubId;
+      entry.referencedTableId = j->independentId;
+      entry.referencedColumnId = j->independentSubId;
+      foreignKeyColumns.push_back(std::move(entry));
+    }
+  }
+  if (foreignKeyColumns.empty()) return;
+
+  // Names: the last matching object and column win.
+  std::unordered_map<int32_t, const ObjectRow*> lastObject;
+  for (const ObjectRow& row : objects) lastObject[row.objectId] = &row;
+  std::unordered_map<uint64_t, const ColumnRow*> lastColumn;
+  for (const ColumnRow& row : columns) lastColumn[PairKey(row.objectId, row.columnId)] = &row;
+
+  for (ForeignKeyColumn& entry : foreignKeyColumns) {
+    if (auto it = lastObject.find(entry.referencingTableId); it != lastObject.end())
+      entry.referencingTableName = it->second->name;
+    if (auto it = lastObject.find(entry.referencedTableId); it != lastObject.end())
+      entry.referencedTableName = it->second->name;
+    if (auto it = lastObject.find(entry.constraintId); it != lastObject.end()) {
+      entry.constraintName = it->second->name;
+      entry.constraintStatus = it->second->status;
+    }
+    if (auto it = lastColumn.find(PairKey(entry.referencingTableId, entry.referencingColumnId));
+        it != lastColumn.end())
+      entry.referencingColumnName = it->second->name;
+    if (auto it = lastColumn.find(PairKey(entry.referencedTableId, entry.referencedColumnId));
+        it != lastColumn.end())
+      entry.referencedColumnName = it->second->name;
+  }
+}
+
+void CDatabaseCatalog::ClearCatalog() {
+  databaseFiles.clear();
+  objects.clear();
+  allocationUnits.clear();
+  rowsets.clear();
+  columns.clear();
+  legacyIndexes.clear();
+  legacyTables.clear();
+  legacyColumns.clear();
+  scalarTypes.clear();
+  rowsetColumns.clear();
+  objectRefs.clear();
+  indexes.clear();
+  indexColumns.clear();
+  hobtColumns2005.clear();
+  rowsetColumns2005.clear();
+  foreignKeyColumns.clear();
+}
+
+std::unique_ptr<CDatabaseCatalog> BuildCatalog(CDataFile& file) {
+  auto catalog = std::make_unique<CDatabaseCatalog>(&file);
+  if (StopRequested()) return catalog;
+  ReadBootPage(file);
+  if (StopRequested()) return catalog;
+  catalog->reader->ReadSystemTable(kSysFiles1, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseSysFiles(record, catalog->databaseFiles);
+  });
+  if (StopRequested()) return catalog;
+  file.LocateSecondaryFiles(catalog->databaseFiles, file.path);
+  catalog->ReadCatalogTables();
+  return catalog;
+}
+
+}  // namespace brinehold
