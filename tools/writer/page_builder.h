@@ -1,0 +1,91 @@
+// PageBuilder: one 8192-byte SQL Server page built from a description.
+//
+// The header carries the page's own address (offset 32/36), its type, owner
+// object id and the rest of the fields the reader interprets; the slot array
+// at the end of the page gets one entry per added record. Build() fills in
+// the slot count, free data offset, free byte count and ghost count from what
+// was added, then applies raw header overrides and torn-page protection, so a
+// test can always force a field to a damaged value.
+//
+// Records are placed one after another from offset 96 (AddRecord) or at an
+// explicit offset (AddRecordAt); PlaceBytes writes bytes that no slot
+// references (rows left in free space); AddRawSlot adds a slot entry of any
+// value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "storage/page_address.h"
+
+namespace brinehold::writer {
+
+class PageBuilder {
+ public:
+  PageBuilder(PageAddress self, uint8_t pageType, int32_t ownerObjectId = 0);
+
+  // --- header fields ---------------------------------------------------
+  PageBuilder& SetSelf(PageAddress self);
+  PageBuilder& SetPageType(uint8_t type);
+  PageBuilder& SetTypeFlagBits(uint8_t bits);
+  PageBuilder& SetLevel(uint8_t level);
+  PageBuilder& SetFlagBits(uint16_t bits);
+  PageBuilder& SetIndexId(int16_t indexId);
+  PageBuilder& SetPrevious(PageAddress page);
+  PageBuilder& SetNext(PageAddress page);
+  PageBuilder& SetOwnerObjectId(int32_t owner);
+  PageBuilder& SetMinimumFixedLength(int16_t length);
+  // Overrides the ghost count counted from the added records.
+  PageBuilder& SetGhostRecordCount(int16_t count);
+  // A raw little-endian header (or any page) field, written last.
+  PageBuilder& SetRawField(size_t offset, uint64_t value, size_t width);
+
+  // --- records ---------------------------------------------------------
+  // Appends a record at the next free offset; returns its slot index.
+  int AddRecord(const Bytes& record);
+  // Places a record at `offset` and adds a slot for it; the next free
+  // offset moves past it if it ends later.
+  int AddRecordAt(uint16_t offset, const Bytes& record);
+  // A slot entry with any value (no record written).
+  int AddRawSlot(uint16_t value);
+  // Bytes no slot references, at `offset`.
+  PageBuilder& PlaceBytes(size_t offset, const Bytes& bytes);
+  // Where the next AddRecord goes.
+  uint16_t NextFreeOffset() const { return nextFree_; }
+  int SlotCount() const { return static_cast<int>(slots_.size()); }
+
+  // --- torn-page protection ---------------------------------------------
+  // Sets flag bit 0x100 and, on Build, moves the two low bits of the last
+  // byte of sectors 1..15 into the torn-bits field, replacing them on the
+  // page with `sectorBits` (what a torn-page write leaves there).
+  PageBuilder& ProtectTornBits(uint8_t sectorBits = 0x1);
+
+  // The page, 8192 bytes.
+  Bytes Build() const;
+
+ private:
+  void Put(size_t offset, uint64_t value, size_t width) { PutUInt(body_, offset, value, width); }
+
+  PageAddress self_;
+  uint8_t pageType_;
+  int32_t owner_;
+  uint8_t typeFlagBits_ = 0;
+  uint8_t level_ = 0;
+  uint16_t flagBits_ = 0x0200;  // checksum protection, as written by current servers
+  int16_t indexId_ = 0;
+  PageAddress previous_{0, 0};
+  PageAddress next_{0, 0};
+  int16_t minimumFixedLength_ = 0;
+  std::optional<int16_t> ghostCount_;
+  int16_t countedGhosts_ = 0;
+  std::vector<std::pair<size_t, std::pair<uint64_t, size_t>>> rawFields_;
+  std::optional<uint8_t> tornSectorBits_;
+  Bytes body_;
+  std::vector<uint16_t> slots_;
+  uint16_t nextFree_ = 96;
+};
+
+}  // namespace brinehold::writer
