@@ -199,17 +199,21 @@ void CDatabaseCatalog::ClearCatalog() {
   foreignKeyColumns.clear();
 }
 
+void BuildCatalogInto(CDataFile& file, CDatabaseCatalog& catalog) {
+  if (StopRequested()) return;
+  ReadBootPage(file);
+  if (StopRequested()) return;
+  catalog.reader->ReadSystemTable(kSysFiles1, false, [&](const CatalogRecord& record, const PageEntry&) {
+    ParseSysFiles(record, catalog.databaseFiles);
+  });
+  if (StopRequested()) return;
+  file.LocateSecondaryFiles(catalog.databaseFiles, file.path);
+  catalog.ReadCatalogTables();
+}
+
 std::unique_ptr<CDatabaseCatalog> BuildCatalog(CDataFile& file) {
   auto catalog = std::make_unique<CDatabaseCatalog>(&file);
-  if (StopRequested()) return catalog;
-  ReadBootPage(file);
-  if (StopRequested()) return catalog;
-  catalog->reader->ReadSystemTable(kSysFiles1, false, [&](const CatalogRecord& record, const PageEntry&) {
-    ParseSysFiles(record, catalog->databaseFiles);
-  });
-  if (StopRequested()) return catalog;
-  file.LocateSecondaryFiles(catalog->databaseFiles, file.path);
-  catalog->ReadCatalogTables();
+  BuildCatalogInto(file, *catalog);
   return catalog;
 }
 

@@ -97,5 +97,8 @@ class CDatabaseCatalog {
 
 // Runs the whole bootstrap on an opened data file. Never returns null.
 std::unique_ptr<CDatabaseCatalog> BuildCatalog(CDataFile& file);
+// The same into a catalog made for `file` (so the caller can hold it, and
+// watch its reader, while it is being built).
+void BuildCatalogInto(CDataFile& file, CDatabaseCatalog& catalog);
 
 }  // namespace brinehold

@@ -1,11 +1,10 @@
 #include "scan/recovery_log.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/read_only_file.h"
 #include "platform/text_codec.h"
 #include "scan/session/app_state.h"
 
@@ -46,15 +45,6 @@ std::string LogTimeStamp(const std::tm* t) {
                   t->tm_year + 1900, t->tm_hour, t->tm_min, t->tm_sec);
   }
   return buffer;
-}
-
-std::string ProgramDirectory() {
-  std::error_code error;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || exe.empty()) return {};
-  std::string dir = exe.parent_path().string();
-  if (dir.empty() || dir.back() != '/') dir += '/';
-  return dir;
 }
 
 CRecoveryLog::CRecoveryLog() : localTime(SystemLocalTime), programDirectory(ProgramDirectory()) {}
@@ -103,7 +93,7 @@ bool CRecoveryLog::StartLogFile(LogVariant variant, const std::string& mdfPath) 
 
 void CRecoveryLog::AppendLogLine(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
-  AddRowLocked(text);
+  AddRowLocked(text, true);
   if (file_) {
     WriteLocked(Utf8ToUtf16(text));
     WriteLocked(kCrLf);
@@ -112,7 +102,7 @@ void CRecoveryLog::AppendLogLine(const std::string& text) {
 
 void CRecoveryLog::AppendLogList(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
-  AddRowLocked(text);
+  AddRowLocked(text, false);
 }
 
 void CRecoveryLog::Close() {
@@ -140,10 +130,10 @@ void CRecoveryLog::ClearList() {
   rows_.clear();
 }
 
-void CRecoveryLog::AddRowLocked(const std::string& text) {
+void CRecoveryLog::AddRowLocked(const std::string& text, bool logLine) {
   rows_.push_back(text);
   ++TheApp().nextLogRow;
-  if (onRow) onRow(text);
+  if (onRow) onRow(text, logLine);
 }
 
 void CRecoveryLog::WriteLocked(const std::u16string& text) {

@@ -45,10 +45,6 @@ inline constexpr const char* kTextApplicationStarts = "application starts";
 // -1, as for a clock that cannot be read.
 std::string LogTimeStamp(const std::tm* localTime);
 
-// The directory of the running program, with a trailing '/'; empty when it
-// cannot be found.
-std::string ProgramDirectory();
-
 class CRecoveryLog {
  public:
   CRecoveryLog();
@@ -75,13 +71,15 @@ class CRecoveryLog {
   // Empties the list (the log list of a new window).
   void ClearList();
 
-  // Called for every new list row, in order, with the row's text.
-  std::function<void(const std::string&)> onRow;
+  // Called for every new list row, in order, with the row's text;
+  // `logLine` is false for list-only rows. Runs under the log's lock: it
+  // must not call back into the log.
+  std::function<void(const std::string& text, bool logLine)> onRow;
   // Called once per log file that cannot be opened or written.
   std::function<void(const std::string&)> onWriteFailure;
   // The clock; tests replace it. Returns false when no time is known.
   std::function<bool(std::tm&)> localTime;
-  // Folder of the Load variant; ProgramDirectory() unless replaced.
+  // Folder of the Load variant; the program's directory unless replaced.
   std::string programDirectory;
 
  private:
@@ -89,7 +87,7 @@ class CRecoveryLog {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
 
-  void AddRowLocked(const std::string& text);
+  void AddRowLocked(const std::string& text, bool logLine);
   void WriteLocked(const std::u16string& text);
   void ReportFailureLocked();
 

@@ -1,0 +1,125 @@
+// brinehold scan FILE [--document-recovery] [--advanced] [--show-deleted]
+//                [--advanced-deleted] [--sql2000] [--collation ID] [--log-dir DIR]
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/options.h"
+#include "scan/recovery_log.h"
+#include "scan/scan_driver.h"
+#include "scan/session/app_state.h"
+#include "scan/session/collation_table.h"
+
+namespace brinehold::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brinehold scan FILE [--document-recovery] [--advanced] [--show-deleted]\n"
+    "                           [--advanced-deleted] [--sql2000] [--collation ID] [--log-dir DIR]\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "brinehold scan: %s\n%s", problem.c_str(), kUsage);
+  return 2;
+}
+
+int RunScanCommand(const std::vector<std::string>& args) {
+  ParsedArgs parsed = ParseArgs(
+      args, {"document-recovery", "advanced", "show-deleted", "advanced-deleted", "sql2000"},
+      {"collation", "log-dir"});
+  if (!parsed.error.empty()) return Usage(parsed.error);
+  if (parsed.positional.size() != 1) return Usage("expected one FILE");
+
+  CHalvardApp& app = TheApp();
+  ScanSettings chosen = app.settings;
+  chosen.mdfPath = parsed.positional[0];
+  chosen.scanType = parsed.Has("document-recovery") ? ScanType::DocumentRecovery : ScanType::DatabaseRecovery;
+  chosen.recoveryMode = static_cast<int32_t>(parsed.Has("advanced") ? RecoveryMode::Advanced : RecoveryMode::Standard);
+  chosen.showDeleted = parsed.Has("show-deleted");
+  chosen.showAdvancedDeleted = parsed.Has("advanced-deleted");
+  chosen.legacyCatalog = parsed.Has("sql2000");
+  if (auto id = parsed.Value("collation")) {
+    errno = 0;
+    char* end = nullptr;
+    long long value = std::strtoll(id->c_str(), &end, 10);
+    if (id->empty() || *end != '\0' || errno != 0) return Usage("--collation needs a decimal collation id");
+    chosen.collationAuto = false;
+    chosen.manualCollation = value;
+  }
+  std::error_code error;
+  std::string logDir = parsed.Value("log-dir").value_or(std::filesystem::current_path(error).string());
+  if (!std::filesystem::is_directory(logDir, error))
+    return Usage("the log folder '" + logDir + "' does not exist");
+  chosen.logFolder = logDir;
+
+  InstallStopHandler();
+  LoadCollationTableBesideProgram();
+
+  CRecoveryLog& log = TheRecoveryLog();
+  log.onRow = [](const std::string& text, bool logLine) {
+    if (!logLine) return;
+    FinishProgressLine();
+    std::fprintf(stdout, "%s\n", text.c_str());
+    std::fflush(stdout);
+  };
+  log.onWriteFailure = [](const std::string& text) {
+    FinishProgressLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+  };
+  log.AppendLogList(kTextApplicationStarts);
+
+  HeadlessWindow window;
+  AttachConsole(window, {});
+  auto console = window.observer;
+  window.observer = [console](const WindowMessage& message) {
+    if (console) console(message);
+    if (message.id == UM_SCAN_FAILED) {
+      FinishProgressLine();
+      std::fprintf(stderr, "%s\n", message.text.c_str());
+    }
+  };
+  window.logSink = [&log](const std::string& text) { log.AppendLogLine(text); };
+
+  CScanDriver driver(window, log);
+  window.onScanFailed = [&driver](const std::string&) { driver.OnScanFailed(); };
+  driver.obtainSettings = [&chosen](ScanSettings& settings) {
+    settings = chosen;
+    return true;
+  };
+  driver.hooks.messageBox = [](const std::string& text) {
+    FinishProgressLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+  };
+  driver.hooks.askYesNo = [](const std::string&) { return true; };
+
+  if (!driver.StartScan()) return 1;
+  driver.WaitForWorker();
+  FinishProgressLine();
+  log.Close();
+  ScanOutcome outcome = driver.LastOutcome();
+  if (outcome == ScanOutcome::NoObjects) std::fprintf(stderr, "%s\n", kTextNoObjects);
+  return outcome == ScanOutcome::Completed ? 0 : 1;
+}
+
+CommandRegistration registration(
+    {20, "scan",
+     "scan FILE [--document-recovery] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
+     "[--collation ID] [--log-dir DIR]",
+     "Runs the whole scan as the desktop application does: opens the data file,\n"
+     "rebuilds the catalog, reports version and collation and runs the\n"
+     "completion stages. Every log line is printed on stdout as it is written\n"
+     "to the log file (in DIR, by default the current directory); status,\n"
+     "progress and messages go to stderr. Exit 0 when the scan completes, 1\n"
+     "when it fails (the failure's text is on stderr).\n"
+     "  --collation ID   use this collation id instead of the boot page's\n"
+     "  --sql2000        the dialog's \"Is SQL 2000\" choice (the layout is\n"
+     "                   decided by the data all the same)",
+     RunScanCommand});
+
+}  // namespace
+
+}  // namespace brinehold::cli
