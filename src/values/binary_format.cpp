@@ -1,0 +1,32 @@
+#include "values/binary_format.h"
+
+namespace brinehold {
+namespace {
+
+void AppendHexByte(std::string& out, uint8_t byte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out.push_back(kDigits[byte >> 4]);
+  out.push_back(kDigits[byte & 0x0F]);
+}
+
+}  // namespace
+
+std::string FormatHex(ByteReader bytes, bool withPrefix) {
+  std::string text = withPrefix ? "0x" : "";
+  text.reserve(text.size() + bytes.size() * 2);
+  for (uint8_t byte : bytes.Span()) AppendHexByte(text, byte);
+  return text;
+}
+
+std::string FormatGuid(ByteReader bytes) {
+  static constexpr int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+  std::string text;
+  text.reserve(36);
+  for (int i = 0; i < 16; ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) text.push_back('-');
+    AppendHexByte(text, bytes.GetOr<uint8_t>(static_cast<size_t>(kOrder[i]), 0));
+  }
+  return text;
+}
+
+}  // namespace brinehold

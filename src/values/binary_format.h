@@ -1,0 +1,18 @@
+// Text of binary data: hexadecimal digits and uniqueidentifier.
+#pragma once
+
+#include <string>
+
+#include "platform/byte_reader.h"
+
+namespace brinehold {
+
+// Two upper-case hexadecimal digits per byte in storage order, after "0x"
+// when `withPrefix` is set.
+std::string FormatHex(ByteReader bytes, bool withPrefix);
+
+// The 16 bytes b0..b15 as b3b2b1b0-b5b4-b7b6-b8b9-b10..b15 in upper-case hex,
+// without braces; missing bytes count as zero.
+std::string FormatGuid(ByteReader bytes);
+
+}  // namespace brinehold

@@ -1,0 +1,165 @@
+#include "values/date_time_format.h"
+
+#include <cstdio>
+
+namespace brinehold {
+namespace {
+
+constexpr int64_t kDayNumberOf1900 = 693595;
+constexpr int64_t kSecondsPerDay = 86400;
+constexpr int kMaxScale = 18;  // 10^18 still fits a 64-bit count
+
+constexpr int kCommonYearDays[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+constexpr int kLeapYearDays[13] = {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
+
+bool IsLeap(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+uint64_t PowerOf10(int exponent) {
+  uint64_t value = 1;
+  for (int i = 0; i < exponent; ++i) value *= 10;
+  return value;
+}
+
+std::string DateText(const CivilDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
+std::string TimeText(int64_t secondOfDay) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(secondOfDay / 3600),
+                static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+  return text;
+}
+
+std::string FractionText(uint64_t fraction, int scale) {
+  char text[32];
+  std::snprintf(text, sizeof text, ".%0*llu", scale, static_cast<unsigned long long>(fraction));
+  return text;
+}
+
+// "YYYY-MM-DD HH:MM:SS", or nothing when the day or second cannot be shown.
+std::optional<std::string> DateTimeText(int64_t dayNumber, int64_t secondOfDay) {
+  auto date = CivilFromDayNumber(dayNumber);
+  if (!date || secondOfDay < 0 || secondOfDay >= kSecondsPerDay) return std::nullopt;
+  return DateText(*date) + " " + TimeText(secondOfDay);
+}
+
+// A count of 10^-scale seconds split into whole seconds and fraction.
+struct TimeCount {
+  uint64_t seconds = 0;
+  uint64_t fraction = 0;
+};
+
+std::optional<TimeCount> SplitCount(uint64_t count, int scale) {
+  if (scale < 0 || scale > kMaxScale) return std::nullopt;
+  uint64_t divisor = PowerOf10(scale);
+  return TimeCount{count / divisor, count % divisor};
+}
+
+uint64_t CountOf(ByteReader bytes, int width) {
+  if (width <= 0) return 0;
+  return bytes.UInt(0, static_cast<size_t>(width > 8 ? 8 : width)).value_or(0);
+}
+
+}  // namespace
+
+std::optional<CivilDate> CivilFromDayNumber(int64_t dayNumber) {
+  if (dayNumber < 0) return std::nullopt;
+  int64_t n = dayNumber;
+  int64_t year = 1 + 400 * (n / 146097);
+  n %= 146097;
+  int64_t centuries = n / 36524;
+  if (centuries > 3) centuries = 3;
+  year += 100 * centuries;
+  n -= centuries * 36524;
+  year += 4 * (n / 1461);
+  n %= 1461;
+  int64_t years = n / 365;
+  if (years > 3) years = 3;
+  year += years;
+  n -= years * 365;
+  if (year > 9999) return std::nullopt;
+  const int* table = IsLeap(year) ? kLeapYearDays : kCommonYearDays;
+  int month = 1;
+  while (month < 12 && n >= table[month]) ++month;
+  return CivilDate{static_cast<int>(year), month, static_cast<int>(n - table[month - 1] + 1)};
+}
+
+std::string FormatDateTime(ByteReader bytes) {
+  int64_t ticks = bytes.GetOr<int32_t>(0, 0);
+  int64_t days = bytes.GetOr<int32_t>(4, 0);
+  if (ticks < 0) return kUnshowableDate;
+  // A tick is 1/300 s; SQL Server shows it rounded to whole milliseconds
+  // (.003, .007, .010).
+  int64_t milliseconds = (ticks * 10 + 1) / 3;
+  auto text = DateTimeText(days + kDayNumberOf1900, milliseconds / 1000);
+  if (!text) return kUnshowableDate;
+  if (milliseconds % 1000 != 0) {
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(milliseconds % 1000));
+    *text += fraction;
+  }
+  return *text;
+}
+
+std::string FormatSmallDateTime(ByteReader bytes) {
+  int64_t minutes = bytes.GetOr<int16_t>(0, 0);
+  int64_t days = bytes.GetOr<uint16_t>(2, 0);
+  return DateTimeText(days + kDayNumberOf1900, minutes * 60).value_or(kUnshowableDate);
+}
+
+std::string FormatDate(ByteReader bytes) {
+  auto date = CivilFromDayNumber(static_cast<int64_t>(CountOf(bytes, 3)));
+  return date ? DateText(*date) : kUnshowableDate;
+}
+
+std::string FormatTime(ByteReader bytes, int scale, int length) {
+  auto count = SplitCount(CountOf(bytes, length), scale);
+  if (!count || count->seconds >= static_cast<uint64_t>(kSecondsPerDay)) return kUnshowableDate;
+  std::string text = TimeText(static_cast<int64_t>(count->seconds));
+  if (scale > 0) text += FractionText(count->fraction, scale);
+  return text;
+}
+
+std::string FormatDateTime2(ByteReader bytes, int scale, int length) {
+  uint64_t count = 0;
+  int64_t day = 0;
+  if (length >= 6 && length <= 8) {
+    int timeWidth = length - 3;
+    count = CountOf(bytes, timeWidth);
+    day = static_cast<int64_t>(bytes.UInt(static_cast<size_t>(timeWidth), 3).value_or(0));
+  }
+  auto split = SplitCount(count, scale);
+  if (!split || split->seconds >= static_cast<uint64_t>(kSecondsPerDay)) return kUnshowableDate;
+  auto text = DateTimeText(day, static_cast<int64_t>(split->seconds));
+  if (!text) return kUnshowableDate;
+  if (scale > 0) *text += FractionText(split->fraction, scale);
+  return *text;
+}
+
+std::string FormatDateTimeOffset(ByteReader bytes, int scale, int length) {
+  uint64_t count = 0;
+  int64_t day = 0;
+  if (length >= 8 && length <= 10) {
+    int timeWidth = length - 5;
+    count = CountOf(bytes, timeWidth);
+    day = static_cast<int64_t>(bytes.UInt(static_cast<size_t>(timeWidth), 3).value_or(0));
+  }
+  int offset = length >= 2 ? bytes.GetOr<int16_t>(static_cast<size_t>(length - 2), 0) : 0;
+  auto split = SplitCount(count, scale);
+  if (!split || split->seconds >= static_cast<uint64_t>(kSecondsPerDay)) return kUnshowableDate;
+  // Local time = stored UTC time + offset, carried across midnight either way.
+  int64_t second = static_cast<int64_t>(split->seconds) + int64_t{offset} * 60;
+  int64_t carry = second >= 0 ? second / kSecondsPerDay : -((-second + kSecondsPerDay - 1) / kSecondsPerDay);
+  auto text = DateTimeText(day + carry, second - carry * kSecondsPerDay);
+  if (!text) return kUnshowableDate;
+  if (scale > 0) *text += FractionText(split->fraction, scale) + " ";
+  int magnitude = offset < 0 ? -offset : offset;
+  char zone[32];
+  std::snprintf(zone, sizeof zone, " %c%d:%d", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+  return *text + zone;
+}
+
+}  // namespace brinehold

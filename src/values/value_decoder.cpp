@@ -1,0 +1,303 @@
+#include "values/value_decoder.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/text_codec.h"
+#include "values/binary_format.h"
+#include "values/date_time_format.h"
+#include "values/number_format.h"
+#include "values/text_decoding.h"
+#include "values/xml_converter.h"
+
+namespace brinehold {
+namespace {
+
+template <typename T>
+std::string IntegerText(const char* format, T value) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+int16_t ClampToInt16(int32_t value) {
+  return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
+}
+
+std::string DecodeBit(ValueState& state, ByteReader work) {
+  if (state.valueLength <= 0) return "False";
+  state.declaredLength = 0;
+  BitGroup* group = state.bitGroup;
+  if (state.valueLength != 1 || !group) return "";
+  if (group->bitIndex == 8) group->loaded = 0;
+  if (!group->loaded) {
+    group->currentByte = work.GetOr<uint8_t>(0, 0);
+    group->bitIndex = 0;
+    group->loaded = 1;
+    group->startsGroup = 1;
+    state.fixedSize = 1;
+    state.declaredLength = 1;
+  } else {
+    state.fixedSize = 0;
+    group->startsGroup = 0;
+  }
+  int index = group->bitIndex;
+  group->bitIndex = index + 1;
+  if (index < 0 || index > 7) return "";  // a group left in a state no row produces
+  return ((group->currentByte >> index) & 1) ? "True" : "False";
+}
+
+std::string Decode8BitText(ValueKind kind, ByteReader bytes, const ColumnInfo& column) {
+  CodePageChoice choice = SelectCodePage(kind, column);
+  if (choice.fixedChar) return ConvertFixedChar(bytes, choice.codePage);
+  return ConvertCodePageOrWiden(bytes, choice.codePage);
+}
+
+}  // namespace
+
+std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column) {
+  if (value.data() == nullptr) return "";
+  if (state.isVariable) state.available = static_cast<uint64_t>(std::max<int16_t>(state.valueLength, 0));
+  if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
+  if (state.kind < 0 || state.kind > kLastValueKind) return "";
+  const ValueKind kind = static_cast<ValueKind>(state.kind);
+
+  if (kind == ValueKind::SqlVariant) {
+    state.valueLength = static_cast<int16_t>(state.valueLength - 8);
+    if (state.valueLength <= 0) return "";
+  }
+  // One copy of the value, zero-filled past what the view holds and two
+  // bytes beyond, so that text always ends in a zero code unit. The kinds
+  // that read their declared length get a copy of that many bytes.
+  const int32_t valueLength = state.valueLength;
+  const int32_t declared = state.declaredLength;
+  const size_t valueSize = static_cast<size_t>(std::max(valueLength, int32_t{0}));
+  const size_t declaredSize = static_cast<size_t>(std::max(declared, int32_t{0}));
+  Bytes buffer = value.CopyClipped(0, valueSize);
+  buffer.resize(valueSize + 2, 0);
+  const ByteReader whole(buffer);
+  const ByteReader work(buffer.data(), valueSize);
+  Bytes declaredBuffer = value.CopyClipped(0, declaredSize);
+  declaredBuffer.resize(declaredSize, 0);
+  const ByteReader declaredBytes(declaredBuffer);
+
+  if (kind == ValueKind::Bit) return DecodeBit(state, work);
+  if (valueLength <= 0) return "";
+
+  const uint64_t available = state.available;
+  const bool valueFits = static_cast<uint64_t>(valueLength) <= available;
+  const bool declaredFits = declared > 0 && static_cast<uint64_t>(declared) <= available;
+  auto takeDeclared = [&] { state.valueLength = ClampToInt16(declared); };
+
+  switch (kind) {
+    case ValueKind::BigInt:
+      if (!valueFits) return "";
+      return IntegerText("%lld", static_cast<long long>(work.GetOr<int64_t>(0, 0)));
+    case ValueKind::Int:
+      if (!valueFits) return "";
+      return IntegerText("%d", work.GetOr<int32_t>(0, 0));
+    case ValueKind::SmallInt:
+      if (!valueFits) return "";
+      return IntegerText("%d", static_cast<int>(work.GetOr<int16_t>(0, 0)));
+    case ValueKind::TinyInt:
+      if (!valueFits) return "";
+      return IntegerText("%d", static_cast<int>(work.GetOr<uint8_t>(0, 0)));
+    case ValueKind::Binary:
+      if (!valueFits) return "";
+      return FormatHex(work, true);
+    case ValueKind::VarBinary:
+      return FormatHex(work, false);
+    case ValueKind::Timestamp: {
+      if (!valueFits) return "";
+      std::string text = FormatHex(work, true);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::HierarchyId:
+      return FormatHex(work, true);
+    case ValueKind::Geometry:
+      return FormatHex(work, false);
+    case ValueKind::ClrType:
+      if (!valueFits) return "";
+      return FormatHex(work, false);
+    case ValueKind::UniqueIdentifier: {
+      if (!valueFits) return "";
+      std::string text = FormatGuid(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Char:
+      if (!valueFits) return "";
+      return Decode8BitText(kind, work, column);
+    case ValueKind::VarChar:
+    case ValueKind::Text:
+      return Decode8BitText(kind, work, column);
+    case ValueKind::NChar:
+      if (!valueFits) return "";
+      return Utf16UpToZero(whole);
+    case ValueKind::NVarChar:
+      return Utf16UpToZero(whole);
+    case ValueKind::NText:
+      // ntext is always UTF-16; only an odd length (a damaged value) is
+      // left to the look of its bytes.
+      if (valueLength % 2 == 0) return Utf16UpToZero(whole);
+      [[fallthrough]];
+    case ValueKind::SqlVariant:
+      if (LooksLikeUtf16(work, static_cast<size_t>(valueLength))) return Utf16UpToZero(whole);
+      return ConvertCodePageOrWiden(work, kSystemAnsiCodePage);
+    case ValueKind::Decimal:
+    case ValueKind::Numeric: {
+      if (!declaredFits) return "";
+      std::string text = FormatDecimal(declaredBytes, column.precision, column.scale);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Money: {
+      if (!declaredFits) return "";
+      std::string text = FormatMoney(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::SmallMoney: {
+      if (!declaredFits) return "";
+      std::string text = FormatSmallMoney(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Float:
+      if (!valueFits) return "";
+      return FormatFloat(work);
+    case ValueKind::Real:
+      if (!valueFits) return "";
+      return FormatReal(work);
+    case ValueKind::DateTime: {
+      if (available < 8) return "";
+      std::string text = FormatDateTime(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::SmallDateTime: {
+      if (available < 4) return "";
+      std::string text = FormatSmallDateTime(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Date: {
+      if (available < 3) return "";
+      std::string text = FormatDate(work);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Time:
+    case ValueKind::DateTime2:
+    case ValueKind::DateTimeOffset: {
+      if (!declaredFits) return "";
+      std::string text = kind == ValueKind::Time        ? FormatTime(declaredBytes, column.scale, declared)
+                         : kind == ValueKind::DateTime2 ? FormatDateTime2(declaredBytes, column.scale, declared)
+                                                        : FormatDateTimeOffset(declaredBytes, column.scale, declared);
+      takeDeclared();
+      return text;
+    }
+    case ValueKind::Xml: {
+      auto text = CurrentXmlConverter().Convert(work.Span());
+      if (!text || text->empty()) return " ";
+      return *text;
+    }
+    default:  // Image, the unassigned and transient kinds
+      return "";
+  }
+}
+
+std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, const ColumnInfo& column) {
+  (void)column;
+  state.declaredLength = 0;
+  if (value.data() == nullptr || totalLength <= 0) return "";
+  Bytes buffer = value.CopyClipped(0, static_cast<size_t>(totalLength));
+  buffer.resize(static_cast<size_t>(totalLength), 0);
+  const ByteReader bytes(buffer);
+  const int baseType = bytes.GetOr<uint8_t>(0, 0);
+  auto data = [&](int offset) { return bytes.Tail(static_cast<size_t>(offset)); };
+  auto exact = [&](int length) { return totalLength == length; };
+
+  switch (baseType) {
+    case 127:
+      if (!exact(10)) return "";
+      return IntegerText("%lld", static_cast<long long>(bytes.GetOr<int64_t>(2, 0)));
+    case 56:
+      if (!exact(6)) return "";
+      return IntegerText("%d", bytes.GetOr<int32_t>(2, 0));
+    case 52:
+      if (!exact(4)) return "";
+      return IntegerText("%d", static_cast<int>(bytes.GetOr<int16_t>(2, 0)));
+    case 48:
+      if (!exact(3)) return "";
+      return IntegerText("%d", static_cast<int>(bytes.GetOr<uint8_t>(2, 0)));
+    case 104:
+      if (!exact(3)) return "";
+      return bytes.GetOr<uint8_t>(2, 0) != 0 ? "True" : "False";
+    case 62:
+      if (!exact(10)) return "";
+      return FormatFloat(data(2));
+    case 59:
+      if (!exact(6)) return "";
+      return FormatReal(data(2));
+    case 60:
+      if (!exact(10)) return "";
+      return FormatMoney(data(2));
+    case 122:
+      if (!exact(6)) return "";
+      return FormatSmallMoney(data(2));
+    case 61:
+      if (!exact(10)) return "";
+      return FormatDateTime(data(2));
+    case 58:
+      if (!exact(6)) return "";
+      return FormatSmallDateTime(data(2));
+    case 40:
+      if (!exact(5)) return "";
+      return FormatDate(data(2));
+    case 41:
+    case 42:
+    case 43: {
+      int length = totalLength - 3;
+      if (length <= 0) return "";
+      int scale = bytes.GetOr<uint8_t>(2, 0);
+      if (baseType == 41) return FormatTime(data(3), scale, length);
+      if (baseType == 42) return FormatDateTime2(data(3), scale, length);
+      return FormatDateTimeOffset(data(3), scale, length);
+    }
+    case 106:
+    case 108: {
+      if (totalLength <= 4) return "";
+      if (baseType == 108) state.declaredLength = totalLength - 4;
+      return FormatDecimal(data(4), bytes.GetOr<uint8_t>(2, 0), bytes.GetOr<uint8_t>(3, 0));
+    }
+    case 36:
+      if (!exact(18)) return "";
+      return FormatGuid(data(2));
+    case 173:
+    case 165:
+      // Binary data is shown as binary: as text it would end at the first
+      // zero byte and turn the rest into arbitrary characters.
+      if (totalLength <= 4) return "";
+      return FormatHex(data(4), true);
+    case 175:
+    case 167: {
+      // The value carries its own collation id in bytes 4-7.
+      if (totalLength <= 8) return "";
+      int codePage = CodePageOfCollation(bytes.GetOr<int32_t>(4, 0)).value_or(kSystemAnsiCodePage);
+      return ConvertCodePageOrWiden(data(8), codePage);
+    }
+    case 239:
+    case 231:
+      if (totalLength <= 8) return "";
+      return Utf16UpToZero(data(8));
+    case 240:
+      if (totalLength <= 2) return "";
+      return FormatHex(data(2), true);
+    default:
+      return "";
+  }
+}
+
+}  // namespace brinehold
