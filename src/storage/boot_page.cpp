@@ -52,7 +52,8 @@ std::string SqlVersionName(int32_t formatVersion) {
   return kTextUnknownSqlVersion;
 }
 
-CBootPage::CBootPage(Bytes buffer, const CDataFile* file) : CPage(std::move(buffer), file) {
+CBootPage::CBootPage(Bytes buffer, const CDataFile* file)
+    : PrimaryRecordPage(std::move(buffer), file, NoRecordScan{}) {
   ByteReader page = Reader();
   formatVersion = page.GetOr<uint16_t>(kBootFormatVersionOffset, 0);
   creationVersion = page.GetOr<uint16_t>(kBootCreationVersionOffset, 0);

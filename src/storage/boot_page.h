@@ -5,8 +5,8 @@
 // fixed page offsets: format version (100), creation version (102), database
 // name (148, 104 UTF-16 code units), default collation id (488) and the first
 // system-index page (612 page number, 616 file id). A few neighbouring values
-// are read and held without being interpreted. The record scan of the base
-// class is not run: the fields are read where they are, whatever the slot
+// are read and held without being interpreted. The record scan of
+// PrimaryRecordPage is not run: the fields are read where they are, whatever the slot
 // array says, and any field that does not fit in the buffer keeps its
 // default.
 //
@@ -27,8 +27,8 @@
 #include <string>
 
 #include "scan/session/app_state.h"
-#include "storage/page.h"
 #include "storage/page_address.h"
+#include "storage/primary_record_page.h"
 
 namespace brinehold {
 
@@ -49,7 +49,7 @@ inline constexpr const char* kTextUnknownSqlVersion = "Unknown SQL Version";
 // the leading blank), or "Unknown SQL Version". Exact values only.
 std::string SqlVersionName(int32_t formatVersion);
 
-class CBootPage : public CPage {
+class CBootPage : public PrimaryRecordPage {
  public:
   CBootPage() = default;
   // Takes the 8192-byte page (a trailing zero byte may follow) and reads the
