@@ -153,10 +153,11 @@ TEST(InfoCommandCorpusTest, EveryRealFileReportsItsManifestVersionNameAndAKnownC
     EXPECT_FALSE(run.fields["collation_name"].empty()) << "collation id " << run.fields["collation_id"];
     EXPECT_FALSE(run.fields["code_page"].empty());
     int version = std::stoi(run.fields["format_version"]);
-    if (version == 998)
+    if (version == 998) {
       EXPECT_EQ(run.fields["version_name"], "Unknown SQL Version");
-    else
+    } else {
       EXPECT_EQ(run.fields["version_name"].rfind(" SQL Server ", 0), 0u) << run.fields["version_name"];
+    }
     ++checked;
   }
   EXPECT_EQ(checked, manifest.size());
