@@ -1,0 +1,251 @@
+#include "writer/catalog_builder.h"
+
+#include <cstdio>
+
+#include "writer/file_builder.h"
+#include "writer/page_builder.h"
+#include "writer/record_builder.h"
+
+namespace brinehold::writer {
+
+namespace {
+
+constexpr uint32_t kFirstCatalogPage = 16;
+constexpr size_t kPageRoom = 8192 - 96 - 8;
+
+void AppendType(Bytes& out, const std::string& type) {
+  out.push_back(type.size() > 0 ? static_cast<uint8_t>(type[0]) : ' ');
+  out.push_back(type.size() > 1 ? static_cast<uint8_t>(type[1]) : ' ');
+}
+
+void AppendAddress(Bytes& out, PageAddress address) {
+  AppendLE(out, static_cast<uint32_t>(address.pageNumber), 4);
+  AppendLE(out, static_cast<uint16_t>(address.fileId), 2);
+}
+
+void AppendFixedText(Bytes& out, const std::string& text, size_t units) {
+  Bytes utf16 = Utf16(text);
+  utf16.resize(units * 2, 0);
+  // Real files pad the names with blanks.
+  for (size_t i = Utf16(text).size(); i + 1 < utf16.size(); i += 2) utf16[i] = ' ';
+  out.insert(out.end(), utf16.begin(), utf16.end());
+}
+
+Bytes NamedRow(Bytes fixed, uint16_t columnCount, bool withoutName, const std::string& name,
+               const std::optional<Bytes>& second = std::nullopt) {
+  RecordBuilder record;
+  record.SetFixed(std::move(fixed)).SetColumnCount(columnCount);
+  if (!withoutName) {
+    record.AddVariable(Utf16(name));
+    if (second) record.AddVariable(*second);
+  }
+  return record.Build();
+}
+
+}  // namespace
+
+Bytes SysschobjsRow(const ObjectSpec& spec) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(spec.id), 4);
+  AppendLE(fixed, static_cast<uint32_t>(spec.schemaId), 4);
+  fixed.push_back(0);  // nsclass
+  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
+  AppendType(fixed, spec.type);
+  AppendLE(fixed, static_cast<uint32_t>(spec.parent), 4);
+  fixed.push_back(1);  // pclass
+  AppendLE(fixed, 0, 4);   // intprop
+  AppendLE(fixed, 0, 8);   // created
+  AppendLE(fixed, 0, 8);   // modified
+  AppendLE(fixed, 0, 4);   // status2
+  return NamedRow(std::move(fixed), 12, spec.withoutName, spec.name);
+}
+
+Bytes SysobjectsRow(const ObjectSpec& spec) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(spec.id), 4);
+  AppendType(fixed, spec.type);
+  AppendLE(fixed, 0, 2);  // uid
+  AppendLE(fixed, 1, 2);  // info
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
+  AppendLE(fixed, 0, 4);
+  AppendLE(fixed, 0, 4);
+  AppendLE(fixed, static_cast<uint32_t>(spec.parent), 4);  // parent_obj at 24
+  AppendLE(fixed, 0, 8);  // crdate
+  AppendLE(fixed, 0, 2);
+  return NamedRow(std::move(fixed), 25, spec.withoutName, spec.name);
+}
+
+Bytes SyscolparsRow(const ColumnSpec& spec) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(spec.objectId), 4);
+  AppendLE(fixed, 0, 2);  // number
+  AppendLE(fixed, static_cast<uint32_t>(spec.columnId), 4);
+  fixed.push_back(spec.systemTypeId);
+  AppendLE(fixed, spec.systemTypeId, 4);  // utype
+  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  fixed.push_back(10);  // precision
+  fixed.push_back(0);   // scale
+  AppendLE(fixed, 0, 4);  // collation
+  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
+  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  AppendLE(fixed, 0, 4);  // xmlns
+  AppendLE(fixed, 0, 4);  // default object
+  AppendLE(fixed, 0, 4);  // check object
+  return NamedRow(std::move(fixed), 16, spec.withoutName, spec.name, spec.identity);
+}
+
+Bytes SyscolumnsRow(const ColumnSpec& spec) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(spec.objectId), 4);
+  fixed.push_back(spec.systemTypeId);
+  fixed.push_back(spec.typeStatus);
+  AppendLE(fixed, spec.systemTypeId, 2);  // xusertype
+  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  fixed.push_back(10);
+  fixed.push_back(0);
+  AppendLE(fixed, static_cast<uint16_t>(spec.columnId), 2);
+  AppendLE(fixed, 4, 2);  // xoffset
+  fixed.push_back(0);
+  fixed.push_back(0);
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, 0, 4);
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, static_cast<uint16_t>(spec.columnOrder), 2);
+  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, 0, 4);  // collation id
+  AppendLE(fixed, 0, 4);
+  return NamedRow(std::move(fixed), 21, spec.withoutName, spec.name);
+}
+
+Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
+  AppendLE(fixed, 0, 4);  // status
+  AppendAddress(fixed, {1, firstPage});
+  AppendLE(fixed, static_cast<uint16_t>(indexId), 2);
+  fixed.resize(64, 0);
+  AppendLE(fixed, static_cast<uint32_t>(firstIamPage), 4);
+  AppendLE(fixed, 1, 2);
+  return NamedRow(std::move(fixed), 24, false, "ix");
+}
+
+Bytes SingleObjRefRow(uint8_t refClass, int32_t dependentId, int32_t dependentSubId, int32_t independentId,
+                      int32_t independentSubId) {
+  Bytes fixed;
+  fixed.push_back(refClass);
+  AppendLE(fixed, static_cast<uint32_t>(dependentId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(dependentSubId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(independentId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(independentSubId), 4);
+  AppendLE(fixed, 0, 4);
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(6).Build();
+}
+
+Bytes SysfilesRow(int32_t status, int16_t fileId, const std::string& logicalName, const std::string& path) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(status), 4);
+  AppendLE(fixed, static_cast<uint16_t>(fileId), 2);
+  AppendFixedText(fixed, logicalName, 128);
+  AppendFixedText(fixed, path, 260);
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(4).Build();
+}
+
+Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint64_t>(rowsetId), 8);
+  fixed.push_back(1);  // owner type
+  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
+  AppendLE(fixed, 1, 4);  // partition number
+  AppendLE(fixed, 0, 4);  // status
+  AppendLE(fixed, 1, 2);  // filegroup
+  AppendLE(fixed, static_cast<uint64_t>(rowCount), 8);
+  fixed.resize(53, 0);
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(18).Build();
+}
+
+Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, PageAddress firstPage,
+                       PageAddress rootPage, PageAddress firstIamPage) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint64_t>(allocationUnitId), 8);
+  fixed.push_back(type);
+  AppendLE(fixed, static_cast<uint64_t>(ownerId), 8);
+  AppendLE(fixed, 0, 4);  // status
+  AppendLE(fixed, 1, 2);  // filegroup
+  AppendAddress(fixed, firstPage);
+  AppendAddress(fixed, rootPage);
+  AppendAddress(fixed, firstIamPage);
+  fixed.resize(65, 0);
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(11).Build();
+}
+
+Bytes IdentityValue32(uint32_t seed, uint32_t increment) {
+  Bytes value;
+  AppendLE(value, 0x0438, 4);  // type and length of the stored seed
+  AppendLE(value, seed, 4);
+  AppendLE(value, increment, 4);
+  return value;
+}
+
+CatalogFileBuilder::CatalogFileBuilder(uint16_t formatVersion) { boot.formatVersion = formatVersion; }
+
+CatalogFileBuilder& CatalogFileBuilder::Add(int32_t owner, Bytes record) {
+  auto it = current_.find(owner);
+  size_t need = record.size() + 2;
+  if (it == current_.end() || pages_[it->second].raw || pages_[it->second].used + need > kPageRoom) {
+    pages_.push_back(PageRecords{owner, {}, std::nullopt, 0});
+    current_[owner] = pages_.size() - 1;
+    it = current_.find(owner);
+  }
+  PageRecords& page = pages_[it->second];
+  page.used += need;
+  page.records.push_back(std::move(record));
+  return *this;
+}
+
+CatalogFileBuilder& CatalogFileBuilder::BreakPage(int32_t owner) {
+  current_.erase(owner);
+  return *this;
+}
+
+CatalogFileBuilder& CatalogFileBuilder::AddRawPage(int32_t owner, Bytes page) {
+  pages_.push_back(PageRecords{owner, {}, std::move(page), 0});
+  current_.erase(owner);
+  return *this;
+}
+
+CatalogFileBuilder& CatalogFileBuilder::AddTable(const ObjectSpec& table, const std::vector<ColumnSpec>& columns) {
+  Add(34, SysschobjsRow(table));
+  for (const ColumnSpec& column : columns) Add(41, SyscolparsRow(column));
+  return *this;
+}
+
+Bytes CatalogFileBuilder::Build() const {
+  uint32_t pageCount = kFirstCatalogPage + static_cast<uint32_t>(pages_.size()) + 8;
+  DatabaseFileBuilder file(pageCount);
+  file.SetPage(9, BuildBootPage(boot));
+  uint32_t number = kFirstCatalogPage;
+  for (const PageRecords& page : pages_) {
+    if (page.raw) {
+      file.SetPage(number++, *page.raw);
+      continue;
+    }
+    PageBuilder& builder = file.Page(number++, 1, page.owner);
+    for (const Bytes& record : page.records) builder.AddRecord(record);
+  }
+  return file.Build();
+}
+
+bool CatalogFileBuilder::WriteTo(const std::string& path) const {
+  Bytes image = Build();
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  bool ok = std::fwrite(image.data(), 1, image.size(), out) == image.size();
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
+
+}  // namespace brinehold::writer

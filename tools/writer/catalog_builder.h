@@ -1,0 +1,106 @@
+// Catalog rows and whole catalog files for synthetic databases.
+//
+// The row functions lay out one record of a base system table the way the
+// real engine does: the fixed part at the offsets the catalog reader uses,
+// the name as the first variable-length column (UTF-16LE), and for
+// syscolpars an optional second column (the identity seed and increment).
+// Fixed lengths match real files (sysschobjs 44, syscolpars 41, sysobjects
+// of SQL Server 2000 38, syscolumns 42, sysfiles1 782, syssingleobjrefs 21).
+//
+// CatalogFileBuilder collects rows per owner object id and writes them as
+// data pages (type 1) whose header carries that owner, from page 16 on, in
+// the order added, with a boot page at page 9; BreakPage starts a new page
+// for an owner so tests can spread rows over several pages.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "writer/boot_page_builder.h"
+
+namespace brinehold::writer {
+
+struct ObjectSpec {
+  int32_t id = 0;
+  std::string name;
+  std::string type = "U ";  // two characters
+  int32_t parent = 0;
+  int32_t schemaId = 1;
+  int32_t status = 0;
+  bool withoutName = false;  // no variable-length column at all
+};
+
+struct ColumnSpec {
+  int32_t objectId = 0;
+  int32_t columnId = 0;
+  std::string name;
+  uint8_t systemTypeId = 56;  // int
+  int16_t maxLength = 4;
+  int32_t status = 0;  // 5 marks an identity column in syscolpars
+  std::optional<Bytes> identity;  // second variable-length column
+  bool withoutName = false;
+  int16_t columnOrder = 0;  // SQL Server 2000 colorder
+  uint8_t typeStatus = 0;   // SQL Server 2000 typestat
+};
+
+// sysschobjs (owner 34).
+Bytes SysschobjsRow(const ObjectSpec& spec);
+// sysobjects of SQL Server 2000 (owner 1).
+Bytes SysobjectsRow(const ObjectSpec& spec);
+// syscolpars (owner 41 or 2187).
+Bytes SyscolparsRow(const ColumnSpec& spec);
+// syscolumns of SQL Server 2000 (owner 3).
+Bytes SyscolumnsRow(const ColumnSpec& spec);
+// sysindexes of SQL Server 2000 (owner 2).
+Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage);
+// syssingleobjrefs (owner 74); class 28 names the referencing column of a
+// foreign key, class 29 the referenced one.
+Bytes SingleObjRefRow(uint8_t refClass, int32_t dependentId, int32_t dependentSubId, int32_t independentId,
+                      int32_t independentSubId);
+// sysfiles1 (owner 8).
+Bytes SysfilesRow(int32_t status, int16_t fileId, const std::string& logicalName, const std::string& path);
+// sysrowsets (owner 5).
+Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount);
+// sysallocunits (owner 7).
+Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, PageAddress firstPage,
+                       PageAddress rootPage, PageAddress firstIamPage);
+// An identity value as SQL Server 2005 and later keep it for an int column:
+// 12 bytes, seed in word 1, increment in word 2.
+Bytes IdentityValue32(uint32_t seed, uint32_t increment);
+
+class CatalogFileBuilder {
+ public:
+  explicit CatalogFileBuilder(uint16_t formatVersion = 904);
+
+  BootPageSpec boot;
+
+  // Appends a record to the current page of `owner` (a new page when the
+  // current one is full).
+  CatalogFileBuilder& Add(int32_t owner, Bytes record);
+  // The next record of `owner` starts a new page.
+  CatalogFileBuilder& BreakPage(int32_t owner);
+  // Adds a page of `owner` holding `page` as it is (a damaged page).
+  CatalogFileBuilder& AddRawPage(int32_t owner, Bytes page);
+
+  // A modern catalog's object and its columns in one go.
+  CatalogFileBuilder& AddTable(const ObjectSpec& table, const std::vector<ColumnSpec>& columns);
+
+  Bytes Build() const;
+  bool WriteTo(const std::string& path) const;
+
+ private:
+  struct PageRecords {
+    int32_t owner = 0;
+    std::vector<Bytes> records;
+    std::optional<Bytes> raw;
+    size_t used = 0;
+  };
+  std::vector<PageRecords> pages_;
+  std::map<int32_t, size_t> current_;  // owner -> index into pages_
+};
+
+}  // namespace brinehold::writer
