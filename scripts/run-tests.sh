@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: installs the build and test
+# dependencies when missing, builds everything in build-test/ and runs ctest,
+# then does the same in build-test-sanitize/ with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Stops at the first failure with a non-zero exit
+# status; the output ends with ctest's summary of the last run.
+# Tests that need the real data files look in ../shared/corpus/real beside
+# the repository and are skipped when it is absent.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+ensure_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+
+run_suite() {
+  local dir="$1"
+  shift
+  echo "=== build $dir"
+  configure "$dir" "$@"
+  ninja -C "$dir" -j"$JOBS"
+  echo "=== test $dir"
+  ctest --test-dir "$dir" --output-on-failure -j"$JOBS"
+}
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1:detect_stack_use_after_return=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+run_suite "${BUILD_DIR:-$ROOT/build-test}" -DCMAKE_BUILD_TYPE=Debug
+run_suite "${SANITIZE_BUILD_DIR:-$ROOT/build-test-sanitize}" -DCMAKE_BUILD_TYPE=Debug \
+  -DBRINEHOLD_SANITIZE=ON -DBRINEHOLD_BUILD_BENCH=OFF
