@@ -41,7 +41,7 @@ struct ColumnSpec {
   uint8_t systemTypeId = 56;  // int
   int16_t maxLength = 4;
   int32_t status = 0;  // 5 marks an identity column in syscolpars
-  std::optional<Bytes> identity;  // second variable-length column
+  std::optional<Bytes> identity = std::nullopt;  // second variable-length column
   bool withoutName = false;
   int16_t columnOrder = 0;  // SQL Server 2000 colorder
   uint8_t typeStatus = 0;   // SQL Server 2000 typestat

@@ -1,0 +1,285 @@
+// The catalog bootstrap end to end on synthetic database files: both
+// layouts, the SQL Server 2005 tables, name repair across pages and tables,
+// foreign keys, damaged pages and the stop request.
+#include <gtest/gtest.h>
+
+#include "catalog/database_catalog.h"
+#include "scan/session/app_state.h"
+#include "storage/data_file.h"
+#include "support/temp_dir.h"
+#include "writer/catalog_builder.h"
+#include "writer/page_builder.h"
+#include "writer/record_builder.h"
+
+namespace brinehold {
+namespace {
+
+using writer::CatalogFileBuilder;
+using writer::ColumnSpec;
+using writer::ObjectSpec;
+
+class CatalogBuildTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TheApp().ResetForTests(); }
+  void TearDown() override { TheApp().ResetForTests(); }
+
+  // Writes the file, opens it and rebuilds its catalog.
+  CDatabaseCatalog& Build(const CatalogFileBuilder& builder,
+                          std::function<void(int32_t)> onTableStart = {}) {
+    path_ = dir_.Write("db.mdf", builder.Build());
+    file_ = OpenDataFile(path_, false, nullptr);
+    EXPECT_TRUE(file_->IsValid());
+    catalog_ = std::make_unique<CDatabaseCatalog>(file_.get());
+    catalog_->reader->onTableStart = std::move(onTableStart);
+    BuildCatalogInto(*file_, *catalog_);
+    return *catalog_;
+  }
+
+  test::TempDir dir_;
+  std::string path_;
+  std::unique_ptr<CDataFile> file_;
+  std::unique_ptr<CDatabaseCatalog> catalog_;
+};
+
+CatalogFileBuilder ShopDatabase() {
+  CatalogFileBuilder b;
+  b.AddTable({100, "Orders"}, {{100, 1, "OrderId", 56, 4, 5, writer::IdentityValue32(1000, 10)},
+                               {100, 2, "Line", 56, 4},
+                               {100, 3, "CustomerId", 56, 4}});
+  b.AddTable({200, "OrderLines"}, {{200, 1, "OrderId", 56, 4}, {200, 2, "Line", 56, 4}});
+  b.Add(34, writer::SysschobjsRow({300, "FK_Lines_Orders", "F ", 200, 1, 0x40}));
+  b.Add(34, writer::SysschobjsRow({400, "ShopView", "V "}));
+  // Key pairs of a two-column foreign key, in the order the engine writes them.
+  b.Add(74, writer::SingleObjRefRow(28, 300, 1, 200, 1));
+  b.Add(74, writer::SingleObjRefRow(28, 300, 2, 200, 2));
+  b.Add(74, writer::SingleObjRefRow(29, 300, 1, 100, 1));
+  b.Add(74, writer::SingleObjRefRow(29, 300, 2, 100, 2));
+  b.Add(74, writer::SingleObjRefRow(7, 400, 0, 100, 0));
+  b.Add(5, writer::SysrowsetsRow(72057594038321152LL, 100, 1, 3));
+  b.Add(7, writer::SysallocunitsRow(72057594039435264LL, 1, 72057594038321152LL, {1, 40}, {1, 40}, {1, 41}));
+  b.Add(8, writer::SysfilesRow(2, 1, "Shop", "C:\\data\\Shop.mdf"));
+  return b;
+}
+
+TEST_F(CatalogBuildTest, ModernLayoutReadsEveryTable) {
+  CDatabaseCatalog& c = Build(ShopDatabase());
+  EXPECT_FALSE(TheApp().settings.legacyCatalog);
+  ASSERT_EQ(c.objects.size(), 4u);
+  EXPECT_EQ(c.objects[0].name, "Orders");
+  EXPECT_EQ(c.objects[0].type, "U ");
+  EXPECT_EQ(c.objects[2].type, "F ");
+  EXPECT_EQ(c.objects[2].parentObjectId, 200);
+  EXPECT_EQ(c.objects[3].type, "V ");
+  ASSERT_EQ(c.columns.size(), 5u);
+  EXPECT_EQ(c.columns[0].name, "OrderId");
+  EXPECT_EQ(c.columns[0].identityText, "identity(1000,10)");
+  EXPECT_TRUE(c.columns[1].identityText.empty());
+  ASSERT_EQ(c.rowsets.size(), 1u);
+  EXPECT_EQ(c.rowsets[0].objectId, 100);
+  EXPECT_EQ(c.rowsets[0].rowCount, 3);
+  ASSERT_EQ(c.allocationUnits.size(), 1u);
+  EXPECT_EQ(c.allocationUnits[0].firstIamPage, (PageAddress{1, 41}));
+  ASSERT_EQ(c.databaseFiles.size(), 1u);
+  EXPECT_EQ(c.databaseFiles[0].logicalName, "Shop");
+  EXPECT_EQ(c.databaseFiles[0].path, "C:\\data\\Shop.mdf");
+  EXPECT_EQ(c.objectRefs.size(), 5u);
+  EXPECT_TRUE(c.legacyTables.empty());
+  EXPECT_TRUE(c.legacyColumns.empty());
+  EXPECT_EQ(file_->databaseName, "Synthetic");
+}
+
+TEST_F(CatalogBuildTest, ForeignKeyOfTwoColumnsGivesOneEntryPerPair) {
+  CDatabaseCatalog& c = Build(ShopDatabase());
+  ASSERT_EQ(c.foreignKeyColumns.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    const ForeignKeyColumn& fk = c.foreignKeyColumns[static_cast<size_t>(i)];
+    EXPECT_EQ(fk.constraintId, 300);
+    EXPECT_EQ(fk.ordinal, i + 1);
+    EXPECT_EQ(fk.constraintName, "FK_Lines_Orders");
+    EXPECT_EQ(fk.constraintStatus, 0x40);
+    EXPECT_EQ(fk.referencingTableId, 200);
+    EXPECT_EQ(fk.referencingTableName, "OrderLines");
+    EXPECT_EQ(fk.referencedTableId, 100);
+    EXPECT_EQ(fk.referencedTableName, "Orders");
+  }
+  EXPECT_EQ(c.foreignKeyColumns[0].referencingColumnName, "OrderId");
+  EXPECT_EQ(c.foreignKeyColumns[0].referencedColumnName, "OrderId");
+  EXPECT_EQ(c.foreignKeyColumns[1].referencingColumnName, "Line");
+  EXPECT_EQ(c.foreignKeyColumns[1].referencedColumnName, "Line");
+}
+
+TEST_F(CatalogBuildTest, ForeignKeyNamesTakeTheLastMatch) {
+  CatalogFileBuilder b = ShopDatabase();
+  // A later row for the same table (a rename left behind) wins.
+  b.Add(34, writer::SysschobjsRow({100, "OrdersRenamed"}));
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_EQ(c.foreignKeyColumns.size(), 2u);
+  EXPECT_EQ(c.foreignKeyColumns[0].referencedTableName, "OrdersRenamed");
+  EXPECT_EQ(c.FindObject(100)->name, "Orders") << "lookups elsewhere take the first row";
+}
+
+TEST_F(CatalogBuildTest, NameRepairNumbersAcrossPagesAndBothColumnTables) {
+  CatalogFileBuilder b;
+  ObjectSpec unnamed{500, "", "U "};
+  unnamed.withoutName = true;
+  b.Add(34, writer::SysschobjsRow(unnamed));
+  b.BreakPage(34);
+  unnamed.id = 501;
+  b.Add(34, writer::SysschobjsRow(unnamed));
+  b.Add(34, writer::SysschobjsRow({502, std::string(1, '\0'), "U "}));  // present but empty
+  ColumnSpec column{500, 1, ""};
+  column.withoutName = true;
+  b.Add(41, writer::SyscolparsRow(column));
+  column.columnId = 2;
+  b.Add(2187, writer::SyscolparsRow(column));
+  b.Add(41, writer::SyscolparsRow({501, 1, "Named"}));
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_EQ(c.objects.size(), 3u);
+  EXPECT_EQ(c.objects[0].name, "Repairname0");
+  EXPECT_EQ(c.objects[1].name, "Repairname1");
+  EXPECT_EQ(c.objects[2].name, "RepairColumn2");
+  // The counter starts again for the columns and runs on from 41 to 2187.
+  ASSERT_EQ(c.columns.size(), 3u);
+  EXPECT_EQ(c.columns[0].name, "RepairColumn0");
+  EXPECT_EQ(c.columns[1].name, "Named");
+  EXPECT_EQ(c.columns[2].name, "RepairColumn1");
+  EXPECT_EQ(c.columns[2].columnId, 2);
+}
+
+TEST_F(CatalogBuildTest, LegacyLayoutIsDecidedByTheData) {
+  CatalogFileBuilder b(539);
+  b.Add(1, writer::SysobjectsRow({10, "sysusers", "S "}));
+  b.Add(1, writer::SysobjectsRow({600, "Customers", "U "}));
+  b.Add(1, writer::SysobjectsRow({700, "Log", "U "}));
+  b.Add(1, writer::SysobjectsRow({800, "PK_Customers", "K ", 600}));
+  b.Add(2, writer::SysindexesRow(600, 1, 50, 51));
+  b.Add(2, writer::SysindexesRow(700, 0, 60, 61));  // a heap: no table entry
+  b.Add(2, writer::SysindexesRow(50, 1, 70, 71));   // a system id: none either
+  ColumnSpec a{600, 1, "CustomerID", 175, 10};
+  a.columnOrder = 1;
+  a.typeStatus = 2;
+  ColumnSpec n{600, 2, "Name", 231, 80};
+  n.columnOrder = 2;
+  b.Add(3, writer::SyscolumnsRow(a));
+  b.BreakPage(3);
+  b.Add(3, writer::SyscolumnsRow(n));
+  b.Add(3, writer::SyscolumnsRow({700, 1, "Text", 35, 16}));
+  CDatabaseCatalog& c = Build(b);
+  EXPECT_TRUE(TheApp().settings.legacyCatalog);
+  ASSERT_EQ(c.objects.size(), 4u);
+  EXPECT_EQ(c.objects[3].type, "K ");
+  EXPECT_EQ(c.objects[3].parentObjectId, 600);
+  EXPECT_TRUE(c.columns.empty());
+  EXPECT_EQ(c.legacyColumns.size(), 3u);
+  ASSERT_EQ(c.legacyTables.size(), 1u);
+  const LegacyTable& t = c.legacyTables[0];
+  EXPECT_EQ(t.objectId, 600);
+  EXPECT_EQ(t.name, "Customers");
+  ASSERT_EQ(t.columns.size(), 2u);
+  EXPECT_EQ(t.columns[0].name, "CustomerID");
+  EXPECT_EQ(t.columns[0].columnOrder, 1);
+  EXPECT_EQ(t.columns[0].typeStatus, 2);
+  EXPECT_EQ(t.columns[1].name, "Name");
+  EXPECT_EQ(c.legacyIndexes.at(600).firstIamPage, 51);
+  EXPECT_TRUE(c.foreignKeyColumns.empty());
+  EXPECT_TRUE(c.objectRefs.empty());
+}
+
+TEST_F(CatalogBuildTest, Sql2005RowsetTablesAreRead) {
+  CatalogFileBuilder b(611);
+  b.AddTable({100, "T"}, {{100, 1, "a"}});
+  Bytes hobt;
+  writer::AppendLE(hobt, 72057594038321152ULL, 8);
+  writer::AppendLE(hobt, 3, 4);
+  hobt.resize(35, 0);
+  PutUInt(hobt, 27, 9, 2);
+  PutUInt(hobt, 33, 4, 2);
+  b.Add(13, writer::RecordBuilder().SetFixed(hobt).SetColumnCount(12).Build());
+  Bytes rscol;
+  writer::AppendLE(rscol, 72057594038321152ULL, 8);
+  writer::AppendLE(rscol, 2, 4);
+  writer::AppendLE(rscol, 3, 4);
+  b.Add(4, writer::RecordBuilder().SetFixed(rscol).SetColumnCount(6).Build());
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_EQ(c.hobtColumns2005.size(), 1u);
+  EXPECT_EQ(c.hobtColumns2005[0].hobtColumnId, 3);
+  EXPECT_EQ(c.hobtColumns2005[0].value27, 9);
+  EXPECT_EQ(c.hobtColumns2005[0].value33, 4);
+  EXPECT_EQ(c.hobtColumns2005[0].rowsetColumnId, -1);
+  ASSERT_EQ(c.rowsetColumns2005.size(), 1u);
+  EXPECT_EQ(c.rowsetColumns2005[0].rowsetColumnId, 2);
+  EXPECT_EQ(c.rowsetColumns2005[0].hobtColumnId, 3);
+}
+
+TEST_F(CatalogBuildTest, DamagedPagesCostOnlyTheirRows) {
+  CatalogFileBuilder b;
+  b.Add(34, writer::SysschobjsRow({100, "Before"}));
+  b.BreakPage(34);
+  // A page of the object table whose slot count is implausible.
+  writer::PageBuilder bad({1, 0}, 1, 34);
+  bad.AddRecord(writer::SysschobjsRow({101, "Lost"}));
+  bad.SetRawField(22, 4000, 2);
+  b.AddRawPage(34, bad.Build());
+  // One whose slots point outside the page or into the header.
+  writer::PageBuilder slots({1, 0}, 1, 34);
+  slots.AddRawSlot(8193);
+  slots.AddRawSlot(40);
+  slots.AddRecord(writer::SysschobjsRow({102, "Kept"}));
+  b.AddRawPage(34, slots.Build());
+  b.Add(34, writer::SysschobjsRow({103, "After"}));
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_EQ(c.objects.size(), 3u);
+  EXPECT_EQ(c.objects[0].name, "Before");
+  EXPECT_EQ(c.objects[1].name, "Kept");
+  EXPECT_EQ(c.objects[2].name, "After");
+}
+
+TEST_F(CatalogBuildTest, GhostRowsCountOnlyWithShowDeleted) {
+  CatalogFileBuilder b;
+  b.Add(34, writer::SysschobjsRow({100, "Live"}));
+  Bytes ghost = writer::SysschobjsRow({101, "Dropped"});
+  ghost[0] = static_cast<uint8_t>((ghost[0] & ~0x0E) | (6 << 1));
+  b.Add(34, ghost);
+  EXPECT_EQ(Build(b).objects.size(), 1u);
+  TheApp().settings.showDeleted = true;
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_EQ(c.objects.size(), 2u);
+  EXPECT_EQ(c.objects[1].name, "Dropped");
+}
+
+TEST_F(CatalogBuildTest, StopDuringTheColumnReadKeepsWhatWasRead) {
+  CatalogFileBuilder b = ShopDatabase();
+  b.Add(2187, writer::SyscolparsRow({100, 9, "Extra"}));
+  CDatabaseCatalog& c = Build(b, [](int32_t objectId) {
+    if (objectId == 2187) TheApp().stopRequested = true;
+  });
+  EXPECT_EQ(c.objects.size(), 4u);
+  EXPECT_EQ(c.columns.size(), 5u) << "syscolpars was read, object 2187 was not";
+  EXPECT_TRUE(c.scalarTypes.empty());
+  EXPECT_TRUE(c.objectRefs.empty());
+  EXPECT_TRUE(c.foreignKeyColumns.empty());
+  EXPECT_TRUE(TheApp().stopRequested) << "the catalog never clears the stop request";
+}
+
+TEST_F(CatalogBuildTest, NoObjectTableLeavesTheObjectsEmpty) {
+  CatalogFileBuilder b;
+  b.Add(41, writer::SyscolparsRow({100, 1, "orphan"}));
+  CDatabaseCatalog& c = Build(b);
+  EXPECT_TRUE(c.objects.empty());
+  EXPECT_TRUE(TheApp().settings.legacyCatalog);
+}
+
+TEST_F(CatalogBuildTest, ClearCatalogEmptiesEveryList) {
+  CDatabaseCatalog& c = Build(ShopDatabase());
+  c.ClearCatalog();
+  EXPECT_TRUE(c.objects.empty());
+  EXPECT_TRUE(c.columns.empty());
+  EXPECT_TRUE(c.rowsets.empty());
+  EXPECT_TRUE(c.allocationUnits.empty());
+  EXPECT_TRUE(c.objectRefs.empty());
+  EXPECT_TRUE(c.foreignKeyColumns.empty());
+  EXPECT_TRUE(c.databaseFiles.empty());
+}
+
+}  // namespace
+}  // namespace brinehold
