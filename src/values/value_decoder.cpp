@@ -56,7 +56,12 @@ std::string Decode8BitText(ValueKind kind, ByteReader bytes, const ColumnInfo& c
 }  // namespace
 
 std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column) {
-  if (value.data() == nullptr) return "";
+  // A bit whose byte the group already holds needs no bytes of its own: the
+  // last bits of a row may stand where the fixed part has ended.
+  const BitGroup* group = state.bitGroup;
+  const bool bitFromGroup = state.kind == static_cast<int32_t>(ValueKind::Bit) && group && group->loaded &&
+                            group->bitIndex >= 0 && group->bitIndex < 8;
+  if (value.data() == nullptr && !bitFromGroup) return "";
   if (state.isVariable) state.available = static_cast<uint64_t>(std::max<int16_t>(state.valueLength, 0));
   if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
   if (state.kind < 0 || state.kind > kLastValueKind) return "";

@@ -4,7 +4,8 @@
 // per column with the column's ValueState (InitValueState). `value` views the
 // bytes at the value's position (an empty view with no data pointer means
 // "no value"); the decoders copy what they need once, bounded by the view,
-// so a wrong length never reads outside it. Every malformed value gives
+// so a wrong length never reads outside it. A bit column whose byte its
+// BitGroup already holds decodes without bytes of its own. Every malformed value gives
 // empty text or " " (a date or time that cannot be shown), never an error:
 // a listing always goes on with the next column.
 //
