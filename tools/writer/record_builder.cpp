@@ -37,6 +37,10 @@ RecordBuilder& RecordBuilder::AddVariable(Bytes value, bool complex) {
   variables_.emplace_back(std::move(value), complex);
   return *this;
 }
+RecordBuilder& RecordBuilder::ForceNullBitmap(Bytes bitmap) {
+  nullBitmapBytes_ = std::move(bitmap);
+  return *this;
+}
 RecordBuilder& RecordBuilder::ForceStatusA(uint8_t status) { statusA_ = status; return *this; }
 RecordBuilder& RecordBuilder::ForceStatusB(uint8_t status) { statusB_ = status; return *this; }
 RecordBuilder& RecordBuilder::ForceFixedEnd(uint16_t fixedEnd) { fixedEnd_ = fixedEnd; return *this; }
@@ -72,6 +76,7 @@ Bytes RecordBuilder::Build() const {
     Bytes bitmap((columns + 7) / 8, 0);
     for (uint16_t n : nulls_)
       if (n / 8 < bitmap.size()) bitmap[n / 8] = static_cast<uint8_t>(bitmap[n / 8] | (1u << (n % 8)));
+    if (nullBitmapBytes_) bitmap = *nullBitmapBytes_;
     out.insert(out.end(), bitmap.begin(), bitmap.end());
   }
   if (!variables_.empty() || variableCount_) {

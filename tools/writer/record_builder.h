@@ -33,7 +33,8 @@ class RecordBuilder {
   // Number of columns; defaults to the number of null flags given, or 1.
   RecordBuilder& SetColumnCount(uint16_t count);
   // Column `column` (0-based) is null. A null bitmap is written unless
-  // WithoutNullBitmap() is called.
+  // WithoutNullBitmap() is called. Bits past the last column are left clear
+  // (the server writes them either way).
   RecordBuilder& SetNull(uint16_t column);
   RecordBuilder& WithoutNullBitmap();
   // Appends a variable-length column (complex: bit 15 in its end offset).
@@ -44,6 +45,8 @@ class RecordBuilder {
   // Raw overrides for hostile rows; applied as written, nothing recomputed.
   RecordBuilder& ForceStatusA(uint8_t status);
   RecordBuilder& ForceStatusB(uint8_t status);
+  // The null bitmap bytes exactly as given (any length).
+  RecordBuilder& ForceNullBitmap(Bytes bitmap);
   RecordBuilder& ForceFixedEnd(uint16_t fixedEnd);
   RecordBuilder& ForceColumnCount(uint16_t count);
   RecordBuilder& ForceVariableCount(uint16_t count);
@@ -62,6 +65,7 @@ class RecordBuilder {
   bool nullBitmap_ = true;
   std::vector<std::pair<Bytes, bool>> variables_;
   std::optional<uint8_t> statusA_, statusB_;
+  std::optional<Bytes> nullBitmapBytes_;
   std::optional<uint16_t> fixedEnd_, forcedColumnCount_, variableCount_;
   std::vector<std::pair<size_t, uint16_t>> endOffsets_;
   Bytes trailing_;
