@@ -197,6 +197,8 @@ void CDatabaseCatalog::ClearCatalog() {
   hobtColumns2005.clear();
   rowsetColumns2005.clear();
   foreignKeyColumns.clear();
+  tableSchema = TableSchema{};
+  childConstraints.clear();
 }
 
 void BuildCatalogInto(CDataFile& file, CDatabaseCatalog& catalog) {

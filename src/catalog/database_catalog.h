@@ -27,6 +27,7 @@
 #include "catalog/catalog_rows.h"
 #include "catalog/row_parsers.h"
 #include "catalog/system_table_reader.h"
+#include "catalog/table_schema.h"
 #include "storage/data_file.h"
 
 namespace brinehold {
@@ -81,6 +82,11 @@ class CDatabaseCatalog {
   std::vector<RowsetColumn2005Row> rowsetColumns2005;
   std::vector<ForeignKeyColumn> foreignKeyColumns;
 
+  // The current table (LoadTableSchema replaces it) and the child objects
+  // of the object loaded last.
+  TableSchema tableSchema;
+  std::vector<ChildConstraint> childConstraints;
+
   // The steps of the bootstrap after the file set is known (objects to the
   // foreign keys); BuildCatalog runs them after the boot page, the file
   // list and the secondary files. Each step is skipped once a stop request
@@ -88,7 +94,7 @@ class CDatabaseCatalog {
   void ReadCatalogTables();
   // Fills foreignKeyColumns from objectRefs, objects and columns.
   void BuildForeignKeyColumns();
-  // Empties every list.
+  // Empties every list and the current-table state.
   void ClearCatalog();
 
   // The first object with `objectId`, or null.

@@ -2,12 +2,9 @@
 #include <cstdio>
 
 #include "catalog/database_catalog.h"
+#include "cli/catalog_open.h"
 #include "cli/commands.h"
-#include "cli/console.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
-#include "storage/data_file.h"
 
 namespace brinehold::cli {
 
@@ -20,20 +17,9 @@ int RunObjects(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
     return 2;
   }
-  InstallStopHandler();
-  LoadCollationTableBesideProgram();
-  TheApp().settings.showDeleted = parsed.Has("show-deleted");
-  TheApp().settings.legacyCatalog = false;
-  HeadlessWindow window;
-  AttachConsole(window, {});
-  auto file = OpenDataFile(parsed.positional[0], parsed.Has("advanced"), &window);
-  FinishProgressLine();
-  if (!file->IsValid()) {
-    auto state = window.Snapshot();
-    std::fprintf(stderr, "%s\n", state.errorBoxes.empty() ? kTextNotValidMdf : state.errorBoxes.back().c_str());
-    return 1;
-  }
-  auto catalog = BuildCatalog(*file);
+  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  if (!opened) return 1;
+  const CDatabaseCatalog* catalog = opened->catalog.get();
   std::printf("id\ttype\tparent\tname\n");
   for (const ObjectRow& row : catalog->objects)
     std::printf("%d\t%s\t%d\t%s\n", row.objectId, row.type.c_str(), row.parentObjectId, row.name.c_str());

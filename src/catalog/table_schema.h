@@ -1,0 +1,118 @@
+// TableSchema: what is needed to read one table's rows, derived from the
+// catalog lists.
+//
+// LoadTableSchema finds an object by name and type code and, for a table,
+// works out which rowset and in-row allocation unit hold its data, which
+// data pages of the inventory are its pages (by the owner id those pages
+// carry in their headers, never by allocation chains), and its columns in
+// column-id order with type, nullability, physical position in the stored
+// row and key flags. The result is the catalog's one current table: every
+// load replaces it, so a caller that needs a table's pages or columns loads
+// it right before use.
+//
+// The physical layout comes from sysrscols (SQL Server 2008 and later),
+// from the hobt-column tables of SQL Server 2005 when sysrscols has no rows
+// for the rowset, and from syscolumns in the SQL Server 2000 layout
+// (TheApp().settings.legacyCatalog).
+//
+// Nothing here trusts the catalog to be complete: a missing rowset,
+// allocation unit, type row or column row leaves documented defaults, and
+// the table still loads with whatever could be derived. A stop request ends
+// the page and column gathering early; the schema holds what was built.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/catalog_rows.h"
+#include "catalog/column_info.h"
+#include "storage/page_address.h"
+
+namespace brinehold {
+
+class CDatabaseCatalog;
+
+// One child object (constraint, trigger, ...) of the object loaded last.
+struct ChildConstraint {
+  uint8_t isPrimaryKey = 0;  // type "PK"
+  uint8_t isForeignKey = 0;  // type "F "
+  uint8_t isUnique = 0;      // type "UQ"
+  std::string name;
+  // The child's own id; in the SQL Server 2000 layout its parent's (the
+  // table's) id instead.
+  int32_t objectId = -1;
+  std::string type;
+};
+
+// One stored definition value (sysobjvalues / syscomments), as texts: the
+// object id and sub-object id in decimal and the value in its "0x..."
+// hexadecimal rendering.
+struct ObjectValueEntry {
+  std::string objectId;
+  std::string subObjectId;
+  std::string value;
+};
+
+struct TableSchema {
+  ObjectRow currentObject;  // object id -1 when the last lookup found nothing
+  RowsetRow currentRowset;
+  // The in-row allocation unit, with first page and first IAM page
+  // corrected from the inventory.
+  AllocationUnitRow currentAllocationUnit;
+  std::vector<RowsetRow> rowsets;
+  std::vector<AllocationUnitRow> allocationUnits;
+  // The table's data pages, in inventory order, each address once.
+  std::vector<PageAddress> tablePages;
+  std::vector<ColumnRow> columnRows;              // modern layout
+  std::vector<LegacyColumnRow> legacyColumnRows;  // SQL Server 2000 layout
+  std::vector<RowsetColumnRow> rowsetColumns;     // sysrscols rows of the current rowset
+  std::vector<HobtColumnRow> hobtColumns2005;     // SQL Server 2005 layout
+  std::vector<RowsetColumn2005Row> rowsetColumns2005;
+  // Key columns of the table's real indexes, each tagged with its index's
+  // status.
+  std::vector<IndexColumnRow> indexColumns;
+  std::vector<ColumnInfo> columns;
+  // Position of the first column with a stored value (0 when none).
+  size_t firstStoredColumn = 0;
+  // Set by a load that took the table path; clear after a programmable
+  // object, a constraint or a failed lookup.
+  bool found = false;
+  // The rowset or the allocation unit had to be derived from sysidxstats or
+  // the inventory instead of sysrowsets/sysallocunits.
+  bool indexFallback = false;
+  std::set<PageAddress> seenPages;  // drops pages met twice
+
+  // Whether the row decoders can use the rowset layout: the table has
+  // sysrscols rows (the SQL Server 2005 rows do not count).
+  bool HasRowsetColumns() const { return !rowsetColumns.empty(); }
+};
+
+// Object types that are read as definitions, not as tables.
+bool IsProgrammableObjectType(std::string_view type);
+
+// Fills catalog.childConstraints with the objects whose parent is
+// `objectId`, in catalog order.
+void BuildChildConstraints(CDatabaseCatalog& catalog, int32_t objectId);
+
+// Finds the first object named `name` (exact, case-sensitive) whose type is
+// `typeCode`, or whose type is neither "U " nor "S " (so a view listed
+// before a table of the same name wins a lookup for "U "), and replaces the
+// catalog's current table with it.
+// - Not found: empty result; found flag clear, current object id -1.
+// - A programmable object or constraint (IsProgrammableObjectType): three
+//   descriptors whose value texts are the object id in decimal, the type
+//   code and the name; the found flag is cleared, the column list left
+//   empty and the rest of the schema unchanged but for the current object.
+// - Anything else is read as a table: the whole schema is rebuilt and a copy
+//   of its column list returned (empty when the catalog has no column rows
+//   for it; the found flag is set all the same).
+// `values` supplies the definition texts of columns without a stored value
+// (computed columns); it may be empty.
+std::vector<ColumnInfo> LoadTableSchema(CDatabaseCatalog& catalog, const std::string& name,
+                                        const std::string& typeCode, const std::vector<ObjectValueEntry>& values);
+
+}  // namespace brinehold
