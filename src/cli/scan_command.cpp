@@ -18,6 +18,9 @@ namespace brinehold::cli {
 
 namespace {
 
+// The open-file dialog's refusal of a folder that does not exist.
+constexpr const char* kTextInvalidLogFolder = "Please select valid Log file path to continue the recovery process.";
+
 constexpr const char* kUsage =
     "usage: brinehold scan FILE [--document-recovery] [--advanced] [--show-deleted]\n"
     "                           [--advanced-deleted] [--sql2000] [--collation ID] [--log-dir DIR]\n";
@@ -52,8 +55,10 @@ int RunScanCommand(const std::vector<std::string>& args) {
   }
   std::error_code error;
   std::string logDir = parsed.Value("log-dir").value_or(std::filesystem::current_path(error).string());
-  if (!std::filesystem::is_directory(logDir, error))
-    return Usage("the log folder '" + logDir + "' does not exist");
+  if (!std::filesystem::is_directory(logDir, error)) {
+    std::fprintf(stderr, "%s\n", kTextInvalidLogFolder);
+    return 2;
+  }
   chosen.logFolder = logDir;
 
   InstallStopHandler();
