@@ -22,23 +22,15 @@ TEST(CollationLineTest, ParsesNameIdAndCodePage) {
   EXPECT_EQ(line->codePage, 1252);
 }
 
-TEST(CollationLineTest, NegativeIdIsWidenedWithItsSign) {
-  auto line = ParseCollationLine("SQL_Danish_Pref_CP1_CI_AS\t-1224683515\t1252");
-  ASSERT_TRUE(line);
-  EXPECT_EQ(line->id, int64_t{-1224683515});
-}
-
-TEST(CollationLineTest, UnsignedSpellingOfANegativeIdMeansTheSameBits) {
-  auto line = ParseCollationLine("SQL_Danish_Pref_CP1_CI_AS\t3070283781\t1252");
-  ASSERT_TRUE(line);
-  EXPECT_EQ(line->id, int64_t{-1224683515});
-}
-
-TEST(CollationLineTest, ToleratesCarriageReturnAndBlanksAroundNumbers) {
-  auto line = ParseCollationLine("Arabic_CI_AS\t 53249 \t1256\r");
-  ASSERT_TRUE(line);
-  EXPECT_EQ(line->id, 53249);
-  EXPECT_EQ(line->codePage, 1256);
+TEST(CollationLineTest, NegativeIdIsWidenedWithItsSignInEitherSpelling) {
+  for (const char* text : {"SQL_Danish_Pref_CP1_CI_AS\t-1224683515\t1252",
+                           "SQL_Danish_Pref_CP1_CI_AS\t3070283781\t1252",  // the same 32 bits
+                           "SQL_Danish_Pref_CP1_CI_AS\t -1224683515 \t1252\r"}) {
+    auto line = ParseCollationLine(text);
+    ASSERT_TRUE(line) << text;
+    EXPECT_EQ(line->id, int64_t{-1224683515});
+    EXPECT_EQ(line->codePage, 1252);
+  }
 }
 
 TEST(CollationLineTest, MalformedLinesAreSkipped) {
@@ -60,12 +52,9 @@ TEST(CollationLineTest, MalformedLinesAreSkipped) {
       "Name\t+-5\t1252",
       "Name\t+\t1252",
       "Name\t- 5\t1252",
+      "Name\t53256\t1252\textra",           // a fourth field
   };
   for (const char* text : bad) EXPECT_FALSE(ParseCollationLine(text)) << '"' << text << '"';
-}
-
-TEST(CollationLineTest, ExtraFieldsAfterTheCodePageMakeTheLineUnusable) {
-  EXPECT_FALSE(ParseCollationLine("Name\t53256\t1252\textra"));
 }
 
 TEST(CollationTableTest, WholeFileWithBomBadLinesAndDuplicates) {
@@ -95,23 +84,19 @@ class CollationLoadTest : public ::testing::Test {
   CollationTable saved_;
 };
 
-TEST_F(CollationLoadTest, MissingFileLeavesTheTableEmpty) {
-  TheApp().collations[1] = {"Leftover", 1252};
-  EXPECT_EQ(LoadCollationTable(dir.Path("collation.txt")), 0u);
-  EXPECT_TRUE(TheApp().collations.empty());
-  // A directory of that name is not a table either.
-  dir.MakeDir("table");
-  EXPECT_EQ(LoadCollationTable(dir.Path("table")), 0u);
-  EXPECT_TRUE(TheApp().collations.empty());
-}
-
-TEST_F(CollationLoadTest, LoadReplacesTheTable) {
+TEST_F(CollationLoadTest, LoadReplacesTheTableAndAMissingFileEmptiesIt) {
   TheApp().collations[1] = {"Leftover", 1252};
   std::string text = "Arabic_CI_AS\t53249\t1256\n";
   std::string path = dir.Write("collation.txt", std::vector<uint8_t>(text.begin(), text.end()));
   EXPECT_EQ(LoadCollationTable(path), 1u);
   ASSERT_NE(FindCollation(TheApp().collations, 53249), nullptr);
   EXPECT_EQ(FindCollation(TheApp().collations, 1), nullptr);
+
+  EXPECT_EQ(LoadCollationTable(dir.Path("absent.txt")), 0u);
+  EXPECT_TRUE(TheApp().collations.empty());
+  TheApp().collations[1] = {"Leftover", 1252};
+  EXPECT_EQ(LoadCollationTable(dir.MakeDir("table")), 0u);  // a directory is no table
+  EXPECT_TRUE(TheApp().collations.empty());
 }
 
 // The table the program ships.

@@ -46,18 +46,6 @@ TEST(BootPageBuilderTest, LayoutMatchesRealBootPagesOfTheSameVersion) {
   }
 }
 
-TEST(BootPageBuilderTest, RecordLengthFollowsTheNearestOlderMeasuredVersion) {
-  EXPECT_EQ(writer::BootRecordLength(852), 1620);
-  EXPECT_EQ(writer::BootRecordLength(868), 1620);
-  EXPECT_EQ(writer::BootRecordLength(869), 1644);
-  EXPECT_EQ(writer::BootRecordLength(2000), 1832);
-  // Older than anything measured: still long enough for every field.
-  EXPECT_EQ(writer::BootRecordLength(408), 618 - 96);
-  BootPageSpec spec;
-  spec.recordLength = 10;
-  EXPECT_EQ(writer::BuildBootRecord(spec).size(), size_t{618 - 96});
-}
-
 TEST(BootPageBuilderTest, BootRecordPlacedInASyntheticFileIsReadBack) {
   TheApp().ResetForTests();
   CollationTable saved = TheApp().collations;
