@@ -9,6 +9,10 @@ void CHalvardApp::ResetForTests() {
   tableLoadActive = false;
   snapshotLoaded = false;
   nextLogRow = 0;
+  spillMode = 0;
+  spillLargeRoots = 0;
+  spillFolder.clear();
+  spillCounter = 0;
   sqlVersionText.clear();
   collationName.clear();
   collation = CurrentCollation();

@@ -47,6 +47,13 @@ class CHalvardApp {
   std::atomic<bool> tableLoadActive{false};
   std::atomic<bool> snapshotLoaded{false};
   std::atomic<int32_t> nextLogRow{0};
+  // Spill files for large values: off at start and set by nothing in the
+  // program itself; a caller that exports values turns them on. The counter
+  // numbers spill files across all tables for the life of the process.
+  uint8_t spillMode = 0;
+  uint8_t spillLargeRoots = 0;
+  std::string spillFolder;
+  int32_t spillCounter = 0;
 
   std::string sqlVersionText;
   std::string collationName;
