@@ -6,9 +6,9 @@
 // name (148, 104 UTF-16 code units), default collation id (488) and the first
 // system-index page (612 page number, 616 file id). A few neighbouring values
 // are read and held without being interpreted. The record scan of
-// PrimaryRecordPage is not run: the fields are read where they are, whatever the slot
-// array says, and any field that does not fit in the buffer keeps its
-// default.
+// PrimaryRecordPage is not run: the fields are read where they are, whatever
+// the slot array says, and any field that does not fit in the buffer keeps
+// its default.
 //
 // The database name is stored padded: older versions pad with blanks, newer
 // ones with U+2020 (whose bytes are two blanks). The name ends at the first
@@ -81,16 +81,17 @@ class CBootPage : public PrimaryRecordPage {
   bool complete_ = false;
 };
 
+struct ResolvedCollation {
+  int64_t id = 0;  // the id that matched
+  const CollationEntry* entry = nullptr;
+};
+
 // Resolves a collation id stored in a boot page against `table`: the id
 // itself, else, for a Windows collation (sort id byte 0), its low 16 bits;
 // the low 16 bits keep the locale index that fixes the code page. A SQL
 // collation (sort id byte non-zero) is never matched through its low bits,
 // because those name a Windows collation whose code page may differ (every
-// SQL_*_CP1251_* collation would read as 1252). Returns the id that matched.
-struct ResolvedCollation {
-  int64_t id = 0;
-  const CollationEntry* entry = nullptr;
-};
+// SQL_*_CP1251_* collation would read as 1252).
 std::optional<ResolvedCollation> ResolveStoredCollation(const CollationTable& table, int32_t storedId);
 
 // Reads the boot page of `file` and applies it (see CBootPage::ApplyTo);
