@@ -1,0 +1,80 @@
+#include "storage/allocation_unit_pages.h"
+
+#include <set>
+
+#include "scan/session/app_state.h"
+#include "storage/data_file.h"
+#include "storage/iam_page.h"
+
+namespace brinehold {
+
+namespace {
+
+bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
+
+// Reads an IAM page for a walk; null when it cannot be read or is some
+// other kind of page (a damaged pointer).
+std::unique_ptr<IamPage> ReadChainPage(const CDataFile& file, PageAddress address) {
+  auto iam = file.ReadIamPage(address);
+  if (!iam || !iam->HeaderValid() || iam->Header().pageType != kIamPageType) return nullptr;
+  return iam;
+}
+
+// Visits the IAM chain from `firstIam`; `visit` gets each IAM page read.
+template <typename Visit>
+void WalkChain(const CDataFile& file, PageAddress firstIam, Visit visit) {
+  std::set<PageAddress> seen;
+  PageAddress current = firstIam;
+  while (current.pageNumber != 0 && !StopRequested()) {
+    if (!seen.insert(current).second) break;
+    auto iam = ReadChainPage(file, current);
+    if (!iam) break;
+    visit(current, *iam);
+    current = iam->Header().nextPage;
+  }
+}
+
+}  // namespace
+
+void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages) {
+  for (const PageAddress& slot : iam.singlePages) {
+    if (slot.pageNumber <= 0 || slot.fileId == 0) continue;
+    if (static_cast<uint64_t>(slot.pageNumber) >= PageCountOfFile(file, slot.fileId)) continue;
+    pages.push_back(slot);
+  }
+  for (const AllocatedExtent& extent : ListAllocatedExtents(iam, &file)) {
+    for (const PageAddress& page : ExpandExtent(extent))
+      if (page.fileId != 0 && page.pageNumber != 0) pages.push_back(page);
+  }
+}
+
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam) {
+  std::vector<PageAddress> pages;
+  WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { AppendIamPagePages(iam, file, pages); });
+  return pages;
+}
+
+std::vector<PageAddress> WalkIamChain(const CDataFile& file, PageAddress firstIam) {
+  std::vector<PageAddress> chain;
+  WalkChain(file, firstIam, [&](PageAddress address, const IamPage&) { chain.push_back(address); });
+  return chain;
+}
+
+std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId) {
+  std::vector<PageAddress> pages;
+  auto it = file.iamPages.find(objectId);
+  if (it == file.iamPages.end()) return pages;
+  std::set<PageAddress> seen;
+  for (const PageEntry& entry : it->second) {
+    if (StopRequested()) break;
+    const PageAddress address = entry.Address();
+    if (address.pageNumber == 0) break;
+    if (!seen.insert(address).second) continue;
+    auto iam = file.ReadIamPage(address);
+    if (!iam) break;
+    AppendIamPagePages(*iam, file, pages);
+  }
+  return pages;
+}
+
+}  // namespace brinehold

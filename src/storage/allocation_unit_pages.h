@@ -1,0 +1,48 @@
+// The page list of an allocation unit, from its chain of IAM pages.
+//
+// Per IAM page, in chain order: first its single-page slots (slot order;
+// a slot with page number 0 or file id 0, or beyond its file, is skipped),
+// then the pages of its allocated extents (extent order, first to last page
+// of each). The result is the order in which a table's pages are read when
+// they are listed through the allocation maps.
+//
+// Two ways to find the chain:
+//  - ListIamChainPages follows the next-page pointers of the IAM page
+//    headers from the allocation unit's first IAM page (sysallocunits on
+//    SQL Server 2005 and later; sysindexes' FirstIAM on SQL Server 2000).
+//  - ListInventoryIamPages takes the IAM pages the page inventory found for
+//    an owner object id, in inventory order (SQL Server 2000 catalogs,
+//    where the owner id of a page header is the table's object id).
+//
+// Damage: a page that cannot be read, or that is not an IAM page, ends the
+// chain; an IAM page reached a second time (a chain that loops) ends it too;
+// an IAM page with fewer than two records contributes only its single-page
+// slots. The walk stops when TheApp().stopRequested is set. Nothing is
+// reported.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "storage/page_address.h"
+
+namespace brinehold {
+
+class CDataFile;
+class IamPage;
+
+// Appends the pages of one IAM page (single pages, then extent pages).
+void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages);
+
+// The pages of the IAM chain that starts at `firstIam`; empty when its page
+// number is 0.
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam);
+
+// The pages of the IAM pages file.iamPages holds for `objectId`.
+std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId);
+
+// The IAM pages of the chain from `firstIam` themselves, in chain order
+// (same bounds as ListIamChainPages).
+std::vector<PageAddress> WalkIamChain(const CDataFile& file, PageAddress firstIam);
+
+}  // namespace brinehold
