@@ -1,0 +1,22 @@
+#include "values/page_rows.h"
+
+#include "catalog/table_schema.h"
+#include "scan/session/app_state.h"
+#include "storage/data_file.h"
+#include "storage/data_page.h"
+
+namespace brinehold {
+
+RenderVariant TableRenderVariant(const TableSchema& schema) {
+  return !TheApp().settings.legacyCatalog && schema.HasRowsetColumns() ? RenderVariant::RowsetTable
+                                                                       : RenderVariant::PositionalTable;
+}
+
+std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                                     RowDecodingContext& context) {
+  auto page = file.ReadDataPage(address);
+  if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
+  return RenderPageRows(*page, context, TableRenderVariant(schema));
+}
+
+}  // namespace brinehold

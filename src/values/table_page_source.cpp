@@ -1,0 +1,123 @@
+#include "values/table_page_source.h"
+
+#include <set>
+
+#include "catalog/database_catalog.h"
+#include "catalog/table_schema.h"
+#include "scan/session/app_state.h"
+#include "storage/allocation_unit_pages.h"
+#include "storage/data_file.h"
+#include "storage/data_page.h"
+#include "storage/iam_page.h"
+
+namespace brinehold {
+namespace {
+
+bool StopRequested() { return TheApp().stopRequested; }
+
+bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
+
+}  // namespace
+
+bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
+  if (address.pageNumber <= 0) return false;
+  const int16_t fileId = address.fileId == 0 ? int16_t{1} : address.fileId;
+  return static_cast<uint64_t>(address.pageNumber) < PageCountOfFile(file, fileId);
+}
+
+std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam) {
+  return ListIamChainPages(file, firstIam);
+}
+
+std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first) {
+  std::vector<PageAddress> pages;
+  if (NonZero(first)) pages.push_back(first);
+  std::set<PageAddress> visited;
+  PageAddress current = first;
+  while (current.pageNumber != 0 && !StopRequested()) {
+    // A chain that leads back to an earlier page would never end.
+    if (!visited.insert(current).second) break;
+    auto header = file.ReadPageHeader(current);
+    if (!header) break;
+    const PageAddress next = header->nextPage;
+    if (NonZero(next) && header->pageType == kDataPageType) {
+      if (visited.count(next)) break;
+      pages.push_back(next);
+    }
+    current = next;
+  }
+  return pages;
+}
+
+std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first) {
+  std::vector<PageAddress> pages;
+  std::set<int32_t> visited;
+  PageAddress current = first;
+  while (current.pageNumber != 0 && !StopRequested()) {
+    auto page = file.ReadDataPage(current);
+    if (!page) break;
+    if (NonZero(current)) {
+      if (!visited.insert(current.pageNumber).second) break;
+      pages.push_back(current);
+    }
+    current = page->Header().nextPage;
+  }
+  return pages;
+}
+
+std::vector<PageAddress> PagesFromInventory(const TableSchema& schema) {
+  std::vector<PageAddress> pages;
+  for (const PageAddress& address : schema.tablePages)
+    if (NonZero(address)) pages.push_back(address);
+  return pages;
+}
+
+PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+  const ScanSettings& settings = TheApp().settings;
+  const TableSchema& schema = catalog.tableSchema;
+  const CDataFile& file = *catalog.dataFile;
+
+  if (settings.IsAdvanced()) {
+    list(PageSource::Inventory, PagesFromInventory(schema));
+    return PageSource::Inventory;
+  }
+
+  if (settings.legacyCatalog) {
+    const int32_t objectId = schema.currentObject.objectId;
+    auto entry = catalog.legacyIndexes.find(objectId);
+    if (entry != catalog.legacyIndexes.end()) {
+      list(PageSource::CheckedPageChain,
+           PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage}));
+      return PageSource::CheckedPageChain;
+    }
+    auto iams = file.iamPages.find(objectId);
+    if (iams == file.iamPages.end() || iams->second.empty() ||
+        !IsValidPageAddress(file, iams->second.front().Address()))
+      return PageSource::None;
+    list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
+    return PageSource::AllocationMaps;
+  }
+
+  const AllocationUnitRow& unit = schema.currentAllocationUnit;
+  const PageAddress firstIam = unit.firstIamPage;
+  const PageAddress firstPage = unit.firstPage;
+  if (firstIam.pageNumber <= 0) {
+    list(PageSource::Inventory, PagesFromInventory(schema));
+    return PageSource::Inventory;
+  }
+  const bool iamValid = IsValidPageAddress(file, firstIam);
+  if (schema.currentRowset.indexId == 0) {
+    if (iamValid) {
+      if (list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
+        return PageSource::AllocationMaps;
+      if (!IsValidPageAddress(file, firstPage)) return PageSource::AllocationMaps;
+    }
+    list(PageSource::PageChain, PagesFromPageChain(file, firstPage));
+    return PageSource::PageChain;
+  }
+  if (!iamValid) return PageSource::None;
+  list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
+  return PageSource::AllocationMaps;
+}
+
+}  // namespace brinehold

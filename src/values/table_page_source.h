@@ -1,0 +1,53 @@
+// Which pages of the data file hold a table's rows, in the order a table
+// listing reads them.
+//
+// Four sources:
+//  - AllocationMaps: the page list of the allocation unit's IAM chain
+//    (allocation_unit_pages.h). Only the allocation maps tell which pages
+//    are live: pages of deallocated data keep their old owner id in their
+//    headers.
+//  - PageChain: from a first page along the next-page pointers of the page
+//    headers, keeping the data pages; a chain that comes back to a page it
+//    has visited ends there.
+//  - CheckedPageChain: the same over whole data pages (SQL Server 2000
+//    clustered tables), ending at a page met twice.
+//  - Inventory: the table's pages as the page inventory found them by
+//    owner id (TableSchema::tablePages).
+//
+// ListTablePages makes the listing's choice for the catalog's current table
+// and hands each chosen page list to `list`, which returns whether it
+// listed at least one row (a heap whose allocation maps give no rows is
+// tried again along its page chain). Stop requests end the walks.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "storage/page_address.h"
+
+namespace brinehold {
+
+class CDataFile;
+class CDatabaseCatalog;
+struct TableSchema;
+
+enum class PageSource { None, AllocationMaps, PageChain, CheckedPageChain, Inventory };
+
+// Page number above 0 and below the page count of its file (file id 0 or
+// 1: the primary file).
+bool IsValidPageAddress(const CDataFile& file, PageAddress address);
+
+std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam);
+std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first);
+std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
+std::vector<PageAddress> PagesFromInventory(const TableSchema& schema);
+
+using PageListConsumer = std::function<bool(PageSource source, const std::vector<PageAddress>& pages)>;
+
+// Chooses the page source(s) for catalog.tableSchema (loaded by
+// LoadTableSchema) under TheApp().settings (advanced mode, catalog
+// layout) and calls `list` for each; returns the last source used, None
+// when nothing could be listed.
+PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
+
+}  // namespace brinehold
