@@ -5,8 +5,10 @@
 // state with the value's bytes to DecodeValue or DecodeVariant, and then
 // advances its position in the fixed part of the row by the `declaredLength`
 // the decoder left in the state (by `fixedSize` when the row has no fixed
-// part). Both records are packed, as they were laid out originally; members
-// are read and written by value only.
+// part). The fields keep their original order and widths but not the
+// original 1-byte packing: nothing reads these records as bytes, and packed
+// members cannot be bound to references (which every std:: algorithm and
+// test assertion does) without misaligned access.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,6 @@
 
 namespace brinehold {
 
-#pragma pack(push, 1)
 // Up to eight bit columns share one byte of the fixed part, least
 // significant bit first; the group hands out one bit per bit column and
 // starts a new byte after eight.
@@ -36,10 +37,6 @@ struct ValueState {
   int16_t valueLength = 0;     // bytes handed to the decoder
   int32_t kind = 0;            // a ValueKind
 };
-#pragma pack(pop)
-
-static_assert(sizeof(BitGroup) == 7, "BitGroup is packed");
-static_assert(sizeof(ValueState) == 29, "ValueState is packed");
 
 // The fixed-part size of a kind with a fixed size (0 for the variable kinds
 // and for the kinds whose size is the declared length, see
