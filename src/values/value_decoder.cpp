@@ -82,9 +82,14 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   buffer.resize(valueSize + 2, 0);
   const ByteReader whole(buffer);
   const ByteReader work(buffer.data(), valueSize);
-  Bytes declaredBuffer = value.CopyClipped(0, declaredSize);
-  declaredBuffer.resize(declaredSize, 0);
-  const ByteReader declaredBytes(declaredBuffer);
+  // Only decimal, numeric and the scaled time kinds read by declared length;
+  // their copy is made when they need it.
+  Bytes declaredBuffer;
+  auto declaredBytes = [&] {
+    declaredBuffer = value.CopyClipped(0, declaredSize);
+    declaredBuffer.resize(declaredSize, 0);
+    return ByteReader(declaredBuffer);
+  };
 
   if (kind == ValueKind::Bit) return DecodeBit(state, work);
   if (valueLength <= 0) return "";
@@ -153,7 +158,7 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
     case ValueKind::Decimal:
     case ValueKind::Numeric: {
       if (!declaredFits) return "";
-      std::string text = FormatDecimal(declaredBytes, column.precision, column.scale);
+      std::string text = FormatDecimal(declaredBytes(), column.precision, column.scale);
       takeDeclared();
       return text;
     }
@@ -197,9 +202,10 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
     case ValueKind::DateTime2:
     case ValueKind::DateTimeOffset: {
       if (!declaredFits) return "";
-      std::string text = kind == ValueKind::Time        ? FormatTime(declaredBytes, column.scale, declared)
-                         : kind == ValueKind::DateTime2 ? FormatDateTime2(declaredBytes, column.scale, declared)
-                                                        : FormatDateTimeOffset(declaredBytes, column.scale, declared);
+      const ByteReader bytes = declaredBytes();
+      std::string text = kind == ValueKind::Time        ? FormatTime(bytes, column.scale, declared)
+                         : kind == ValueKind::DateTime2 ? FormatDateTime2(bytes, column.scale, declared)
+                                                        : FormatDateTimeOffset(bytes, column.scale, declared);
       takeDeclared();
       return text;
     }
