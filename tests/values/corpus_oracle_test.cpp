@@ -114,5 +114,21 @@ TEST(CorpusOracleTest, QuanCafeFoodPricesAndNames) {
   EXPECT_EQ(matched, 5);
 }
 
+// sql_variant values of a 2019 database's internal tables: an nvarchar base
+// type (231) whose header carries the maximum length (520) and the collation
+// id of SQL_Latin1_General_CP1_CI_AS in bytes 4-7, then the text.
+TEST(CorpusOracleTest, VariantHeaderLayoutOfRealValues) {
+  std::vector<uint8_t> bytes = ReadCorpusFile("957_database_376379ae.mdf");
+  if (bytes.empty()) GTEST_SKIP() << "corpus not found at " << test::CorpusDir();
+  const std::vector<uint8_t> header = {0xE7, 0x01, 0x08, 0x02, 0x08, 0xD0, 0x00, 0x34, '1', 0, '.', 0, '0', 0, '0', 0};
+  std::vector<size_t> hits = FindAll(bytes, header);
+  ASSERT_FALSE(hits.empty());
+  const ByteReader file(bytes);
+  for (size_t at : hits) {
+    ValueState state;
+    EXPECT_EQ(DecodeVariant(16, state, *file.Sub(at, 16), ColumnInfo()), "1.00");
+  }
+}
+
 }  // namespace
 }  // namespace brinehold
