@@ -72,7 +72,8 @@ std::unique_ptr<LobStructureBase> ParseLobStructure(const ByteReader& fragment, 
       if (!view.Has(kInternalLinksOffset, 0)) return nullptr;
       auto node = std::make_unique<Internal>(file, valueId, type);
       ReadCounts(*node, view);
-      for (size_t at = kInternalLinksOffset; view.Has(at, kInternalLinkSize) && at + kInternalLinkSize <= kPageSize;
+      for (size_t at = kInternalLinksOffset; view.Has(at, kInternalLinkSize) && at + kInternalLinkSize <= kPageSize &&
+                                             node->links.size() < static_cast<size_t>(node->linkCount);
            at += kInternalLinkSize) {
         LobLink link;
         link.offsetOrSize = view.GetOr<int64_t>(at, 0);
@@ -92,7 +93,9 @@ std::unique_ptr<LobStructureBase> ParseLobStructure(const ByteReader& fragment, 
       auto root = std::make_unique<LargeRootYukon>(file, valueId, type);
       ReadCounts(*root, view);
       if (payloadLength <= 16) return root;
-      for (size_t at = kLargeRootLinksOffset; view.Has(at, kLargeRootLinkSize) && at + kLargeRootLinkSize <= kPageSize;
+      for (size_t at = kLargeRootLinksOffset; view.Has(at, kLargeRootLinkSize) &&
+                                              at + kLargeRootLinkSize <= kPageSize &&
+                                              root->links.size() < static_cast<size_t>(root->linkCount);
            at += kLargeRootLinkSize) {
         LobLink link;
         link.offsetOrSize = view.GetOr<int32_t>(at, 0);

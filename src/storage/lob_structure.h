@@ -9,10 +9,12 @@
 //   large root (5):  10 maximum links, 12 link count, 14 level (2 each),
 //                    links from 20, 12 bytes each: size (4), page (4),
 //                    file id (2), slot (2)
-// Types 4 and 6 are read as large roots. Links are read only as far as the
-// fragment holds them (and never beyond page offset 8192), so a damaged
-// count can never make a read leave the fragment. Every structure holds
-// copies of what it parsed.
+// Types 4 and 6 are read as large roots. A node reads its first `link
+// count` links, and only as many as the fragment holds (never beyond page
+// offset 8192), so a damaged count can never make a read leave the
+// fragment. The link slots after the count are not part of the value: a
+// server leaves stale pointers there (to other values' fragments). Every
+// structure holds copies of what it parsed.
 //
 // The two operations render a data fragment (the others render nothing,
 // because the traversal in large_value.h renders them through their links).
