@@ -71,25 +71,27 @@ std::string RepairedName(const CatalogRecord& record, const char* prefix, uint64
 }
 
 std::string IdentityText(const Bytes& value) {
+  // The value holds the last identity value given out, the seed and the
+  // increment, each as wide as the column's type: 8 bytes each for bigint
+  // (24 bytes and more), 4 for int (12 .. 23 bytes), 2 for smallint
+  // (6 .. 11 bytes). Each is a signed two's-complement number, so a seed
+  // of -1 reads as -1, not as 4294967295.
   ByteReader reader(value);
   const size_t length = value.size();
-  auto word = [&](size_t index) -> uint64_t { return reader.GetOr<uint32_t>(index * 4, 0); };
-  uint64_t seed = 1;
-  uint64_t increment = 1;
+  int64_t seed = 1;
+  int64_t increment = 1;
   if (length >= 24) {
-    if (word(1) == 0 && word(0) != 0) {
-      seed = word(2) | (word(3) << 32);
-      increment = word(4) | (word(5) << 32);
-    } else {
-      seed = word(1);
-      increment = word(2);
-    }
+    // Always the 64-bit layout: a bigint column whose last value is still
+    // 0, or 2^32 and above, has a zero or non-zero second word, which says
+    // nothing about the layout.
+    seed = reader.GetOr<int64_t>(8, 0);
+    increment = reader.GetOr<int64_t>(16, 0);
   } else if (length >= 12) {
-    seed = word(1);
-    increment = word(2);
+    seed = reader.GetOr<int32_t>(4, 0);
+    increment = reader.GetOr<int32_t>(8, 0);
   } else if (length >= 6) {
-    seed = reader.GetOr<uint16_t>(2, 0);
-    increment = reader.GetOr<uint16_t>(4, 0);
+    seed = reader.GetOr<int16_t>(2, 0);
+    increment = reader.GetOr<int16_t>(4, 0);
   }
   if (increment == 0) increment = 1;
   char buffer[64];

@@ -26,26 +26,30 @@ Bytes Words(std::initializer_list<uint32_t> words) {
   return out;
 }
 
-TEST(IdentityText, ChoosesTheLayoutByLengthAndWords) {
-  // 24 bytes, word 1 zero and word 0 set: 64-bit seed and increment.
+TEST(IdentityText, ChoosesTheWidthByLength) {
+  // 24 bytes and more: last value, seed and increment as 64-bit values.
   EXPECT_EQ(IdentityText(Words({1, 0, 5, 1, 0, 0})), "identity(4294967301,1)");
   EXPECT_EQ(IdentityText(Words({1, 0, 10, 0, 3, 0})), "identity(10,3)");
-  // 24 bytes otherwise: words 1 and 2 as unsigned 32-bit values.
-  EXPECT_EQ(IdentityText(Words({0x38, 100, 7, 9, 9, 9})), "identity(100,7)");
-  EXPECT_EQ(IdentityText(Words({0x38, 0xFFFFFFFF, 2, 0, 0, 0})), "identity(4294967295,2)");
-  // 12 .. 23 bytes.
-  EXPECT_EQ(IdentityText(Words({0x438, 1000, 10})), "identity(1000,10)");
-  // 6 .. 11 bytes: 16-bit values at bytes 2 and 4.
-  EXPECT_EQ(IdentityText(Bytes{0x34, 0x00, 0x05, 0x00, 0x02, 0x00}), "identity(5,2)");
+  // A bigint column whose last value is still 0, as real files keep it
+  // (25 bytes).
+  Bytes fresh = Words({0, 0, 1, 0, 1, 0});
+  fresh.push_back(0);
+  EXPECT_EQ(IdentityText(fresh), "identity(1,1)");
+  // A last value of 2^32 or more does not change the layout.
+  EXPECT_EQ(IdentityText(Words({7, 1, 100, 0, 2, 0})), "identity(100,2)");
+  // 12 .. 23 bytes (int; real files keep 13): seed in word 1, increment in word 2.
+  EXPECT_EQ(IdentityText(Words({0x47A, 1000, 10})), "identity(1000,10)");
+  // 6 .. 11 bytes (smallint; real files keep 7): 16-bit values at bytes 2 and 4.
+  EXPECT_EQ(IdentityText(Bytes{0x0E, 0x00, 0x05, 0x00, 0x02, 0x00, 0x82}), "identity(5,2)");
   // Shorter: 1 and 1.
   EXPECT_EQ(IdentityText(Bytes{1, 2, 3, 4}), "identity(1,1)");
   EXPECT_EQ(IdentityText(Bytes{}), "identity(1,1)");
 }
 
-TEST(IdentityText, ZeroIncrementBecomesOne) {
-  EXPECT_EQ(IdentityText(Words({1, 0, 7, 0, 0, 0})), "identity(7,1)");
-  EXPECT_EQ(IdentityText(Words({0x438, 3, 0})), "identity(3,1)");
-  EXPECT_EQ(IdentityText(Bytes{0, 0, 9, 0, 0, 0}), "identity(9,1)");
+TEST(IdentityText, NegativeSeedsAndIncrementsKeepTheirSign) {
+  EXPECT_EQ(IdentityText(Words({0, 0xFFFFFFFF, 0xFFFFFFFE})), "identity(-1,-2)");
+  EXPECT_EQ(IdentityText(Bytes{0, 0, 0x9C, 0xFF, 0x01, 0x00}), "identity(-100,1)");
+  EXPECT_EQ(IdentityText(Words({0, 0, 0xFFFFFFFB, 0xFFFFFFFF, 5, 0})), "identity(-5,5)");
 }
 
 Bytes ObjectFixed(int32_t id, const char* type, int32_t parent, size_t length = 44) {
