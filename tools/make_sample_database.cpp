@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "writer/boot_page_builder.h"
 #include "writer/file_builder.h"
 #include "writer/record_builder.h"
 
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   DatabaseFileBuilder file(kSamplePages);
+  BootPageSpec boot;
+  boot.databaseName = u"BrineholdSample";
+  PlaceBootRecord(file.Page(9, 13, kBootPageOwner), boot);
   AddSystemTablePages(file);
   if (!file.WriteTo(argv[1])) {
     std::fprintf(stderr, "make_sample_database: cannot write %s\n", argv[1]);

@@ -99,7 +99,8 @@ TEST_F(WriterTest, FileBuilderPlacesPagesAndOpens) {
     ASSERT_TRUE(file->IsValid());
     EXPECT_EQ(file->baseOffset, leading);
     ASSERT_EQ(file->systemPages.count(34), 1u);
-    EXPECT_EQ(file->systemPages[34].front().pageNumber, 16);
+    const int32_t firstPage = file->systemPages[34].front().pageNumber;  // packed field: copy
+    EXPECT_EQ(firstPage, 16);
     EXPECT_EQ(file->dataPages[34].size(), 1u);
     auto page = file->ReadDataPage({1, 16});
     ASSERT_NE(page, nullptr);
