@@ -17,6 +17,17 @@ bool StopRequested() { return TheApp().stopRequested; }
 
 bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
 
+// The catalog's own in-row allocation unit row of the current rowset (the
+// last one, as the schema takes it) exists and names no page at all.
+bool CatalogSaysEmpty(const CDatabaseCatalog& catalog) {
+  const TableSchema& schema = catalog.tableSchema;
+  const AllocationUnitRow* unit = nullptr;
+  for (const AllocationUnitRow& row : catalog.allocationUnits)
+    if (row.ownerId == schema.currentRowset.rowsetId && row.type == 1) unit = &row;
+  return unit && unit->firstPage.pageNumber == 0 && unit->rootPage.pageNumber == 0 &&
+         unit->firstIamPage.pageNumber == 0;
+}
+
 }  // namespace
 
 bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
@@ -97,6 +108,12 @@ PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& lis
     list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
     return PageSource::AllocationMaps;
   }
+
+  // A table whose in-row allocation unit the catalog lists without any
+  // page is empty. The schema then takes pages from the inventory by owner
+  // id, but those are pages of deallocated data that still carry the old
+  // owner id; listing them would show rows the table no longer has.
+  if (CatalogSaysEmpty(catalog)) return PageSource::None;
 
   const AllocationUnitRow& unit = schema.currentAllocationUnit;
   const PageAddress firstIam = unit.firstIamPage;

@@ -1,7 +1,8 @@
 // Which pages of the data file hold a table's rows, in the order a table
 // listing reads them.
 //
-// Four sources:
+// Four sources (a table whose allocation unit the catalog lists without any
+// page is empty and gets none):
 //  - AllocationMaps: the page list of the allocation unit's IAM chain
 //    (allocation_unit_pages.h). Only the allocation maps tell which pages
 //    are live: pages of deallocated data keep their old owner id in their
