@@ -122,6 +122,34 @@ TEST_F(WriterTest, SetPageAndClearPageReplaceBuilders) {
   EXPECT_EQ(image[9 * kPageSize + 1], 0);  // no boot page header any more
 }
 
+// The allocation pages are laid out as the server lays them out (the
+// figures below are those of every real file of the corpus): one PFS record
+// of page states, a GAM header record and an extent bitmap.
+TEST_F(WriterTest, AllocationPagesLookLikeTheServers) {
+  DatabaseFileBuilder builder(40);
+  builder.Page(20, kDataPageType, 34);
+  Bytes image = builder.Build();
+  auto pageAt = [&image](uint32_t n) { return ByteReader(image).Tail(n * kPageSize); };
+  auto pfs = CPage_Header::ParseOnly(pageAt(1));
+  EXPECT_EQ(pfs->slotCount, 1);
+  EXPECT_EQ(pfs->freeDataOffset, 8188);
+  EXPECT_EQ(pfs->freeByteCount, 2);
+  EXPECT_EQ(pageAt(1).U16(98), 8092);             // record length
+  EXPECT_EQ(pageAt(1).U8(100 + 20), 0x40);        // page 20 allocated
+  EXPECT_EQ(pageAt(1).U8(100 + 21), 0x00);
+  EXPECT_EQ(pageAt(1).U8(100 + 9), 0x40);         // the boot page
+  for (uint32_t map : {2u, 3u, 6u, 7u}) {
+    auto header = CPage_Header::ParseOnly(pageAt(map));
+    EXPECT_EQ(header->slotCount, 2);
+    EXPECT_EQ(header->freeDataOffset, 8182);
+    EXPECT_EQ(header->freeByteCount, 6);
+    EXPECT_EQ(pageAt(map).U16(8188), 190);
+  }
+  // GAM: extents 0 to 2 hold pages, 3 and 4 are free.
+  EXPECT_EQ(pageAt(2).U8(194), 0x18);
+  EXPECT_EQ(pageAt(3).U8(194), 0x00);
+}
+
 // Every row of the real files' system tables, rebuilt from its parsed parts
 // by the writer, comes out byte for byte the same: the writer's row layout is
 // SQL Server's.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "writer/record_builder.h"
+
 namespace brinehold::writer {
 
 namespace {
@@ -10,7 +12,45 @@ constexpr uint8_t kFileHeaderType = 15, kPfsType = 11, kGamType = 8, kSgamType =
                   kBcmType = 17, kBootType = 13;
 // Owner object ids the allocation pages carry in real files.
 constexpr int32_t kAllocationOwner = 99;
+constexpr size_t kPfsBytes = 8088;      // page states per PFS page
+constexpr size_t kBitmapBytes = 7988;   // extent bits per GAM-style page
+constexpr size_t kMapHeaderBytes = 90;  // the first record of a GAM-style page
+
+// A record the way the server writes allocation records: two zero status
+// bytes, the record length, then the body.
+Bytes AllocationRecord(const Bytes& body) {
+  Bytes record = {0, 0};
+  AppendLE(record, 4 + body.size(), 2);
+  record.insert(record.end(), body.begin(), body.end());
+  return record;
+}
 }  // namespace
+
+// Fills the standard allocation pages with records describing which pages
+// the file holds: PFS marks them allocated (0x40), GAM clears the "free" bit
+// of every extent that holds one. SGAM, DCM and BCM carry empty bitmaps.
+// Pages a caller filled with records of its own are left alone.
+void DatabaseFileBuilder::FillAllocationPage(uint32_t number, PageBuilder& page) const {
+  if (page.SlotCount() != 0) return;
+  auto used = [this](uint32_t p) { return builders_.count(p) != 0 || raw_.count(p) != 0; };
+  if (number == 1) {
+    Bytes states(kPfsBytes, 0);
+    for (uint32_t p = 0; p < pageCount_ && p < kPfsBytes; ++p)
+      if (used(p)) states[p] = 0x40;
+    page.AddRecord(AllocationRecord(states));
+    return;
+  }
+  page.AddRecord(AllocationRecord(Bytes(kMapHeaderBytes, 0)));
+  Bytes bits(kBitmapBytes, 0);
+  if (number == 2) {
+    for (uint32_t extent = 0; extent * 8 < pageCount_ && extent / 8 < kBitmapBytes; ++extent) {
+      bool any = false;
+      for (uint32_t p = extent * 8; p < extent * 8 + 8; ++p) any = any || used(p);
+      if (!any) bits[extent / 8] = static_cast<uint8_t>(bits[extent / 8] | (1u << (extent % 8)));
+    }
+  }
+  page.AddRecord(AllocationRecord(bits));
+}
 
 DatabaseFileBuilder::DatabaseFileBuilder(uint32_t pageCount, int16_t fileId)
     : pageCount_(pageCount), fileId_(fileId) {
@@ -19,8 +59,7 @@ DatabaseFileBuilder::DatabaseFileBuilder(uint32_t pageCount, int16_t fileId)
 
 void DatabaseFileBuilder::AddStandardPages() {
   if (pageCount_ > 0) Page(0, kFileHeaderType, kAllocationOwner).SetFlagBits(0x0200);
-  // The allocation maps are headers only for now; the reader does not
-  // interpret their bodies yet.
+  // The allocation pages get their records when the file is built.
   if (pageCount_ > 1) Page(1, kPfsType, kAllocationOwner);
   if (pageCount_ > 2) Page(2, kGamType, kAllocationOwner);
   if (pageCount_ > 3) Page(3, kSgamType, kAllocationOwner);
@@ -61,6 +100,13 @@ Bytes DatabaseFileBuilder::Build(size_t leadingBytes) const {
     for (size_t i = 0; i < kPage && i < page.size(); ++i) out[at + i] = page[i];
   };
   for (const auto& [number, builder] : builders_) {
+    bool allocation = number == 1 || number == 2 || number == 3 || number == 6 || number == 7;
+    if (allocation && fileId_ > 0) {
+      PageBuilder filled = *builder;
+      FillAllocationPage(number, filled);
+      place(number, filled.Build());
+      continue;
+    }
     place(number, builder->Build());
   }
   for (const auto& [number, page] : raw_) place(number, page);

@@ -1,10 +1,13 @@
 // DatabaseFileBuilder: assembles pages into a data file image.
 //
 // A new builder holds `pageCount` pages shaped like a freshly created data
-// file: page 0 file header, page 1 PFS, page 2 GAM, page 3 SGAM, pages 6 and
-// 7 the differential and bulk-change maps, page 9 the boot page (empty
-// record slot until a boot record is placed), every other page zero (never
-// allocated). Callers replace or add pages through Page()/SetPage(), then
+// file: page 0 file header (header only), page 1 PFS, page 2 GAM, page 3
+// SGAM, pages 6 and 7 the differential and bulk-change maps, page 9 the boot
+// page (no record until a boot record is placed), every other page zero
+// (never allocated). The allocation pages get their records at Build(): PFS
+// marks every page the builder holds as allocated, GAM marks extents without
+// any such page as free, as the server lays them out (a length-prefixed
+// record of page states; a 90-byte header record and an extent bitmap). Callers replace or add pages through Page()/SetPage(), then
 // write the file. Pages are stored by number; the file is the pages in
 // order, optionally preceded by junk bytes (a displaced file).
 #pragma once
@@ -42,6 +45,7 @@ class DatabaseFileBuilder {
 
  private:
   void AddStandardPages();
+  void FillAllocationPage(uint32_t number, PageBuilder& page) const;
 
   uint32_t pageCount_;
   int16_t fileId_;
