@@ -204,7 +204,9 @@ class RecordRenderer {
     }
 
     // 11. Binary values carry "0x".
-    if (IsKind(state.kind, ValueKind::VarBinary) || IsKind(state.kind, ValueKind::ClrType)) {
+    // A placeholder is not a value and gets no prefix.
+    const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
+    if (!placeholder && (IsKind(state.kind, ValueKind::VarBinary) || IsKind(state.kind, ValueKind::ClrType))) {
       bool prefix;
       if (spillMode_) prefix = !IsSpillCellText(text);
       else if (IsTableVariant()) prefix = text != " ";
