@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "catalog/builtin_type_names.h"
 #include "catalog/database_catalog.h"
@@ -123,7 +124,18 @@ std::string DefinitionText(const std::vector<ObjectValueEntry>& values, int32_t 
     if (entry.value.empty() || entry.objectId != objectText || entry.subObjectId != subText) continue;
     auto decoded = DecodeHexValue(entry.value);
     if (!decoded) continue;
-    text += decoded->utf16 ? Utf16LeToUtf8(decoded->bytes) : DecodeCodePage(kSystemAnsiCodePage, decoded->bytes);
+    // Each piece is a zero-terminated text: what follows a terminator is
+    // padding, not part of the definition.
+    std::span<const uint8_t> bytes(decoded->bytes);
+    if (decoded->utf16) {
+      size_t units = 0;
+      while (2 * units + 1 < bytes.size() && (bytes[2 * units] != 0 || bytes[2 * units + 1] != 0)) ++units;
+      text += Utf16LeToUtf8(bytes.first(2 * units));
+    } else {
+      size_t length = 0;
+      while (length < bytes.size() && bytes[length] != 0) ++length;
+      text += DecodeCodePage(kSystemAnsiCodePage, bytes.first(length));
+    }
   }
   return text;
 }

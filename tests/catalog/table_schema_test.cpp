@@ -349,7 +349,7 @@ TEST_F(TableSchemaTest, RowsetColumnsGivePositionsAndComputedColumnsTheirDefinit
   std::vector<ObjectValueEntry> values = {
       {std::to_string(kTable), "4", "0x5B0041006D006F0075006E0074005D00"},
       {std::to_string(kTable), "4", ""},
-      {std::to_string(kTable), "4", "0x2A00280032002900"},
+      {std::to_string(kTable), "4", "0x2A002800320029000000FFFF"},
       {std::to_string(kTable), "3", "0x41"}};
   std::vector<ColumnInfo> r = Load("Orders", "U ", values);
   ASSERT_EQ(r.size(), 4u);
@@ -365,9 +365,9 @@ TEST_F(TableSchemaTest, RowsetColumnsGivePositionsAndComputedColumnsTheirDefinit
 
   // A computed first column: the first stored one is the second.
   c.rowsetColumns = {RsCol(kRowset, 2, 1, -1, 1), RsCol(kRowset, 3, 2, 4, 2)};
-  values = {{std::to_string(kTable), "1", "0x4142"}};
+  values = {{std::to_string(kTable), "1", "0x4142"}, {std::to_string(kTable), "1", "0x43"}};
   r = Load("Orders", "U ", values);
-  EXPECT_EQ(r[0].valueText, "AB");
+  EXPECT_EQ(r[0].valueText, "ABC");
   EXPECT_EQ(r[1].hobtColumnId, 1);
   EXPECT_EQ(c.tableSchema.firstStoredColumn, 1u);
 }
