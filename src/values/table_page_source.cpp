@@ -85,30 +85,34 @@ std::vector<PageAddress> PagesFromInventory(const TableSchema& schema) {
 
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
-  const TableSchema& schema = catalog.tableSchema;
-  const CDataFile& file = *catalog.dataFile;
-
   if (settings.IsAdvanced()) {
-    list(PageSource::Inventory, PagesFromInventory(schema));
+    list(PageSource::Inventory, PagesFromInventory(catalog.tableSchema));
     return PageSource::Inventory;
   }
+  return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
+}
 
-  if (settings.legacyCatalog) {
-    const int32_t objectId = schema.currentObject.objectId;
-    auto entry = catalog.legacyIndexes.find(objectId);
-    if (entry != catalog.legacyIndexes.end()) {
-      list(PageSource::CheckedPageChain,
-           PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage}));
-      return PageSource::CheckedPageChain;
-    }
-    auto iams = file.iamPages.find(objectId);
-    if (iams == file.iamPages.end() || iams->second.empty() ||
-        !IsValidPageAddress(file, iams->second.front().Address()))
-      return PageSource::None;
-    list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
-    return PageSource::AllocationMaps;
+PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+  const TableSchema& schema = catalog.tableSchema;
+  const CDataFile& file = *catalog.dataFile;
+  const int32_t objectId = schema.currentObject.objectId;
+  auto entry = catalog.legacyIndexes.find(objectId);
+  if (entry != catalog.legacyIndexes.end() && !TheApp().settings.IsAdvanced()) {
+    list(PageSource::CheckedPageChain,
+         PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage}));
+    return PageSource::CheckedPageChain;
   }
+  auto iams = file.iamPages.find(objectId);
+  if (iams == file.iamPages.end() || iams->second.empty() ||
+      !IsValidPageAddress(file, iams->second.front().Address()))
+    return PageSource::None;
+  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
+  return PageSource::AllocationMaps;
+}
 
+PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+  const TableSchema& schema = catalog.tableSchema;
+  const CDataFile& file = *catalog.dataFile;
   // A table whose in-row allocation unit the catalog lists without any
   // page is empty. The schema then takes pages from the inventory by owner
   // id, but those are pages of deallocated data that still carry the old

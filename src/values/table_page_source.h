@@ -51,4 +51,12 @@ using PageListConsumer = std::function<bool(PageSource source, const std::vector
 // when nothing could be listed.
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
 
+// The two halves of that choice, for a caller that has already decided on
+// the catalog layout: the SQL Server 2000 layout (the sysindexes entry's
+// page chain, else the object's IAM pages from the inventory) and the
+// modern one (allocation maps, page chain of a heap, inventory when the
+// unit names no IAM page).
+PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
+PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
+
 }  // namespace brinehold

@@ -1,5 +1,8 @@
 #include "scan/session/headless_window.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace brinehold {
 
 int64_t HeadlessWindow::SendMessage(const WindowMessage& message) {
@@ -36,6 +39,124 @@ int64_t HeadlessWindow::SendMessage(const WindowMessage& message) {
   if (failed && onScanFailed) onScanFailed(message.text);
   if (observer) observer(message);
   return 0;
+}
+
+void HeadlessWindow::InsertListColumn(int index, const std::string& heading, int width) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& columns = state_.listColumns;
+  const size_t at = index < 0 ? 0 : std::min(static_cast<size_t>(index), columns.size());
+  columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at), State::ListColumn{heading, width});
+}
+
+void HeadlessWindow::DeleteListColumn(int index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& columns = state_.listColumns;
+  if (index < 0 || static_cast<size_t>(index) >= columns.size()) return;
+  columns.erase(columns.begin() + index);
+}
+
+int HeadlessWindow::InsertListItem(int index, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  const size_t at = index < 0 ? items.size() : std::min(static_cast<size_t>(index), items.size());
+  State::ListItem item;
+  item.texts.push_back(text);
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+  return static_cast<int>(at);
+}
+
+void HeadlessWindow::SetListSubItem(int item, int subItem, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  if (item < 0 || static_cast<size_t>(item) >= items.size() || subItem < 0) return;
+  auto& texts = items[static_cast<size_t>(item)].texts;
+  if (texts.size() <= static_cast<size_t>(subItem)) texts.resize(static_cast<size_t>(subItem) + 1);
+  texts[static_cast<size_t>(subItem)] = text;
+}
+
+void HeadlessWindow::SelectListItem(int item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  if (item < 0 || static_cast<size_t>(item) >= items.size()) return;
+  items[static_cast<size_t>(item)].selected = true;
+}
+
+void HeadlessWindow::DeleteAllListItems() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.listItems.clear();
+}
+
+void HeadlessWindow::DeleteSelectedListItems() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  items.erase(std::remove_if(items.begin(), items.end(), [](const State::ListItem& item) { return item.selected; }),
+              items.end());
+}
+
+int HeadlessWindow::ListItemCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(state_.listItems.size());
+}
+
+void HeadlessWindow::ShowRecordsList(bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.listVisible = visible;
+}
+
+void HeadlessWindow::SetStatusLine(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.statusLine = text;
+}
+
+void HeadlessWindow::ShowStatusLine(bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.statusLineVisible = visible;
+}
+
+void HeadlessWindow::SetPageCaption(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.pageCaption = text;
+}
+
+void HeadlessWindow::ShowPageCaption(bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.pageCaptionVisible = visible;
+}
+
+void HeadlessWindow::ShowPagingButton(PagingButton button, bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  (button == PagingButton::Previous ? state_.previousButton : state_.nextButton).visible = visible;
+}
+
+void HeadlessWindow::EnablePagingButton(PagingButton button, bool enabled) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  (button == PagingButton::Previous ? state_.previousButton : state_.nextButton).enabled = enabled;
+}
+
+void HeadlessWindow::SetCaptionBar(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.captionBar = text;
+}
+
+void HeadlessWindow::ReplaceLastLogLine(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!state_.logList.empty()) state_.logList.back() = text;
+}
+
+void HeadlessWindow::ShowProgressBar(bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.progressVisible = visible;
+}
+
+void HeadlessWindow::SetProgressRange(int64_t low, int64_t high) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.progressLow = low;
+  state_.progressHigh = high;
+}
+
+void HeadlessWindow::SetProgressPosition(int64_t position) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.progressPos = position;
 }
 
 HeadlessWindow::State HeadlessWindow::Snapshot() const {

@@ -2,7 +2,9 @@
 //
 // Does what the main window does with each message, in memory: keeps the
 // progress range and position, the status line, the log list and the texts of
-// error boxes, and records every message in arrival order. The command-line
+// error boxes, and records every message in arrival order. It also keeps
+// the records panel (list columns and rows, status line, page caption,
+// paging buttons), the caption bar and the progress bar's visibility. The command-line
 // tool watches it through `observer`; tests read the record. Safe to read from
 // another thread while a worker sends.
 #pragma once
@@ -19,6 +21,27 @@ namespace brinehold {
 class HeadlessWindow : public WindowPort {
  public:
   int64_t SendMessage(const WindowMessage& message) override;
+
+  void InsertListColumn(int index, const std::string& heading, int width) override;
+  void DeleteListColumn(int index) override;
+  int InsertListItem(int index, const std::string& text) override;
+  void SetListSubItem(int item, int subItem, const std::string& text) override;
+  void SelectListItem(int item) override;
+  void DeleteAllListItems() override;
+  void DeleteSelectedListItems() override;
+  int ListItemCount() override;
+  void ShowRecordsList(bool visible) override;
+  void SetStatusLine(const std::string& text) override;
+  void ShowStatusLine(bool visible) override;
+  void SetPageCaption(const std::string& text) override;
+  void ShowPageCaption(bool visible) override;
+  void ShowPagingButton(PagingButton button, bool visible) override;
+  void EnablePagingButton(PagingButton button, bool enabled) override;
+  void SetCaptionBar(const std::string& text) override;
+  void ReplaceLastLogLine(const std::string& text) override;
+  void ShowProgressBar(bool visible) override;
+  void SetProgressRange(int64_t low, int64_t high) override;
+  void SetProgressPosition(int64_t position) override;
 
   // Called on the sending thread for every message, after the window state
   // was updated.
@@ -37,6 +60,31 @@ class HeadlessWindow : public WindowPort {
     std::string statusLine;
     std::vector<std::string> logList;
     std::vector<std::string> errorBoxes;
+
+    // The records panel as the panel is created: the list holds one
+    // untitled column 1500 wide; only the status line is shown.
+    struct ListColumn {
+      std::string heading;
+      int width = 0;
+    };
+    struct ListItem {
+      std::vector<std::string> texts;  // column 0, then the subitems
+      bool selected = false;
+    };
+    struct Button {
+      bool visible = false;
+      bool enabled = true;
+    };
+    std::vector<ListColumn> listColumns{{"", 1500}};
+    std::vector<ListItem> listItems;
+    bool listVisible = false;
+    bool statusLineVisible = true;
+    std::string pageCaption;
+    bool pageCaptionVisible = false;
+    Button previousButton;
+    Button nextButton;
+    std::string captionBar;
+    bool progressVisible = false;
   };
   State Snapshot() const;
   std::vector<WindowMessage> Messages() const;

@@ -52,6 +52,46 @@ class WindowPort {
   void StatusText(const std::string& text) { SendMessage({UM_STATUS_TEXT, 0, 0, text}); }
   void ScanFailed(const std::string& text) { SendMessage({UM_SCAN_FAILED, 0, 0, text}); }
   void LogLine(const std::string& text) { SendMessage({UM_LOG_LINE, 0, 0, text}); }
+
+  // The records panel, the caption bar and the progress bar, driven
+  // directly by the table listing and the document view. Each call returns
+  // after the window has made the change. A window without one of these
+  // controls ignores the call (the defaults do nothing).
+  //
+  // The records list is a report-style list: columns with a heading and a
+  // width; items (rows) whose text is column 0, with subitem texts for the
+  // further columns. A newly created list holds one untitled column.
+  enum class PagingButton { Previous, Next };
+
+  virtual void InsertListColumn(int /*index*/, const std::string& /*heading*/, int /*width*/) {}
+  // Out of range: nothing happens.
+  virtual void DeleteListColumn(int /*index*/) {}
+  // Inserts at `index` (clamped to the item count); returns the new item's index.
+  virtual int InsertListItem(int /*index*/, const std::string& /*text*/) { return -1; }
+  virtual void SetListSubItem(int /*item*/, int /*subItem*/, const std::string& /*text*/) {}
+  virtual void SelectListItem(int /*item*/) {}
+  virtual void DeleteAllListItems() {}
+  virtual void DeleteSelectedListItems() {}
+  virtual int ListItemCount() { return 0; }
+  virtual void ShowRecordsList(bool /*visible*/) {}
+  virtual void RepaintRecordsList() {}
+
+  virtual void SetStatusLine(const std::string& /*text*/) {}
+  virtual void ShowStatusLine(bool /*visible*/) {}
+  virtual void SetPageCaption(const std::string& /*text*/) {}
+  virtual void ShowPageCaption(bool /*visible*/) {}
+  virtual void ShowPagingButton(PagingButton /*button*/, bool /*visible*/) {}
+  virtual void EnablePagingButton(PagingButton /*button*/, bool /*enabled*/) {}
+
+  virtual void SetCaptionBar(const std::string& /*text*/) {}
+  // The log list's last row gets a new text (the log file is not touched).
+  virtual void ReplaceLastLogLine(const std::string& /*text*/) {}
+
+  // The standard progress-bar requests (not the UM_PROGRESS_* messages,
+  // though both move the same bar).
+  virtual void ShowProgressBar(bool /*visible*/) {}
+  virtual void SetProgressRange(int64_t /*low*/, int64_t /*high*/) {}
+  virtual void SetProgressPosition(int64_t /*position*/) {}
 };
 
 // Reports ~100 progress positions over a pass of `total` steps: the step is

@@ -1,0 +1,166 @@
+// brinehold list FILE TABLE [--page N] [--advanced] [--show-deleted]
+//                [--advanced-deleted] [--sql2000] [--collation ID]
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "catalog/table_schema.h"
+#include "cli/catalog_open.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "scan/session/app_state.h"
+#include "values/record_listing.h"
+
+namespace brinehold::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brinehold list FILE TABLE [--page N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
+    "                                 [--sql2000] [--collation ID]\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "brinehold list: %s\n%s", problem.c_str(), kUsage);
+  return 2;
+}
+
+// As `rows` writes cells: a tab, line break or backslash inside a value is
+// escaped so that every list row stays one line.
+std::string Escaped(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::optional<long long> ParseNumber(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0) return std::nullopt;
+  return value;
+}
+
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+int RunList(const std::vector<std::string>& args) {
+  ParsedArgs parsed =
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"page", "collation"});
+  if (!parsed.error.empty()) return Usage(parsed.error);
+  if (parsed.positional.size() != 2) return Usage("expected FILE and TABLE");
+  long long page = 1;
+  if (auto text = parsed.Value("page")) {
+    auto value = ParseNumber(*text);
+    if (!value || *value < 1) return Usage("--page needs a list page number (1 or more)");
+    page = *value;
+  }
+  ScanSettings& settings = TheApp().settings;
+  if (auto id = parsed.Value("collation")) {
+    auto value = ParseNumber(*id);
+    if (!value) return Usage("--collation needs a decimal collation id");
+    settings.collationAuto = false;
+    settings.manualCollation = *value;
+  }
+  const bool advanced = parsed.Has("advanced");
+  settings.recoveryMode = static_cast<int32_t>(advanced ? RecoveryMode::Advanced : RecoveryMode::Standard);
+  settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
+  // The catalog layout is decided by the data; --sql2000 is accepted as by scan.
+
+  const std::string& table = parsed.positional[1];
+  auto opened = OpenCatalogForCommand(parsed.positional[0], {advanced, parsed.Has("show-deleted")});
+  if (!opened) return 1;
+  CDatabaseCatalog& catalog = *opened->catalog;
+  // A user table, else a system table of that name, as the object tree
+  // offers them.
+  std::string typeCode = "U ";
+  LoadTableSchema(catalog, table, typeCode, {});
+  if (!catalog.tableSchema.found) {
+    typeCode = "S ";
+    LoadTableSchema(catalog, table, typeCode, {});
+  }
+  if (!catalog.tableSchema.found) {
+    const TableSchema& schema = catalog.tableSchema;
+    if (schema.currentObject.objectId == -1)
+      std::fprintf(stderr, "brinehold list: no table named '%s' in the catalog\n", table.c_str());
+    else
+      std::fprintf(stderr, "brinehold list: '%s' is not a table (type '%s')\n", table.c_str(),
+                   schema.currentObject.type.c_str());
+    return 1;
+  }
+
+  HeadlessWindow& window = *opened->window;
+  RecordListing listing(window);
+  listing.ResetPagingCounters();
+  TheApp().isRunning = 1;
+  if (!listing.ListSelectedTable(catalog, table, typeCode, advanced)) {
+    std::fprintf(stderr, "brinehold list: '%s' has no columns to list\n", table.c_str());
+    return 1;
+  }
+  for (long long shown = 1; shown < page; ++shown) {
+    if (!listing.HasNextPage()) {
+      std::fprintf(stderr, "brinehold list: '%s' has %lld list page(s); there is no page %lld\n", table.c_str(),
+                   shown, page);
+      return 1;
+    }
+    listing.ShowNextRecords(catalog);
+  }
+
+  const HeadlessWindow::State state = window.Snapshot();
+  PrintLine(state.pageCaption);
+  std::string header;
+  for (size_t i = 0; i < state.listColumns.size(); ++i) {
+    if (i > 0) header += '\t';
+    header += Escaped(state.listColumns[i].heading);
+  }
+  PrintLine(header);
+  for (const HeadlessWindow::State::ListItem& item : state.listItems) {
+    std::string line;
+    const size_t cells = std::max(state.listColumns.size(), size_t{1});
+    for (size_t i = 0; i < cells; ++i) {
+      if (i > 0) line += '\t';
+      if (i < item.texts.size()) line += Escaped(item.texts[i]);
+    }
+    PrintLine(line);
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+CommandRegistration registration(
+    {46, "list", "list FILE TABLE [--page N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
+                 "[--collation ID]",
+     "Opens the data file, rebuilds its catalog and shows what the records\n"
+     "list shows for the table TABLE (a user table, else a system table of\n"
+     "that name) on list page N (default 1), reached by pressing Next Records\n"
+     "N-1 times: the page caption, a line with the list's column headings,\n"
+     "then the list's rows as tab-separated text, at most 1000. As in the\n"
+     "list, large values on the first page show as <BINARY DATA> or\n"
+     "<BIG BINARY DATA>, and rows whose values are all empty are left out.\n"
+     "Tabs, line breaks and backslashes inside values are written as \\t,\n"
+     "\\n, \\r and \\\\. Exit 1 when the file does not open, has no such table\n"
+     "or the table has fewer list pages.\n"
+     "  --page N         the list page to show\n"
+     "  --advanced       read the table's pages from the page inventory\n"
+     "  --show-deleted   include deleted (ghost) rows\n"
+     "  --advanced-deleted  also search free page space for deleted rows\n"
+     "  --collation ID   use this collation id instead of the boot page's\n"
+     "  --sql2000        accepted as by scan (the layout is decided by the data)",
+     RunList});
+
+}  // namespace
+
+}  // namespace brinehold::cli

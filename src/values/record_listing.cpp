@@ -1,0 +1,342 @@
+#include "values/record_listing.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "catalog/database_catalog.h"
+#include "scan/session/app_state.h"
+#include "storage/data_file.h"
+#include "values/page_rows.h"
+#include "values/table_page_source.h"
+
+namespace brinehold {
+namespace {
+
+using Button = WindowPort::PagingButton;
+
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (length < 0) return {};
+  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<size_t>(length));
+  std::string out(static_cast<size_t>(length) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(out.data(), out.size(), format, args);
+  va_end(args);
+  out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+// Columns without a stored value (computed columns) get no list column in
+// the modern layout; the SQL Server 2000 layout shows every column.
+bool ShownColumn(const ColumnInfo& column) {
+  return TheApp().settings.legacyCatalog || column.hobtColumnId != ColumnInfo::kNoStoredValue;
+}
+
+}  // namespace
+
+RecordListing::RecordListing(WindowPort& window) : window_(window) {}
+
+void RecordListing::ResetPagingCounters() {
+  pageNumber = 0;
+  nextMarker = NextMarker{};
+}
+
+void RecordListing::ResetPages() {
+  pageList.clear();
+  positionStack.assign(1, PagePosition{});
+  resumePosition = PagePosition{};
+  firstRow = lastRow = rowsListed = 0;
+  itemCounter = 0;
+  shownPage_ = 0;
+}
+
+bool RecordListing::HasNextPage() const {
+  return shownPage_ >= 1 && static_cast<int64_t>(positionStack.size()) > shownPage_;
+}
+
+void RecordListing::LogLine(const std::string& text) { window_.LogLine(text); }
+
+bool RecordListing::ListSelectedTable(CDatabaseCatalog& catalog, const std::string& itemText,
+                                      const std::string& typeCode, bool advancedMode,
+                                      const std::vector<ObjectValueEntry>& values) {
+  // The columns of the previous table go before the new schema replaces it.
+  ClearRecordList(columnListSize_);
+  LoadTableSchema(catalog, itemText, typeCode, values);
+  const TableSchema& schema = catalog.tableSchema;
+  if (!schema.found || schema.columns.empty()) return false;
+
+  window_.ShowRecordsList(true);
+  window_.ShowPageCaption(true);
+  window_.ShowPagingButton(Button::Previous, true);
+  window_.EnablePagingButton(Button::Previous, false);
+  window_.ShowPagingButton(Button::Next, true);
+  window_.EnablePagingButton(Button::Next, false);
+  window_.ShowStatusLine(false);
+  PrepareRecordColumns(schema);
+  ListTable(catalog, itemText, advancedMode);
+
+  window_.EnablePagingButton(Button::Previous, false);
+  window_.EnablePagingButton(Button::Next, HasNextPage());
+  const int shown = window_.ListItemCount();
+  ++pageNumber;
+  window_.SetPageCaption(Format("%s%d - [%d](%d-%d) Records", "Page", pageNumber, shown, shown > 0 ? 1 : 0, shown));
+  const std::string bar = Format("%s[%d]", itemText.c_str(), shown);
+  window_.SetCaptionBar(bar);
+  LogLine(bar);
+
+  window_.RepaintRecordsList();
+  window_.ShowProgressBar(false);
+  TheApp().isRunning = 0;
+  LogLine(kTextListingCompleted);
+  return true;
+}
+
+void RecordListing::PrepareRecordColumns(const TableSchema& schema) {
+  window_.DeleteAllListItems();
+  int position = 0;
+  for (const ColumnInfo& column : schema.columns) {
+    if (!ShownColumn(column)) continue;
+    window_.InsertListColumn(position++, column.name, kRecordColumnWidth);
+  }
+  columnListSize_ = schema.columns.size();
+}
+
+void RecordListing::ClearRecordList(size_t columnCount) {
+  window_.DeleteAllListItems();
+  for (size_t i = 0; i <= columnCount; ++i) window_.DeleteListColumn(0);
+  window_.SetStatusLine("");
+}
+
+void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*name*/, bool advancedMode) {
+  CHalvardApp& app = TheApp();
+  app.tableLoadActive = true;
+  // A table for which no page source applies must not inherit the pages
+  // and positions of the table listed before it.
+  ResetPages();
+  shownPage_ = 1;
+  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+  if (advancedMode) {
+    pageList = PagesFromInventory(catalog.tableSchema);
+    ListPageList(catalog);
+  } else if (app.settings.legacyCatalog) {
+    ListLegacyTable(catalog);
+  } else {
+    ListModernTable(catalog);
+  }
+  currentRowContext_.reset();
+  if (app.stopRequested) app.stopRequested = false;
+  app.tableLoadActive = false;
+}
+
+void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
+  if (!catalog.dataFile) return;
+  ListModernTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+    pageList = pages;
+    return ListPageList(catalog);
+  });
+}
+
+void RecordListing::ListLegacyTable(CDatabaseCatalog& catalog) {
+  if (!catalog.dataFile) return;
+  ListLegacyTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+    pageList = pages;
+    return ListPageList(catalog);
+  });
+}
+
+bool RecordListing::ListPageList(CDatabaseCatalog& catalog) {
+  positionStack.assign(1, PagePosition{});
+  rowsListed = 0;
+  itemCounter = 0;
+  shownPage_ = 1;
+  const int64_t range = static_cast<int64_t>(catalog.tableSchema.tablePages.size());
+  window_.SetProgressRange(0, range);
+  window_.SetProgressPosition(0);
+
+  const Walk walk = WalkRows(catalog, PagePosition{}, false);
+  if (walk.limitReached) {
+    positionStack.push_back(walk.next);
+    resumePosition = walk.next;
+  }
+  if (walk.processed > 0) {
+    LogLine(Format("%d rows to %d", 0, static_cast<int>(walk.processed)));
+    firstRow = 0;
+    lastRow = walk.processed;
+  }
+  window_.SetProgressPosition(range);
+  return itemCounter > 0;
+}
+
+RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosition start, bool pollRunning) {
+  CHalvardApp& app = TheApp();
+  auto stopped = [&] { return app.stopRequested || (pollRunning && app.isRunning == 0); };
+  if (!currentRowContext_)
+    currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+  const TableSchema& schema = catalog.tableSchema;
+
+  Walk walk;
+  const size_t firstPage = start.pageIndex > 0 ? static_cast<size_t>(start.pageIndex) : 0;
+  int64_t pagesRead = 0;
+  for (size_t p = firstPage; p < pageList.size(); ++p) {
+    if (stopped()) return walk;
+    const std::vector<RenderedRow> rows = GetPageRows(catalog, pageList[p], *currentRowContext_);
+    ++pagesRead;
+    size_t r = 0;
+    if (p == firstPage && start.rowIndex > 0) r = static_cast<size_t>(start.rowIndex);
+    for (; r < rows.size(); ++r) {
+      if (stopped()) return walk;
+      if (rows[r].empty()) continue;
+      // The next list page starts at a row that exists: one that ends
+      // exactly with the data (or with pages that give no rows) is never
+      // offered as a further, empty page.
+      if (walk.processed == kRowsPerListPage) {
+        walk.limitReached = true;
+        walk.next = PagePosition{static_cast<int64_t>(p), static_cast<int64_t>(r)};
+        return walk;
+      }
+      ++walk.processed;
+      InsertRecordRow(rows[r], schema);
+    }
+    window_.SetProgressPosition(pagesRead);
+  }
+  return walk;
+}
+
+void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& schema) {
+  const bool legacy = TheApp().settings.legacyCatalog;
+  const size_t n = row.size();
+  // The first list column is the first shown column: the first stored one
+  // in the modern layout, the first of all in the SQL Server 2000 layout.
+  const size_t f = legacy ? 0 : schema.firstStoredColumn;
+  const std::string text = f < n ? row[f].valueText : std::string();
+  const int item = window_.InsertListItem(itemCounter, text);
+  size_t empty = (text.empty() || text == "NULL") ? 1 : 0;
+  int subItem = 1;
+  for (size_t i = f + 1; i < n; ++i) {
+    // Shown by the table's column list, so that texts stay under their
+    // headings.
+    const ColumnInfo& column = i < schema.columns.size() ? schema.columns[i] : row[i];
+    if (!ShownColumn(column)) continue;
+    window_.SetListSubItem(item, subItem++, row[i].valueText);
+    if (row[i].valueText.empty()) ++empty;
+  }
+  if (empty == n) {
+    window_.SelectListItem(item);
+    window_.DeleteSelectedListItems();
+  }
+  ++itemCounter;
+  const std::string progress = Format(" row %d inserted", itemCounter);
+  window_.SetCaptionBar(progress);
+  window_.ReplaceLastLogLine(progress);
+}
+
+std::vector<RenderedRow> RecordListing::GetPageRows(const CDatabaseCatalog& catalog, PageAddress address,
+                                                    RowDecodingContext& context) {
+  if (pageRows) return pageRows(address, context);
+  if (!catalog.dataFile) return {};
+  return brinehold::GetPageRows(*catalog.dataFile, address, catalog.tableSchema, context);
+}
+
+void RecordListing::ReportPagedList() {
+  const std::string log = Format("%lld rows to %lld", static_cast<long long>(firstRow), static_cast<long long>(lastRow));
+  window_.SetPageCaption(Format("%s%d - [%lld](%lld-%lld) Records", "Page", pageNumber,
+                                static_cast<long long>(lastRow - firstRow), static_cast<long long>(firstRow + 1),
+                                static_cast<long long>(lastRow)));
+  window_.SetCaptionBar(log);
+  LogLine(log);
+}
+
+void RecordListing::EndPagingWorker() {
+  currentRowContext_.reset();
+  // A stop ends this list page only; left set, it would empty the next
+  // page the user asks for.
+  TheApp().stopRequested = false;
+  TheApp().isRunning = 0;
+  window_.ShowProgressBar(false);
+  window_.RepaintRecordsList();
+}
+
+void RecordListing::ShowNextRecords(CDatabaseCatalog& catalog) {
+  window_.SetPageCaption("");
+  if (!HasNextPage()) {
+    window_.EnablePagingButton(Button::Next, false);
+    window_.ShowProgressBar(false);
+    window_.RepaintRecordsList();
+    TheApp().isRunning = 0;
+    return;
+  }
+  TheApp().isRunning = 1;
+  window_.ShowProgressBar(true);
+  window_.SetProgressRange(firstRow, lastRow);
+  window_.SetProgressPosition(0);
+  itemCounter = 0;
+  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+
+  window_.EnablePagingButton(Button::Next, true);
+  window_.EnablePagingButton(Button::Previous, true);
+  window_.DeleteAllListItems();
+  nextMarker = NextMarker{static_cast<int32_t>(positionStack.size()), static_cast<int32_t>(resumePosition.rowIndex)};
+
+  const PagePosition start = positionStack[static_cast<size_t>(shownPage_)];
+  const Walk walk = WalkRows(catalog, start, true);
+  ++shownPage_;
+  positionStack.resize(static_cast<size_t>(shownPage_));
+  if (walk.limitReached) {
+    positionStack.push_back(walk.next);
+    resumePosition = walk.next;
+  }
+  // Every list page before this one was full.
+  firstRow = (shownPage_ - 1) * kRowsPerListPage;
+  lastRow = firstRow + walk.processed;
+  rowsListed += walk.processed;
+
+  ++pageNumber;
+  ReportPagedList();
+  EndPagingWorker();
+  if (!HasNextPage()) window_.EnablePagingButton(Button::Next, false);
+}
+
+void RecordListing::ShowPreviousRecords(CDatabaseCatalog& catalog) {
+  window_.SetPageCaption("");
+  if (!HasPreviousPage()) {
+    window_.EnablePagingButton(Button::Previous, false);
+    window_.EnablePagingButton(Button::Next, HasNextPage());
+    window_.RepaintRecordsList();
+    window_.ShowProgressBar(false);
+    TheApp().isRunning = 0;
+    return;
+  }
+  TheApp().isRunning = 1;
+  window_.ShowProgressBar(true);
+  window_.SetProgressRange(firstRow, lastRow);
+  window_.SetProgressPosition(0);
+  window_.EnablePagingButton(Button::Next, true);
+
+  const int64_t target = shownPage_ - 1;
+  const PagePosition start = positionStack[static_cast<size_t>(target - 1)];
+  // The stack now ends with the start of the page after the one shown.
+  positionStack.resize(static_cast<size_t>(target + 1));
+  if (target == 1) {
+    window_.EnablePagingButton(Button::Previous, false);
+    nextMarker = NextMarker{2, 0};
+  }
+  if (rowsListed >= kRowsPerListPage) rowsListed -= kRowsPerListPage;
+  window_.DeleteAllListItems();
+  itemCounter = 0;
+  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+
+  const Walk walk = WalkRows(catalog, start, true);
+  shownPage_ = target;
+  resumePosition = positionStack.back();
+  firstRow = (target - 1) * kRowsPerListPage;
+  lastRow = firstRow + walk.processed;
+  pageNumber = target == 1 ? 1 : pageNumber - 1;
+  ReportPagedList();
+  EndPagingWorker();
+}
+
+}  // namespace brinehold
