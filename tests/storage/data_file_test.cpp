@@ -108,7 +108,7 @@ TEST_F(DataFileTest, LengthMultipleOfPageSizeAlwaysReadsFromZero) {
   auto file = Open(image);
   ASSERT_TRUE(file->IsValid());
   EXPECT_EQ(file->baseOffset, 0u);
-  EXPECT_EQ(file->systemPages.at(5).front().pageNumber, 3);
+  EXPECT_EQ(file->systemPages.at(5).front().Address(), (PageAddress{1, 3}));
 }
 
 TEST_F(DataFileTest, SinglePageFileScansPageZeroOnly) {
@@ -202,7 +202,7 @@ TEST_F(DataFileTest, InventoryRecordsPhysicalPositionNotHeaderNumber) {
     }
   }));
   ASSERT_TRUE(file->IsValid());
-  EXPECT_EQ(file->systemPages.at(7).front().pageNumber, 4);
+  EXPECT_EQ(file->systemPages.at(7).front().Address(), (PageAddress{1, 4}));
 }
 
 TEST_F(DataFileTest, RebuildDoesNotDoubleAnyList) {
