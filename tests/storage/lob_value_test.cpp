@@ -133,7 +133,6 @@ TEST_F(LobValueTest, SmallRootsInEveryMode) {
   auto tiny = lob_.Place(writer::SmallRootFragment(4, Ascii("ab")));
   Bytes variant = {165, 0, 0, 0, 0, 0, 0, 0, 0xDE, 0xAD};
   auto prefixed = lob_.Place(writer::SmallRootFragment(5, variant));
-  variant[0] = 167;
   auto prefixedText = lob_.Place(writer::SmallRootFragment(6, Bytes{167, 0, 0, 0, 0, 0, 0, 0, 'o', 'k'}));
   Open();
   EXPECT_EQ(Pointer(plain, TextMode()), "plain text");
@@ -325,6 +324,25 @@ TEST_F(LobValueTest, HostileFragmentsReadNothingOutside) {
   EXPECT_EQ(Pointer(truncatedRoot, TextMode()), " ");
   // A pointer too short to hold its slot.
   EXPECT_EQ(ResolveTextPointer(*data_, ByteReader(Bytes(13, 0)), TextMode(), nullptr), " ");
+}
+
+TEST_F(LobValueTest, SpillStepReplacesTheHexTextOfALargeRoot) {
+  auto root = lob_.Write(Ascii("spill me"), 4, 8);
+  auto small = lob_.Write(Ascii("tiny"), 8000);
+  Open();
+  LargeValueOptions options = HexMode();
+  std::vector<std::string> seen;
+  options.spillLargeRoot = [&](const std::string& text) {
+    seen.push_back(text);
+    return std::string("\\out\\1_blob");
+  };
+  EXPECT_EQ(Pointer(root, options), "\\out\\1_blob");
+  EXPECT_EQ(seen, (std::vector<std::string>{"7370696C6C206D65"}));
+  // Only large roots in hexadecimal rendering are spilled.
+  EXPECT_EQ(Pointer(small, options), "74696E79");
+  options.renderMode = kRenderText;
+  EXPECT_EQ(Pointer(root, options), "spill me");
+  EXPECT_EQ(seen.size(), 1u);
 }
 
 TEST_F(LobValueTest, StopRequestEndsTheTraversal) {
