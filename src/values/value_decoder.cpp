@@ -8,7 +8,7 @@
 #include "values/date_time_format.h"
 #include "values/number_format.h"
 #include "values/text_decoding.h"
-#include "values/xml_converter.h"
+#include "values/convert_xml.h"
 
 namespace brinehold {
 namespace {
@@ -210,9 +210,8 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
       return text;
     }
     case ValueKind::Xml: {
-      auto text = CurrentXmlConverter().Convert(work.Span());
-      if (!text || text->empty()) return " ";
-      return *text;
+      std::string text = ConvertXml(work.Span());
+      return text.empty() ? " " : text;
     }
     default:  // Image, the unassigned and transient kinds
       return "";
