@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages cmake ninja-build g++ ca-certificates
+ensure_packages cmake ninja-build g++
 
 BUILD="${BUILD_DIR:-$ROOT/build-run}"
 configure "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBRINEHOLD_BUILD_TESTS=OFF -DBRINEHOLD_BUILD_BENCH=OFF
