@@ -35,12 +35,12 @@ bool CScanDriver::StartScan() {
     MessageBox(kTextWaitForRunning);
     return false;
   }
-  if (obtainSettings && !obtainSettings(app.settings)) return false;
-
   // A worker stopped by the user may still be finishing its sequence; the
-  // session is its until it has ended. Its stop request must not cut short
-  // the new scan either, so the flag is cleared once it is gone.
+  // session and the settings are its until it has ended. Its stop request
+  // must not cut short the new scan either, so the flag is cleared once it
+  // is gone.
   WaitForWorker();
+  if (obtainSettings && !obtainSettings(app.settings)) return false;
   app.stopRequested = false;
 
   app.isRunning = 1;
