@@ -143,8 +143,10 @@ class RecordRenderer {
     }
 
     // 6. Compressed rows: the per-column null flag and length.
+    compressedEntry_ = nullptr;
     if (IsRowsetVariant() && index < compressedColumns_.size()) {
       const CompressedColumnEntry& entry = compressedColumns_[index];
+      compressedEntry_ = &entry;
       if (entry.length > 0) state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
       if (entry.isNull) {
         column.valueText = "NULL";
@@ -170,7 +172,8 @@ class RecordRenderer {
       }
       if (IsRowsetVariant()) {
         if (auto code = CompressedDescriptorCode(record_, index)) {
-          if (*code <= 9) {
+          // A dictionary symbol is rebuilt in place like a short value.
+          if (*code <= 9 || *code == 12) {
             variable = false;
           } else if (*code == 10 || *code == 11) {
             variable = true;
@@ -218,7 +221,7 @@ class RecordRenderer {
     column.valueText = std::move(text);
   }
 
-  LargeValueOptions OptionsFor(const ColumnInfo& column, ValueState& state) const {
+  LargeValueOptions OptionsFor(const ColumnInfo& column, ValueState& state) {
     LargeValueOptions options;
     switch (static_cast<ValueKind>(column.kind)) {
       case ValueKind::VarBinary:
@@ -244,8 +247,12 @@ class RecordRenderer {
       default:
         break;
     }
-    if (options.renderMode == kRenderHex && spillMode_ && spillLargeRoots_)
-      options.spillLargeRoot = [](const std::string& text) { return SpillValue(text); };
+    if (options.renderMode == kRenderHex && spillMode_ && spillLargeRoots_) {
+      options.spillLargeRoot = [this](const std::string& text) {
+        spilledLargeRoot_ = true;
+        return SpillValue(text);
+      };
+    }
     return options;
   }
 
@@ -285,6 +292,12 @@ class RecordRenderer {
     switch (variant_) {
       case RenderVariant::RowsetTable:
       case RenderVariant::RowsetCatalog: {
+        // A rebuilt compressed row says where each column lies.
+        if (compressedEntry_) {
+          const int64_t at = compressedEntry_->offset;
+          if (at < 0 || at > length) return "";
+          return decodeAt(at);
+        }
         const int64_t p = static_cast<int64_t>(leaf) - 4;
         std::string text;
         if (p >= 0 && p <= length) text = decodeAt(p);
@@ -376,9 +389,11 @@ class RecordRenderer {
       if (positionalCatalog) return "";
       return ConvertXml(collector);
     }
+    spilledLargeRoot_ = false;
     std::string text =
         Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, pointer, options, nullptr); }, "");
-    if (spillMode_) text = SpillValue(text);
+    // A large root the traversal spilled already is not spilled again.
+    if (spillMode_ && !spilledLargeRoot_) text = SpillValue(text);
     return text;
   }
 
@@ -397,14 +412,21 @@ class RecordRenderer {
   bool placeholders_ = false;
   bool spillMode_ = false;
   bool spillLargeRoots_ = false;
+  bool spilledLargeRoot_ = false;
   int32_t recordColumns_ = 0;
   std::vector<CompressedColumnEntry> compressedColumns_;
+  const CompressedColumnEntry* compressedEntry_ = nullptr;  // of the column being rendered
   RowState row_;
 };
 
 bool Selected(const CPrimaryRecord& record, RenderVariant variant) {
   if (variant == RenderVariant::PositionalCatalog) return record.recordType != kLargeValueFragmentType;
   if (record.invalid || record.recordType == kIndexRecordType) return false;
+  // A row moved off its page is read where its forwarding stub stands (the
+  // stub takes the moved row's parts); listing the moved row as well would
+  // show it twice. A stub that leads nowhere holds no row.
+  if (record.recordType == kForwardedRecordType) return false;
+  if (record.recordType == kForwardingStubType && record.fixedLength == kUnresolvedForwardLength) return false;
   return TheApp().settings.showDeleted || !record.hidden;
 }
 

@@ -25,6 +25,9 @@
 // xml values go to ConvertXml. With TheApp().spillMode on, resolved large
 // values go to spill files (spill_value.h).
 //
+// A forwarded row is rendered once, at its forwarding stub (not where it
+// was moved to); a stub that cannot be followed gives no row.
+//
 // Every column of every row gets its text from that row: a column without
 // a value (a position past the data, a missing entry, columns the record
 // does not have because they were added later) gets empty text; columns

@@ -9,6 +9,8 @@
 
 #include "catalog/value_kind.h"
 #include "scan/session/app_state.h"
+#include "scan/session/headless_window.h"
+#include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/large_value.h"
 #include "support/temp_dir.h"
@@ -16,6 +18,7 @@
 #include "values/row_renderer.h"
 #include "values/spill_value.h"
 #include "values/xml_converter.h"
+#include "writer/file_builder.h"
 #include "writer/lob_builder.h"
 #include "writer/page_builder.h"
 #include "writer/record_builder.h"
@@ -264,6 +267,33 @@ TEST_F(RowRendererTest, RecordSelectionOnAPage) {
   EXPECT_EQ(rowsOf(), (std::vector<std::string>{"1", "2", "3"}));
   TheApp().stopRequested = true;
   EXPECT_TRUE(rowsOf().empty());
+}
+
+TEST_F(RowRendererTest, ForwardedRowIsRenderedOnceAtItsStub) {
+  writer::DatabaseFileBuilder builder(32);
+  builder.Page(20, 1, 500).AddRecord(writer::ForwardingStub({1, 21}, 0));
+  builder.Page(20, 1, 500).AddRecord(writer::ForwardingStub({1, 29}, 0));  // leads to an empty page
+  builder.Page(21, 1, 500).AddRecord(RecordBuilder()
+                                         .SetType(kForwardedRecordType)
+                                         .SetFixed(Int32(9))
+                                         .SetColumnCount(1)
+                                         .AddVariable(writer::ForwardedBackPointer({1, 20}, 0), true)
+                                         .Build());
+  test::TempDir dir;
+  ASSERT_TRUE(builder.WriteTo(dir.Path("forward.mdf")));
+  HeadlessWindow window;
+  auto file = OpenDataFile(dir.Path("forward.mdf"), false, &window);
+  ASSERT_TRUE(file->IsValid());
+  std::vector<ColumnInfo> columns = {Column("a", "int(4)", ValueKind::Int, 1, 4)};
+  auto context = BuildRowDecodingContext(columns);
+  std::vector<std::string> texts;
+  for (int32_t number : {20, 21}) {
+    auto page = file->ReadDataPage({1, number});
+    ASSERT_TRUE(page);
+    for (const RenderedRow& row : RenderPageRows(*page, context, RenderVariant::RowsetTable))
+      texts.push_back(row[0].valueText);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"9"}));
 }
 
 class FixedXmlConverter final : public XmlConverter {
