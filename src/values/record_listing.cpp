@@ -66,6 +66,10 @@ bool RecordListing::ListSelectedTable(CDatabaseCatalog& catalog, const std::stri
   // The columns of the previous table go before the new schema replaces it.
   ClearRecordList(columnListSize_);
   LoadTableSchema(catalog, itemText, typeCode, values);
+  return ListLoadedTable(catalog, itemText, advancedMode);
+}
+
+bool RecordListing::ListLoadedTable(CDatabaseCatalog& catalog, const std::string& itemText, bool advancedMode) {
   const TableSchema& schema = catalog.tableSchema;
   if (!schema.found || schema.columns.empty()) return false;
 

@@ -95,6 +95,8 @@ class RecordListing {
   // programmable object, no columns): the caller shows a definition then.
   bool ListSelectedTable(CDatabaseCatalog& catalog, const std::string& itemText, const std::string& typeCode,
                          bool advancedMode, const std::vector<ObjectValueEntry>& values = {});
+  // The same for the schema already loaded into catalog.tableSchema.
+  bool ListLoadedTable(CDatabaseCatalog& catalog, const std::string& itemText, bool advancedMode);
   void PrepareRecordColumns(const TableSchema& schema);
   // Empties the list and removes its first column columnCount + 1 times.
   void ClearRecordList(size_t columnCount);
