@@ -58,6 +58,10 @@ CatalogFileBuilder ShopDatabase() {
   b.Add(5, writer::SysrowsetsRow(72057594038321152LL, 100, 1, 3));
   b.Add(7, writer::SysallocunitsRow(72057594039435264LL, 1, 72057594038321152LL, {1, 40}, {1, 40}, {1, 41}));
   b.Add(8, writer::SysfilesRow(2, 1, "Shop", "C:\\data\\Shop.mdf"));
+  b.Add(3, writer::SysrscolsRow(72057594038321152LL, 1, 1, 1, 1, 4, 1));
+  b.Add(54, writer::SysidxstatsRow(100, 1, "PK_Orders", 1, 72057594038321152LL));
+  b.Add(55, writer::SysiscolsRow(100, 1, 1, 2));
+  b.Add(50, writer::ScalarTypeRow(56, "int", 56, 4));
   return b;
 }
 
@@ -83,6 +87,19 @@ TEST_F(CatalogBuildTest, ModernLayoutReadsEveryTable) {
   EXPECT_EQ(c.databaseFiles[0].logicalName, "Shop");
   EXPECT_EQ(c.databaseFiles[0].path, "C:\\data\\Shop.mdf");
   EXPECT_EQ(c.objectRefs.size(), 5u);
+  ASSERT_EQ(c.rowsetColumns.size(), 1u);
+  EXPECT_EQ(c.rowsetColumns[0].rowsetId, 72057594038321152LL);
+  EXPECT_EQ(c.rowsetColumns[0].leafOffset, 4);
+  EXPECT_EQ(c.rowsetColumns[0].nullBit, 1);
+  ASSERT_EQ(c.indexes.size(), 1u);
+  EXPECT_EQ(c.indexes[0].name, "PK_Orders");
+  EXPECT_EQ(c.indexes[0].rowsetId, 72057594038321152LL);
+  ASSERT_EQ(c.indexColumns.size(), 1u);
+  EXPECT_EQ(c.indexColumns[0].status, 2);
+  EXPECT_EQ(c.indexColumns[0].indexStatus, 0);
+  ASSERT_EQ(c.scalarTypes.size(), 1u);
+  EXPECT_EQ(c.scalarTypes[0].name, "int");
+  EXPECT_EQ(c.scalarTypes[0].length, 4);
   EXPECT_TRUE(c.legacyTables.empty());
   EXPECT_TRUE(c.legacyColumns.empty());
   EXPECT_EQ(file_->databaseName, "Synthetic");

@@ -146,6 +146,22 @@ TEST_F(ScanDriverTest, StagesRunAtTheirPointsAndBackslashesAreDoubledInTheLog) {
   EXPECT_EQ(stages, (std::vector<std::string>{"prepareLayout", "tree:" + path, "finishTree"}));
 }
 
+TEST_F(ScanDriverTest, UnwritableLogFolderDoesNotFailTheScan) {
+  std::string path = Write(SmallDatabase());
+  int told = 0;
+  log_.onWriteFailure = [&told](const std::string&) { ++told; };
+  driver_.obtainSettings = [&](ScanSettings& settings) {
+    settings.mdfPath = path;
+    settings.logFolder = dir_.Path("no/such/folder");
+    return true;
+  };
+  std::vector<std::string> rows = Scan(path);
+  EXPECT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows.back(), "Scanning completed for selected mdf file.");
+  EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
+  EXPECT_EQ(told, 1);
+}
+
 TEST_F(ScanDriverTest, FileThatDoesNotOpenEndsInF1) {
   std::vector<std::string> rows = Scan(dir_.Path("absent.mdf"));
   ASSERT_EQ(rows.size(), 5u);

@@ -182,11 +182,73 @@ Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, 
   return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(11).Build();
 }
 
+Bytes SysrscolsRow(int64_t rowsetId, int32_t rowsetColumnId, int32_t hobtColumnId, int32_t columnId,
+                   int16_t keyOrdinal, int32_t leafOffset, int32_t nullBit) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint64_t>(rowsetId), 8);
+  AppendLE(fixed, static_cast<uint32_t>(rowsetColumnId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(hobtColumnId), 4);
+  AppendLE(fixed, 0, 8);  // modification counter
+  AppendLE(fixed, 0, 4);  // type information
+  AppendLE(fixed, static_cast<uint32_t>(columnId), 4);
+  AppendLE(fixed, static_cast<uint16_t>(keyOrdinal), 2);
+  AppendLE(fixed, 4, 2);  // maximum in-row length
+  AppendLE(fixed, 0x80, 4);  // status
+  AppendLE(fixed, static_cast<uint32_t>(leafOffset), 4);
+  AppendLE(fixed, static_cast<uint32_t>(nullBit), 4);
+  AppendLE(fixed, 0, 2);  // bit position
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(13).Build();
+}
+
+Bytes SysidxstatsRow(int32_t objectId, int32_t indexId, const std::string& name, uint8_t indexType,
+                     int64_t rowsetId) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
+  AppendLE(fixed, 0, 4);  // status
+  AppendLE(fixed, 0, 4);  // internal property
+  fixed.push_back(0);     // fill factor
+  fixed.push_back(indexType);
+  fixed.push_back(0);     // tiny property
+  AppendLE(fixed, 1, 4);  // data space
+  AppendLE(fixed, 0, 4);  // large-object data space
+  AppendLE(fixed, static_cast<uint64_t>(rowsetId), 8);
+  return NamedRow(std::move(fixed), 11, name.empty(), name);
+}
+
+Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t status) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(ordinal), 4);
+  AppendLE(fixed, static_cast<uint32_t>(status), 4);
+  AppendLE(fixed, static_cast<uint32_t>(ordinal), 4);  // internal property
+  fixed.push_back(1);
+  fixed.push_back(0);
+  fixed.resize(24, 0);
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(9).Build();
+}
+
+Bytes ScalarTypeRow(int32_t typeId, const std::string& name, uint8_t systemTypeId, int16_t length) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(typeId), 4);
+  AppendLE(fixed, 4, 4);  // schema: sys
+  fixed.push_back(systemTypeId);
+  AppendLE(fixed, static_cast<uint16_t>(length), 2);
+  fixed.push_back(10);    // precision
+  fixed.push_back(0);     // scale
+  AppendLE(fixed, 0, 4);  // collation
+  AppendLE(fixed, 1, 4);  // status
+  fixed.resize(45, 0);
+  return NamedRow(std::move(fixed), 13, false, name);
+}
+
 Bytes IdentityValue32(uint32_t seed, uint32_t increment) {
   Bytes value;
-  AppendLE(value, 0x0438, 4);  // type and length of the stored seed
+  AppendLE(value, seed, 4);  // last value: none given out yet
   AppendLE(value, seed, 4);
   AppendLE(value, increment, 4);
+  value.push_back(0);
   return value;
 }
 

@@ -68,8 +68,18 @@ Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t
 // sysallocunits (owner 7).
 Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, PageAddress firstPage,
                        PageAddress rootPage, PageAddress firstIamPage);
-// An identity value as SQL Server 2005 and later keep it for an int column:
-// 12 bytes, seed in word 1, increment in word 2.
+// sysrscols (owner 3 in the modern layout): one column of a rowset.
+Bytes SysrscolsRow(int64_t rowsetId, int32_t rowsetColumnId, int32_t hobtColumnId, int32_t columnId,
+                   int16_t keyOrdinal, int32_t leafOffset, int32_t nullBit);
+// sysidxstats (owner 54).
+Bytes SysidxstatsRow(int32_t objectId, int32_t indexId, const std::string& name, uint8_t indexType,
+                     int64_t rowsetId);
+// sysiscols (owner 55).
+Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t status);
+// The scalar-type table (owner 50).
+Bytes ScalarTypeRow(int32_t typeId, const std::string& name, uint8_t systemTypeId, int16_t length);
+// An identity value as real files keep it for an int column: 13 bytes, the
+// last value given out, the seed and the increment, then a flag byte.
 Bytes IdentityValue32(uint32_t seed, uint32_t increment);
 
 class CatalogFileBuilder {
@@ -91,6 +101,10 @@ class CatalogFileBuilder {
 
   Bytes Build() const;
   bool WriteTo(const std::string& path) const;
+
+  // The page number the next page added (a new owner's first page or a raw
+  // page) will get in the built file.
+  uint32_t NextPageNumber() const { return 16 + static_cast<uint32_t>(pages_.size()); }
 
  private:
   struct PageRecords {
