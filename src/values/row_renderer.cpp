@@ -132,10 +132,11 @@ class RecordRenderer {
         }
         break;
       case RenderVariant::PositionalTable:
-        if (state.isVariable && !TheApp().stopRequested) {
-          if (column.nullBit >= 1 && column.nullBit <= recordColumns_) skipValue = NullBit(column.nullBit - 1);
-          else skipValue = NullBit(counter);
+        if (!TheApp().stopRequested) {
+          if (column.nullBit >= 1 && column.nullBit <= recordColumns_) isNull = NullBit(column.nullBit - 1);
+          else isNull = NullBit(counter);
         }
+        skipValue = isNull && state.isVariable;
         break;
       case RenderVariant::PositionalCatalog:
         if (!sparse && record_.hasNullBitmap) skipValue = NullBit(counter);
@@ -201,8 +202,11 @@ class RecordRenderer {
         // A null fixed column of a catalog row still occupies its bytes.
         row_.fixedOffset += state.fixedSize;
       } else {
-        // 10. Fixed-length.
+        // 10. Fixed-length. A null fixed column still holds bytes (whatever
+        // was there before); they are read to keep the positions of the
+        // following columns, then not shown.
         text = FixedText(column, state);
+        if (variant_ == RenderVariant::PositionalTable && isNull) text.clear();
       }
     }
 

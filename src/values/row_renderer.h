@@ -11,10 +11,10 @@
 //  - RowsetTable: table rows when the table has rowset-column (sysrscols)
 //    rows: positions from the leaf offsets, nulls from the null bitmap.
 //  - PositionalTable: table rows otherwise (SQL Server 2000 and 2005
-//    layouts): positions also from the legacy row offsets; the null bit
-//    only matters for variable-length columns; a nullable column that
-//    yields empty text shows "NULL"; a row whose first text is empty is
-//    left out.
+//    layouts): positions also from the legacy row offsets; a null column
+//    (by its null bit, else by its position among the stored columns) and
+//    a nullable column that yields empty text show "NULL"; a row whose
+//    first text is empty is left out.
 //  - RowsetCatalog / PositionalCatalog: the rows of catalog tables that
 //    hold definitions; large values are always read in full, and empty
 //    binary values stay empty rather than "0x".

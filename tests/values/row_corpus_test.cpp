@@ -96,12 +96,12 @@ std::string Lower(std::string text) {
 
 // Whether the rendered text of a column shows the literal a script stored
 // in it. Literals whose text form depends on a conversion (dates, numbers
-// written as strings, NULL) are not compared.
+// written as strings) are not compared.
 bool Matches(const ColumnInfo& column, const test::ScriptLiteral& literal, const std::string& rendered) {
   const auto kind = static_cast<ValueKind>(column.kind);
   switch (literal.kind) {
     case test::ScriptLiteral::Null:
-      return true;
+      return rendered == "NULL";
     case test::ScriptLiteral::Hex:
       if (kind == ValueKind::Binary) return rendered.rfind(literal.text, 0) == 0;
       return rendered == literal.text;

@@ -87,16 +87,33 @@ TEST_F(RowRendererTest, NullRulesDifferByVariant) {
   auto context = BuildRowDecodingContext(IntIntVarchar());
   // The rowset variant trusts the null bitmap.
   EXPECT_EQ(Render(row, context, RenderVariant::RowsetTable), (std::vector<std::string>{"7", "NULL", "NULL"}));
-  // The positional variant decodes fixed columns whatever their null bit
-  // says; an empty nullable value ends as "NULL".
+  // So does the positional variant: the bytes a null fixed column still
+  // holds are not its value.
   context = BuildRowDecodingContext(IntIntVarchar());
-  EXPECT_EQ(Render(row, context, RenderVariant::PositionalTable), (std::vector<std::string>{"7", "42", "NULL"}));
+  EXPECT_EQ(Render(row, context, RenderVariant::PositionalTable), (std::vector<std::string>{"7", "NULL", "NULL"}));
   // The catalog variants: A' has no bitmap test, B' tests bit = column
   // counter and leaves null values empty.
   context = BuildRowDecodingContext(IntIntVarchar());
   EXPECT_EQ(Render(row, context, RenderVariant::RowsetCatalog), (std::vector<std::string>{"7", "42", ""}));
   context = BuildRowDecodingContext(IntIntVarchar());
   EXPECT_EQ(Render(row, context, RenderVariant::PositionalCatalog), (std::vector<std::string>{"7", "", ""}));
+}
+
+TEST_F(RowRendererTest, PositionalNullBitsFollowTheStoredColumns) {
+  // Without null bits from the catalog (SQL Server 2000), bit i belongs to
+  // the i-th stored column; a null bit column still uses up its bit.
+  std::vector<ColumnInfo> columns = {Column("a", "bit(1)", ValueKind::Bit, 1, 4),
+                                     Column("b", "bit(1)", ValueKind::Bit, 2, 4),
+                                     Column("c", "bit(1)", ValueKind::Bit, 3, 4),
+                                     Column("d", "int(4)", ValueKind::Int, 4, 5)};
+  for (ColumnInfo& column : columns) column.nullBit = -1;
+  Bytes fixed = {0x05};  // a = 1, b = 0 (null), c = 1
+  Bytes d = Int32(12);
+  fixed.insert(fixed.end(), d.begin(), d.end());
+  const Bytes row = RecordBuilder().SetFixed(fixed).SetColumnCount(4).SetNull(1).Build();
+  auto context = BuildRowDecodingContext(columns);
+  EXPECT_EQ(Render(row, context, RenderVariant::PositionalTable),
+            (std::vector<std::string>{"True", "NULL", "True", "12"}));
 }
 
 TEST_F(RowRendererTest, NotStoredColumnIsNullInRowsetVariant) {
