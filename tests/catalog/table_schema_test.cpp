@@ -537,6 +537,15 @@ TEST_F(TableSchemaTest, LegacyLayoutTakesPagesByObjectIdAndColumnsFromSyscolumns
   EXPECT_EQ(c.childConstraints[0].isPrimaryKey, 1);
 }
 
+TEST_F(TableSchemaTest, StopRequestEndsThePageAndColumnGatheringEarly) {
+  AddOrdersTable();
+  TheApp().stopRequested = true;
+  std::vector<ColumnInfo> r = Load("Orders");
+  EXPECT_TRUE(r.empty());
+  EXPECT_TRUE(c.tableSchema.tablePages.empty());
+  EXPECT_TRUE(c.tableSchema.found);  // the table was found; only its details are cut short
+}
+
 TEST_F(TableSchemaTest, ClearCatalogForgetsTheCurrentTable) {
   AddOrdersTable();
   Load("Orders");
