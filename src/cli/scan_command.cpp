@@ -107,6 +107,10 @@ int RunScanCommand(const std::vector<std::string>& args) {
   log.Close();
   ScanOutcome outcome = driver.LastOutcome();
   if (outcome == ScanOutcome::NoObjects) std::fprintf(stderr, "%s\n", kTextNoObjects);
+  // What the application shows when it closes.
+  const std::string& logPath = app.settings.logFilePath;
+  if (!logPath.empty() && std::filesystem::exists(logPath, error))
+    std::fprintf(stderr, "Log file path : %s\n", logPath.c_str());
   return outcome == ScanOutcome::Completed ? 0 : 1;
 }
 

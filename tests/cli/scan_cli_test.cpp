@@ -65,6 +65,7 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
   std::vector<std::string> files = LogFiles(logs);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_NE(files[0].find("VantrelSharepointDatabaseRec_log_"), std::string::npos);
+  EXPECT_NE(result.err.find("Log file path : " + files[0]), std::string::npos) << result.err;
   Bytes bytes = test::ReadWholeFile(files[0]);
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], 0xFF);
