@@ -80,6 +80,8 @@ void AttachConsole(HeadlessWindow& window, const ConsoleOptions& options) {
   };
 }
 
+bool InterruptRequested() { return interrupts.load() > 0; }
+
 void InstallStopHandler() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;

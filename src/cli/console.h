@@ -18,6 +18,10 @@ struct ConsoleOptions {
 
 void AttachConsole(HeadlessWindow& window, const ConsoleOptions& options);
 void InstallStopHandler();
+// True once Ctrl-C was pressed. Kept apart from the application's stop flag,
+// which the data-file open clears when it ends, so that a command can still
+// tell the user its output is incomplete.
+bool InterruptRequested();
 // Ends an updating progress line before other output.
 void FinishProgressLine();
 

@@ -28,6 +28,10 @@ int RunInventory(const std::vector<std::string>& args) {
   if (!file->IsValid()) {
     auto state = window.Snapshot();
     std::fprintf(stderr, "%s\n", state.errorBoxes.empty() ? kTextNotValidMdf : state.errorBoxes.back().c_str());
+    if (InterruptRequested()) {
+      std::fprintf(stderr, "brinehold inventory: interrupted before a system page was found\n");
+      return 130;
+    }
     return 1;
   }
 
@@ -39,6 +43,12 @@ int RunInventory(const std::vector<std::string>& args) {
   for (const auto& [owner, c] : counts) std::printf("%d\t%zu\t%zu\t%zu\n", owner, c[0], c[1], c[2]);
   std::printf("pages=%llu baseOffset=%llu\n", static_cast<unsigned long long>(file->pageCount),
               static_cast<unsigned long long>(file->baseOffset));
+  if (InterruptRequested()) {
+    // The pass ended early: the table holds only the pages met before.
+    std::fflush(stdout);
+    std::fprintf(stderr, "brinehold inventory: interrupted, the inventory is incomplete\n");
+    return 130;
+  }
   return 0;
 }
 
@@ -46,7 +56,9 @@ CommandRegistration registration({10, "inventory", "inventory FILE [--advanced]"
                                   "Opens the data file, probes where its pages lie and lists, per owner\n"
                                   "object id, how many pages of base system tables, data pages and IAM\n"
                                   "pages carry that owner. Ends with the page count and the byte offset\n"
-                                  "at which pages start. Exit 1 when the file does not open.",
+                                  "at which pages start. Status texts and progress go to stderr.\n"
+                                  "Exit 1 when the file does not open; Ctrl-C ends the pass early and\n"
+                                  "prints what was found so far, with exit status 130.",
                                   RunInventory});
 
 }  // namespace
