@@ -56,7 +56,9 @@ TEST(ListCliTest, ListPagesOfOrderDetailsTogetherPrintTheRowsCommandOutput) {
     ASSERT_EQ(list.exitCode, 0) << list.err;
     std::vector<std::string> lines = Lines(list.out);
     ASSERT_GE(lines.size(), 2u);
-    if (page <= 2) EXPECT_EQ(lines[0], captions[page - 1]);
+    if (page <= 2) {
+      EXPECT_EQ(lines[0], captions[page - 1]);
+    }
     if (page == 3) {
       const std::string last = std::to_string(expected.size() - 1);
       EXPECT_EQ(lines[0], "Page3 - [" + std::to_string(expected.size() - 2001) + "](2001-" + last + ") Records");
