@@ -397,7 +397,7 @@ class RecordRenderer {
     std::string text =
         Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, pointer, options, nullptr); }, "");
     // A large root the traversal spilled already is not spilled again.
-    if (spillMode_ && !spilledLargeRoot_) text = SpillValue(text);
+    if (spillMode_ && !spilledLargeRoot_) text = SpillValue(text, options.renderMode == kRenderHex);
     return text;
   }
 

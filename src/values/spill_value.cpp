@@ -43,19 +43,21 @@ std::optional<Bytes> HexToBytes(const std::string& text) {
 
 bool IsSpillCellText(const std::string& text) { return text.find_first_of("/\\") != std::string::npos; }
 
-std::string SpillValue(const std::string& rendered) {
+std::string SpillValue(const std::string& rendered, bool hexadecimal) {
   CHalvardApp& app = TheApp();
   const std::string& folder = app.spillFolder;
   struct stat info {};
   if (!folder.empty() && ::stat(folder.c_str(), &info) != 0) ::mkdir(folder.c_str(), 0777);
 
-  std::string text = "0x" + rendered;
+  std::string text = hexadecimal ? "0x" + rendered : rendered;
   app.spillCounter = app.spillCounter + 1;
   const std::string name = std::to_string(app.spillCounter) + "_blob";
   const std::string path = folder + "/" + name;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w+b"));
   if (!file) return text;
-  if (auto bytes = HexToBytes(text); bytes && !bytes->empty()) {
+  if (!hexadecimal) {
+    std::fwrite(text.data(), 1, text.size(), file.get());
+  } else if (auto bytes = HexToBytes(text); bytes && !bytes->empty()) {
     std::fwrite(bytes->data(), 1, bytes->size(), file.get());
   }
   return FolderTail(folder) + "/" + name;

@@ -22,7 +22,9 @@ namespace brinehold {
 // `rendered` into the next spill file and returns the cell text. When the
 // file cannot be created nothing is written and the result is the value's
 // text with "0x" in front. The folder is created when missing (one level).
-std::string SpillValue(const std::string& rendered);
+// A value rendered as text (`hexadecimal` false) is written as its UTF-8
+// bytes and, when the file cannot be created, keeps its text unchanged.
+std::string SpillValue(const std::string& rendered, bool hexadecimal = true);
 
 // The bytes of a "0x..." hexadecimal text: the first two characters are
 // skipped and every following full pair of characters gives one byte

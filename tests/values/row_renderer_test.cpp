@@ -359,11 +359,17 @@ TEST_F(RowRendererTest, SpillValueWritesNumberedFiles) {
   std::ifstream in(dir.Path("out/1_blob"), std::ios::binary);
   Bytes written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, (Bytes{10, 11}));
-  EXPECT_EQ(app.spillCounter, 2);
+
+  // A value rendered as text is written as it reads.
+  EXPECT_EQ(SpillValue("caf\xC3\xA9", false), "/out/3_blob");
+  std::ifstream text(dir.Path("out/3_blob"), std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>()), "caf\xC3\xA9");
 
   // A folder that cannot hold the file: the value keeps its text.
   app.spillFolder = dir.Path("missing/deeper");
   EXPECT_EQ(SpillValue("0A"), "0x0A");
+  EXPECT_EQ(SpillValue("text", false), "text");
+  EXPECT_EQ(app.spillCounter, 5);  // every attempt takes a number
 }
 
 TEST_F(RowRendererTest, SpillModeLeavesTheCellPathWithoutPrefix) {
