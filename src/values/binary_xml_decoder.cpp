@@ -1,0 +1,376 @@
+#include "values/binary_xml_decoder.h"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "values/binary_xml_primitives.h"
+#include "values/binary_xml_tokens.h"
+#include "values/binary_xml_values.h"
+
+namespace brinehold {
+
+namespace {
+
+using namespace binxml;
+
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+struct QName {
+  uint32_t uri = 0;
+  uint32_t prefix = 0;
+  uint32_t local = 0;
+};
+
+struct Attribute {
+  std::string prefix;
+  std::string local;
+  std::string uri;
+  std::string value;  // unescaped
+};
+
+struct StartTag {
+  std::string prefix;
+  std::string local;
+  std::string uri;
+  std::vector<Attribute> attributes;
+};
+
+struct OpenElement {
+  std::string tag;
+  size_t bindingMark = 0;
+};
+
+struct Binding {
+  std::string prefix;
+  std::string uri;
+};
+
+void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"':
+        if (attribute) out += "&quot;";
+        else out += c;
+        break;
+      case '\t':
+        if (attribute) out += "&#x9;";
+        else out += c;
+        break;
+      case '\n':
+        if (attribute) out += "&#xA;";
+        else out += c;
+        break;
+      case '\r': out += "&#xD;"; break;
+      default: out += c; break;
+    }
+  }
+}
+
+std::string TagName(const std::string& prefix, const std::string& local) {
+  return prefix.empty() ? local : prefix + ":" + local;
+}
+
+class Decoder {
+ public:
+  Decoder(ByteReader in, const BinaryXmlLimits& limits) : in_(in), limits_(limits) {
+    names_.emplace_back();
+    qnames_.emplace_back();
+  }
+
+  std::optional<std::string> Run() {
+    if (in_.U8(0) != kSignature0 || in_.U8(1) != kSignature1) return std::nullopt;
+    auto version = in_.U8(2);
+    if (version != kVersion1 && version != kVersion2) return std::nullopt;
+    if (in_.U8(3) != kEncodingUtf16Low || in_.U8(4) != kEncodingUtf16High) return std::nullopt;
+    pos_ = 5;
+    while (pos_ < in_.size()) {
+      if (!Step()) return std::nullopt;
+      if (out_.size() + pendingBytes_ > limits_.maxOutputBytes) return std::nullopt;
+    }
+    if (start_ || !open_.empty()) return std::nullopt;
+    return std::move(out_);
+  }
+
+ private:
+  bool Step() {
+    const uint8_t token = *in_.U8(pos_++);
+    if (IsValueToken(token)) return ContentValue(token);
+    previousTyped_ = false;
+    switch (token) {
+      case kNameDef: {
+        auto name = ReadUtf16Text(in_, &pos_);
+        if (!name) return false;
+        names_.push_back(std::move(*name));
+        return true;
+      }
+      case kQNameDef: {
+        QName q;
+        auto uri = ReadMb32(in_, &pos_);
+        auto prefix = uri ? ReadMb32(in_, &pos_) : std::nullopt;
+        auto local = prefix ? ReadMb32(in_, &pos_) : std::nullopt;
+        if (!local || *uri >= names_.size() || *prefix >= names_.size() || *local >= names_.size() ||
+            names_[*local].empty())
+          return false;
+        q.uri = *uri;
+        q.prefix = *prefix;
+        q.local = *local;
+        qnames_.push_back(q);
+        return true;
+      }
+      case kFlushNames:
+        names_.resize(1);
+        qnames_.resize(1);
+        return true;
+      case kElement: {
+        if (start_ && !CloseStart(false)) return false;
+        auto q = ReadQNameRef();
+        if (!q || open_.size() + 1 > limits_.maxDepth) return false;
+        start_ = StartTag{names_[q->prefix], names_[q->local], names_[q->uri], {}};
+        return true;
+      }
+      case kAttribute: {
+        if (!start_) return false;
+        auto q = ReadQNameRef();
+        if (!q) return false;
+        Attribute attribute{names_[q->prefix], names_[q->local], names_[q->uri], {}};
+        bool previousTyped = false;
+        while (pos_ < in_.size() && IsValueToken(*in_.U8(pos_))) {
+          const uint8_t valueToken = *in_.U8(pos_++);
+          auto text = ReadValue(valueToken);
+          if (!text) return false;
+          const bool typed = !IsTextValueToken(valueToken);
+          if (typed && previousTyped) attribute.value += ' ';
+          previousTyped = typed;
+          attribute.value += *text;
+          pendingBytes_ += text->size() + 1;
+          if (out_.size() + pendingBytes_ > limits_.maxOutputBytes) return false;
+        }
+        pendingBytes_ += attribute.prefix.size() + attribute.local.size() + 4;
+        start_->attributes.push_back(std::move(attribute));
+        return true;
+      }
+      case kEndAttributes:
+        return start_ && CloseStart(false);
+      case kEndElement:
+        if (start_) return CloseStart(true);
+        if (open_.empty()) return false;
+        out_ += "</" + open_.back().tag + ">";
+        bindings_.resize(open_.back().bindingMark);
+        open_.pop_back();
+        return true;
+      case kComment: {
+        auto text = ReadUtf16Text(in_, &pos_);
+        if (!text || !CloseStartIfAny()) return false;
+        out_ += "<!--";
+        // "--" may not occur inside a comment, nor may it end with "-".
+        for (size_t i = 0; i < text->size(); ++i) {
+          out_ += (*text)[i];
+          if ((*text)[i] == '-' && (i + 1 == text->size() || (*text)[i + 1] == '-')) out_ += ' ';
+        }
+        out_ += "-->";
+        return true;
+      }
+      case kPi: {
+        auto target = ReadMb32(in_, &pos_);
+        if (!target || *target >= names_.size() || names_[*target].empty()) return false;
+        auto data = ReadUtf16Text(in_, &pos_);
+        if (!data || !CloseStartIfAny()) return false;
+        out_ += "<?" + names_[*target];
+        if (!data->empty()) {
+          std::string body = *data;
+          for (size_t at = body.find("?>"); at != std::string::npos; at = body.find("?>", at + 2))
+            body.replace(at, 2, "? >");
+          out_ += " " + body;
+        }
+        out_ += "?>";
+        return true;
+      }
+      case kCData: {
+        auto text = ReadUtf16Text(in_, &pos_);
+        if (!text || !CloseStartIfAny()) return false;
+        std::string body = *text;
+        for (size_t at = body.find("]]>"); at != std::string::npos; at = body.find("]]>", at + 15))
+          body.replace(at, 3, "]]]]><![CDATA[>");
+        out_ += "<![CDATA[" + body + "]]>";
+        return true;
+      }
+      case kCDataEnd:
+        return true;
+      case kXmlDecl:
+        return XmlDeclaration();
+      case kDocTypeDecl:
+        return DocTypeDeclaration();
+      case kNest:
+        if (++nestDepth_ > limits_.maxDepth) return false;
+        return true;
+      case kEndNest:
+        if (nestDepth_ == 0) return false;
+        --nestDepth_;
+        return true;
+      case kExtension: {
+        auto length = ReadMb32(in_, &pos_);
+        return length && ReadFixed(in_, &pos_, *length).has_value();
+      }
+      default:
+        return false;
+    }
+  }
+
+  std::optional<QName> ReadQNameRef() {
+    auto ref = ReadMb32(in_, &pos_);
+    if (!ref || *ref == 0 || *ref >= qnames_.size()) return std::nullopt;
+    return qnames_[*ref];
+  }
+
+  std::optional<std::string> ReadValue(uint8_t token) {
+    if (token != kXsdQName) return ReadBinaryXmlValue(token, in_, &pos_);
+    auto q = ReadQNameRef();
+    if (!q) return std::nullopt;
+    return TagName(names_[q->prefix], names_[q->local]);
+  }
+
+  bool ContentValue(uint8_t token) {
+    auto text = ReadValue(token);
+    if (!text || !CloseStartIfAny()) return false;
+    const bool typed = !IsTextValueToken(token);
+    if (typed && previousTyped_) out_ += ' ';
+    previousTyped_ = typed;
+    AppendEscaped(out_, *text, false);
+    return true;
+  }
+
+  bool CloseStartIfAny() { return !start_ || CloseStart(false); }
+
+  std::optional<std::string> Lookup(const std::string& prefix) const {
+    for (size_t i = bindings_.size(); i > 0; --i) {
+      if (bindings_[i - 1].prefix == prefix) return bindings_[i - 1].uri;
+    }
+    if (prefix == "xml") return std::string(kXmlNamespace);
+    return std::nullopt;
+  }
+
+  bool CloseStart(bool empty) {
+    StartTag tag = std::move(*start_);
+    start_.reset();
+    pendingBytes_ = 0;
+    const size_t mark = bindings_.size();
+    for (const Attribute& a : tag.attributes) {
+      if (a.prefix == "xmlns") bindings_.push_back({a.local, a.value});
+      else if (a.prefix.empty() && a.local == "xmlns") bindings_.push_back({"", a.value});
+    }
+    std::vector<Binding> added;
+    auto require = [&](const std::string& prefix, const std::string& uri) {
+      if (prefix == "xml" || prefix == "xmlns") return;
+      if (!prefix.empty() && uri.empty()) return;  // a prefix cannot be undeclared
+      if (Lookup(prefix).value_or(std::string()) == uri) return;
+      bindings_.push_back({prefix, uri});
+      added.push_back({prefix, uri});
+    };
+    require(tag.prefix, tag.uri);
+    for (const Attribute& a : tag.attributes) {
+      if (!a.prefix.empty()) require(a.prefix, a.uri);
+    }
+    std::string name = TagName(tag.prefix, tag.local);
+    out_ += "<" + name;
+    for (const Binding& b : added) {
+      out_ += b.prefix.empty() ? " xmlns=\"" : " xmlns:" + b.prefix + "=\"";
+      AppendEscaped(out_, b.uri, true);
+      out_ += "\"";
+    }
+    for (const Attribute& a : tag.attributes) {
+      out_ += " " + TagName(a.prefix, a.local) + "=\"";
+      AppendEscaped(out_, a.value, true);
+      out_ += "\"";
+    }
+    if (empty) {
+      out_ += "/>";
+      bindings_.resize(mark);
+    } else {
+      out_ += ">";
+      open_.push_back({std::move(name), mark});
+    }
+    return true;
+  }
+
+  bool XmlDeclaration() {
+    if (!out_.empty() || start_ || !open_.empty()) return false;
+    auto version = ReadUtf16Text(in_, &pos_);
+    if (!version) return false;
+    std::string encoding;
+    if (in_.U8(pos_) == kEncoding) {
+      ++pos_;
+      auto text = ReadUtf16Text(in_, &pos_);
+      if (!text) return false;
+      encoding = *text;
+    }
+    int standalone = 0;
+    if (auto flag = in_.U8(pos_); flag && *flag <= 2) {
+      standalone = *flag;
+      ++pos_;
+    }
+    out_ += "<?xml version=\"";
+    AppendEscaped(out_, *version, true);
+    out_ += "\"";
+    if (!encoding.empty()) {
+      out_ += " encoding=\"";
+      AppendEscaped(out_, encoding, true);
+      out_ += "\"";
+    }
+    if (standalone != 0) out_ += standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
+    out_ += "?>";
+    return true;
+  }
+
+  bool DocTypeDeclaration() {
+    if (start_ || !open_.empty()) return false;
+    auto name = ReadUtf16Text(in_, &pos_);
+    if (!name || name->empty()) return false;
+    std::optional<std::string> system, publicId, subset;
+    for (;;) {
+      auto next = in_.U8(pos_);
+      std::optional<std::string>* field = nullptr;
+      if (next == kSystem) field = &system;
+      else if (next == kPublic) field = &publicId;
+      else if (next == kSubset) field = &subset;
+      if (!field || field->has_value()) break;
+      ++pos_;
+      *field = ReadUtf16Text(in_, &pos_);
+      if (!*field) return false;
+    }
+    out_ += "<!DOCTYPE " + *name;
+    auto quoted = [](const std::string& text) {
+      return text.find('"') == std::string::npos ? "\"" + text + "\"" : "'" + text + "'";
+    };
+    if (publicId) out_ += " PUBLIC " + quoted(*publicId) + " " + quoted(system.value_or(std::string()));
+    else if (system) out_ += " SYSTEM " + quoted(*system);
+    if (subset) out_ += " [" + *subset + "]";
+    out_ += ">";
+    return true;
+  }
+
+  ByteReader in_;
+  const BinaryXmlLimits& limits_;
+  size_t pos_ = 0;
+  std::string out_;
+  std::vector<std::string> names_;
+  std::vector<QName> qnames_;
+  std::optional<StartTag> start_;
+  size_t pendingBytes_ = 0;
+  std::vector<OpenElement> open_;
+  std::vector<Binding> bindings_;
+  size_t nestDepth_ = 0;
+  bool previousTyped_ = false;
+};
+
+}  // namespace
+
+std::optional<std::string> DecodeBinaryXml(std::span<const uint8_t> stored, const BinaryXmlLimits& limits) {
+  return Decoder(ByteReader(stored), limits).Run();
+}
+
+}  // namespace brinehold
