@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scan/session/app_state.h"
+#include "storage/compressed_row.h"
 #include "storage/data_file.h"
 #include "storage/page.h"
 #include "storage/primary_record_page.h"
@@ -117,10 +118,11 @@ CPrimaryRecord::CPrimaryRecord(ByteReader bytes, const CPage* page_, int32_t max
                                int forwardingHops)
     : page(page_), maxLength(maxLength_) {
   if (!ReadStatus(bytes, false)) return;
-  // Rows in the compressed format are parsed by the compressed-row reader;
-  // until that exists they keep only their status.
-  if (compressed) return;
   int32_t limit = Clamp(maxLength, bytes.size());
+  if (compressed) {
+    ParseCompressedRow(*this, bytes, limit);
+    return;
+  }
   if (recordType == kForwardingStubType) {
     ResolveForwardingStub(bytes, limit, forwardingHops);
     return;
@@ -154,7 +156,10 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   hasNullBitmap = (statusA & kStatusNullBitmap) != 0;
   hasVariableColumns = (statusA & kStatusVariableColumns) != 0;
   fixedLength = 0;
-  if (compressed) return;
+  if (compressed) {
+    ParseCompressedRow(*this, view, Clamp(maxLength, view.size()));
+    return;
+  }
   ParsePlain(view, Clamp(maxLength, view.size()));
 }
 

@@ -23,8 +23,9 @@
 // pointing at itself) has fixedLength == kUnresolvedForwardLength and no
 // values.
 //
-// Rows in the compressed row format (status bit 0x01) are recognised and
-// flagged `compressed`; their parts are not parsed here yet.
+// Rows in the compressed row format (status bit 0x01) are flagged
+// `compressed` and parsed by ParseCompressedRow (compressed_row.h); the
+// page then rebuilds their columns (compressed_row_rebuild.h).
 #pragma once
 
 #include <cstdint>
@@ -44,13 +45,24 @@ inline constexpr int32_t kMaxRecordSize = 8060;
 inline constexpr int32_t kUnresolvedForwardLength = -5;
 inline constexpr int kMaxForwardingHops = 4;
 
+// Where one column of a rebuilt compressed row lies in the record's fixed
+// data; offset -1 when the column has no bytes there (null, a long value
+// kept in the value list, or a column that did not fit).
+struct CompressedColumn {
+  bool isNull = false;
+  int32_t offset = -1;
+  int32_t length = 0;  // bytes of the value; 0 when not known
+};
+
 // The parts of a row in the compressed format, filled by the compressed-row
-// parser.
+// parser; `columns` by the rebuild.
 struct CompressedRowParts {
   std::vector<uint8_t> descriptorCodes;
   Bytes shortData;
   int32_t shortDataLength = 0;
   int32_t longValueCount = 0;
+  bool rebuilt = false;
+  std::vector<CompressedColumn> columns;
 };
 
 // Where a forwarding stub points.
@@ -73,6 +85,11 @@ class CPrimaryRecord : public CRecord {
   // null with `length` -1 (or 0) when no acceptable record starts here.
   static std::unique_ptr<CPrimaryRecord> ParseForSearch(ByteReader bytes, const CPage* page,
                                                         int32_t& length);
+
+  // The anchor record of a page-compressed page: parsed in the compressed
+  // format whatever its status bits say, without the record-type filter.
+  // Defined with the compressed-row parser.
+  static std::unique_ptr<CPrimaryRecord> ParseAnchor(ByteReader bytes, const CPage* page, int32_t maxLength);
 
   // --- parsed parts (copies) -------------------------------------------
   const CPage* page = nullptr;  // not owned

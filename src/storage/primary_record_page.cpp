@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "scan/session/app_state.h"
+#include "storage/compressed_row.h"
+#include "storage/compressed_row_rebuild.h"
 
 namespace brinehold {
 
@@ -66,10 +68,12 @@ bool PrimaryRecordPage::PassesSanityCheck() const {
 
 void PrimaryRecordPage::ReadCompressionInfo() {
   // Page-compressed pages carry an anchor record and a dictionary after the
-  // header (type flag bit 0x80). Reading them belongs to the compressed-page
-  // reader; until it exists such pages have no compression information and
-  // their compressed rows keep only their status.
+  // header (type flag bit 0x80); the anchor values are taken for the columns
+  // of the table being read.
   if (!HeaderValid() || !header_.HasCompressionInfo()) return;
+  const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns();
+  compression_ = ReadPageCompressionInfo(Reader(), this, TheApp().settings.legacyCatalog,
+                                         columns ? columns->size() : 0);
 }
 
 void PrimaryRecordPage::SearchDeletedRows() {
@@ -121,9 +125,12 @@ void PrimaryRecordPage::BuildRecordList() {
   records_.reserve(slots_.size());
   for (uint16_t slot : slots_) {
     auto record = RecordForSlot(slot, kLowestSlot, kHighestSlot, 0);
-    // Compressed rows are rebuilt into plain column bytes here (with this
-    // page's anchor values and dictionary) once the compressed-row reader
-    // exists; settings.legacyCatalog turns that off.
+    // Compressed rows are rebuilt into plain column bytes with this page's
+    // anchor values and dictionary, for the columns of the table being read.
+    if (record && record->compressed && !record->invalid && !TheApp().settings.legacyCatalog) {
+      if (const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns())
+        ApplyRebuiltRow(*record, RebuildCompressedRow(*record, compression_.get(), *columns));
+    }
     records_.push_back(std::move(record));
   }
 }

@@ -4,6 +4,7 @@
 #include "scan/session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
+#include "values/compressed_columns.h"
 
 namespace brinehold {
 
@@ -14,6 +15,8 @@ RenderVariant TableRenderVariant(const TableSchema& schema) {
 
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
                                      RowDecodingContext& context) {
+  // Compressed rows are rebuilt for this table's columns while the page is read.
+  CompressedColumnsScope compressedColumns(CompressedColumnSpecsFor(context.columns));
   auto page = file.ReadDataPage(address);
   if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
   return RenderPageRows(*page, context, TableRenderVariant(schema));

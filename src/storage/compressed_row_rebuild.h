@@ -1,0 +1,100 @@
+// Rebuilding a compressed row into plain column bytes.
+//
+// The rebuild lays the row's columns out one after another in column order
+// in one buffer of at most 4096 bytes, which replaces the record's fixed
+// data; it records for every column whether it is null and where its bytes
+// lie (CompressedColumn), so the row renderer finds each column there
+// instead of by the table's plain-row offsets. A column's place:
+//  - kinds with a fixed size take that size (a shorter value leaves zeros);
+//  - fixed-length character and binary kinds take their declared length;
+//  - variable-length kinds take their value's length, at most the declared
+//    length (the whole value for a (max) type);
+// a column that would run past the end of the buffer is not written. Long
+// values that are plain bytes are rebuilt in the record's value list too
+// (that is where the renderer reads long values); large-value pointers
+// (complex long values) stay as they are.
+//
+// A column's stored value comes from its descriptor code: 1 the page's
+// anchor value for the column (nothing without one), 2..9 the next bytes
+// of the short data, 10 the next long value, 12 the page-dictionary entry
+// the next short-data byte names. Prefix compression: when the page has an
+// anchor value for the column at least k bytes long, k being the stored
+// value's first byte (for dictionary values of numeric columns with its top
+// bit cleared), the value is the anchor's first k bytes followed by the
+// rest of the stored value. Numeric columns (bigint, int, smallint,
+// datetime, money, smallmoney) then hold a big-endian integer whose top bit
+// is inverted: it is turned back into a little-endian two's-complement
+// value of the column's width. Unicode character columns (nchar, nvarchar)
+// are SCSU-compressed and become UTF-16LE again.
+//
+// The column list comes from the table being read: CompressedColumnsScope
+// makes a list current for the thread while its pages are read (a page read
+// outside any scope rebuilds nothing).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "storage/primary_record.h"
+#include "storage/primary_record_page.h"
+
+namespace brinehold {
+
+inline constexpr size_t kRebuildBufferSize = 4096;
+
+enum class CompressedValueClass : uint8_t {
+  Plain,    // bytes as stored (after the prefix step)
+  Numeric,  // big-endian integer with inverted top bit
+  Unicode,  // SCSU text
+};
+
+// What the rebuild needs to know of one column of the table.
+struct CompressedColumnSpec {
+  CompressedValueClass valueClass = CompressedValueClass::Plain;
+  int32_t width = 0;      // fixed size or declared length; 0 or less: unknown / (max)
+  bool variable = false;  // takes only its value's length
+};
+
+// The column list current on this thread, or null outside any scope.
+const std::vector<CompressedColumnSpec>* CurrentCompressedColumns();
+
+// Makes `columns` current for the lifetime of the scope (restoring the
+// previous list afterwards).
+class CompressedColumnsScope {
+ public:
+  explicit CompressedColumnsScope(std::vector<CompressedColumnSpec> columns);
+  ~CompressedColumnsScope();
+  CompressedColumnsScope(const CompressedColumnsScope&) = delete;
+  CompressedColumnsScope& operator=(const CompressedColumnsScope&) = delete;
+
+ private:
+  std::vector<CompressedColumnSpec> columns_;
+  const std::vector<CompressedColumnSpec>* previous_;
+};
+
+// The rebuilt row: the new fixed data, the per-column places, and the
+// rebuilt bytes of the plain long values (by index into the value list).
+struct RebuiltRow {
+  Bytes data;
+  std::vector<CompressedColumn> columns;
+  std::vector<std::pair<size_t, Bytes>> longValues;
+};
+
+// Rebuilds `record` (a parsed compressed row) with the page's compression
+// information (may be null) for the columns in `columns`. Processes the
+// smallest of the record's column count, its descriptor count and the
+// column list.
+RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompressionInfo* info,
+                                const std::vector<CompressedColumnSpec>& columns);
+
+// Installs a rebuilt row in the record: fixed data and length, long values,
+// per-column places.
+void ApplyRebuiltRow(CPrimaryRecord& record, RebuiltRow rebuilt);
+
+// Turns a stored numeric value (big-endian, top bit inverted, at most 8
+// bytes) into `width` little-endian bytes; empty when the value is empty or
+// longer than 8 bytes.
+Bytes NumericColumnBytes(const ByteReader& stored, int32_t width);
+
+}  // namespace brinehold

@@ -1,0 +1,128 @@
+// `brinehold rows` on a synthetic database whose table is stored
+// compressed: a row-compressed page (short values, long values, SCSU text,
+// nulls and empty values) and a page-compressed page (anchor record,
+// prefixes, dictionary symbols).
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_cli.h"
+#include "support/temp_dir.h"
+#include "writer/catalog_builder.h"
+#include "writer/compression_builder.h"
+
+namespace brinehold {
+namespace {
+
+using writer::CompressedInteger;
+using writer::CompressedRowBuilder;
+using writer::CompressedValue;
+using writer::PrefixValue;
+using writer::ScsuEncode;
+using writer::StoredValue;
+
+Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+writer::ColumnSpec Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
+  writer::ColumnSpec column;
+  column.objectId = 500;
+  column.columnId = id;
+  column.name = name;
+  column.systemTypeId = type;
+  column.maxLength = length;
+  return column;
+}
+
+std::string BuildDatabase(test::TempDir& dir) {
+  writer::CompressedTableSpec table;
+  table.table = {500, "Parts"};
+  table.columns = {Column(1, "Id", 56, 4),          Column(2, "Qty", 52, 2),
+                   Column(3, "Total", 127, 8),      Column(4, "Price", 60, 8),
+                   Column(5, "Name", 167, 40),      Column(6, "Label", 231, 80),
+                   Column(7, "Note", 167, 200)};
+
+  // Row compression only.
+  writer::CompressedTableSpec::Page rowPage;
+  rowPage.rows.push_back(CompressedRowBuilder()
+                             .Add(StoredValue(CompressedInteger(1)))
+                             .Add(StoredValue(CompressedInteger(-5)))
+                             .Add(StoredValue(CompressedInteger(123456789012LL)))
+                             .Add(StoredValue(CompressedInteger(125000)))  // 12.5 in ten-thousandths
+                             .Add(StoredValue(B("Widget")))
+                             .Add(StoredValue(ScsuEncode("Москва")))
+                             .Add(StoredValue(B("a note long enough for the long-data region")))
+                             .Build());
+  rowPage.rows.push_back(CompressedRowBuilder()
+                             .Add(StoredValue(CompressedInteger(2)))
+                             .Add(CompressedValue::Null())
+                             .Add(CompressedValue::Empty())
+                             .Add(StoredValue(CompressedInteger(-1)))
+                             .Add(CompressedValue::Empty())
+                             .Add(StoredValue(ScsuEncode("可愛いや Zürich")))
+                             .Add(CompressedValue::Null())
+                             .Build());
+
+  // Page compression: anchor values per column, a dictionary.
+  writer::CompressedTableSpec::Page pagePage;
+  writer::CompressionInfoSpec info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(CompressedInteger(1000000)))
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(B("Gadget-")))
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(B("Common note text here")))
+                          .Build();
+  info.dictionary = {PrefixValue(0, B("Seattle Washington")), CompressedInteger(42), ScsuEncode("Ελληνικά")};
+  pagePage.info = info;
+  pagePage.rows.push_back(CompressedRowBuilder()
+                              .Add(StoredValue(CompressedInteger(3)))
+                              .Add(CompressedValue::Symbol(1))
+                              .Add(StoredValue(PrefixValue(2, {0x41})))  // 1000000 -> 1000001
+                              .Add(StoredValue(CompressedInteger(39900)))
+                              .Add(StoredValue(PrefixValue(7, B("Pro"))))
+                              .Add(CompressedValue::Symbol(2))
+                              .Add(CompressedValue::Symbol(0))
+                              .Build());
+  pagePage.rows.push_back(CompressedRowBuilder()
+                              .Add(StoredValue(CompressedInteger(4)))
+                              .Add(CompressedValue::Empty())
+                              .Add(CompressedValue::Empty())
+                              .Add(CompressedValue::Null())
+                              .Add(CompressedValue::Empty())
+                              .Add(CompressedValue::Null())
+                              .Add(StoredValue(PrefixValue(7, B("with a longer ending"))))
+                              .Build());
+  table.pages = {rowPage, pagePage};
+
+  writer::CatalogFileBuilder builder;
+  writer::AddCompressedTable(builder, table);
+  return dir.Write("compressed.mdf", builder.Build());
+}
+
+TEST(CompressedRowsCliTest, RowAndPageCompressedRowsRenderTheirValues) {
+  test::TempDir dir;
+  const std::string path = BuildDatabase(dir);
+  auto result = test::RunCli({"rows", path, "Parts"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 5u) << result.out;
+  EXPECT_EQ(lines[0], "Id\tQty\tTotal\tPrice\tName\tLabel\tNote");
+  EXPECT_EQ(lines[1], "1\t-5\t123456789012\t12.5000\tWidget\tМосква\ta note long enough for the long-data region");
+  EXPECT_EQ(lines[2], "2\tNULL\t0\t-0.0001\t\t可愛いや Zürich\tNULL");
+  EXPECT_EQ(lines[3], "3\t42\t1000001\t3.9900\tGadget-Pro\tΕλληνικά\tSeattle Washington");
+  EXPECT_EQ(lines[4], "4\t0\t1000000\tNULL\tGadget-\tNULL\tCommon with a longer ending");
+}
+
+}  // namespace
+}  // namespace brinehold

@@ -1,0 +1,510 @@
+// Compressed rows and pages: the row parse (column count, descriptors,
+// cluster bytes, short and long data), the page's compression information
+// (anchor record, anchor values, dictionary) and the rebuild into plain
+// column bytes (numbers with the inverted top bit, prefixes against the
+// anchor, dictionary symbols, SCSU text, the 4096-byte buffer).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/session/app_state.h"
+#include "storage/compressed_row.h"
+#include "storage/compressed_row_rebuild.h"
+#include "storage/page.h"
+#include "storage/primary_record_page.h"
+#include "storage/scsu_decoder.h"
+#include "writer/compression_builder.h"
+#include "writer/page_builder.h"
+
+namespace brinehold {
+namespace {
+
+using writer::CompressedInteger;
+using writer::CompressedRowBuilder;
+using writer::CompressedValue;
+using writer::CompressionInfoSpec;
+
+Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8000) {
+  return std::make_unique<CPrimaryRecord>(ByteReader(row), nullptr, maxLength);
+}
+
+// A data page holding the compression block (when given) and rows.
+Bytes PageWith(const std::optional<CompressionInfoSpec>& info, const std::vector<Bytes>& rows) {
+  Bytes page = writer::CompressedDataPage(PageAddress{1, 100}, 77, info, rows);
+  page.resize(kPageBufferSize, 0);
+  return page;
+}
+
+CompressedColumnSpec Numeric(int32_t width) { return {CompressedValueClass::Numeric, width, false}; }
+CompressedColumnSpec Text(int32_t width) { return {CompressedValueClass::Plain, width, true}; }
+CompressedColumnSpec Unicode(int32_t width) { return {CompressedValueClass::Unicode, width, true}; }
+CompressedColumnSpec FixedBytes(int32_t width) { return {CompressedValueClass::Plain, width, false}; }
+
+// The rebuilt bytes of column `index` of a record.
+Bytes ColumnBytes(const CPrimaryRecord& record, size_t index) {
+  const auto& columns = record.compressedParts.columns;
+  if (index >= columns.size() || columns[index].offset < 0) return {};
+  const auto& column = columns[index];
+  return Bytes(record.fixedData.begin() + column.offset, record.fixedData.begin() + column.offset + column.length);
+}
+
+class CompressedRowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TheApp().ResetForTests(); }
+  void TearDown() override { TheApp().ResetForTests(); }
+};
+
+// --- row parse ----------------------------------------------------------
+
+TEST_F(CompressedRowTest, ColumnCountOutsideOneTo1024IsInvalid) {
+  EXPECT_TRUE(Parse({0x01, 0x00})->invalid);
+  EXPECT_TRUE(Parse({0x01, 0x81, 0x04, 0x00})->invalid);  // 0x0481 = 1153
+  EXPECT_TRUE(Parse({0x01})->invalid);                    // no count at all
+  auto ok = Parse({0x01, 0x01, 0x02, 0x7F});
+  EXPECT_FALSE(ok->invalid);
+  EXPECT_TRUE(ok->compressed);
+  EXPECT_EQ(ok->columnCount, 1);
+  // Two bytes when the first has its top bit set, top bit included.
+  CompressedRowBuilder wide;
+  for (int i = 0; i < 200; ++i) wide.Add(CompressedValue::Null());
+  auto record = Parse(wide.Build());
+  EXPECT_FALSE(record->invalid);
+  EXPECT_EQ(record->columnCount, 200);
+  EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 200u);
+}
+
+// Written out byte by byte: 30 columns have no cluster byte before their
+// short data, 31 have one.
+TEST_F(CompressedRowTest, ClusterByteAfterThirtyColumns) {
+  Bytes thirty{0x01, 30};
+  thirty.insert(thirty.end(), 15, 0x22);  // code 2 (one byte) for every column
+  for (uint8_t i = 1; i <= 30; ++i) thirty.push_back(i);
+  auto r30 = Parse(thirty);
+  ASSERT_FALSE(r30->invalid);
+  ASSERT_EQ(r30->compressedParts.shortData.size(), 30u);
+  EXPECT_EQ(r30->compressedParts.shortData.front(), 1);
+  EXPECT_EQ(r30->compressedParts.shortData.back(), 30);
+
+  Bytes thirtyOne{0x01, 31};
+  thirtyOne.insert(thirtyOne.end(), 15, 0x22);
+  thirtyOne.push_back(0x02);  // column 31; high half unused
+  thirtyOne.push_back(0xEE);  // the cluster byte, skipped
+  for (uint8_t i = 1; i <= 31; ++i) thirtyOne.push_back(i);
+  auto r31 = Parse(thirtyOne);
+  ASSERT_FALSE(r31->invalid);
+  ASSERT_EQ(r31->compressedParts.shortData.size(), 31u);
+  EXPECT_EQ(r31->compressedParts.shortData.front(), 1);
+  EXPECT_EQ(r31->compressedParts.shortData.back(), 31);
+  EXPECT_EQ(r31->compressedParts.descriptorCodes.size(), 31u);
+
+  // The writer lays out the same bytes.
+  CompressedRowBuilder built;
+  for (uint8_t i = 1; i <= 31; ++i) built.Add(CompressedValue::Short({i}));
+  Bytes expected = thirtyOne;
+  expected[2 + 16] = 0x00;
+  EXPECT_EQ(built.Build(), expected);
+}
+
+TEST_F(CompressedRowTest, DescriptorCodesAndTheirShortDataBytes) {
+  const int32_t expected[16] = {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 1, 0, 0, 0};
+  for (uint8_t code = 0; code < 16; ++code) EXPECT_EQ(ShortDataBytes(code), expected[code]) << int(code);
+
+  // Every code in one row: short data is the sum of their widths.
+  CompressedRowBuilder row;
+  for (uint8_t code = 0; code < 16; ++code) {
+    Bytes shortBytes(static_cast<size_t>(expected[code]), code);
+    if (code == 10) row.Add(CompressedValue::Long(B("a long value")));
+    else row.Add(CompressedValue::Raw(code, shortBytes));
+  }
+  auto record = Parse(row.Build());
+  ASSERT_FALSE(record->invalid);
+  EXPECT_EQ(record->compressedParts.shortDataLength, 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 1);
+  EXPECT_EQ(record->compressedParts.longValueCount, 1);
+  ASSERT_EQ(record->values.size(), 1u);
+  EXPECT_EQ(std::string(record->values[0].bytes.begin(), record->values[0].bytes.begin() + record->values[0].length),
+            "a long value");
+}
+
+TEST_F(CompressedRowTest, LongDataRegion) {
+  // Hand-written: 3 columns (short, long, complex long): status with the
+  // long-data bit, count, codes 2/10/10, one short byte, header 1, two
+  // long values ending at 3 and 19 (the second complex), the values.
+  Bytes row{0x21, 3, 0xA2, 0x0A, 0x42, 0x01, 0x02, 0x00, 0x03, 0x00, 0x13, 0x80};
+  const Bytes pointer(16, 0x5C);
+  row.push_back('x');
+  row.push_back('y');
+  row.push_back('z');
+  row.insert(row.end(), pointer.begin(), pointer.end());
+  auto record = Parse(row);
+  ASSERT_FALSE(record->invalid);
+  EXPECT_EQ(record->compressedParts.shortData, Bytes{0x42});
+  ASSERT_EQ(record->values.size(), 2u);
+  EXPECT_EQ(record->values[0].length, 3);
+  EXPECT_FALSE(record->values[0].complex);
+  EXPECT_EQ(record->values[1].length, 16);
+  EXPECT_TRUE(record->values[1].complex);
+  EXPECT_EQ(record->recordLength, static_cast<int32_t>(row.size()));
+
+  // The writer gives the same row.
+  Bytes built = CompressedRowBuilder()
+                    .Add(CompressedValue::Short({0x42}))
+                    .Add(CompressedValue::Long(B("xyz")))
+                    .Add(CompressedValue::Long(pointer, true))
+                    .Build();
+  EXPECT_EQ(built, row);
+}
+
+TEST_F(CompressedRowTest, DamagedLongDataAndShortData) {
+  // A long-value count above the column count: no long values.
+  Bytes tooMany{0x21, 1, 0x0A, 0x01, 0x05, 0x00, 0x01, 0x00};
+  auto record = Parse(tooMany);
+  EXPECT_FALSE(record->invalid);
+  EXPECT_TRUE(record->values.empty());
+  // An end offset past the record: the value stays empty.
+  Bytes pastEnd{0x21, 1, 0x0A, 0x01, 0x01, 0x00, 0xFF, 0x0F, 'a'};
+  record = Parse(pastEnd, static_cast<int32_t>(pastEnd.size()));
+  ASSERT_EQ(record->values.size(), 1u);
+  EXPECT_EQ(record->values[0].length, 0);
+  // Short data longer than the record may be: not copied.
+  Bytes shortCut{0x01, 2, 0x99, 1, 2, 3};
+  record = Parse(shortCut, static_cast<int32_t>(shortCut.size()));
+  EXPECT_FALSE(record->invalid);
+  EXPECT_TRUE(record->compressedParts.shortData.empty());
+  // Null bitmap (status 0x10) after the short data.
+  Bytes withBitmap = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetNullBitmap({0x01}).Build();
+  record = Parse(withBitmap);
+  EXPECT_EQ(record->nullBitmap, Bytes{0x01});
+  EXPECT_TRUE(record->IsColumnNull(0));
+  // An index-type record keeps no short data.
+  Bytes index = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetStatus(0x07).Build();
+  record = Parse(index);
+  EXPECT_TRUE(record->compressedParts.shortData.empty());
+}
+
+// --- page compression information ---------------------------------------
+
+Bytes Anchor() {
+  // null, empty, "abcxyz" (6 bytes short), a long value, and bigint 0x0102030405
+  return CompressedRowBuilder()
+      .Add(CompressedValue::Null())
+      .Add(CompressedValue::Empty())
+      .Add(CompressedValue::Short(B("abcxyz")))
+      .Add(CompressedValue::Long(B("anchor long value")))
+      .Add(CompressedValue::Short(CompressedInteger(0x0102030405)))
+      .Build();
+}
+
+std::vector<CompressedColumnSpec> AnchorColumns() {
+  return {Numeric(4), Text(20), Text(20), Text(40), Numeric(8)};
+}
+
+TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
+  CompressionInfoSpec info;
+  info.anchorRecord = Anchor();
+  info.dictionary = {B("Seattle Washington"), CompressedInteger(7), B("z")};
+  CompressedColumnsScope scope(AnchorColumns());
+  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  const PageCompressionInfo* ci = page.CompressionInfo();
+  ASSERT_NE(ci, nullptr);
+  EXPECT_EQ(ci->flags, 0x06);
+  ASSERT_NE(ci->anchorRecord, nullptr);
+  EXPECT_FALSE(ci->anchorRecord->invalid);
+  ASSERT_EQ(ci->anchorValues.size(), 5u);
+  EXPECT_EQ(ci->anchorValues[0].length, -2);
+  EXPECT_EQ(ci->anchorValues[1].length, -1);
+  EXPECT_EQ(ci->anchorValues[2].bytes, B("abcxyz"));
+  EXPECT_EQ(ci->anchorValues[3].bytes, B("anchor long value"));
+  EXPECT_EQ(ci->anchorValues[4].bytes, CompressedInteger(0x0102030405));
+  ASSERT_EQ(ci->dictionary.size(), 3u);
+  EXPECT_EQ(ci->dictionary[0].bytes, B("Seattle Washington"));
+  EXPECT_EQ(ci->dictionary[1].bytes, CompressedInteger(7));
+  EXPECT_EQ(ci->dictionary[2].bytes, B("z"));
+
+  // Anchor values only for the columns of the table being read.
+  {
+    CompressedColumnsScope two({Numeric(4), Text(20)});
+    PrimaryRecordPage narrow(PageWith(info, {}), nullptr);
+    EXPECT_EQ(narrow.CompressionInfo()->anchorValues.size(), 2u);
+  }
+}
+
+TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
+  CompressedColumnsScope scope(AnchorColumns());
+  CompressionInfoSpec info;
+  info.anchorRecord = Anchor();
+  info.dictionary = {B("x")};
+
+  // Size 0: nothing is read.
+  CompressionInfoSpec zero = info;
+  zero.size = 0;
+  EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr).CompressionInfo(), nullptr);
+
+  // The dictionary flag without the anchor flag: neither is read.
+  CompressionInfoSpec noAnchor = info;
+  noAnchor.flags = 0x04;
+  PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr);
+  ASSERT_NE(p1.CompressionInfo(), nullptr);
+  EXPECT_EQ(p1.CompressionInfo()->anchorRecord, nullptr);
+  EXPECT_TRUE(p1.CompressionInfo()->dictionary.empty());
+  EXPECT_TRUE(p1.CompressionInfo()->anchorValues.empty());
+
+  // An invalid anchor record (column count 0) prevents dictionary and
+  // anchor values.
+  CompressionInfoSpec badAnchor = info;
+  badAnchor.anchorRecord = {0x01, 0x00};
+  PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr);
+  ASSERT_NE(p2.CompressionInfo()->anchorRecord, nullptr);
+  EXPECT_TRUE(p2.CompressionInfo()->anchorRecord->invalid);
+  EXPECT_TRUE(p2.CompressionInfo()->dictionary.empty());
+  EXPECT_TRUE(p2.CompressionInfo()->anchorValues.empty());
+
+  // A dictionary offset not below the size: no dictionary, anchor kept.
+  CompressionInfoSpec badOffset = info;
+  badOffset.dictionaryOffset = 4000;
+  PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr);
+  EXPECT_TRUE(p3.CompressionInfo()->dictionary.empty());
+  EXPECT_EQ(p3.CompressionInfo()->anchorValues.size(), 5u);
+
+  // A page without the type flag bit has no compression information.
+  writer::PageBuilder plain(PageAddress{1, 100}, 1, 77);
+  Bytes buffer = plain.Build();
+  buffer.resize(kPageBufferSize, 0);
+  EXPECT_EQ(PrimaryRecordPage(buffer, nullptr).CompressionInfo(), nullptr);
+}
+
+TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
+  CompressedColumnsScope scope(AnchorColumns());
+  CompressionInfoSpec info;
+  info.anchorRecord = Anchor();
+  info.dictionary = {B("one"), B("two"), B("three")};
+  Bytes page = PageWith(info, {});
+  // Dictionary at 96 + 7 + anchor size; its second end offset becomes 5000.
+  const size_t dictionary = 96 + 7 + Anchor().size();
+  PutUInt(page, dictionary + 4, 5000, 2);
+  PrimaryRecordPage read(page, nullptr);
+  ASSERT_NE(read.CompressionInfo(), nullptr);
+  ASSERT_EQ(read.CompressionInfo()->dictionary.size(), 1u);
+  EXPECT_EQ(read.CompressionInfo()->dictionary[0].bytes, B("one"));
+
+  // An entry count far beyond the page reads only what is there.
+  PutUInt(page, dictionary, 0xFFFF, 2);
+  PrimaryRecordPage huge(page, nullptr);
+  EXPECT_LE(huge.CompressionInfo()->dictionary.size(), 4096u);
+}
+
+TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
+  CompressedColumnsScope scope({Text(20)});
+  CompressionInfoSpec info;
+  info.flags = 0x02;
+  info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Short(B("abcxyz"))).SetStatus(0x21).Build();
+  // The size field is the anchor's first two bytes: 0x21, 0x01 = 289.
+  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  ASSERT_NE(page.CompressionInfo(), nullptr);
+  EXPECT_EQ(page.CompressionInfo()->size, 0x0121);
+  ASSERT_NE(page.CompressionInfo()->anchorRecord, nullptr);
+  ASSERT_EQ(page.CompressionInfo()->anchorValues.size(), 1u);
+  EXPECT_EQ(page.CompressionInfo()->anchorValues[0].bytes, B("abcxyz"));
+
+  // The SQL Server 2000 catalog layout reads no such anchor.
+  TheApp().settings.legacyCatalog = true;
+  PrimaryRecordPage legacy(PageWith(info, {}), nullptr);
+  ASSERT_NE(legacy.CompressionInfo(), nullptr);
+  EXPECT_EQ(legacy.CompressionInfo()->anchorRecord, nullptr);
+}
+
+// --- rebuild ------------------------------------------------------------
+
+TEST_F(CompressedRowTest, IntStoredAs8005RebuildsToFive) {
+  CompressedColumnsScope scope({Numeric(4)});
+  Bytes row = CompressedRowBuilder().Add(CompressedValue::Raw(3, {0x80, 0x05})).Build();
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  ASSERT_NE(record, nullptr);
+  ASSERT_TRUE(record->compressedParts.rebuilt);
+  EXPECT_EQ(record->fixedData, (Bytes{0x05, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(record->fixedLength, 4);
+  EXPECT_EQ(record->compressedParts.columns[0].offset, 0);
+  EXPECT_EQ(record->compressedParts.columns[0].length, 4);
+}
+
+TEST_F(CompressedRowTest, NumbersWithTheInvertedTopBitKeepTheirSign) {
+  const std::vector<int64_t> values = {0, 1, 5, 127, 128, 255, 256, -1, -2, -128, -129, -32768, 32767,
+                                       2147483647, -2147483647 - 1, 4294967296LL, -4294967296LL,
+                                       INT64_MAX, INT64_MIN};
+  for (int64_t v : values) {
+    const Bytes stored = CompressedInteger(v);
+    EXPECT_EQ(NumericColumnBytes(ByteReader(stored), 8), [&] {
+      Bytes le;
+      for (int i = 0; i < 8; ++i) le.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+      return le;
+    }()) << v;
+  }
+  EXPECT_EQ(CompressedInteger(5), (Bytes{0x85}));
+  EXPECT_EQ(CompressedInteger(-1), (Bytes{0x7F}));
+  EXPECT_EQ(CompressedInteger(200), (Bytes{0x80, 0xC8}));
+  // The column's width is taken from the low end.
+  EXPECT_EQ(NumericColumnBytes(ByteReader(CompressedInteger(-2)), 2), (Bytes{0xFE, 0xFF}));
+  EXPECT_TRUE(NumericColumnBytes(ByteReader(Bytes(9, 0x80)), 8).empty());
+  EXPECT_TRUE(NumericColumnBytes(ByteReader(), 4).empty());
+}
+
+TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
+  CompressionInfoSpec info;
+  info.anchorRecord = Anchor();
+  CompressedColumnsScope scope(AnchorColumns());
+  // Column 2: prefix 3 of "abcxyz" + "def". Column 4 (bigint anchor
+  // 0x0102030405 stored as 81 02 03 04 05): the first 4 bytes + 0x09.
+  Bytes row = CompressedRowBuilder()
+                  .Add(CompressedValue::Null())
+                  .Add(CompressedValue::Empty())
+                  .Add(CompressedValue::Short(writer::PrefixValue(3, B("def"))))
+                  .Add(writer::StoredValue(writer::PrefixValue(0, B("no prefix"))))
+                  .Add(CompressedValue::Short(writer::PrefixValue(4, {0x09})))
+                  .Build();
+  // Column 3 is a long value (prefix 0): rebuilt in the value list too.
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  ASSERT_NE(record, nullptr);
+  ASSERT_EQ(record->values.size(), 1u);
+  EXPECT_EQ(std::string(record->values[0].bytes.begin(), record->values[0].bytes.begin() + record->values[0].length),
+            "no prefix");
+  ASSERT_EQ(record->compressedParts.columns.size(), 5u);
+  EXPECT_TRUE(record->compressedParts.columns[0].isNull);
+  EXPECT_TRUE(ColumnBytes(*record, 1).empty());  // empty anchor value: empty column
+  EXPECT_EQ(ColumnBytes(*record, 2), B("abcdef"));
+  EXPECT_EQ(ColumnBytes(*record, 4), (Bytes{0x09, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00}));
+
+  // Without an anchor the stored bytes are the value.
+  PrimaryRecordPage bare(PageWith(std::nullopt, {row}), nullptr);
+  EXPECT_EQ(ColumnBytes(*bare.Record(0), 2), writer::PrefixValue(3, B("def")));
+}
+
+TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
+  CompressionInfoSpec info;
+  info.anchorRecord = Anchor();
+  CompressedColumnsScope scope(AnchorColumns());
+  Bytes row = CompressedRowBuilder()
+                  .Add(CompressedValue::Empty())
+                  .Add(CompressedValue::Empty())
+                  .Add(CompressedValue::Empty())
+                  .Add(CompressedValue::Empty())
+                  .Add(CompressedValue::Empty())
+                  .Build();
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  EXPECT_EQ(ColumnBytes(*record, 0), Bytes());            // null anchor value: nothing
+  EXPECT_EQ(record->compressedParts.columns[0].offset, 0);  // but the int keeps its 4 zero bytes
+  EXPECT_EQ(ColumnBytes(*record, 2), B("abcxyz"));
+  EXPECT_EQ(ColumnBytes(*record, 3), B("anchor long value"));
+  const Bytes bigint = NumericColumnBytes(ByteReader(CompressedInteger(0x0102030405)), 8);
+  EXPECT_EQ(ColumnBytes(*record, 4), bigint);
+}
+
+TEST_F(CompressedRowTest, DictionarySymbols) {
+  CompressionInfoSpec info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Short(B("abcxyz")))
+                          .Add(CompressedValue::Short(CompressedInteger(0x010203)))
+                          .Build();
+  // 0: a long text; 1: int 7; 2: for the text column, prefix 3 + "dd";
+  // 3: for the numeric column, prefix 2 with the top bit set (dictionary
+  // values of numeric columns carry it) + 0x09.
+  info.dictionary = {B("Seattle Washington"), CompressedInteger(7), writer::PrefixValue(3, B("dd")),
+                     Bytes{0x82, 0x09}};
+  CompressedColumnsScope scope({Numeric(4), Text(40), Numeric(4)});
+  Bytes row1 = CompressedRowBuilder()
+                   .Add(CompressedValue::Symbol(1))
+                   .Add(CompressedValue::Symbol(0))
+                   .Add(CompressedValue::Symbol(3))
+                   .Build();
+  Bytes row2 = CompressedRowBuilder()
+                   .Add(CompressedValue::Symbol(9))  // no such entry: the column stays empty
+                   .Add(CompressedValue::Symbol(2))
+                   .Add(CompressedValue::Short(CompressedInteger(-3)))
+                   .Build();
+  PrimaryRecordPage page(PageWith(info, {row1, row2}), nullptr);
+  const CPrimaryRecord* first = page.Record(0);
+  const CPrimaryRecord* second = page.Record(1);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(ColumnBytes(*first, 0), (Bytes{7, 0, 0, 0}));
+  EXPECT_EQ(ColumnBytes(*first, 1), B("Seattle Washington"));
+  EXPECT_EQ(ColumnBytes(*first, 2), NumericColumnBytes(ByteReader(Bytes{0x81, 0x02, 0x09}), 4));
+  EXPECT_EQ(ColumnBytes(*second, 0), Bytes());
+  EXPECT_EQ(ColumnBytes(*second, 1), B("abcdd"));
+  EXPECT_EQ(ColumnBytes(*second, 2), (Bytes{0xFD, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(CompressedRowTest, UnicodeColumnsAreScsuAndBecomeUtf16) {
+  CompressedColumnsScope scope({Unicode(40), Unicode(400)});
+  const Bytes russian{0x12, 0x9C, 0xBE, 0xC1, 0xBA, 0xB2, 0xB0};
+  const std::string longText = "Öl fließt über die Straße, Москва";
+  Bytes row = CompressedRowBuilder()
+                  .Add(CompressedValue::Short(russian))
+                  .Add(CompressedValue::Long(writer::ScsuEncode(longText)))
+                  .Build();
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(ColumnBytes(*record, 0), DecodeScsuToUtf16Le(russian));
+  // The long value is rebuilt in the value list, where it is read from.
+  ASSERT_EQ(record->values.size(), 1u);
+  const Bytes expected = DecodeScsuToUtf16Le(writer::ScsuEncode(longText));
+  EXPECT_EQ(record->values[0].length, static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(Bytes(record->values[0].bytes.begin(), record->values[0].bytes.begin() + record->values[0].length),
+            expected);
+}
+
+TEST_F(CompressedRowTest, ComplexLongValuesStayPointers) {
+  CompressedColumnsScope scope({Text(-1)});
+  const Bytes pointer{0x04, 0x00, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  Bytes row = CompressedRowBuilder().Add(CompressedValue::Long(pointer, true)).Build();
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  ASSERT_EQ(record->values.size(), 1u);
+  EXPECT_TRUE(record->values[0].complex);
+  EXPECT_EQ(Bytes(record->values[0].bytes.begin(), record->values[0].bytes.begin() + 16), pointer);
+  EXPECT_EQ(record->compressedParts.columns[0].offset, -1);
+  EXPECT_EQ(record->compressedParts.columns[0].length, 16);
+}
+
+TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
+  // Five fixed binary(1000) columns: the fifth does not fit in 4096 bytes.
+  std::vector<CompressedColumnSpec> columns(5, FixedBytes(1000));
+  CompressedColumnsScope scope(columns);
+  CompressedRowBuilder builder;
+  for (int i = 0; i < 5; ++i) builder.Add(CompressedValue::Long(Bytes(900, static_cast<uint8_t>('a' + i))));
+  PrimaryRecordPage page(PageWith(std::nullopt, {builder.Build()}), nullptr);
+  const CPrimaryRecord* record = page.Record(0);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->fixedLength, 4000);
+  EXPECT_EQ(record->compressedParts.columns[3].offset, 3000);
+  EXPECT_EQ(record->compressedParts.columns[4].offset, -1);
+
+  // Columns beyond the table's list are not rebuilt.
+  CompressedColumnsScope one({Numeric(4)});
+  Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Add(CompressedValue::Short({0x86})).Build();
+  PrimaryRecordPage narrow(PageWith(std::nullopt, {row}), nullptr);
+  EXPECT_EQ(narrow.Record(0)->compressedParts.columns.size(), 1u);
+
+  // Outside any table, nothing is rebuilt.
+  RebuiltRow none = RebuildCompressedRow(*narrow.Record(0), nullptr, {});
+  EXPECT_TRUE(none.columns.empty());
+}
+
+TEST_F(CompressedRowTest, LegacyCatalogLeavesRowsAsParsed) {
+  CompressedColumnsScope scope({Numeric(4)});
+  TheApp().settings.legacyCatalog = true;
+  Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Build();
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  ASSERT_NE(page.Record(0), nullptr);
+  EXPECT_FALSE(page.Record(0)->compressedParts.rebuilt);
+  EXPECT_EQ(page.Record(0)->compressedParts.shortData, Bytes{0x85});
+}
+
+}  // namespace
+}  // namespace brinehold

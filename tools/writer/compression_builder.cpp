@@ -1,0 +1,230 @@
+#include "writer/compression_builder.h"
+
+#include <algorithm>
+
+#include "writer/record_builder.h"
+
+namespace brinehold::writer {
+
+namespace {
+
+std::vector<char32_t> CodePoints(const std::string& utf8) {
+  std::vector<char32_t> out;
+  for (size_t i = 0; i < utf8.size();) {
+    const uint8_t b = static_cast<uint8_t>(utf8[i]);
+    size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+    for (size_t k = 1; k < n && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
+    out.push_back(c);
+    i += n;
+  }
+  return out;
+}
+
+}  // namespace
+
+CompressedValue CompressedValue::Short(Bytes bytes) {
+  const uint8_t code = static_cast<uint8_t>(std::clamp<size_t>(bytes.size(), 1, 8) + 1);
+  return {code, std::move(bytes), {}, false};
+}
+
+CompressedValue StoredValue(Bytes bytes) {
+  if (bytes.empty()) return CompressedValue::Empty();
+  if (bytes.size() <= 8) return CompressedValue::Short(std::move(bytes));
+  return CompressedValue::Long(std::move(bytes));
+}
+
+CompressedRowBuilder& CompressedRowBuilder::Add(CompressedValue value) {
+  values_.push_back(std::move(value));
+  return *this;
+}
+
+CompressedRowBuilder& CompressedRowBuilder::SetStatus(uint8_t statusA) {
+  status_ = statusA;
+  return *this;
+}
+
+CompressedRowBuilder& CompressedRowBuilder::SetNullBitmap(Bytes bitmap) {
+  nullBitmap_ = std::move(bitmap);
+  return *this;
+}
+
+Bytes CompressedRowBuilder::Build() const {
+  const size_t count = values_.size();
+  std::vector<const CompressedValue*> longs;
+  for (const CompressedValue& value : values_)
+    if (value.code == 10) longs.push_back(&value);
+  uint8_t status = 0x01;
+  if (!longs.empty()) status |= 0x20;
+  if (nullBitmap_) status |= 0x10;
+  if (status_) status = *status_;
+
+  Bytes row{status};
+  if (count < 0x80) AppendLE(row, count, 1);
+  else AppendLE(row, count, 2);
+  for (size_t i = 0; i < count; i += 2) {
+    uint8_t b = values_[i].code & 0x0F;
+    if (i + 1 < count) b = static_cast<uint8_t>(b | (values_[i + 1].code << 4));
+    row.push_back(b);
+  }
+  const size_t clusters = count > 0 ? (count - 1) / 30 : 0;
+  row.insert(row.end(), clusters, 0);
+  for (const CompressedValue& value : values_) row.insert(row.end(), value.shortBytes.begin(), value.shortBytes.end());
+  if (nullBitmap_) row.insert(row.end(), nullBitmap_->begin(), nullBitmap_->end());
+  if (!longs.empty()) {
+    row.push_back(0x01);
+    AppendLE(row, longs.size(), 2);
+    uint32_t end = 0;
+    for (const CompressedValue* value : longs) {
+      end += static_cast<uint32_t>(value->longBytes.size());
+      AppendLE(row, (end & 0x7FFF) | (value->complex ? 0x8000 : 0), 2);
+    }
+    row.insert(row.end(), clusters, 0);
+    for (const CompressedValue* value : longs) row.insert(row.end(), value->longBytes.begin(), value->longBytes.end());
+  }
+  return row;
+}
+
+Bytes CompressedInteger(int64_t value) {
+  Bytes big;
+  for (int i = 7; i >= 0; --i) big.push_back(static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i)));
+  // Leave out leading sign bytes while the next byte still carries the sign.
+  size_t start = 0;
+  while (start < 7) {
+    const uint8_t lead = big[start];
+    const uint8_t next = big[start + 1];
+    const bool redundant = (lead == 0x00 && (next & 0x80) == 0) || (lead == 0xFF && (next & 0x80) != 0);
+    if (!redundant) break;
+    ++start;
+  }
+  Bytes out(big.begin() + static_cast<std::ptrdiff_t>(start), big.end());
+  out[0] ^= 0x80;
+  return out;
+}
+
+Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix) {
+  Bytes out{prefixLength};
+  out.insert(out.end(), suffix.begin(), suffix.end());
+  return out;
+}
+
+Bytes ScsuEncode(const std::string& utf8) {
+  Bytes out;
+  // Dynamic windows as the decoder starts with them.
+  char32_t windows[8] = {0x0080, 0x00C0, 0x0400, 0x0600, 0x0900, 0x3040, 0x30A0, 0xFF00};
+  int active = 0;
+  int nextDefine = 1;
+  auto quote = [&out](char32_t unit) {
+    out.push_back(0x0E);  // SQU
+    out.push_back(static_cast<uint8_t>(unit >> 8));
+    out.push_back(static_cast<uint8_t>(unit & 0xFF));
+  };
+  for (char32_t c : CodePoints(utf8)) {
+    if (c < 0x80) {
+      if (c >= 0x20 || c == 0 || c == 0x09 || c == 0x0A || c == 0x0D) {
+        out.push_back(static_cast<uint8_t>(c));
+      } else {
+        out.push_back(0x01);  // SQ0: static window 0
+        out.push_back(static_cast<uint8_t>(c));
+      }
+      continue;
+    }
+    if (c >= windows[active] && c < windows[active] + 0x80) {
+      out.push_back(static_cast<uint8_t>(0x80 + (c - windows[active])));
+      continue;
+    }
+    int found = -1;
+    for (int w = 0; w < 8; ++w)
+      if (c >= windows[w] && c < windows[w] + 0x80) found = w;
+    if (found >= 0) {
+      out.push_back(static_cast<uint8_t>(0x10 + found));  // SCn
+      active = found;
+      out.push_back(static_cast<uint8_t>(0x80 + (c - windows[active])));
+      continue;
+    }
+    if (c < 0x3400) {
+      const int w = nextDefine;
+      nextDefine = nextDefine % 7 + 1;
+      windows[w] = (c / 0x80) * 0x80;
+      out.push_back(static_cast<uint8_t>(0x18 + w));  // SDn
+      out.push_back(static_cast<uint8_t>(c / 0x80));
+      active = w;
+      out.push_back(static_cast<uint8_t>(0x80 + (c - windows[w])));
+      continue;
+    }
+    if (c >= 0x10000) {
+      quote(0xD800 + ((c - 0x10000) >> 10));
+      quote(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      quote(c);
+    }
+  }
+  return out;
+}
+
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& spec) {
+  page.SetTypeFlagBits(0x80);
+  const bool dictionary = (spec.flags & 0x04) != 0;
+  Bytes block{spec.flags, 0, 0};
+  if (dictionary) {
+    Bytes dict;
+    const size_t n = spec.dictionary.size();
+    AppendLE(dict, spec.dictionaryCount.value_or(static_cast<uint16_t>(n)), 2);
+    size_t end = 2 + 2 * n;
+    for (const Bytes& entry : spec.dictionary) {
+      end += entry.size();
+      AppendLE(dict, end, 2);
+    }
+    for (const Bytes& entry : spec.dictionary) dict.insert(dict.end(), entry.begin(), entry.end());
+    const size_t offset = 7 + spec.anchorRecord.size();
+    AppendLE(block, spec.dictionaryOffset.value_or(static_cast<uint16_t>(offset)), 2);
+    AppendLE(block, spec.size.value_or(static_cast<uint16_t>(offset + dict.size())), 2);
+    block.insert(block.end(), spec.anchorRecord.begin(), spec.anchorRecord.end());
+    block.insert(block.end(), dict.begin(), dict.end());
+  } else {
+    AppendLE(block, spec.dictionaryOffset.value_or(0), 2);
+    // The anchor record starts at 101, over the size field.
+    block.insert(block.end(), spec.anchorRecord.begin(), spec.anchorRecord.end());
+    if (spec.anchorRecord.empty()) AppendLE(block, spec.size.value_or(0), 2);
+    else if (spec.size) PutUInt(block, 5, *spec.size, 2);
+  }
+  page.PlaceBytes(96, block);
+  return static_cast<uint16_t>(96 + std::max<size_t>(block.size(), 7));
+}
+
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+                         const std::vector<Bytes>& rows, PageAddress previous, PageAddress next) {
+  PageBuilder page(self, 1, owner);
+  page.SetPrevious(previous).SetNext(next);
+  uint16_t offset = 96;
+  if (info) offset = PlaceCompressionInfo(page, *info);
+  for (const Bytes& row : rows) {
+    page.AddRecordAt(offset, row);
+    offset = static_cast<uint16_t>(offset + row.size());
+  }
+  return page.Build();
+}
+
+void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& spec) {
+  builder.AddTable(spec.table, spec.columns);
+  builder.Add(5, SysrowsetsRow(spec.rowsetId, spec.table.id, 0, 0));
+  for (const ColumnSpec& column : spec.columns)
+    builder.Add(3, SysrscolsRow(spec.rowsetId, column.columnId, column.columnId, column.columnId, 0, -column.columnId,
+                                column.columnId));
+  const int32_t owner =
+      static_cast<int32_t>(static_cast<uint32_t>((static_cast<uint64_t>(spec.allocationUnitId) >> 16) & 0xFFFFFFFFu));
+  // Raw pages take consecutive numbers.
+  const int32_t first = static_cast<int32_t>(builder.NextPageNumber());
+  const int32_t count = static_cast<int32_t>(spec.pages.size());
+  for (int32_t i = 0; i < count; ++i) {
+    const PageAddress self{1, first + i};
+    const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
+    const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
+    const CompressedTableSpec::Page& page = spec.pages[static_cast<size_t>(i)];
+    builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next));
+  }
+  const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};
+  builder.Add(7, SysallocunitsRow(spec.allocationUnitId, 1, spec.rowsetId, firstPage, firstPage, PageAddress{0, 0}));
+}
+
+}  // namespace brinehold::writer

@@ -1,0 +1,119 @@
+// Rows and pages of row- and page-compressed tables.
+//
+// CompressedRowBuilder lays out one row in the compressed format: status
+// byte, column count (one byte below 128, otherwise two bytes
+// little-endian, which the reader takes with the top bit included), the
+// 4-bit descriptor codes, the short-data cluster bytes ((count - 1) / 30,
+// zero), the short data, and, when a column holds a long value, the
+// long-data region (header 0x01, count, end offsets with bit 15 for complex
+// values, cluster bytes, values). Each column is given with its descriptor
+// code, so a test can write any code, including ones the reader ignores.
+//
+// The encoders produce stored values as the engine keeps them: integers
+// big-endian with the top bit inverted and leading sign bytes left out,
+// prefix-compressed values (prefix length byte, then the suffix) and
+// Unicode text in SCSU.
+//
+// PlaceCompressionInfo writes a page's compression information block at
+// offset 96 (flags, dictionary offset at 99, size at 101, the anchor record
+// at 103 and the dictionary after it) and returns where rows may start.
+// Without the dictionary flag the anchor record sits at 101, so the size
+// field is made of the anchor's first two bytes, as the reader takes it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "storage/page_address.h"
+#include "writer/catalog_builder.h"
+#include "writer/page_builder.h"
+
+namespace brinehold::writer {
+
+// One column of a compressed row.
+struct CompressedValue {
+  uint8_t code = 0;
+  Bytes shortBytes;  // the bytes in the short data (codes 2..9: code - 1 bytes; 12: the symbol)
+  Bytes longBytes;   // code 10
+  bool complex = false;
+
+  static CompressedValue Null() { return {0, {}, {}, false}; }
+  static CompressedValue Empty() { return {1, {}, {}, false}; }
+  // A short value of 1 to 8 bytes (code = size + 1); longer bytes are a
+  // damaged row (the code still says 8).
+  static CompressedValue Short(Bytes bytes);
+  static CompressedValue Long(Bytes bytes, bool complex = false) { return {10, {}, std::move(bytes), complex}; }
+  static CompressedValue Symbol(uint8_t index) { return {12, {index}, {}, false}; }
+  // Any code with the given short bytes.
+  static CompressedValue Raw(uint8_t code, Bytes shortBytes = {}) { return {code, std::move(shortBytes), {}, false}; }
+};
+
+// The value in the form a row keeps it: none (Empty) for zero bytes, short
+// for 1..8 bytes, long above.
+CompressedValue StoredValue(Bytes bytes);
+
+class CompressedRowBuilder {
+ public:
+  CompressedRowBuilder& Add(CompressedValue value);
+  // Status byte A; by default 0x01 plus 0x20 when a long value is present.
+  CompressedRowBuilder& SetStatus(uint8_t statusA);
+  // A null bitmap after the short data (status bit 0x10).
+  CompressedRowBuilder& SetNullBitmap(Bytes bitmap);
+  Bytes Build() const;
+
+ private:
+  std::vector<CompressedValue> values_;
+  std::optional<uint8_t> status_;
+  std::optional<Bytes> nullBitmap_;
+};
+
+// An integer as a compressed row stores it: big-endian, top bit inverted,
+// the fewest bytes that keep the value (at least one).
+Bytes CompressedInteger(int64_t value);
+// A prefix-compressed value: the prefix length, then the suffix.
+Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix);
+// UTF-8 text in SCSU: ASCII as itself, other characters through dynamic
+// windows defined on demand (SDn) or quoted (SQU, supplementary characters
+// as a quoted surrogate pair).
+Bytes ScsuEncode(const std::string& utf8);
+
+struct CompressionInfoSpec {
+  uint8_t flags = 0x06;  // 0x02 anchor record, 0x04 dictionary
+  Bytes anchorRecord;
+  std::vector<Bytes> dictionary;
+  std::optional<uint16_t> size;              // override of the size field
+  std::optional<uint16_t> dictionaryOffset;  // override of the dictionary offset
+  std::optional<uint16_t> dictionaryCount;   // override of the entry count
+};
+
+// Writes the block into `page` (and sets type flag bit 0x80); returns the
+// first free offset after it.
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& spec);
+
+// A data page of a compressed table: the compression information (when
+// given) and the rows one after another behind it.
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+                         const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0});
+
+// A table whose rows are kept compressed: object, columns, rowset,
+// allocation unit and rowset columns go into the catalog, then one data
+// page per entry of `pages` (each its compression information and rows),
+// linked by their previous/next pointers; the allocation unit names the
+// first of them.
+struct CompressedTableSpec {
+  ObjectSpec table;
+  std::vector<ColumnSpec> columns;
+  int64_t rowsetId = 0x0100000001F40000;         // 72057594070302720
+  int64_t allocationUnitId = 0x0100000007A00000;  // pages carry owner 0x7A0
+  struct Page {
+    std::optional<CompressionInfoSpec> info;
+    std::vector<Bytes> rows;
+  };
+  std::vector<Page> pages;
+};
+void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& spec);
+
+}  // namespace brinehold::writer
