@@ -70,6 +70,14 @@ std::string SecondaryPathFor(const std::string& directory, const std::string& li
   return exact;
 }
 
+// Appends to an inventory list growing it by a quarter at a time: the lists
+// of a large file hold most of its pages, and doubling would leave up to as
+// much again unused at the peak of the pass.
+void AppendEntry(std::vector<PageEntry>& list, const PageEntry& entry) {
+  if (list.size() == list.capacity()) list.reserve(list.capacity() + list.capacity() / 4 + 16);
+  list.push_back(entry);
+}
+
 // Where one pass puts the pages it meets. IAM pages are collected only
 // from the primary file (`iam` is null for secondary files).
 struct ScanTarget {
@@ -99,13 +107,13 @@ void ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool pr
     int32_t physical = static_cast<int32_t>(index);
 
     if (primary ? IsPrimarySystemOwnerId(owner) : IsSecondarySystemOwnerId(owner))
-      target.system[owner].push_back({fileId, physical, type});
+      AppendEntry(target.system[owner], {fileId, physical, type});
     if (owner > 0 && type == kDataPageType) {
-      target.data[owner].push_back({fileId, physical, kDataPageType});
+      AppendEntry(target.data[owner], {fileId, physical, kDataPageType});
       if (firstSecondaryDataFileId && *firstSecondaryDataFileId == 0 && fileId > 1)
         *firstSecondaryDataFileId = fileId;
     } else if (owner > 0 && type == kIamPageType && target.iam) {
-      (*target.iam)[owner].push_back({fileId, physical, kIamPageType});
+      AppendEntry((*target.iam)[owner], {fileId, physical, kIamPageType});
     }
     if ((index + 1) % step == 0) ProgressPos(window, index + 1);
   }
