@@ -55,15 +55,6 @@ TEST_F(WriterTest, PageHeaderDescribesWhatWasAdded) {
   EXPECT_EQ(*reader.Copy(96, first.size()), first);
 }
 
-TEST_F(WriterTest, RawFieldsOverrideComputedOnes) {
-  PageBuilder builder({1, 5}, kDataPageType, 1);
-  builder.AddRecord(RecordBuilder().Build());
-  builder.SetRawField(22, 4000, 2).SetGhostRecordCount(9);
-  auto header = CPage_Header::ParseOnly(ByteReader(builder.Build()));
-  EXPECT_EQ(header->slotCount, 4000);
-  EXPECT_EQ(header->ghostRecordCount, 9);
-}
-
 TEST_F(WriterTest, TornBitProtectionRoundTrips) {
   PageBuilder builder({1, 5}, kDataPageType, 1);
   Bytes fill(8000);
@@ -107,19 +98,6 @@ TEST_F(WriterTest, FileBuilderPlacesPagesAndOpens) {
     ASSERT_NE(page->Record(0), nullptr);
     EXPECT_EQ(page->Record(0)->fixedData, (Bytes{1}));
   }
-}
-
-TEST_F(WriterTest, SetPageAndClearPageReplaceBuilders) {
-  DatabaseFileBuilder builder(12);
-  Bytes raw(100, 0xCD);
-  builder.SetPage(10, raw);
-  builder.ClearPage(9);
-  EXPECT_TRUE(builder.HasPage(10));
-  EXPECT_FALSE(builder.HasPage(9));
-  Bytes image = builder.Build();
-  EXPECT_EQ(image[10 * kPageSize], 0xCD);
-  EXPECT_EQ(image[10 * kPageSize + 100], 0);
-  EXPECT_EQ(image[9 * kPageSize + 1], 0);  // no boot page header any more
 }
 
 // The allocation pages are laid out as the server lays them out (the
