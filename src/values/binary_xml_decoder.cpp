@@ -35,6 +35,7 @@ struct StartTag {
   std::string local;
   std::string uri;
   std::vector<Attribute> attributes;
+  bool attributesEnded = false;  // no more attributes may follow
 };
 
 struct OpenElement {
@@ -134,7 +135,7 @@ class Decoder {
         return true;
       }
       case kAttribute: {
-        if (!start_) return false;
+        if (!start_ || start_->attributesEnded) return false;
         auto q = ReadQNameRef();
         if (!q) return false;
         Attribute attribute{names_[q->prefix], names_[q->local], names_[q->uri], {}};
@@ -155,7 +156,10 @@ class Decoder {
         return true;
       }
       case kEndAttributes:
-        return start_ && CloseStart(false);
+        // The start tag stays open: an end right after it makes "<a/>".
+        if (!start_ || start_->attributesEnded) return false;
+        start_->attributesEnded = true;
+        return true;
       case kEndElement:
         if (start_) return CloseStart(true);
         if (open_.empty()) return false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/text_codec.h"
 #include "values/binary_xml_tokens.h"
 #include "writer/record_builder.h"
 
@@ -43,9 +44,9 @@ void AppendMb(Bytes& out, uint64_t value) {
 }
 
 void AppendUtf16Text(Bytes& out, const std::string& utf8) {
-  Bytes units = Utf16(utf8);
-  AppendMb(out, units.size() / 2);
-  out.insert(out.end(), units.begin(), units.end());
+  const std::u16string units = Utf8ToUtf16(utf8);
+  AppendMb(out, units.size());
+  for (char16_t unit : units) AppendLE(out, unit, 2);
 }
 
 BinaryXmlWriter::BinaryXmlWriter(uint8_t version)
