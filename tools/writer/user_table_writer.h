@@ -1,0 +1,98 @@
+// User tables with their rows for synthetic databases in the modern layout.
+//
+// AddUserTable writes everything a reader needs to list a table's rows into a
+// CatalogFileBuilder: the object (sysschobjs), its columns (syscolpars), one
+// rowset (sysrowsets), the in-row allocation unit and, when a cell is kept
+// off-row, the large-object unit (sysallocunits), the rowset columns with
+// their physical positions (sysrscols), and, for a table with a primary key,
+// the key's object, index and index columns (sysschobjs, sysidxstats,
+// sysiscols). Then the pages, as raw pages of the builder in this order:
+// the text pages of the off-row values, the data pages (linked through
+// their previous/next pointers), and the IAM pages of each unit.
+//
+// Row layout as the engine writes it: the fixed-length columns in column
+// order (leaf offsets from 4), then the variable-length ones in column order
+// (leaf offsets -1, -2, ...); the null bitmap has one bit per column, bit
+// n-1 for column id n. A null fixed column keeps zero bytes. An off-row
+// cell (only for the (max) types) is stored as a 24-byte in-row root whose
+// entry points at data fragments of up to 8000 bytes on text pages.
+//
+// Limits kept on purpose, so that the layout stays one a server writes for
+// small tables: a table whose rows fill more than one data page is written
+// as a heap (index id 0) even when it has a primary key, since a clustered
+// index of several pages would need index pages above its leaf level; an
+// IAM page lists at most eight pages in its single-page slots, so a unit of
+// more pages gets a chain of IAM pages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "storage/page_address.h"
+#include "writer/catalog_builder.h"
+
+namespace brinehold::writer {
+
+struct TableColumn {
+  std::string name;
+  uint8_t systemTypeId = 56;  // int
+  int16_t maxLength = 4;      // -1 for the (max) types
+  bool nullable = false;
+};
+
+// One cell of a row: null, the stored bytes, or a large value kept off-row.
+struct Cell {
+  enum class Kind { Null, InRow, OffRow };
+  Kind kind = Kind::Null;
+  Bytes bytes;
+
+  static Cell Null() { return {}; }
+  static Cell Value(Bytes bytes) { return {Kind::InRow, std::move(bytes)}; }
+  static Cell Large(Bytes bytes) { return {Kind::OffRow, std::move(bytes)}; }
+};
+
+// Stored forms of the common types.
+// "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" as SQL Server keeps it: the first
+// three groups little-endian, the last two as written. Malformed text gives
+// sixteen zero bytes.
+Bytes GuidBytes(const std::string& text);
+Bytes Int32Bytes(int32_t value);
+Bytes TinyIntBytes(uint8_t value);
+// datetime: 1/300 s since midnight (4 bytes), then days since 1900-01-01
+// (4 bytes). Dates before 1900 are not supported.
+Bytes DateTimeBytes(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// nvarchar text (UTF-16LE).
+Bytes NVarCharBytes(const std::string& text);
+
+struct UserTableSpec {
+  ObjectSpec table;  // type "U "
+  std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
+  std::vector<std::vector<Cell>> rows;
+  // A clustered primary key over these column ids (empty: a heap).
+  std::vector<int32_t> primaryKey;
+  int32_t primaryKeyObjectId = 0;
+  std::string primaryKeyName;
+  // The owner id the table's pages carry; the allocation unit and rowset
+  // ids are 2^56 + (owner << 16), the large-object unit's owner is
+  // `pageOwner` + 1.
+  int32_t pageOwner = 0;
+};
+
+struct WrittenTable {
+  int64_t rowsetId = 0;
+  std::vector<PageAddress> dataPages;
+  std::vector<PageAddress> textPages;
+  PageAddress firstIamPage{0, 0};
+  PageAddress firstLobIamPage{0, 0};
+};
+
+// The allocation unit (and rowset) id of pages owned by `owner`.
+int64_t AllocationUnitIdForOwner(int32_t owner);
+
+// Writes the table; rows with fewer cells than columns get nulls for the
+// rest.
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec);
+
+}  // namespace brinehold::writer
