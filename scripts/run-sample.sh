@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs Brinehold on a small sample database:
+# Sets up, builds and runs Brinehold on the embedded sample database:
 # installs the build tools when missing, builds the `brinehold` program in
-# build-run/, writes the sample database and prints its page inventory.
-# Safe to run again: it only installs and rebuilds what is missing or stale.
+# build-run/, writes the sample (a small SharePoint content database) and
+# runs the whole scan on it, then lists its objects and the first rows of
+# its document table.
+# Safe to run again: it only installs and rebuilds what is missing or stale;
+# each scan adds one log file to build-run/sample/logs/.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -10,18 +13,20 @@ ensure_packages cmake ninja-build g++
 
 BUILD="${BUILD_DIR:-$ROOT/build-run}"
 configure "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBRINEHOLD_BUILD_TESTS=OFF -DBRINEHOLD_BUILD_BENCH=OFF
-ninja -C "$BUILD" -j"$JOBS" brinehold
+ninja -C "$BUILD" -j"$JOBS" brinehold sample_database
 
-# The build writes the sample database when it knows how; otherwise a tiny
-# stand-in file of a few hand-made pages is enough for the inventory.
 SAMPLE="$BUILD/sample/sample.mdf"
-if ninja -C "$BUILD" -t targets all 2>/dev/null | grep -q '^sample_database:'; then
-  ninja -C "$BUILD" -j"$JOBS" sample_database
-else
-  mkdir -p "$BUILD/sample"
-  "$ROOT/scripts/make-tiny-mdf.sh" "$SAMPLE"
-fi
+LOGS="$BUILD/sample/logs"
+mkdir -p "$LOGS"
 
 echo
-echo "brinehold inventory $SAMPLE"
-"$BUILD/brinehold" inventory "$SAMPLE"
+echo "brinehold scan $SAMPLE"
+"$BUILD/brinehold" scan "$SAMPLE" --log-dir "$LOGS"
+
+echo
+echo "brinehold objects $SAMPLE"
+"$BUILD/brinehold" objects "$SAMPLE"
+
+echo
+echo "brinehold rows $SAMPLE AllDocs --limit 5"
+"$BUILD/brinehold" rows "$SAMPLE" AllDocs --limit 5
