@@ -121,15 +121,10 @@ void ParseCompressedRow(CPrimaryRecord& record, const ByteReader& bytes, int32_t
     parts.descriptorCodes.push_back(static_cast<uint8_t>((i % 2 == 0) ? (*b & 0x0F) : (*b >> 4)));
   }
 
-  // 3. Short data.
+  // 3. Short data (long values, code 10, take none of it).
   const int32_t shortStart = position + (count + 1) / 2 + ClusterBytes(count);
   int32_t shortLength = 0;
-  int32_t longCount = 0;
-  for (uint8_t code : parts.descriptorCodes) {
-    shortLength += ShortDataBytes(code);
-    if (code == kDescriptorLong) ++longCount;
-  }
-  (void)longCount;
+  for (uint8_t code : parts.descriptorCodes) shortLength += ShortDataBytes(code);
   const bool indexRecord = record.recordType == kIndexRecordType;
   const int32_t shortEnd = shortStart + shortLength;
   if (shortLength > 0 && shortLength < kMaxRecordSize && !indexRecord && shortEnd <= maxLength &&
