@@ -145,14 +145,5 @@ TEST_F(UserTableWriterTest, EmptyTableListsNoRows) {
   EXPECT_EQ(rows.out, "Id\n");
 }
 
-TEST(UserTableWriterValuesTest, StoredFormsOfGuidAndDateTime) {
-  EXPECT_EQ(writer::GuidBytes("00112233-4455-6677-8899-aabbccddeeff"),
-            (Bytes{0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE,
-                           0xFF}));
-  EXPECT_EQ(writer::GuidBytes("not a guid"), Bytes(16, 0));
-  // 1900-01-02 00:00:01: one day, 300 ticks.
-  EXPECT_EQ(writer::DateTimeBytes(1900, 1, 2, 0, 0, 1), (Bytes{0x2C, 0x01, 0, 0, 1, 0, 0, 0}));
-}
-
 }  // namespace
 }  // namespace brinehold

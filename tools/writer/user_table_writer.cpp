@@ -237,9 +237,13 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec
 
   // Off-row values first: the rows carry their roots.
   size_t offRowBytes = 0, offRowValues = 0;
-  for (const auto& row : spec.rows)
-    for (const Cell& cell : row)
-      if (cell.kind == Cell::Kind::OffRow) offRowBytes += cell.bytes.size(), ++offRowValues;
+  for (const auto& row : spec.rows) {
+    for (const Cell& cell : row) {
+      if (cell.kind != Cell::Kind::OffRow) continue;
+      offRowBytes += cell.bytes.size();
+      ++offRowValues;
+    }
+  }
   OffRowPages offRow(builder.NextPageNumber(), spec.pageOwner + 1, offRowBytes, offRowValues);
 
   std::vector<Bytes> records;
