@@ -1,0 +1,54 @@
+// The compressed row format and the page compression information: the
+// input's first bytes give the settings and a column list; then either a
+// page (compression information, then every compressed slot rebuilt with
+// it) or a lone row (parse and rebuild without page information).
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/fuzz_input.h"
+#include "scan/session/app_state.h"
+#include "storage/compressed_row.h"
+#include "storage/compressed_row_rebuild.h"
+#include "storage/primary_record_page.h"
+
+using namespace brinehold;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::FuzzInput in(data, size);
+  uint8_t mode = in.Byte();
+  TheApp().ResetForTests();
+  TheApp().settings.showDeleted = mode & 0x01;
+  TheApp().settings.showAdvancedDeleted = mode & 0x02;
+  bool legacy = mode & 0x04;
+  TheApp().settings.legacyCatalog = legacy;
+
+  std::vector<CompressedColumnSpec> columns(in.Byte() % 40);
+  for (CompressedColumnSpec& column : columns) {
+    uint8_t spec = in.Byte();
+    column.valueClass = static_cast<CompressedValueClass>(spec % 3);
+    column.variable = spec & 0x04;
+    column.width = (spec & 0x08) ? 0 : in.Byte();
+  }
+  CompressedColumnsScope scope(columns);
+
+  if (mode & 0x80) {
+    std::vector<uint8_t> page = fuzz::PageBuffer(in.Rest());
+    ByteReader reader(page.data(), page.size());
+    auto info = ReadPageCompressionInfo(reader, nullptr, legacy, columns.size());
+    PrimaryRecordPage records(page, nullptr);
+    for (size_t i = 0; i < records.RecordCount(); ++i) {
+      const CPrimaryRecord* record = records.Record(i);
+      if (record && record->compressed) (void)RebuildCompressedRow(*record, info.get(), columns);
+    }
+  } else {
+    std::vector<uint8_t> row = in.Rest();
+    ByteReader reader(row.data(), row.size());
+    CPrimaryRecord record(reader, nullptr, static_cast<int32_t>(row.size()));
+    CPrimaryRecord parsed(reader, nullptr, 8192);
+    ParseCompressedRow(parsed, reader, 8192);
+    RebuiltRow rebuilt = RebuildCompressedRow(parsed, nullptr, columns);
+    ApplyRebuiltRow(parsed, std::move(rebuilt));
+  }
+  TheApp().ResetForTests();
+  return 0;
+}

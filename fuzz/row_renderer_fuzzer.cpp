@@ -1,0 +1,37 @@
+// RenderPageRows on a page and a column list both made from the input:
+// byte 0 settings and variant, byte 1 column count, six bytes per column
+// (see ColumnFromInput), the rest the page. The binary xml converter is
+// installed so xml columns go through it as in the program.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/fuzz_input.h"
+#include "scan/session/app_state.h"
+#include "storage/data_page.h"
+#include "values/binary_xml_converter.h"
+#include "values/row_renderer.h"
+
+using namespace brinehold;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool installed = (InstallBinaryXmlConverter(), true);
+  (void)installed;
+  fuzz::FuzzInput in(data, size);
+  uint8_t mode = in.Byte();
+  TheApp().ResetForTests();
+  TheApp().settings.showDeleted = mode & 0x01;
+  TheApp().settings.showAdvancedDeleted = mode & 0x02;
+  TheApp().settings.legacyCatalog = mode & 0x04;
+  auto variant = static_cast<RenderVariant>((mode >> 3) & 0x03);
+
+  std::vector<ColumnInfo> columns(in.Byte() % 24);
+  int16_t nextFixed = 4;
+  for (size_t i = 0; i < columns.size(); ++i)
+    columns[i] = fuzz::ColumnFromInput(in, static_cast<int32_t>(i + 1), nextFixed);
+  RowDecodingContext context = BuildRowDecodingContext(columns);
+
+  CDataPage page(fuzz::PageBuffer(in.Rest()), nullptr);
+  for (const RenderedRow& row : RenderPageRows(page, context, variant)) (void)row.size();
+  TheApp().ResetForTests();
+  return 0;
+}
