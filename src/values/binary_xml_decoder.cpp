@@ -1,5 +1,6 @@
 #include "values/binary_xml_decoder.h"
 
+#include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -43,7 +44,14 @@ struct OpenElement {
   size_t bindingMark = 0;
 };
 
+// One namespace binding made by a start tag, with what it replaced, so the
+// end tag can restore the outer scope.
 struct Binding {
+  std::string prefix;
+  std::optional<std::string> previous;
+};
+
+struct Declaration {
   std::string prefix;
   std::string uri;
 };
@@ -164,7 +172,7 @@ class Decoder {
         if (start_) return CloseStart(true);
         if (open_.empty()) return false;
         out_ += "</" + open_.back().tag + ">";
-        bindings_.resize(open_.back().bindingMark);
+        Unbind(open_.back().bindingMark);
         open_.pop_back();
         return true;
       case kComment: {
@@ -250,12 +258,28 @@ class Decoder {
 
   bool CloseStartIfAny() { return !start_ || CloseStart(false); }
 
+  // The uri bound to `prefix` in scope; a map, so that many declarations
+  // cost no more than a lookup each.
   std::optional<std::string> Lookup(const std::string& prefix) const {
-    for (size_t i = bindings_.size(); i > 0; --i) {
-      if (bindings_[i - 1].prefix == prefix) return bindings_[i - 1].uri;
-    }
+    auto found = scope_.find(prefix);
+    if (found != scope_.end()) return found->second;
     if (prefix == "xml") return std::string(kXmlNamespace);
     return std::nullopt;
+  }
+
+  void Bind(const std::string& prefix, const std::string& uri) {
+    auto found = scope_.find(prefix);
+    bindings_.push_back({prefix, found == scope_.end() ? std::nullopt : std::optional<std::string>(found->second)});
+    scope_[prefix] = uri;
+  }
+
+  void Unbind(size_t mark) {
+    while (bindings_.size() > mark) {
+      Binding& last = bindings_.back();
+      if (last.previous) scope_[last.prefix] = std::move(*last.previous);
+      else scope_.erase(last.prefix);
+      bindings_.pop_back();
+    }
   }
 
   bool CloseStart(bool empty) {
@@ -264,15 +288,15 @@ class Decoder {
     pendingBytes_ = 0;
     const size_t mark = bindings_.size();
     for (const Attribute& a : tag.attributes) {
-      if (a.prefix == "xmlns") bindings_.push_back({a.local, a.value});
-      else if (a.prefix.empty() && a.local == "xmlns") bindings_.push_back({"", a.value});
+      if (a.prefix == "xmlns") Bind(a.local, a.value);
+      else if (a.prefix.empty() && a.local == "xmlns") Bind("", a.value);
     }
-    std::vector<Binding> added;
+    std::vector<Declaration> added;
     auto require = [&](const std::string& prefix, const std::string& uri) {
       if (prefix == "xml" || prefix == "xmlns") return;
       if (!prefix.empty() && uri.empty()) return;  // a prefix cannot be undeclared
       if (Lookup(prefix).value_or(std::string()) == uri) return;
-      bindings_.push_back({prefix, uri});
+      Bind(prefix, uri);
       added.push_back({prefix, uri});
     };
     require(tag.prefix, tag.uri);
@@ -281,7 +305,7 @@ class Decoder {
     }
     std::string name = TagName(tag.prefix, tag.local);
     out_ += "<" + name;
-    for (const Binding& b : added) {
+    for (const Declaration& b : added) {
       out_ += b.prefix.empty() ? " xmlns=\"" : " xmlns:" + b.prefix + "=\"";
       AppendEscaped(out_, b.uri, true);
       out_ += "\"";
@@ -293,7 +317,7 @@ class Decoder {
     }
     if (empty) {
       out_ += "/>";
-      bindings_.resize(mark);
+      Unbind(mark);
     } else {
       out_ += ">";
       open_.push_back({std::move(name), mark});
@@ -367,6 +391,7 @@ class Decoder {
   size_t pendingBytes_ = 0;
   std::vector<OpenElement> open_;
   std::vector<Binding> bindings_;
+  std::map<std::string, std::string> scope_;
   size_t nestDepth_ = 0;
   bool previousTyped_ = false;
 };

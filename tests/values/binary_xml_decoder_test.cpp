@@ -81,6 +81,13 @@ TEST(BinaryXmlRoundTrip, NamespaceDeclarationsKeptAndMissingOnesAdded) {
             "<root xmlns=\"urn:a\" xmlns:q=\"urn:q\" q:attr=\"1\"><root/><inner xmlns=\"\"/>"
             "<q:x xmlns:q=\"urn:other\"/></root>");
 
+  // A prefix rebound inside a child is bound as before once the child ends.
+  BinaryXmlWriter rebound;
+  rebound.StartElement("r").Attribute("xmlns:q", "urn:1", "http://www.w3.org/2000/xmlns/");
+  rebound.StartElement("q:x", "urn:2").StartElement("q:x", "urn:2").EndElement().EndElement();
+  rebound.StartElement("q:y", "urn:1").EndElement().EndElement();
+  EXPECT_EQ(DecodeOk(rebound.Finish()), "<r xmlns:q=\"urn:1\"><q:x xmlns:q=\"urn:2\"><q:x/></q:x><q:y/></r>");
+
   // The xml prefix is always bound.
   BinaryXmlWriter xmlPrefix;
   xmlPrefix.StartElement("t").Attribute("xml:lang", "en", "http://www.w3.org/XML/1998/namespace").EndElement();
