@@ -27,3 +27,9 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 run_suite "${BUILD_DIR:-$ROOT/build-test}" -DCMAKE_BUILD_TYPE=Debug
 run_suite "${SANITIZE_BUILD_DIR:-$ROOT/build-test-sanitize}" -DCMAKE_BUILD_TYPE=Debug \
   -DBRINEHOLD_SANITIZE=ON -DBRINEHOLD_BUILD_BENCH=OFF
+
+# Every fuzz target briefly on its seed corpus (clang, build-fuzz/); a
+# finding fails the run. FUZZ_SECONDS=0 skips this step.
+if [ "${FUZZ_SECONDS:-20}" -gt 0 ]; then
+  "$ROOT/scripts/run-fuzz.sh" "${FUZZ_SECONDS:-20}"
+fi
