@@ -26,15 +26,20 @@ namespace {
 constexpr uint32_t kFirstFuzzPage = 20;
 constexpr uint32_t kFuzzPages = 4;
 
-std::string TempPath() {
-  static const std::string path = [] {
+// One file per process; removed at exit. A plain array, so the exit
+// handler never sees a destroyed string.
+char tempPath[512];
+
+void RemoveTempFile() { std::remove(tempPath); }
+
+const char* TempPath() {
+  if (tempPath[0] == 0) {
     const char* dir = getenv("TMPDIR");
-    std::string base = dir && *dir ? dir : "/tmp";
-    std::string name = base + "/brinehold_lob_fuzz_" + std::to_string(getpid()) + ".mdf";
-    std::atexit([] { std::remove(TempPath().c_str()); });
-    return name;
-  }();
-  return path;
+    std::snprintf(tempPath, sizeof tempPath, "%s/brinehold_lob_fuzz_%d.mdf", dir && *dir ? dir : "/tmp",
+                  static_cast<int>(getpid()));
+    std::atexit(RemoveTempFile);
+  }
+  return tempPath;
 }
 
 }  // namespace
