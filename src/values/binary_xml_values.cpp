@@ -21,7 +21,7 @@ constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kSecondsPerDay = 86400;
 
 std::string Digits2(int value) {
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "%02d", value);
   return text;
 }

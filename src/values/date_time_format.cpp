@@ -34,9 +34,10 @@ std::string TimeText(int64_t secondOfDay) {
 }
 
 std::string FractionText(uint64_t fraction, int scale) {
-  char text[32];
-  std::snprintf(text, sizeof text, ".%0*llu", scale, static_cast<unsigned long long>(fraction));
-  return text;
+  std::string digits = std::to_string(fraction);
+  if (scale > 0 && digits.size() < static_cast<size_t>(scale))
+    digits.insert(0, static_cast<size_t>(scale) - digits.size(), '0');
+  return "." + digits;
 }
 
 // "YYYY-MM-DD HH:MM:SS", or nothing when the day or second cannot be shown.
