@@ -27,30 +27,7 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-// As `rows` writes cells: a tab, line break or backslash inside a value is
-// escaped so that every list row stays one line.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
-std::optional<long long> ParseNumber(const std::string& text) {
-  errno = 0;
-  char* end = nullptr;
-  long long value = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0) return std::nullopt;
-  return value;
-}
 
 void PrintLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -124,7 +101,7 @@ int RunList(const std::vector<std::string>& args) {
   std::string header;
   for (size_t i = 0; i < state.listColumns.size(); ++i) {
     if (i > 0) header += '\t';
-    header += Escaped(state.listColumns[i].heading);
+    header += EscapeCell(state.listColumns[i].heading);
   }
   PrintLine(header);
   for (const HeadlessWindow::State::ListItem& item : state.listItems) {
@@ -132,7 +109,7 @@ int RunList(const std::vector<std::string>& args) {
     const size_t cells = std::max(state.listColumns.size(), size_t{1});
     for (size_t i = 0; i < cells; ++i) {
       if (i > 0) line += '\t';
-      if (i < item.texts.size()) line += Escaped(item.texts[i]);
+      if (i < item.texts.size()) line += EscapeCell(item.texts[i]);
     }
     PrintLine(line);
   }

@@ -1,5 +1,8 @@
 #include "cli/options.h"
 
+#include <cerrno>
+#include <cstdlib>
+
 namespace brinehold::cli {
 
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& flagNames,
@@ -36,6 +39,29 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::set<std::s
     }
   }
   return parsed;
+}
+
+std::optional<long long> ParseNumber(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0) return std::nullopt;
+  return value;
+}
+
+std::string EscapeCell(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace brinehold::cli

@@ -27,4 +27,12 @@ struct ParsedArgs {
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::set<std::string>& flagNames,
                      const std::set<std::string>& valueNames);
 
+// A whole decimal number, or nothing for empty text, trailing characters or
+// overflow.
+std::optional<long long> ParseNumber(const std::string& text);
+
+// A value from the file as one tab-separated cell: tab, line breaks and
+// backslash inside it are escaped so that every row stays one line.
+std::string EscapeCell(const std::string& text);
+
 }  // namespace brinehold::cli

@@ -28,30 +28,7 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-// Values come from the file: a tab, line break or backslash inside one is
-// escaped so that every row stays one line of tab-separated cells.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
-std::optional<long long> ParseNumber(const std::string& text) {
-  errno = 0;
-  char* end = nullptr;
-  long long value = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0) return std::nullopt;
-  return value;
-}
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
@@ -103,7 +80,7 @@ int RunRows(const std::vector<std::string>& args) {
   for (const ColumnInfo& column : schema.columns) {
     if (!shown(column)) continue;
     if (!first) header += '\t';
-    header += Escaped(column.name);
+    header += EscapeCell(column.name);
     first = false;
   }
   std::printf("%s\n", header.c_str());
@@ -126,7 +103,7 @@ int RunRows(const std::vector<std::string>& args) {
         for (size_t i = 0; i < row.size() && i < schema.columns.size(); ++i) {
           if (!shown(schema.columns[i])) continue;
           if (!firstCell) line += '\t';
-          line += Escaped(row[i].valueText);
+          line += EscapeCell(row[i].valueText);
           firstCell = false;
         }
         std::fwrite(line.data(), 1, line.size(), stdout);
