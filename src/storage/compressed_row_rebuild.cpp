@@ -71,7 +71,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
   for (size_t i = 0; i < count; ++i) {
     if (StopRequested()) break;
     const uint8_t code = parts.descriptorCodes[i];
-    const CompressedColumnSpec& spec = columns[i];
+    const CompressedColumnSpec& blueprint = columns[i];
     const PageCompressionInfo::Entry* anchor =
         info && i < info->anchorValues.size() ? &info->anchorValues[i] : nullptr;
     CompressedColumn column;
@@ -123,20 +123,20 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
     // The column bytes.
     Bytes value;
     if (stored) {
-      const bool numeric = spec.valueClass == CompressedValueClass::Numeric;
+      const bool numeric = blueprint.valueClass == CompressedValueClass::Numeric;
       value = storedIsWhole ? *stored : WithPrefix(*stored, anchor, numeric && fromDictionary);
-      if (numeric) value = NumericColumnBytes(ByteReader(value), spec.width > 0 ? spec.width : 8);
-      else if (spec.valueClass == CompressedValueClass::Unicode) value = DecodeScsuToUtf16Le(value, kScsuOutputLimit);
+      if (numeric) value = NumericColumnBytes(ByteReader(value), blueprint.width > 0 ? blueprint.width : 8);
+      else if (blueprint.valueClass == CompressedValueClass::Unicode) value = DecodeScsuToUtf16Le(value, kScsuOutputLimit);
     }
 
     // Its place in the buffer.
     size_t width;
-    if (spec.valueClass == CompressedValueClass::Numeric) {
-      width = static_cast<size_t>(std::clamp(spec.width > 0 ? spec.width : 8, 1, 8));
-    } else if (spec.variable || spec.width <= 0) {
-      width = spec.width > 0 ? std::min(value.size(), static_cast<size_t>(spec.width)) : value.size();
+    if (blueprint.valueClass == CompressedValueClass::Numeric) {
+      width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
+    } else if (blueprint.variable || blueprint.width <= 0) {
+      width = blueprint.width > 0 ? std::min(value.size(), static_cast<size_t>(blueprint.width)) : value.size();
     } else {
-      width = static_cast<size_t>(spec.width);
+      width = static_cast<size_t>(blueprint.width);
     }
     if (longSlot) out.longValues.emplace_back(*longSlot, value);
     if (value.size() > width) value.resize(width);

@@ -24,43 +24,43 @@ std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<Col
   std::vector<CompressedColumnSpec> specs;
   specs.reserve(columns.size());
   for (const ColumnInfo& column : columns) {
-    CompressedColumnSpec spec;
+    CompressedColumnSpec blueprint;
     const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
     const ValueKind kind = known ? static_cast<ValueKind>(column.kind) : ValueKind::VarBinary;
     switch (kind) {
       case ValueKind::BigInt:
       case ValueKind::DateTime:
       case ValueKind::Money:
-        spec.valueClass = CompressedValueClass::Numeric;
-        spec.width = 8;
+        blueprint.valueClass = CompressedValueClass::Numeric;
+        blueprint.width = 8;
         break;
       case ValueKind::Int:
       case ValueKind::SmallMoney:
-        spec.valueClass = CompressedValueClass::Numeric;
-        spec.width = 4;
+        blueprint.valueClass = CompressedValueClass::Numeric;
+        blueprint.width = 4;
         break;
       case ValueKind::SmallInt:
-        spec.valueClass = CompressedValueClass::Numeric;
-        spec.width = 2;
+        blueprint.valueClass = CompressedValueClass::Numeric;
+        blueprint.width = 2;
         break;
       case ValueKind::NChar:
       case ValueKind::NVarChar:
-        spec.valueClass = CompressedValueClass::Unicode;
+        blueprint.valueClass = CompressedValueClass::Unicode;
         break;
       default:
         break;
     }
-    if (spec.valueClass != CompressedValueClass::Numeric) {
+    if (blueprint.valueClass != CompressedValueClass::Numeric) {
       const int16_t fixedSize = known ? FixedSizeOfKind(kind) : 0;
       if (fixedSize > 0) {
-        spec.width = fixedSize;
+        blueprint.width = fixedSize;
       } else {
-        spec.width = DeclaredLengthOf(column.typeText);
-        spec.variable = column.variableLength != 0 || kind == ValueKind::VarChar ||
+        blueprint.width = DeclaredLengthOf(column.typeText);
+        blueprint.variable = column.variableLength != 0 || kind == ValueKind::VarChar ||
                         kind == ValueKind::NVarChar || kind == ValueKind::VarBinary;
       }
     }
-    specs.push_back(spec);
+    specs.push_back(blueprint);
   }
   return specs;
 }

@@ -60,11 +60,11 @@ std::string ReadText(const std::string& path) {
 TEST(InfoCommandTest, SyntheticFileReportsItsBootPage) {
   test::TempDir dir;
   std::vector<uint8_t> image = test::MakeFileImage(16, test::SmallDatabaseShape, 512);
-  writer::BootPageSpec spec;
-  spec.formatVersion = 957;
-  spec.databaseName = u"Synthetic Db";
-  spec.collationId = 53280;  // Vietnamese_CI_AS
-  std::vector<uint8_t> boot = writer::BuildBootPage(spec);
+  writer::BootPageSpec blueprint;
+  blueprint.formatVersion = 957;
+  blueprint.databaseName = u"Synthetic Db";
+  blueprint.collationId = 53280;  // Vietnamese_CI_AS
+  std::vector<uint8_t> boot = writer::BuildBootPage(blueprint);
   std::copy(boot.begin(), boot.end(), image.begin() + 512 + 9 * 8192);
   RunResult run = RunInfo(dir.Write("db.mdf", image), dir.Path("err"));
   ASSERT_EQ(run.exitCode, 0) << ReadText(dir.Path("err"));
@@ -82,10 +82,10 @@ TEST(InfoCommandTest, SyntheticFileReportsItsBootPage) {
 TEST(InfoCommandTest, UnknownVersionAndCollationStayVisibleAsRawNumbers) {
   test::TempDir dir;
   std::vector<uint8_t> image = test::MakeFileImage(16, test::SmallDatabaseShape);
-  writer::BootPageSpec spec;
-  spec.formatVersion = 998;
-  spec.collationId = -5;
-  std::vector<uint8_t> boot = writer::BuildBootPage(spec);
+  writer::BootPageSpec blueprint;
+  blueprint.formatVersion = 998;
+  blueprint.collationId = -5;
+  std::vector<uint8_t> boot = writer::BuildBootPage(blueprint);
   std::copy(boot.begin(), boot.end(), image.begin() + 9 * 8192);
   RunResult run = RunInfo(dir.Write("db.mdf", image), dir.Path("err"));
   ASSERT_EQ(run.exitCode, 0);

@@ -24,15 +24,15 @@ constexpr int32_t kSqlLatin1Cp1 = 872468488;      // SQL_Latin1_General_CP1_CI_A
 constexpr int32_t kLatin1CiAs = 53256;            // Latin1_General_CI_AS
 constexpr int32_t kLatin1_100_CiAs = 0x0020D008;  // Latin1_General_100_CI_AS, not in the table below
 
-std::unique_ptr<CBootPage> Parse(const BootPageSpec& spec) {
-  return std::make_unique<CBootPage>(BuildBootPage(spec), nullptr);
+std::unique_ptr<CBootPage> Parse(const BootPageSpec& blueprint) {
+  return std::make_unique<CBootPage>(BuildBootPage(blueprint), nullptr);
 }
 
 std::string NameOf(std::u16string name, char16_t padding = u'\u2020') {
-  BootPageSpec spec;
-  spec.databaseName = std::move(name);
-  spec.padding = padding;
-  return Parse(spec)->databaseName;
+  BootPageSpec blueprint;
+  blueprint.databaseName = std::move(name);
+  blueprint.padding = padding;
+  return Parse(blueprint)->databaseName;
 }
 
 class BootPageTest : public ::testing::Test {
@@ -53,9 +53,9 @@ class BootPageTest : public ::testing::Test {
 
   // Applies a boot page carrying `storedId` and returns the current collation.
   CurrentCollation Detect(int32_t storedId) {
-    BootPageSpec spec;
-    spec.collationId = storedId;
-    Parse(spec)->ApplyTo(TheApp());
+    BootPageSpec blueprint;
+    blueprint.collationId = storedId;
+    Parse(blueprint)->ApplyTo(TheApp());
     return TheApp().collation;
   }
 
@@ -83,13 +83,13 @@ TEST(SqlVersionNameTest, EveryKnownVersionHasItsNameWithALeadingBlank) {
 // --- boot record fields --------------------------------------------------------
 
 TEST_F(BootPageTest, ReadsTheFieldsAtTheirOffsetsWithoutTouchingTheApplication) {
-  BootPageSpec spec;
-  spec.formatVersion = 869;
-  spec.creationVersion = 706;
-  spec.databaseName = u"J5Shop";
-  spec.collationId = kLatin1CiAs;
-  spec.firstSysIndexPage = 20;
-  auto boot = Parse(spec);
+  BootPageSpec blueprint;
+  blueprint.formatVersion = 869;
+  blueprint.creationVersion = 706;
+  blueprint.databaseName = u"J5Shop";
+  blueprint.collationId = kLatin1CiAs;
+  blueprint.firstSysIndexPage = 20;
+  auto boot = Parse(blueprint);
   EXPECT_TRUE(boot->IsComplete());
   EXPECT_EQ(boot->formatVersion, 869);
   EXPECT_EQ(boot->creationVersion, 706);
@@ -99,7 +99,7 @@ TEST_F(BootPageTest, ReadsTheFieldsAtTheirOffsetsWithoutTouchingTheApplication) 
   EXPECT_EQ(TheApp().sqlVersionText, "");
   EXPECT_FALSE(TheApp().collation.known);
 
-  Bytes page = BuildBootPage(spec);
+  Bytes page = BuildBootPage(blueprint);
   page.resize(300);  // ends inside the name field
   CBootPage shortPage(std::move(page), nullptr);
   EXPECT_FALSE(shortPage.IsComplete());
@@ -124,9 +124,9 @@ TEST_F(BootPageTest, NonLatinNameIsDecodedWhole) {
 }
 
 TEST_F(BootPageTest, NameOf104UnitsWithoutTerminatorIsTakenWholeAndNothingBeyond) {
-  BootPageSpec spec;
-  spec.databaseName = std::u16string(104, u'x');
-  Bytes page = BuildBootPage(spec);
+  BootPageSpec blueprint;
+  blueprint.databaseName = std::u16string(104, u'x');
+  Bytes page = BuildBootPage(blueprint);
   page[356] = 'y';  // right after the field
   CBootPage boot(std::move(page), nullptr);
   EXPECT_EQ(boot.databaseName, std::string(104, 'x'));
@@ -135,10 +135,10 @@ TEST_F(BootPageTest, NameOf104UnitsWithoutTerminatorIsTakenWholeAndNothingBeyond
 // --- collation ---------------------------------------------------------------
 
 TEST_F(BootPageTest, AutoFindsTheStoredIdAndSetsTheCurrentCollation) {
-  BootPageSpec spec;
-  spec.formatVersion = 852;
-  spec.collationId = kSqlLatin1Cp1;
-  Parse(spec)->ApplyTo(TheApp());
+  BootPageSpec blueprint;
+  blueprint.formatVersion = 852;
+  blueprint.collationId = kSqlLatin1Cp1;
+  Parse(blueprint)->ApplyTo(TheApp());
   EXPECT_EQ(TheApp().sqlVersionText, " SQL Server 2016");
   EXPECT_TRUE(TheApp().collation.known);
   EXPECT_EQ(TheApp().collation.id, kSqlLatin1Cp1);
@@ -222,22 +222,22 @@ class ReadBootPageTest : public BootPageTest {
   std::unique_ptr<CDataFile> Open(uint32_t pages, Placement placement, std::initializer_list<uint32_t> boots) {
     Bytes image(size_t{pages} * 8192, 0);
     for (uint32_t i = 0; i < pages; ++i) {
-      PageSpec spec;
-      spec.pageNumber = i;
+      PageSpec blueprint;
+      blueprint.pageNumber = i;
       if (i == placement.physical) {
-        spec.owner = placement.owner;
-        spec.type = 1;
-        spec.pageNumber = placement.claimed;
-        spec.fileId = placement.fileId;
+        blueprint.owner = placement.owner;
+        blueprint.type = 1;
+        blueprint.pageNumber = placement.claimed;
+        blueprint.fileId = placement.fileId;
       }
-      Bytes page = test::MakePage(spec);
+      Bytes page = test::MakePage(blueprint);
       std::memcpy(image.data() + size_t{i} * 8192, page.data(), 8192);
     }
     for (uint32_t at : boots) {
-      BootPageSpec spec;
+      BootPageSpec blueprint;
       std::string name = "at" + std::to_string(at);
-      spec.databaseName = std::u16string(name.begin(), name.end());
-      Bytes page = BuildBootPage(spec);
+      blueprint.databaseName = std::u16string(name.begin(), name.end());
+      Bytes page = BuildBootPage(blueprint);
       std::memcpy(image.data() + size_t{at} * 8192, page.data(), 8192);
     }
     auto file = OpenDataFile(dir_.Write("db.mdf", image), false, nullptr);

@@ -112,10 +112,10 @@ TEST_F(DataFileTest, LengthMultipleOfPageSizeAlwaysReadsFromZero) {
 }
 
 TEST_F(DataFileTest, SinglePageFileScansPageZeroOnly) {
-  PageSpec spec;
-  spec.owner = 7;
-  spec.type = 1;
-  auto file = Open(MakePage(spec));
+  PageSpec blueprint;
+  blueprint.owner = 7;
+  blueprint.type = 1;
+  auto file = Open(MakePage(blueprint));
   ASSERT_TRUE(file->IsValid());
   EXPECT_EQ(file->pageCount, 1u);
   EXPECT_EQ(file->baseOffset, 0u);
@@ -241,14 +241,14 @@ TEST_F(DataFileTest, ReadPageChecksEveryBound) {
 
 TEST_F(DataFileTest, HeaderReadsRestoreTornBitsOnlyInTheKeptBuffer) {
   auto image = MakeFileImage(12, SmallDatabaseShape);
-  PageSpec spec;
-  spec.pageNumber = 5;
-  spec.owner = 1000;
-  spec.type = 1;
-  spec.flagBits = 0x100;
-  spec.tornBits = 0xFFFFFFFF;
-  spec.fill = 0x10;
-  auto torn = MakePage(spec);
+  PageSpec blueprint;
+  blueprint.pageNumber = 5;
+  blueprint.owner = 1000;
+  blueprint.type = 1;
+  blueprint.flagBits = 0x100;
+  blueprint.tornBits = 0xFFFFFFFF;
+  blueprint.fill = 0x10;
+  auto torn = MakePage(blueprint);
   std::copy(torn.begin(), torn.end(), image.begin() + 5 * 8192);
   auto file = Open(image);
   ASSERT_TRUE(file->IsValid());

@@ -38,12 +38,12 @@ class IamChainTest : public ::testing::Test {
   }
 
   static IamSpec Spec(std::vector<PageAddress> singles, std::vector<int32_t> extents, PageAddress next = {0, 0}) {
-    IamSpec spec;
-    spec.owner = kOwner;
-    spec.singlePages = std::move(singles);
-    spec.extents = std::move(extents);
-    spec.next = next;
-    return spec;
+    IamSpec blueprint;
+    blueprint.owner = kOwner;
+    blueprint.singlePages = std::move(singles);
+    blueprint.extents = std::move(extents);
+    blueprint.next = next;
+    return blueprint;
   }
 
   static std::vector<int32_t> Numbers(const std::vector<PageAddress>& pages) {

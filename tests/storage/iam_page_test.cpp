@@ -20,9 +20,9 @@ class IamPageTest : public ::testing::Test {
   void TearDown() override { TheApp().ResetForTests(); }
 
   // An IAM page object at `self` over a file of `pageCount` pages.
-  std::unique_ptr<IamPage> Page(PageAddress self, const IamSpec& spec, uint64_t pageCount) {
+  std::unique_ptr<IamPage> Page(PageAddress self, const IamSpec& blueprint, uint64_t pageCount) {
     file_.pageCount = pageCount;
-    return FromBytes(writer::BuildIamPage(self, spec));
+    return FromBytes(writer::BuildIamPage(self, blueprint));
   }
   std::unique_ptr<IamPage> FromBytes(Bytes page) {
     page.resize(kPageBufferSize, 0);
@@ -39,10 +39,10 @@ class IamPageTest : public ::testing::Test {
 };
 
 TEST_F(IamPageTest, HeaderFieldsAndSinglePageSlots) {
-  IamSpec spec;
-  spec.sequence = 7;
-  spec.singlePages = {{1, 40}, {1, 41}, {0, 42}, {1, 0}};
-  auto iam = Page({1, 20}, spec, 100);
+  IamSpec blueprint;
+  blueprint.sequence = 7;
+  blueprint.singlePages = {{1, 40}, {1, 41}, {0, 42}, {1, 0}};
+  auto iam = Page({1, 20}, blueprint, 100);
   ASSERT_TRUE(iam->HasIamHeader());
   EXPECT_EQ(iam->sequenceNumber, 7u);
   EXPECT_EQ(iam->startPage, (PageAddress{1, 0}));
@@ -53,9 +53,9 @@ TEST_F(IamPageTest, HeaderFieldsAndSinglePageSlots) {
 }
 
 TEST_F(IamPageTest, BitsZeroAndThreeListExtentsAtZeroAndTwentyFourWithinTheFile) {
-  IamSpec spec;
-  spec.extents = {0, 3, 12};  // extent 12 starts at page 96: beyond 12 whole extents
-  auto iam = Page({1, 20}, spec, 100);
+  IamSpec blueprint;
+  blueprint.extents = {0, 3, 12};  // extent 12 starts at page 96: beyond 12 whole extents
+  auto iam = Page({1, 20}, blueprint, 100);
   EXPECT_EQ(iam->FlagCount(), kExtentsPerInterval);
   EXPECT_TRUE(iam->IsExtentAllocated(0));
   EXPECT_TRUE(iam->IsExtentAllocated(3));
@@ -72,27 +72,27 @@ TEST_F(IamPageTest, BitsZeroAndThreeListExtentsAtZeroAndTwentyFourWithinTheFile)
 }
 
 TEST_F(IamPageTest, LastBitOfTheIntervalIsRead) {
-  IamSpec spec;
-  spec.extents = {kExtentsPerInterval - 1};
-  auto iam = Page({1, 20}, spec, kPagesPerInterval);
+  IamSpec blueprint;
+  blueprint.extents = {kExtentsPerInterval - 1};
+  auto iam = Page({1, 20}, blueprint, kPagesPerInterval);
   EXPECT_EQ(FirstPages(ListAllocatedExtents(*iam)), (std::vector<int32_t>{kPagesPerInterval - 8}));
 }
 
 TEST_F(IamPageTest, IntervalComesFromTheStartPageOrTheOwnPageNumber) {
-  IamSpec spec;
-  spec.extents = {0, 2};
+  IamSpec blueprint;
+  blueprint.extents = {0, 2};
   // A page of the second interval with a damaged start page maps its own
   // interval.
-  spec.startPage = {1, 7};
-  auto own = Page({1, kPagesPerInterval + 5}, spec, kPagesPerInterval + 100);
+  blueprint.startPage = {1, 7};
+  auto own = Page({1, kPagesPerInterval + 5}, blueprint, kPagesPerInterval + 100);
   EXPECT_EQ(MappedIntervalBase(*own), (PageAddress{1, kPagesPerInterval}));
   EXPECT_EQ(FirstPages(ListAllocatedExtents(*own)), (std::vector<int32_t>{kPagesPerInterval, kPagesPerInterval + 16}));
   // A page that lies in the first interval but maps the second.
-  spec.startPage = {1, kPagesPerInterval};
-  auto mapped = Page({1, 30}, spec, kPagesPerInterval + 100);
+  blueprint.startPage = {1, kPagesPerInterval};
+  auto mapped = Page({1, 30}, blueprint, kPagesPerInterval + 100);
   EXPECT_EQ(FirstPages(ListAllocatedExtents(*mapped)), (std::vector<int32_t>{kPagesPerInterval, kPagesPerInterval + 16}));
   // Extents of an interval beyond the end of the file are not listed.
-  auto beyond = Page({1, 30}, spec, 1000);
+  auto beyond = Page({1, 30}, blueprint, 1000);
   EXPECT_TRUE(ListAllocatedExtents(*beyond).empty());
 }
 
@@ -100,24 +100,24 @@ TEST_F(IamPageTest, ExtentsOfASecondaryFileAreBoundedByThatFile) {
   SecondaryFileInfo info;
   info.pageCount = 40;
   file_.secondaryFiles[3] = info;
-  IamSpec spec;
-  spec.startPage = {3, 0};
-  spec.extents = {1, 4, 5};
-  auto iam = Page({1, 20}, spec, 1000);
+  IamSpec blueprint;
+  blueprint.startPage = {3, 0};
+  blueprint.extents = {1, 4, 5};
+  auto iam = Page({1, 20}, blueprint, 1000);
   auto extents = ListAllocatedExtents(*iam);
   ASSERT_EQ(FirstPages(extents), (std::vector<int32_t>{8, 32}));
   EXPECT_EQ(extents[0].firstPage.fileId, 3);
   // An unknown file maps nothing.
-  spec.startPage = {4, 0};
-  EXPECT_TRUE(ListAllocatedExtents(*Page({1, 20}, spec, 1000)).empty());
+  blueprint.startPage = {4, 0};
+  EXPECT_TRUE(ListAllocatedExtents(*Page({1, 20}, blueprint, 1000)).empty());
 }
 
 TEST_F(IamPageTest, DamagedPagesKeepDefaults) {
   // Only the header record: slots but no bitmap.
   writer::PageBuilder headerOnly({1, 20}, kIamPageType, 77);
-  IamSpec spec;
-  spec.singlePages = {{1, 50}};
-  headerOnly.AddRecord(writer::IamHeaderRecord(spec));
+  IamSpec blueprint;
+  blueprint.singlePages = {{1, 50}};
+  headerOnly.AddRecord(writer::IamHeaderRecord(blueprint));
   auto iam = FromBytes(headerOnly.Build());
   EXPECT_TRUE(iam->HasIamHeader());
   EXPECT_EQ(iam->FlagCount(), 0);

@@ -12,11 +12,11 @@ using test::MakePage;
 using test::PageSpec;
 
 Bytes TornPage(uint32_t tornBits, uint16_t flagBits = 0x100) {
-  PageSpec spec;
-  spec.flagBits = flagBits;
-  spec.tornBits = tornBits;
-  spec.fill = 0xFF;
-  Bytes page = MakePage(spec);
+  PageSpec blueprint;
+  blueprint.flagBits = flagBits;
+  blueprint.tornBits = tornBits;
+  blueprint.fill = 0xFF;
+  Bytes page = MakePage(blueprint);
   page.push_back(0);
   return page;
 }

@@ -131,8 +131,8 @@ struct UserType {
 };
 
 // "varchar(11)" -> name and arguments.
-std::pair<std::string, std::vector<std::string>> SplitTypeSpec(const std::string& spec) {
-  std::vector<Token> tokens = Tokenize(spec);
+std::pair<std::string, std::vector<std::string>> SplitTypeSpec(const std::string& blueprint) {
+  std::vector<Token> tokens = Tokenize(blueprint);
   std::pair<std::string, std::vector<std::string>> out;
   if (tokens.empty()) return out;
   out.first = tokens[0].text;

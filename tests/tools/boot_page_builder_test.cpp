@@ -27,9 +27,9 @@ TEST(BootPageBuilderTest, LayoutMatchesRealBootPagesOfTheSameVersion) {
     ASSERT_EQ(file.ReadAt(9 * 8192, real.data(), real.size()), real.size());
     ByteReader r(real);
 
-    BootPageSpec spec;
-    spec.formatVersion = r.GetOr<uint16_t>(100, 0);
-    Bytes built = writer::BuildBootPage(spec);
+    BootPageSpec blueprint;
+    blueprint.formatVersion = r.GetOr<uint16_t>(100, 0);
+    Bytes built = writer::BuildBootPage(blueprint);
     ByteReader b(built);
     // Page type, owner, slot count, free data offset (which follows from the
     // record length) and the record header.
@@ -53,12 +53,12 @@ TEST(BootPageBuilderTest, BootRecordPlacedInASyntheticFileIsReadBack) {
 
   writer::DatabaseFileBuilder builder(24);
   builder.Page(16, 1, 7).AddRecord(Bytes(20, 0));  // a page of object 7, in place
-  BootPageSpec spec;
-  spec.formatVersion = 782;
-  spec.databaseName = u"project";
-  spec.padding = u' ';
-  spec.collationId = 53249;
-  writer::PlaceBootRecord(builder.Page(9), spec);
+  BootPageSpec blueprint;
+  blueprint.formatVersion = 782;
+  blueprint.databaseName = u"project";
+  blueprint.padding = u' ';
+  blueprint.collationId = 53249;
+  writer::PlaceBootRecord(builder.Page(9), blueprint);
   test::TempDir dir;
   std::string path = dir.Path("synthetic.mdf");
   ASSERT_TRUE(builder.WriteTo(path));

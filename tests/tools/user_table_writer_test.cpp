@@ -40,31 +40,31 @@ std::string Body(int row) {
 }
 
 UserTableSpec LongTable() {
-  UserTableSpec spec;
-  spec.table = {600, "Notes"};
-  spec.pageOwner = 0x3000;
-  spec.primaryKey = {1};
-  spec.primaryKeyObjectId = 601;
-  spec.primaryKeyName = "Notes_PK";
-  spec.columns = {TableColumn{"Id", 56, 4, false}, TableColumn{"Body", 231, 4000, true}};
+  UserTableSpec blueprint;
+  blueprint.table = {600, "Notes"};
+  blueprint.pageOwner = 0x3000;
+  blueprint.primaryKey = {1};
+  blueprint.primaryKeyObjectId = 601;
+  blueprint.primaryKeyName = "Notes_PK";
+  blueprint.columns = {TableColumn{"Id", 56, 4, false}, TableColumn{"Body", 231, 4000, true}};
   for (int i = 1; i <= 200; ++i)
-    spec.rows.push_back({Cell::Value(writer::Int32Bytes(i)), Cell::Value(writer::NVarCharBytes(Body(i)))});
-  return spec;
+    blueprint.rows.push_back({Cell::Value(writer::Int32Bytes(i)), Cell::Value(writer::NVarCharBytes(Body(i)))});
+  return blueprint;
 }
 
 UserTableSpec BlobTable(const Bytes& big) {
-  UserTableSpec spec;
-  spec.table = {700, "Blobs"};
-  spec.pageOwner = 0x3010;
-  spec.columns = {TableColumn{"Id", 56, 4, true}, TableColumn{"Note", 231, 100, true},
+  UserTableSpec blueprint;
+  blueprint.table = {700, "Blobs"};
+  blueprint.pageOwner = 0x3010;
+  blueprint.columns = {TableColumn{"Id", 56, 4, true}, TableColumn{"Note", 231, 100, true},
                   TableColumn{"Data", 165, -1, true}, TableColumn{"Stamp", 61, 8, true}};
-  spec.rows = {
+  blueprint.rows = {
       {Cell::Value(writer::Int32Bytes(1)), Cell::Null(), Cell::Large(big),
        Cell::Value(writer::DateTimeBytes(2000, 2, 29, 23, 59, 59))},
       {Cell::Null(), Cell::Value(writer::NVarCharBytes("second")), Cell::Null(), Cell::Null()},
       {Cell::Value(writer::Int32Bytes(3))},  // the rest null
   };
-  return spec;
+  return blueprint;
 }
 
 class UserTableWriterTest : public ::testing::Test {

@@ -351,10 +351,10 @@ class RecordListingSourceTest : public RecordListingTest {
     return numbers;
   }
   static writer::IamSpec Iam(std::vector<PageAddress> singles) {
-    writer::IamSpec spec;
-    spec.owner = 4242;
-    spec.singlePages = std::move(singles);
-    return spec;
+    writer::IamSpec blueprint;
+    blueprint.owner = 4242;
+    blueprint.singlePages = std::move(singles);
+    return blueprint;
   }
 
   test::TempDir dir_;

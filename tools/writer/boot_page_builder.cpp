@@ -35,30 +35,30 @@ uint16_t BootRecordLength(uint16_t formatVersion) {
   return std::max(length, kMinimumRecordLength);
 }
 
-Bytes BuildBootRecord(const BootPageSpec& spec) {
-  uint16_t length = spec.recordLength ? std::max(spec.recordLength, kMinimumRecordLength)
-                                      : BootRecordLength(spec.formatVersion);
+Bytes BuildBootRecord(const BootPageSpec& blueprint) {
+  uint16_t length = blueprint.recordLength ? std::max(blueprint.recordLength, kMinimumRecordLength)
+                                      : BootRecordLength(blueprint.formatVersion);
   Bytes record(length, 0);
   PutUInt(record, 2, length, 2);
-  PutField(record, 100, spec.formatVersion, 2);
-  PutField(record, 102, spec.creationVersion ? spec.creationVersion : spec.formatVersion, 2);
+  PutField(record, 100, blueprint.formatVersion, 2);
+  PutField(record, 102, blueprint.creationVersion ? blueprint.creationVersion : blueprint.formatVersion, 2);
   for (size_t i = 0; i < kNameCodeUnits; ++i) {
-    char16_t unit = i < spec.databaseName.size() ? spec.databaseName[i] : spec.padding;
+    char16_t unit = i < blueprint.databaseName.size() ? blueprint.databaseName[i] : blueprint.padding;
     PutField(record, 148 + 2 * i, unit, 2);
   }
-  PutField(record, 488, static_cast<uint32_t>(spec.collationId), 4);
-  PutField(record, 612, static_cast<uint32_t>(spec.firstSysIndexPage), 4);
-  PutField(record, 616, static_cast<uint16_t>(spec.firstSysIndexFile), 2);
+  PutField(record, 488, static_cast<uint32_t>(blueprint.collationId), 4);
+  PutField(record, 612, static_cast<uint32_t>(blueprint.firstSysIndexPage), 4);
+  PutField(record, 616, static_cast<uint16_t>(blueprint.firstSysIndexFile), 2);
   return record;
 }
 
-void PlaceBootRecord(PageBuilder& page, const BootPageSpec& spec) {
-  page.AddRecordAt(static_cast<uint16_t>(kRecordStart), BuildBootRecord(spec));
+void PlaceBootRecord(PageBuilder& page, const BootPageSpec& blueprint) {
+  page.AddRecordAt(static_cast<uint16_t>(kRecordStart), BuildBootRecord(blueprint));
 }
 
-Bytes BuildBootPage(const BootPageSpec& spec) {
-  PageBuilder page(PageAddress{spec.fileId, spec.pageNumber}, kBootPageType, kBootPageOwner);
-  PlaceBootRecord(page, spec);
+Bytes BuildBootPage(const BootPageSpec& blueprint) {
+  PageBuilder page(PageAddress{blueprint.fileId, blueprint.pageNumber}, kBootPageType, kBootPageOwner);
+  PlaceBootRecord(page, blueprint);
   return page.Build();
 }
 

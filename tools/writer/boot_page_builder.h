@@ -45,12 +45,12 @@ inline constexpr int32_t kBootPageOwner = 99;
 uint16_t BootRecordLength(uint16_t formatVersion);
 
 // The boot record alone (it belongs at page offset 96).
-Bytes BuildBootRecord(const BootPageSpec& spec);
+Bytes BuildBootRecord(const BootPageSpec& blueprint);
 
 // Places the boot record at offset 96 of `page` (slot 0).
-void PlaceBootRecord(PageBuilder& page, const BootPageSpec& spec);
+void PlaceBootRecord(PageBuilder& page, const BootPageSpec& blueprint);
 
 // A whole boot page, 8192 bytes.
-Bytes BuildBootPage(const BootPageSpec& spec);
+Bytes BuildBootPage(const BootPageSpec& blueprint);
 
 }  // namespace brinehold::writer

@@ -44,67 +44,67 @@ Bytes NamedRow(Bytes fixed, uint16_t columnCount, bool withoutName, const std::s
 
 }  // namespace
 
-Bytes SysschobjsRow(const ObjectSpec& spec) {
+Bytes SysschobjsRow(const ObjectSpec& blueprint) {
   Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(spec.id), 4);
-  AppendLE(fixed, static_cast<uint32_t>(spec.schemaId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.id), 4);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.schemaId), 4);
   fixed.push_back(0);  // nsclass
-  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
-  AppendType(fixed, spec.type);
-  AppendLE(fixed, static_cast<uint32_t>(spec.parent), 4);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.status), 4);
+  AppendType(fixed, blueprint.type);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.parent), 4);
   fixed.push_back(1);  // pclass
   AppendLE(fixed, 0, 4);   // intprop
   AppendLE(fixed, 0, 8);   // created
   AppendLE(fixed, 0, 8);   // modified
   AppendLE(fixed, 0, 4);   // status2
-  return NamedRow(std::move(fixed), 12, spec.withoutName, spec.name);
+  return NamedRow(std::move(fixed), 12, blueprint.withoutName, blueprint.name);
 }
 
-Bytes SysobjectsRow(const ObjectSpec& spec) {
+Bytes SysobjectsRow(const ObjectSpec& blueprint) {
   Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(spec.id), 4);
-  AppendType(fixed, spec.type);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.id), 4);
+  AppendType(fixed, blueprint.type);
   AppendLE(fixed, 0, 2);  // uid
   AppendLE(fixed, 1, 2);  // info
   AppendLE(fixed, 0, 2);
-  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.status), 4);
   AppendLE(fixed, 0, 4);
   AppendLE(fixed, 0, 4);
-  AppendLE(fixed, static_cast<uint32_t>(spec.parent), 4);  // parent_obj at 24
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.parent), 4);  // parent_obj at 24
   AppendLE(fixed, 0, 8);  // crdate
   AppendLE(fixed, 0, 2);
-  return NamedRow(std::move(fixed), 25, spec.withoutName, spec.name);
+  return NamedRow(std::move(fixed), 25, blueprint.withoutName, blueprint.name);
 }
 
-Bytes SyscolparsRow(const ColumnSpec& spec) {
+Bytes SyscolparsRow(const ColumnSpec& blueprint) {
   Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(spec.objectId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.objectId), 4);
   AppendLE(fixed, 0, 2);  // number
-  AppendLE(fixed, static_cast<uint32_t>(spec.columnId), 4);
-  fixed.push_back(spec.systemTypeId);
-  AppendLE(fixed, spec.systemTypeId, 4);  // utype
-  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.columnId), 4);
+  fixed.push_back(blueprint.systemTypeId);
+  AppendLE(fixed, blueprint.systemTypeId, 4);  // utype
+  AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
   fixed.push_back(10);  // precision
   fixed.push_back(0);   // scale
   AppendLE(fixed, 0, 4);  // collation
-  AppendLE(fixed, static_cast<uint32_t>(spec.status), 4);
-  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.status), 4);
+  AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
   AppendLE(fixed, 0, 4);  // xmlns
   AppendLE(fixed, 0, 4);  // default object
   AppendLE(fixed, 0, 4);  // check object
-  return NamedRow(std::move(fixed), 16, spec.withoutName, spec.name, spec.identity);
+  return NamedRow(std::move(fixed), 16, blueprint.withoutName, blueprint.name, blueprint.identity);
 }
 
-Bytes SyscolumnsRow(const ColumnSpec& spec) {
+Bytes SyscolumnsRow(const ColumnSpec& blueprint) {
   Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(spec.objectId), 4);
-  fixed.push_back(spec.systemTypeId);
-  fixed.push_back(spec.typeStatus);
-  AppendLE(fixed, spec.systemTypeId, 2);  // xusertype
-  AppendLE(fixed, static_cast<uint16_t>(spec.maxLength), 2);
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.objectId), 4);
+  fixed.push_back(blueprint.systemTypeId);
+  fixed.push_back(blueprint.typeStatus);
+  AppendLE(fixed, blueprint.systemTypeId, 2);  // xusertype
+  AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
   fixed.push_back(10);
   fixed.push_back(0);
-  AppendLE(fixed, static_cast<uint16_t>(spec.columnId), 2);
+  AppendLE(fixed, static_cast<uint16_t>(blueprint.columnId), 2);
   AppendLE(fixed, 4, 2);  // xoffset
   fixed.push_back(0);
   fixed.push_back(0);
@@ -113,11 +113,11 @@ Bytes SyscolumnsRow(const ColumnSpec& spec) {
   AppendLE(fixed, 0, 2);
   AppendLE(fixed, 0, 4);
   AppendLE(fixed, 0, 2);
-  AppendLE(fixed, static_cast<uint16_t>(spec.columnOrder), 2);
+  AppendLE(fixed, static_cast<uint16_t>(blueprint.columnOrder), 2);
   AppendLE(fixed, 0, 2);
   AppendLE(fixed, 0, 4);  // collation id
   AppendLE(fixed, 0, 4);
-  return NamedRow(std::move(fixed), 21, spec.withoutName, spec.name);
+  return NamedRow(std::move(fixed), 21, blueprint.withoutName, blueprint.name);
 }
 
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage) {

@@ -48,13 +48,13 @@ struct ColumnSpec {
 };
 
 // sysschobjs (owner 34).
-Bytes SysschobjsRow(const ObjectSpec& spec);
+Bytes SysschobjsRow(const ObjectSpec& blueprint);
 // sysobjects of SQL Server 2000 (owner 1).
-Bytes SysobjectsRow(const ObjectSpec& spec);
+Bytes SysobjectsRow(const ObjectSpec& blueprint);
 // syscolpars (owner 41 or 2187).
-Bytes SyscolparsRow(const ColumnSpec& spec);
+Bytes SyscolparsRow(const ColumnSpec& blueprint);
 // syscolumns of SQL Server 2000 (owner 3).
-Bytes SyscolumnsRow(const ColumnSpec& spec);
+Bytes SyscolumnsRow(const ColumnSpec& blueprint);
 // sysindexes of SQL Server 2000 (owner 2).
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage);
 // syssingleobjrefs (owner 74); class 28 names the referencing column of a

@@ -162,31 +162,31 @@ Bytes ScsuEncode(const std::string& utf8) {
   return out;
 }
 
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& spec) {
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint) {
   page.SetTypeFlagBits(0x80);
-  const bool dictionary = (spec.flags & 0x04) != 0;
-  Bytes block{spec.flags, 0, 0};
+  const bool dictionary = (blueprint.flags & 0x04) != 0;
+  Bytes block{blueprint.flags, 0, 0};
   if (dictionary) {
     Bytes dict;
-    const size_t n = spec.dictionary.size();
-    AppendLE(dict, spec.dictionaryCount.value_or(static_cast<uint16_t>(n)), 2);
+    const size_t n = blueprint.dictionary.size();
+    AppendLE(dict, blueprint.dictionaryCount.value_or(static_cast<uint16_t>(n)), 2);
     size_t end = 2 + 2 * n;
-    for (const Bytes& entry : spec.dictionary) {
+    for (const Bytes& entry : blueprint.dictionary) {
       end += entry.size();
       AppendLE(dict, end, 2);
     }
-    for (const Bytes& entry : spec.dictionary) dict.insert(dict.end(), entry.begin(), entry.end());
-    const size_t offset = 7 + spec.anchorRecord.size();
-    AppendLE(block, spec.dictionaryOffset.value_or(static_cast<uint16_t>(offset)), 2);
-    AppendLE(block, spec.size.value_or(static_cast<uint16_t>(offset + dict.size())), 2);
-    block.insert(block.end(), spec.anchorRecord.begin(), spec.anchorRecord.end());
+    for (const Bytes& entry : blueprint.dictionary) dict.insert(dict.end(), entry.begin(), entry.end());
+    const size_t offset = 7 + blueprint.anchorRecord.size();
+    AppendLE(block, blueprint.dictionaryOffset.value_or(static_cast<uint16_t>(offset)), 2);
+    AppendLE(block, blueprint.size.value_or(static_cast<uint16_t>(offset + dict.size())), 2);
+    block.insert(block.end(), blueprint.anchorRecord.begin(), blueprint.anchorRecord.end());
     block.insert(block.end(), dict.begin(), dict.end());
   } else {
-    AppendLE(block, spec.dictionaryOffset.value_or(0), 2);
+    AppendLE(block, blueprint.dictionaryOffset.value_or(0), 2);
     // The anchor record starts at 101, over the size field.
-    block.insert(block.end(), spec.anchorRecord.begin(), spec.anchorRecord.end());
-    if (spec.anchorRecord.empty()) AppendLE(block, spec.size.value_or(0), 2);
-    else if (spec.size) PutUInt(block, 5, *spec.size, 2);
+    block.insert(block.end(), blueprint.anchorRecord.begin(), blueprint.anchorRecord.end());
+    if (blueprint.anchorRecord.empty()) AppendLE(block, blueprint.size.value_or(0), 2);
+    else if (blueprint.size) PutUInt(block, 5, *blueprint.size, 2);
   }
   page.PlaceBytes(96, block);
   return static_cast<uint16_t>(96 + std::max<size_t>(block.size(), 7));
@@ -205,26 +205,26 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
   return page.Build();
 }
 
-void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& spec) {
-  builder.AddTable(spec.table, spec.columns);
-  builder.Add(5, SysrowsetsRow(spec.rowsetId, spec.table.id, 0, 0));
-  for (const ColumnSpec& column : spec.columns)
-    builder.Add(3, SysrscolsRow(spec.rowsetId, column.columnId, column.columnId, column.columnId, 0, -column.columnId,
+void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint) {
+  builder.AddTable(blueprint.table, blueprint.columns);
+  builder.Add(5, SysrowsetsRow(blueprint.rowsetId, blueprint.table.id, 0, 0));
+  for (const ColumnSpec& column : blueprint.columns)
+    builder.Add(3, SysrscolsRow(blueprint.rowsetId, column.columnId, column.columnId, column.columnId, 0, -column.columnId,
                                 column.columnId));
   const int32_t owner =
-      static_cast<int32_t>(static_cast<uint32_t>((static_cast<uint64_t>(spec.allocationUnitId) >> 16) & 0xFFFFFFFFu));
+      static_cast<int32_t>(static_cast<uint32_t>((static_cast<uint64_t>(blueprint.allocationUnitId) >> 16) & 0xFFFFFFFFu));
   // Raw pages take consecutive numbers.
   const int32_t first = static_cast<int32_t>(builder.NextPageNumber());
-  const int32_t count = static_cast<int32_t>(spec.pages.size());
+  const int32_t count = static_cast<int32_t>(blueprint.pages.size());
   for (int32_t i = 0; i < count; ++i) {
     const PageAddress self{1, first + i};
     const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
     const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
-    const CompressedTableSpec::Page& page = spec.pages[static_cast<size_t>(i)];
+    const CompressedTableSpec::Page& page = blueprint.pages[static_cast<size_t>(i)];
     builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next));
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};
-  builder.Add(7, SysallocunitsRow(spec.allocationUnitId, 1, spec.rowsetId, firstPage, firstPage, PageAddress{0, 0}));
+  builder.Add(7, SysallocunitsRow(blueprint.allocationUnitId, 1, blueprint.rowsetId, firstPage, firstPage, PageAddress{0, 0}));
 }
 
 }  // namespace brinehold::writer

@@ -91,7 +91,7 @@ struct CompressionInfoSpec {
 
 // Writes the block into `page` (and sets type flag bit 0x80); returns the
 // first free offset after it.
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& spec);
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint);
 
 // A data page of a compressed table: the compression information (when
 // given) and the rows one after another behind it.
@@ -114,6 +114,6 @@ struct CompressedTableSpec {
   };
   std::vector<Page> pages;
 };
-void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& spec);
+void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint);
 
 }  // namespace brinehold::writer

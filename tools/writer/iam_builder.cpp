@@ -15,24 +15,24 @@ void PutAddress(Bytes& fixed, size_t offset, PageAddress address) {
   PutUInt(fixed, offset + 4, static_cast<uint16_t>(address.fileId), 2);
 }
 
-void Fill(PageBuilder& page, const IamSpec& spec) {
-  page.SetOwnerObjectId(spec.owner);
-  page.SetIndexId(spec.indexId);
-  page.SetNext(spec.next);
-  page.SetPrevious(spec.previous);
+void Fill(PageBuilder& page, const IamSpec& blueprint) {
+  page.SetOwnerObjectId(blueprint.owner);
+  page.SetIndexId(blueprint.indexId);
+  page.SetNext(blueprint.next);
+  page.SetPrevious(blueprint.previous);
   page.SetMinimumFixedLength(static_cast<int16_t>(kHeaderFixedSize));
-  page.AddRecord(IamHeaderRecord(spec));
-  page.AddRecord(IamBitmapRecord(spec.extents));
+  page.AddRecord(IamHeaderRecord(blueprint));
+  page.AddRecord(IamBitmapRecord(blueprint.extents));
 }
 
 }  // namespace
 
-Bytes IamHeaderRecord(const IamSpec& spec) {
+Bytes IamHeaderRecord(const IamSpec& blueprint) {
   Bytes fixed(kHeaderFixedSize, 0);
-  PutUInt(fixed, 0, spec.sequence, 4);
-  PutAddress(fixed, 36, spec.startPage);
+  PutUInt(fixed, 0, blueprint.sequence, 4);
+  PutAddress(fixed, 36, blueprint.startPage);
   for (size_t i = 0; i < 8; ++i) {
-    PageAddress slot = i < spec.singlePages.size() ? spec.singlePages[i] : PageAddress{0, 0};
+    PageAddress slot = i < blueprint.singlePages.size() ? blueprint.singlePages[i] : PageAddress{0, 0};
     PutAddress(fixed, 42 + 6 * i, slot);
   }
   return RecordBuilder().SetFixed(fixed).SetColumnCount(0).WithoutNullBitmap().Build();
@@ -47,15 +47,15 @@ Bytes IamBitmapRecord(const std::vector<int32_t>& extents) {
   return RecordBuilder().SetFixed(bitmap).SetColumnCount(0).WithoutNullBitmap().Build();
 }
 
-PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& spec) {
-  PageBuilder& page = file.Page(number, kIamPageType, spec.owner);
-  Fill(page, spec);
+PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& blueprint) {
+  PageBuilder& page = file.Page(number, kIamPageType, blueprint.owner);
+  Fill(page, blueprint);
   return page;
 }
 
-Bytes BuildIamPage(PageAddress self, const IamSpec& spec) {
-  PageBuilder page(self, kIamPageType, spec.owner);
-  Fill(page, spec);
+Bytes BuildIamPage(PageAddress self, const IamSpec& blueprint) {
+  PageBuilder page(self, kIamPageType, blueprint.owner);
+  Fill(page, blueprint);
   return page.Build();
 }
 

@@ -32,15 +32,15 @@ struct IamSpec {
   PageAddress previous{0, 0};
 };
 
-// Record 0 of an IAM page: the header fields of `spec`.
-Bytes IamHeaderRecord(const IamSpec& spec);
+// Record 0 of an IAM page: the header fields of `blueprint`.
+Bytes IamHeaderRecord(const IamSpec& blueprint);
 // Record 1 of an IAM page: the extent bitmap.
 Bytes IamBitmapRecord(const std::vector<int32_t>& extents);
 
 // Puts an IAM page at `number` of `file` and returns its builder.
-PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& spec);
+PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& blueprint);
 
 // A stand-alone IAM page image at `self` (for tests that need no file).
-Bytes BuildIamPage(PageAddress self, const IamSpec& spec);
+Bytes BuildIamPage(PageAddress self, const IamSpec& blueprint);
 
 }  // namespace brinehold::writer

@@ -122,15 +122,15 @@ void AddSystemObjects(CatalogFileBuilder& b) {
 }
 
 UserTableSpec Table(int32_t id, const char* name, int32_t owner, int32_t keyId, const char* keyName) {
-  UserTableSpec spec;
-  spec.table.id = id;
-  spec.table.name = name;
-  spec.table.type = "U ";
-  spec.pageOwner = owner;
-  spec.primaryKeyObjectId = keyId;
-  spec.primaryKeyName = keyName;
-  spec.primaryKey = {1};
-  return spec;
+  UserTableSpec blueprint;
+  blueprint.table.id = id;
+  blueprint.table.name = name;
+  blueprint.table.type = "U ";
+  blueprint.pageOwner = owner;
+  blueprint.primaryKeyObjectId = keyId;
+  blueprint.primaryKeyName = keyName;
+  blueprint.primaryKey = {1};
+  return blueprint;
 }
 
 void AddSites(CatalogFileBuilder& b) {

@@ -157,17 +157,17 @@ std::vector<Bytes> IamPagesFor(const std::vector<PageAddress>& pages, uint32_t f
   std::vector<Bytes> out;
   const size_t count = std::max<size_t>(1, (pages.size() + kSinglePageSlots - 1) / kSinglePageSlots);
   for (size_t i = 0; i < count; ++i) {
-    IamSpec spec;
-    spec.owner = owner;
-    spec.indexId = headerIndexId;
-    spec.sequence = 0;
-    spec.startPage = {1, 0};
+    IamSpec blueprint;
+    blueprint.owner = owner;
+    blueprint.indexId = headerIndexId;
+    blueprint.sequence = 0;
+    blueprint.startPage = {1, 0};
     for (size_t j = i * kSinglePageSlots; j < pages.size() && j < (i + 1) * kSinglePageSlots; ++j)
-      spec.singlePages.push_back(pages[j]);
+      blueprint.singlePages.push_back(pages[j]);
     const int32_t self = static_cast<int32_t>(first + i);
-    if (i > 0) spec.previous = {1, self - 1};
-    if (i + 1 < count) spec.next = {1, self + 1};
-    out.push_back(BuildIamPage({1, self}, spec));
+    if (i > 0) blueprint.previous = {1, self - 1};
+    if (i + 1 < count) blueprint.next = {1, self + 1};
+    out.push_back(BuildIamPage({1, self}, blueprint));
   }
   return out;
 }
@@ -224,40 +224,40 @@ int64_t AllocationUnitIdForOwner(int32_t owner) {
   return kAllocationUnitBase + (static_cast<int64_t>(static_cast<uint32_t>(owner)) << 16);
 }
 
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec) {
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint) {
   WrittenTable written;
-  const int64_t unitId = AllocationUnitIdForOwner(spec.pageOwner);
-  const int64_t lobUnitId = AllocationUnitIdForOwner(spec.pageOwner + 1);
+  const int64_t unitId = AllocationUnitIdForOwner(blueprint.pageOwner);
+  const int64_t lobUnitId = AllocationUnitIdForOwner(blueprint.pageOwner + 1);
   const int16_t headerIndexId = static_cast<int16_t>(static_cast<uint64_t>(unitId) >> 48);
   written.rowsetId = unitId;
 
   size_t fixedSize = 0;
-  const std::vector<Placement> placements = PlaceColumns(spec.columns, fixedSize);
-  const uint16_t columnCount = static_cast<uint16_t>(spec.columns.size());
+  const std::vector<Placement> placements = PlaceColumns(blueprint.columns, fixedSize);
+  const uint16_t columnCount = static_cast<uint16_t>(blueprint.columns.size());
 
   // Off-row values first: the rows carry their roots.
   size_t offRowBytes = 0, offRowValues = 0;
-  for (const auto& row : spec.rows) {
+  for (const auto& row : blueprint.rows) {
     for (const Cell& cell : row) {
       if (cell.kind != Cell::Kind::OffRow) continue;
       offRowBytes += cell.bytes.size();
       ++offRowValues;
     }
   }
-  OffRowPages offRow(builder.NextPageNumber(), spec.pageOwner + 1, offRowBytes, offRowValues);
+  OffRowPages offRow(builder.NextPageNumber(), blueprint.pageOwner + 1, offRowBytes, offRowValues);
 
   std::vector<Bytes> records;
-  for (const auto& row : spec.rows) {
+  for (const auto& row : blueprint.rows) {
     Bytes fixed(fixedSize, 0);
     RecordBuilder record;
     record.SetColumnCount(columnCount);
-    for (size_t i = 0; i < spec.columns.size(); ++i) {
+    for (size_t i = 0; i < blueprint.columns.size(); ++i) {
       const Cell cell = i < row.size() ? row[i] : Cell::Null();
       const Placement& place = placements[i];
       if (cell.kind == Cell::Kind::Null) record.SetNull(static_cast<uint16_t>(i));
       if (!place.variable) {
         const size_t at = static_cast<size_t>(place.leafOffset - 4);
-        const size_t size = static_cast<size_t>(FixedSizeOf(spec.columns[i]));
+        const size_t size = static_cast<size_t>(FixedSizeOf(blueprint.columns[i]));
         for (size_t b = 0; b < size && b < cell.bytes.size(); ++b) fixed[at + b] = cell.bytes[b];
         continue;
       }
@@ -275,7 +275,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec
   uint32_t next = builder.NextPageNumber();
   for (Bytes& page : textPages) {
     written.textPages.push_back({1, static_cast<int32_t>(next++)});
-    builder.AddRawPage(spec.pageOwner + 1, std::move(page));
+    builder.AddRawPage(blueprint.pageOwner + 1, std::move(page));
   }
 
   // Data pages: rows in order, a new page when one is full.
@@ -291,37 +291,37 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec
     used += need;
   }
   if (records.empty()) pageRows.clear();
-  const bool clustered = !spec.primaryKey.empty() && pageRows.size() <= 1;
+  const bool clustered = !blueprint.primaryKey.empty() && pageRows.size() <= 1;
   const int32_t indexId = clustered ? 1 : 0;
   const uint32_t firstData = builder.NextPageNumber();
   for (size_t i = 0; i < pageRows.size(); ++i) {
     const int32_t self = static_cast<int32_t>(firstData + i);
-    PageBuilder page({1, self}, kDataPageType, spec.pageOwner);
+    PageBuilder page({1, self}, kDataPageType, blueprint.pageOwner);
     page.SetIndexId(headerIndexId);
     if (i > 0) page.SetPrevious({1, self - 1});
     if (i + 1 < pageRows.size()) page.SetNext({1, self + 1});
     for (const Bytes* record : pageRows[i]) page.AddRecord(*record);
     written.dataPages.push_back({1, self});
-    builder.AddRawPage(spec.pageOwner, page.Build());
+    builder.AddRawPage(blueprint.pageOwner, page.Build());
   }
 
   const uint32_t firstIam = builder.NextPageNumber();
-  for (Bytes& page : IamPagesFor(written.dataPages, firstIam, spec.pageOwner, headerIndexId))
-    builder.AddRawPage(spec.pageOwner, std::move(page));
+  for (Bytes& page : IamPagesFor(written.dataPages, firstIam, blueprint.pageOwner, headerIndexId))
+    builder.AddRawPage(blueprint.pageOwner, std::move(page));
   written.firstIamPage = {1, static_cast<int32_t>(firstIam)};
   if (!written.textPages.empty()) {
     const uint32_t firstLobIam = builder.NextPageNumber();
-    for (Bytes& page : IamPagesFor(written.textPages, firstLobIam, spec.pageOwner + 1, headerIndexId))
-      builder.AddRawPage(spec.pageOwner + 1, std::move(page));
+    for (Bytes& page : IamPagesFor(written.textPages, firstLobIam, blueprint.pageOwner + 1, headerIndexId))
+      builder.AddRawPage(blueprint.pageOwner + 1, std::move(page));
     written.firstLobIamPage = {1, static_cast<int32_t>(firstLobIam)};
   }
 
   // Catalog rows.
   std::vector<ColumnSpec> columns;
-  for (size_t i = 0; i < spec.columns.size(); ++i) {
-    const TableColumn& column = spec.columns[i];
+  for (size_t i = 0; i < blueprint.columns.size(); ++i) {
+    const TableColumn& column = blueprint.columns[i];
     ColumnSpec c;
-    c.objectId = spec.table.id;
+    c.objectId = blueprint.table.id;
     c.columnId = static_cast<int32_t>(i + 1);
     c.name = column.name;
     c.systemTypeId = column.systemTypeId;
@@ -329,36 +329,36 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec
     c.status = column.nullable ? 0 : 1;
     columns.push_back(c);
   }
-  builder.AddTable(spec.table, columns);
-  if (!spec.primaryKey.empty() && !spec.primaryKeyName.empty()) {
+  builder.AddTable(blueprint.table, columns);
+  if (!blueprint.primaryKey.empty() && !blueprint.primaryKeyName.empty()) {
     ObjectSpec key;
-    key.id = spec.primaryKeyObjectId;
-    key.name = spec.primaryKeyName;
+    key.id = blueprint.primaryKeyObjectId;
+    key.name = blueprint.primaryKeyName;
     key.type = "PK";
-    key.parent = spec.table.id;
+    key.parent = blueprint.table.id;
     builder.Add(34, SysschobjsRow(key));
   }
-  builder.Add(5, SysrowsetsRow(unitId, spec.table.id, indexId, static_cast<int64_t>(records.size())));
+  builder.Add(5, SysrowsetsRow(unitId, blueprint.table.id, indexId, static_cast<int64_t>(records.size())));
   const PageAddress first = written.dataPages.empty() ? PageAddress{0, 0} : written.dataPages.front();
   builder.Add(7, SysallocunitsRow(unitId, kInRowData, unitId, first, first, written.firstIamPage));
   if (!written.textPages.empty())
     builder.Add(7, SysallocunitsRow(lobUnitId, kLobData, unitId, written.textPages.front(), {0, 0},
                                     written.firstLobIamPage));
-  for (size_t i = 0; i < spec.columns.size(); ++i) {
+  for (size_t i = 0; i < blueprint.columns.size(); ++i) {
     const int32_t id = static_cast<int32_t>(i + 1);
-    auto key = std::find(spec.primaryKey.begin(), spec.primaryKey.end(), id);
+    auto key = std::find(blueprint.primaryKey.begin(), blueprint.primaryKey.end(), id);
     const int16_t keyOrdinal =
-        (clustered && key != spec.primaryKey.end()) ? static_cast<int16_t>(key - spec.primaryKey.begin() + 1) : 0;
+        (clustered && key != blueprint.primaryKey.end()) ? static_cast<int16_t>(key - blueprint.primaryKey.begin() + 1) : 0;
     builder.Add(3, SysrscolsRow(unitId, id, id, id, keyOrdinal, placements[i].leafOffset, id));
   }
-  if (!spec.primaryKey.empty()) {
+  if (!blueprint.primaryKey.empty()) {
     // The key's index: clustered over the data when the table is one page,
     // else a nonclustered index whose pages this writer does not build.
     const int32_t keyIndexId = clustered ? 1 : 2;
-    builder.Add(54, IndexRow(spec.table.id, keyIndexId, spec.primaryKeyName, clustered ? kClusteredIndex : 2,
+    builder.Add(54, IndexRow(blueprint.table.id, keyIndexId, blueprint.primaryKeyName, clustered ? kClusteredIndex : 2,
                              kPrimaryKeyIndexStatus, clustered ? unitId : 0));
-    for (size_t k = 0; k < spec.primaryKey.size(); ++k)
-      builder.Add(55, IndexColumnRow(spec.table.id, keyIndexId, static_cast<int32_t>(k + 1), spec.primaryKey[k]));
+    for (size_t k = 0; k < blueprint.primaryKey.size(); ++k)
+      builder.Add(55, IndexColumnRow(blueprint.table.id, keyIndexId, static_cast<int32_t>(k + 1), blueprint.primaryKey[k]));
   }
   return written;
 }

@@ -93,6 +93,6 @@ int64_t AllocationUnitIdForOwner(int32_t owner);
 
 // Writes the table; rows with fewer cells than columns get nulls for the
 // rest.
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& spec);
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint);
 
 }  // namespace brinehold::writer
