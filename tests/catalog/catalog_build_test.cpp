@@ -59,8 +59,8 @@ CatalogFileBuilder ShopDatabase() {
   b.Add(7, writer::SysallocunitsRow(72057594039435264LL, 1, 72057594038321152LL, {1, 40}, {1, 40}, {1, 41}));
   b.Add(8, writer::SysfilesRow(2, 1, "Shop", "C:\\data\\Shop.mdf"));
   b.Add(3, writer::SysrscolsRow(72057594038321152LL, 1, 1, 1, 1, 4, 1));
-  b.Add(54, writer::SysidxstatsRow(100, 1, "PK_Orders", 1, 72057594038321152LL));
-  b.Add(55, writer::SysiscolsRow(100, 1, 1, 2));
+  b.Add(54, writer::SysidxstatsRow(100, 1, "PK_Orders", 1, 0x1 | 0x8 | 0x20, 72057594038321152LL));
+  b.Add(55, writer::SysiscolsRow(100, 1, 1, 1, 2));
   b.Add(50, writer::ScalarTypeRow(56, "int", 56, 4));
   return b;
 }
@@ -95,8 +95,10 @@ TEST_F(CatalogBuildTest, ModernLayoutReadsEveryTable) {
   EXPECT_EQ(c.indexes[0].name, "PK_Orders");
   EXPECT_EQ(c.indexes[0].rowsetId, 72057594038321152LL);
   ASSERT_EQ(c.indexColumns.size(), 1u);
+  EXPECT_EQ(c.indexColumns[0].ordinal, 1);
+  EXPECT_EQ(c.indexColumns[0].internalProperty, 1);  // the key's column id
   EXPECT_EQ(c.indexColumns[0].status, 2);
-  EXPECT_EQ(c.indexColumns[0].indexStatus, 0);
+  EXPECT_EQ(c.indexes[0].status, 0x1 | 0x8 | 0x20);
   ASSERT_EQ(c.scalarTypes.size(), 1u);
   EXPECT_EQ(c.scalarTypes[0].name, "int");
   EXPECT_EQ(c.scalarTypes[0].length, 4);

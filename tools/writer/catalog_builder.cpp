@@ -201,11 +201,11 @@ Bytes SysrscolsRow(int64_t rowsetId, int32_t rowsetColumnId, int32_t hobtColumnI
 }
 
 Bytes SysidxstatsRow(int32_t objectId, int32_t indexId, const std::string& name, uint8_t indexType,
-                     int64_t rowsetId) {
+                     int32_t status, int64_t rowsetId) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
   AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
-  AppendLE(fixed, 0, 4);  // status
+  AppendLE(fixed, static_cast<uint32_t>(status), 4);
   AppendLE(fixed, 0, 4);  // internal property
   fixed.push_back(0);     // fill factor
   fixed.push_back(indexType);
@@ -216,13 +216,13 @@ Bytes SysidxstatsRow(int32_t objectId, int32_t indexId, const std::string& name,
   return NamedRow(std::move(fixed), 11, name.empty(), name);
 }
 
-Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t status) {
+Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t columnId, int32_t status) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
   AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
   AppendLE(fixed, static_cast<uint32_t>(ordinal), 4);
   AppendLE(fixed, static_cast<uint32_t>(status), 4);
-  AppendLE(fixed, static_cast<uint32_t>(ordinal), 4);  // internal property
+  AppendLE(fixed, static_cast<uint32_t>(columnId), 4);  // internal property: the column
   fixed.push_back(1);
   fixed.push_back(0);
   fixed.resize(24, 0);

@@ -71,11 +71,14 @@ Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, 
 // sysrscols (owner 3 in the modern layout): one column of a rowset.
 Bytes SysrscolsRow(int64_t rowsetId, int32_t rowsetColumnId, int32_t hobtColumnId, int32_t columnId,
                    int16_t keyOrdinal, int32_t leafOffset, int32_t nullBit);
-// sysidxstats (owner 54).
+// sysidxstats (owner 54). `status` carries the index flags the reader keys
+// on: 0x1 a real index (clear for statistics), 0x8 unique, 0x20 primary key,
+// 0x40 unique constraint.
 Bytes SysidxstatsRow(int32_t objectId, int32_t indexId, const std::string& name, uint8_t indexType,
-                     int64_t rowsetId);
-// sysiscols (owner 55).
-Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t status);
+                     int32_t status, int64_t rowsetId);
+// sysiscols (owner 55): the table column `columnId` at key position
+// `ordinal` of an index.
+Bytes SysiscolsRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t columnId, int32_t status = 0);
 // The scalar-type table (owner 50).
 Bytes ScalarTypeRow(int32_t typeId, const std::string& name, uint8_t systemTypeId, int16_t length);
 // An identity value as real files keep it for an int column: 13 bytes, the
