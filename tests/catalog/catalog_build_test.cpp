@@ -8,6 +8,7 @@
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
 #include "writer/catalog_builder.h"
+#include "writer/object_value_rows.h"
 #include "writer/page_builder.h"
 #include "writer/record_builder.h"
 
@@ -202,6 +203,49 @@ TEST_F(CatalogBuildTest, LegacyLayoutIsDecidedByTheData) {
   EXPECT_EQ(c.legacyIndexes.at(600).firstIamPage, 51);
   EXPECT_TRUE(c.foreignKeyColumns.empty());
   EXPECT_TRUE(c.objectRefs.empty());
+}
+
+TEST_F(CatalogBuildTest, LegacyViewAndProcedureKeepTheirSyscommentsTexts) {
+  const std::string viewText = "CREATE VIEW dbo.ActiveCustomers AS SELECT * FROM dbo.Customers";
+  const std::string procText = "CREATE PROCEDURE dbo.PurgeLog AS DELETE FROM dbo.Log";
+  CatalogFileBuilder b(539);
+  b.Add(1, writer::SysobjectsRow({600, "Customers", "U "}));
+  b.Add(1, writer::SysobjectsRow({900, "ActiveCustomers", "V "}));
+  b.Add(1, writer::SysobjectsRow({910, "PurgeLog", "P "}));
+  b.Add(3, writer::SyscolumnsRow({600, 1, "CustomerID", 56, 4}));
+  b.Add(6, writer::SyscommentsRow(900, 0, 1, viewText));
+  b.Add(6, writer::SyscommentsRow(910, 1, 1, procText));
+  CDatabaseCatalog& c = Build(b);
+  EXPECT_TRUE(TheApp().settings.legacyCatalog);
+  ASSERT_EQ(c.objects.size(), 3u);
+  EXPECT_EQ(c.objects[1].name, "ActiveCustomers");
+  EXPECT_EQ(c.objects[1].type, "V ");
+  EXPECT_EQ(c.objects[2].name, "PurgeLog");
+  EXPECT_EQ(c.objects[2].type, "P ");
+
+  // The catalog leaves syscomments to the definition reader; its rows must
+  // be there for it: id, number, colid, status first, the text as ctext.
+  struct Comment {
+    int32_t id;
+    int16_t number;
+    int16_t piece;
+    Bytes text;
+  };
+  std::vector<Comment> comments;
+  EXPECT_TRUE(c.reader->ReadSystemTable(6, true, [&](const CatalogRecord& record, const PageEntry&) {
+    ByteReader fixed = record.Fixed();
+    ASSERT_EQ(record.variableColumns.size(), 1u);
+    comments.push_back({fixed.I32(0).value_or(-1), fixed.I16(4).value_or(-1), fixed.I16(6).value_or(-1),
+                        record.variableColumns[0]});
+  }));
+  ASSERT_EQ(comments.size(), 2u);
+  EXPECT_EQ(comments[0].id, 900);
+  EXPECT_EQ(comments[0].number, 0);
+  EXPECT_EQ(comments[0].piece, 1);
+  EXPECT_EQ(comments[0].text, writer::Utf16(viewText));
+  EXPECT_EQ(comments[1].id, 910);
+  EXPECT_EQ(comments[1].number, 1);
+  EXPECT_EQ(comments[1].text, writer::Utf16(procText));
 }
 
 TEST_F(CatalogBuildTest, Sql2005RowsetTablesAreRead) {

@@ -26,4 +26,11 @@ Bytes SysobjvaluesRow(uint8_t valueClass, int32_t objectId, int32_t subObjectId,
 // (sub-object 1) with value 0, as the server writes them.
 Bytes ModuleDefinitionRow(int32_t objectId, const std::string& text, bool procedure);
 
+// A syscomments row (owner 6) of the SQL Server 2000 layout: one piece
+// (`pieceId`, from 1) of an object's definition text. Fixed part id (4
+// bytes), number, colid, status, texttype and language (2 bytes each); the
+// one variable-length column is `ctext`, the text in UTF-16LE. Procedures
+// are number 1, every other object number 0.
+Bytes SyscommentsRow(int32_t objectId, int16_t number, int16_t pieceId, const std::string& text);
+
 }  // namespace brinehold::writer
