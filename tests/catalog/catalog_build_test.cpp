@@ -248,6 +248,44 @@ TEST_F(CatalogBuildTest, LegacyViewAndProcedureKeepTheirSyscommentsTexts) {
   EXPECT_EQ(comments[1].text, writer::Utf16(procText));
 }
 
+TEST_F(CatalogBuildTest, ModernLayoutKeepsEveryProgrammableObjectWithItsParent) {
+  CatalogFileBuilder b = ShopDatabase();
+  b.Add(34, writer::SysschobjsRow({410, "PlaceOrder", "P "}));
+  b.Add(34, writer::SysschobjsRow({420, "OrderTotal", "FN"}));
+  b.Add(34, writer::SysschobjsRow({430, "TR_Orders_Audit", "TR", 100}));
+  b.Add(34, writer::SysschobjsRow({440, "DF_Orders_Line", "D ", 100}));
+  b.Add(34, writer::SysschobjsRow({450, "CK_Orders_Line", "C ", 100}));
+  b.Add(60, writer::ModuleDefinitionRow(410, "CREATE PROCEDURE PlaceOrder AS RETURN 0", true));
+  b.Add(60, writer::ModuleDefinitionRow(420, "CREATE FUNCTION OrderTotal() RETURNS int AS BEGIN RETURN 1 END", false));
+  b.Add(60, writer::ModuleDefinitionRow(440, "((1))", false));
+  b.Add(60, writer::ModuleDefinitionRow(450, "([Line]>(0))", false));
+
+  path_ = dir_.Write("programmable.mdf", b.Build());
+  file_ = OpenDataFile(path_, false, nullptr);
+  ASSERT_TRUE(file_->IsValid());
+  std::unique_ptr<CDatabaseCatalog> c = BuildCatalog(*file_);
+  ASSERT_TRUE(c);
+  EXPECT_FALSE(TheApp().settings.legacyCatalog);
+  struct Expected {
+    int32_t id;
+    const char* type;
+    int32_t parent;
+  };
+  const Expected expected[] = {{100, "U ", 0},  {200, "U ", 0},   {300, "F ", 200}, {400, "V ", 0},
+                               {410, "P ", 0},  {420, "FN", 0},   {430, "TR", 100}, {440, "D ", 100},
+                               {450, "C ", 100}};
+  ASSERT_EQ(c->objects.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(expected[i].id);
+    EXPECT_EQ(c->objects[i].objectId, expected[i].id);
+    EXPECT_EQ(c->objects[i].type, expected[i].type);
+    EXPECT_EQ(c->objects[i].parentObjectId, expected[i].parent);
+  }
+  // Programmable objects have no columns or rowsets of their own.
+  EXPECT_EQ(c->columns.size(), 5u);
+  EXPECT_EQ(c->rowsets.size(), 1u);
+}
+
 TEST_F(CatalogBuildTest, Sql2005RowsetTablesAreRead) {
   CatalogFileBuilder b(611);
   b.AddTable({100, "T"}, {{100, 1, "a"}});
