@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalog/database_catalog.h"
+#include "catalog/table_schema.h"
 #include "scan/session/app_state.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
@@ -106,6 +107,22 @@ TEST_F(CatalogBuildTest, ModernLayoutReadsEveryTable) {
   EXPECT_TRUE(c.legacyTables.empty());
   EXPECT_TRUE(c.legacyColumns.empty());
   EXPECT_EQ(file_->databaseName, "Synthetic");
+}
+
+TEST_F(CatalogBuildTest, IndexRowsMarkTheColumnsTheyName) {
+  CatalogFileBuilder b = ShopDatabase();
+  // A unique constraint whose only key column (ordinal 1) is column 3.
+  b.Add(54, writer::SysidxstatsRow(100, 2, "UQ_Orders_Customer", 2, 0x1 | 0x8 | 0x40, 0));
+  b.Add(55, writer::SysiscolsRow(100, 2, 1, 3));
+  CDatabaseCatalog& c = Build(b);
+  std::vector<ColumnInfo> columns = LoadTableSchema(c, "Orders", "U ", {});
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[0].primaryKeyColumn, 1);
+  EXPECT_EQ(columns[0].uniqueIndexColumn, 1);
+  EXPECT_EQ(columns[1].primaryKeyColumn, 0);
+  EXPECT_EQ(columns[1].uniqueIndexColumn, 0);
+  EXPECT_EQ(columns[2].primaryKeyColumn, 0);
+  EXPECT_EQ(columns[2].uniqueIndexColumn, 1);
 }
 
 TEST_F(CatalogBuildTest, ForeignKeyOfTwoColumnsGivesOneEntryPerPair) {
