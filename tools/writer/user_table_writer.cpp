@@ -59,38 +59,6 @@ int HexDigit(char c) {
   return -1;
 }
 
-// A sysidxstats row with its status (the catalog builder's leaves it 0).
-Bytes IndexRow(int32_t objectId, int32_t indexId, const std::string& name, uint8_t indexType, int32_t status,
-               int64_t rowsetId) {
-  Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
-  AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
-  AppendLE(fixed, static_cast<uint32_t>(status), 4);
-  AppendLE(fixed, 0, 4);  // internal property
-  fixed.push_back(0);     // fill factor
-  fixed.push_back(indexType);
-  fixed.push_back(0);     // tiny property
-  AppendLE(fixed, 1, 4);  // data space
-  AppendLE(fixed, 0, 4);  // large-object data space
-  AppendLE(fixed, static_cast<uint64_t>(rowsetId), 8);
-  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(11).AddVariable(Utf16(name)).Build();
-}
-
-// A sysiscols row naming the column (`columnId`) at `ordinal` of an
-// index key.
-Bytes IndexColumnRow(int32_t objectId, int32_t indexId, int32_t ordinal, int32_t columnId) {
-  Bytes fixed;
-  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
-  AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
-  AppendLE(fixed, static_cast<uint32_t>(ordinal), 4);
-  AppendLE(fixed, 0, 4);  // status
-  AppendLE(fixed, static_cast<uint32_t>(columnId), 4);
-  fixed.push_back(1);  // key column
-  fixed.push_back(0);
-  fixed.resize(24, 0);
-  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(9).Build();
-}
-
 // Where each column lies in a row: leaf offset and whether it is variable.
 struct Placement {
   int32_t leafOffset = 0;
@@ -355,10 +323,10 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
     // The key's index: clustered over the data when the table is one page,
     // else a nonclustered index whose pages this writer does not build.
     const int32_t keyIndexId = clustered ? 1 : 2;
-    builder.Add(54, IndexRow(blueprint.table.id, keyIndexId, blueprint.primaryKeyName, clustered ? kClusteredIndex : 2,
+    builder.Add(54, SysidxstatsRow(blueprint.table.id, keyIndexId, blueprint.primaryKeyName, clustered ? kClusteredIndex : 2,
                              kPrimaryKeyIndexStatus, clustered ? unitId : 0));
     for (size_t k = 0; k < blueprint.primaryKey.size(); ++k)
-      builder.Add(55, IndexColumnRow(blueprint.table.id, keyIndexId, static_cast<int32_t>(k + 1), blueprint.primaryKey[k]));
+      builder.Add(55, SysiscolsRow(blueprint.table.id, keyIndexId, static_cast<int32_t>(k + 1), blueprint.primaryKey[k]));
   }
   return written;
 }
