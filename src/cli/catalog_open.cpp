@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "catalog/table_schema.h"
 #include "cli/console.h"
 #include "scan/session/app_state.h"
 #include "scan/session/collation_table.h"
@@ -26,6 +27,34 @@ std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, co
   }
   opened->catalog = BuildCatalog(*opened->file);
   return opened;
+}
+
+std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settings) {
+  if (auto id = parsed.Value("collation")) {
+    auto value = ParseNumber(*id);
+    if (!value) return "--collation needs a decimal collation id";
+    settings.collationAuto = false;
+    settings.manualCollation = *value;
+  }
+  settings.recoveryMode =
+      static_cast<int32_t>(parsed.Has("advanced") ? RecoveryMode::Advanced : RecoveryMode::Standard);
+  settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
+  return {};
+}
+
+std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const std::string& name,
+                                               const char* command) {
+  for (const char* typeCode : {"U ", "S "}) {
+    LoadTableSchema(catalog, name, typeCode, {});
+    if (catalog.tableSchema.found) return std::string(typeCode);
+  }
+  const TableSchema& schema = catalog.tableSchema;
+  if (schema.currentObject.objectId == -1)
+    std::fprintf(stderr, "brinehold %s: no table named '%s' in the catalog\n", command, name.c_str());
+  else
+    std::fprintf(stderr, "brinehold %s: '%s' is not a table (type '%s')\n", command, name.c_str(),
+                 schema.currentObject.type.c_str());
+  return std::nullopt;
 }
 
 }  // namespace brinehold::cli

@@ -6,9 +6,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "catalog/database_catalog.h"
+#include "cli/options.h"
+#include "scan/session/scan_settings.h"
 #include "scan/session/headless_window.h"
 #include "storage/data_file.h"
 
@@ -28,5 +31,18 @@ struct CatalogOpenOptions {
 // Null when the file does not open; the open's message has then been
 // printed on stderr.
 std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options);
+
+// Writes the reading options the table commands share (--collation ID,
+// --advanced, --advanced-deleted) into `settings`. Returns the problem with
+// them, empty when there is none. The catalog layout is decided by the data,
+// so --sql2000 is accepted as by `scan` and changes nothing.
+std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settings);
+
+// Loads the user table `name`, else the system table of that name (as the
+// object tree offers them), into catalog.tableSchema and returns its type
+// code; nothing, after saying why on stderr as `brinehold COMMAND`, when no
+// table has that name.
+std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const std::string& name,
+                                               const char* command);
 
 }  // namespace brinehold::cli

@@ -46,44 +46,21 @@ int RunList(const std::vector<std::string>& args) {
     page = *value;
   }
   ScanSettings& settings = TheApp().settings;
-  if (auto id = parsed.Value("collation")) {
-    auto value = ParseNumber(*id);
-    if (!value) return Usage("--collation needs a decimal collation id");
-    settings.collationAuto = false;
-    settings.manualCollation = *value;
-  }
+  if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
   const bool advanced = parsed.Has("advanced");
-  settings.recoveryMode = static_cast<int32_t>(advanced ? RecoveryMode::Advanced : RecoveryMode::Standard);
-  settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
-  // The catalog layout is decided by the data; --sql2000 is accepted as by scan.
 
   const std::string& table = parsed.positional[1];
   auto opened = OpenCatalogForCommand(parsed.positional[0], {advanced, parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
-  // A user table, else a system table of that name, as the object tree
-  // offers them.
-  std::string typeCode = "U ";
-  LoadTableSchema(catalog, table, typeCode, {});
-  if (!catalog.tableSchema.found) {
-    typeCode = "S ";
-    LoadTableSchema(catalog, table, typeCode, {});
-  }
-  if (!catalog.tableSchema.found) {
-    const TableSchema& schema = catalog.tableSchema;
-    if (schema.currentObject.objectId == -1)
-      std::fprintf(stderr, "brinehold list: no table named '%s' in the catalog\n", table.c_str());
-    else
-      std::fprintf(stderr, "brinehold list: '%s' is not a table (type '%s')\n", table.c_str(),
-                   schema.currentObject.type.c_str());
-    return 1;
-  }
+  auto typeCode = LoadTableForCommand(catalog, table, "list");
+  if (!typeCode) return 1;
 
   HeadlessWindow& window = *opened->window;
   RecordListing listing(window);
   listing.ResetPagingCounters();
   TheApp().isRunning = 1;
-  if (!listing.ListSelectedTable(catalog, table, typeCode, advanced)) {
+  if (!listing.ListSelectedTable(catalog, table, *typeCode, advanced)) {
     std::fprintf(stderr, "brinehold list: '%s' has no columns to list\n", table.c_str());
     return 1;
   }

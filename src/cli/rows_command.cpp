@@ -42,33 +42,14 @@ int RunRows(const std::vector<std::string>& args) {
     limit = *value;
   }
   ScanSettings& settings = TheApp().settings;
-  if (auto id = parsed.Value("collation")) {
-    auto value = ParseNumber(*id);
-    if (!value) return Usage("--collation needs a decimal collation id");
-    settings.collationAuto = false;
-    settings.manualCollation = *value;
-  }
-  settings.recoveryMode =
-      static_cast<int32_t>(parsed.Has("advanced") ? RecoveryMode::Advanced : RecoveryMode::Standard);
-  settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
-  // As in the scan, the catalog layout is decided by the data; --sql2000 is
-  // accepted for the same command line.
+  if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
 
   const std::string& table = parsed.positional[1];
   auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
-  LoadTableSchema(catalog, table, "U ", {});
-  if (!catalog.tableSchema.found) LoadTableSchema(catalog, table, "S ", {});
+  if (!LoadTableForCommand(catalog, table, "rows")) return 1;
   const TableSchema& schema = catalog.tableSchema;
-  if (!schema.found) {
-    if (schema.currentObject.objectId == -1)
-      std::fprintf(stderr, "brinehold rows: no table named '%s' in the catalog\n", table.c_str());
-    else
-      std::fprintf(stderr, "brinehold rows: '%s' is not a table (type '%s')\n", table.c_str(),
-                   schema.currentObject.type.c_str());
-    return 1;
-  }
 
   // Columns without a stored value get no list column in the modern layout.
   const bool legacy = settings.legacyCatalog;
