@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<CompressedColumnSpec> columns(in.Byte() % 40);
   for (CompressedColumnSpec& column : columns) {
     uint8_t blueprint = in.Byte();
-    column.valueClass = static_cast<CompressedValueClass>(blueprint % 3);
+    column.valueClass = static_cast<CompressedValueClass>(blueprint % 4);
     column.variable = blueprint & 0x04;
     column.width = (blueprint & 0x08) ? 0 : in.Byte();
   }

@@ -100,12 +100,23 @@ void ParseCompressedRow(CPrimaryRecord& record, const ByteReader& bytes, int32_t
   int32_t position = 2;
   if ((*first & 0x80) != 0) {
     auto wide = view.U16(1);
-    if (!wide) {
+    auto second = view.U8(2);
+    if (!wide || !second) {
       record.invalid = true;
       return;
     }
     count = *wide;
     position = 3;
+    // Read little-endian with the flag bit kept, most wide counts are far
+    // above the column limit. The same two bytes read as a 15-bit count,
+    // high byte first behind the flag, give a count within it; a row that
+    // would otherwise be thrown away is tried that way, when the record
+    // holds all the descriptors such a count needs.
+    if (count > kMaxCompressedColumns) {
+      const int32_t flagged = ((*first & 0x7F) << 8) | *second;
+      const bool descriptorsFit = static_cast<size_t>(position + (flagged + 1) / 2) <= view.size();
+      if (flagged > 0 && flagged <= kMaxCompressedColumns && descriptorsFit) count = flagged;
+    }
   }
   if (count <= 0 || count > kMaxCompressedColumns) {
     record.invalid = true;

@@ -5,7 +5,9 @@
 //   0  status A (bit 0 set; record type in bits 1-3, 0x10 null bitmap,
 //      0x20 long-data region)
 //   1  column count: one byte when its top bit is clear, otherwise the
-//      16-bit value of bytes 1-2 (top bit included)
+//      16-bit value of bytes 1-2 (top bit included); when that is above
+//      the column limit, the low 7 bits of byte 1 and byte 2 as a 15-bit
+//      count, byte 1 high
 //      descriptors, one 4-bit code per column, low half of a byte first
 //      (count - 1) / 30 short-data cluster bytes (skipped)
 //      short data: the columns' short values one after another

@@ -84,6 +84,11 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
       column.isNull = true;
       out.columns.push_back(column);
       continue;
+    } else if (blueprint.valueClass == CompressedValueClass::Bit &&
+               (code == kDescriptorEmpty || code == kDescriptorBitOne)) {
+      // A bit has no prefix and no anchor: the code is the value.
+      stored = Bytes{static_cast<uint8_t>(code == kDescriptorBitOne ? 1 : 0)};
+      storedIsWhole = true;
     } else if (code == kDescriptorEmpty) {
       if (anchor && anchor->length > 0) {
         stored = Slice(anchor->bytes, anchor->length);
@@ -124,15 +129,20 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
     Bytes value;
     if (stored) {
       const bool numeric = blueprint.valueClass == CompressedValueClass::Numeric;
-      value = storedIsWhole ? *stored : WithPrefix(*stored, anchor, numeric && fromDictionary);
+      const bool noPrefix = storedIsWhole || blueprint.valueClass == CompressedValueClass::Bit;
+      value = noPrefix ? *stored : WithPrefix(*stored, anchor, numeric && fromDictionary);
       if (numeric) value = NumericColumnBytes(ByteReader(value), blueprint.width > 0 ? blueprint.width : 8);
       else if (blueprint.valueClass == CompressedValueClass::Unicode) value = DecodeScsuToUtf16Le(value, kScsuOutputLimit);
+      else if (blueprint.valueClass == CompressedValueClass::Bit)
+        value = Bytes{static_cast<uint8_t>(std::any_of(value.begin(), value.end(), [](uint8_t b) { return b != 0; }))};
     }
 
     // Its place in the buffer.
     size_t width;
     if (blueprint.valueClass == CompressedValueClass::Numeric) {
       width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
+    } else if (blueprint.valueClass == CompressedValueClass::Bit) {
+      width = 1;
     } else if (blueprint.variable || blueprint.width <= 0) {
       width = blueprint.width > 0 ? std::min(value.size(), static_cast<size_t>(blueprint.width)) : value.size();
     } else {

@@ -25,7 +25,15 @@
 // datetime, money, smallmoney) then hold a big-endian integer whose top bit
 // is inverted: it is turned back into a little-endian two's-complement
 // value of the column's width. Unicode character columns (nchar, nvarchar)
-// are SCSU-compressed and become UTF-16LE again.
+// are SCSU-compressed and become UTF-16LE again. Bit columns are not packed
+// into shared bytes as in a plain row: each has its own descriptor, 11 for
+// a set bit and 1 (empty) for a clear one, and is rebuilt as one byte of
+// its own.
+//
+// The column list is in the order of the row's descriptors (the rowset's
+// physical column order), which is not the table's column order when the
+// table has computed columns or a clustered key that is not its first
+// column; the values layer builds it that way.
 //
 // The column list comes from the table being read: CompressedColumnsScope
 // makes a list current for the thread while its pages are read (a page read
@@ -47,6 +55,7 @@ enum class CompressedValueClass : uint8_t {
   Plain,    // bytes as stored (after the prefix step)
   Numeric,  // big-endian integer with inverted top bit
   Unicode,  // SCSU text
+  Bit,      // one byte, 0 or 1: a compressed row keeps no bit groups
 };
 
 // What the rebuild needs to know of one column of the table.

@@ -4,6 +4,7 @@
 
 #include "scan/session/app_state.h"
 #include "storage/compressed_row.h"
+#include "storage/compressed_row_rebuild.h"
 #include "storage/data_file.h"
 #include "storage/page.h"
 #include "storage/primary_record_page.h"
@@ -158,6 +159,11 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   fixedLength = 0;
   if (compressed) {
     ParseCompressedRow(*this, view, Clamp(maxLength, view.size()));
+    // A moved compressed row is rebuilt with the anchor values and the
+    // dictionary of the page it moved to, not of the page of its stub.
+    const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns();
+    if (!invalid && columns && !TheApp().settings.legacyCatalog)
+      ApplyRebuiltRow(*this, RebuildCompressedRow(*this, target->CompressionInfo(), *columns));
     return;
   }
   ParsePlain(view, Clamp(maxLength, view.size()));

@@ -127,7 +127,8 @@ void PrimaryRecordPage::BuildRecordList() {
     auto record = RecordForSlot(slot, kLowestSlot, kHighestSlot, 0);
     // Compressed rows are rebuilt into plain column bytes with this page's
     // anchor values and dictionary, for the columns of the table being read.
-    if (record && record->compressed && !record->invalid && !TheApp().settings.legacyCatalog) {
+    if (record && record->compressed && !record->invalid && !record->compressedParts.rebuilt &&
+        !TheApp().settings.legacyCatalog) {
       if (const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns())
         ApplyRebuiltRow(*record, RebuildCompressedRow(*record, compression_.get(), *columns));
     }

@@ -1,5 +1,8 @@
 #include "values/compressed_columns.h"
 
+#include <algorithm>
+
+#include "storage/compressed_row.h"
 #include "storage/primary_record.h"
 #include "values/value_kind.h"
 #include "values/value_state.h"
@@ -20,47 +23,86 @@ std::optional<uint8_t> CompressedDescriptorCode(const CPrimaryRecord& record, si
   return record.compressedParts.descriptorCodes[index];
 }
 
-std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns) {
-  std::vector<CompressedColumnSpec> specs;
-  specs.reserve(columns.size());
+std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns) {
+  std::vector<int32_t> places(columns.size(), -1);
+  std::vector<bool> taken(static_cast<size_t>(kMaxCompressedColumns), false);
+  bool byOrdinal = true;
   for (const ColumnInfo& column : columns) {
-    CompressedColumnSpec blueprint;
-    const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
-    const ValueKind kind = known ? static_cast<ValueKind>(column.kind) : ValueKind::VarBinary;
-    switch (kind) {
-      case ValueKind::BigInt:
-      case ValueKind::DateTime:
-      case ValueKind::Money:
-        blueprint.valueClass = CompressedValueClass::Numeric;
-        blueprint.width = 8;
-        break;
-      case ValueKind::Int:
-      case ValueKind::SmallMoney:
-        blueprint.valueClass = CompressedValueClass::Numeric;
-        blueprint.width = 4;
-        break;
-      case ValueKind::SmallInt:
-        blueprint.valueClass = CompressedValueClass::Numeric;
-        blueprint.width = 2;
-        break;
-      case ValueKind::NChar:
-      case ValueKind::NVarChar:
-        blueprint.valueClass = CompressedValueClass::Unicode;
-        break;
-      default:
-        break;
+    if (column.hobtColumnId == ColumnInfo::kNoStoredValue) continue;
+    const int32_t ordinal = column.hobtColumnId;
+    if (ordinal < 1 || ordinal > kMaxCompressedColumns || taken[static_cast<size_t>(ordinal - 1)]) {
+      byOrdinal = false;
+      break;
     }
-    if (blueprint.valueClass != CompressedValueClass::Numeric) {
-      const int16_t fixedSize = known ? FixedSizeOfKind(kind) : 0;
-      if (fixedSize > 0) {
-        blueprint.width = fixedSize;
-      } else {
-        blueprint.width = DeclaredLengthOf(column.typeText);
-        blueprint.variable = column.variableLength != 0 || kind == ValueKind::VarChar ||
-                        kind == ValueKind::NVarChar || kind == ValueKind::VarBinary;
-      }
-    }
-    specs.push_back(blueprint);
+    taken[static_cast<size_t>(ordinal - 1)] = true;
+  }
+  int32_t position = 0;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].hobtColumnId == ColumnInfo::kNoStoredValue) continue;
+    places[i] = byOrdinal ? columns[i].hobtColumnId - 1 : position;
+    ++position;
+  }
+  return places;
+}
+
+namespace {
+
+CompressedColumnSpec SpecFor(const ColumnInfo& column) {
+  CompressedColumnSpec blueprint;
+  const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
+  const ValueKind kind = known ? static_cast<ValueKind>(column.kind) : ValueKind::VarBinary;
+  switch (kind) {
+    case ValueKind::BigInt:
+    case ValueKind::DateTime:
+    case ValueKind::Money:
+      blueprint.valueClass = CompressedValueClass::Numeric;
+      blueprint.width = 8;
+      return blueprint;
+    case ValueKind::Int:
+    case ValueKind::SmallMoney:
+      blueprint.valueClass = CompressedValueClass::Numeric;
+      blueprint.width = 4;
+      return blueprint;
+    case ValueKind::SmallInt:
+      blueprint.valueClass = CompressedValueClass::Numeric;
+      blueprint.width = 2;
+      return blueprint;
+    case ValueKind::Bit:
+      blueprint.valueClass = CompressedValueClass::Bit;
+      blueprint.width = 1;
+      return blueprint;
+    case ValueKind::NChar:
+    case ValueKind::NVarChar:
+      blueprint.valueClass = CompressedValueClass::Unicode;
+      break;
+    default:
+      break;
+  }
+  const int16_t fixedSize = known ? FixedSizeOfKind(kind) : 0;
+  if (fixedSize > 0) {
+    blueprint.width = fixedSize;
+  } else {
+    blueprint.width = DeclaredLengthOf(column.typeText);
+    blueprint.variable = column.variableLength != 0 || kind == ValueKind::VarChar || kind == ValueKind::NVarChar ||
+                         kind == ValueKind::VarBinary;
+  }
+  return blueprint;
+}
+
+}  // namespace
+
+std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns,
+                                                           std::vector<int32_t> places) {
+  if (places.size() != columns.size()) places = CompressedPlacesFor(columns);
+  int32_t highest = -1;
+  for (int32_t place : places) highest = std::max(highest, place);
+  // Places no column names keep their value's bytes as they are.
+  CompressedColumnSpec unnamed;
+  unnamed.variable = true;
+  std::vector<CompressedColumnSpec> specs(static_cast<size_t>(highest + 1), unnamed);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (places[i] < 0) continue;
+    specs[static_cast<size_t>(places[i])] = SpecFor(columns[i]);
   }
   return specs;
 }

@@ -35,9 +35,20 @@ std::vector<CompressedColumnEntry> CompressedColumnsOf(const CPrimaryRecord& rec
 // nothing.
 std::optional<uint8_t> CompressedDescriptorCode(const CPrimaryRecord& record, size_t index);
 
-// The rebuild's view of a column list: numeric kinds (bigint, int,
-// smallint, datetime, money, smallmoney), Unicode character kinds (nchar,
-// nvarchar) and the rest, with each column's size.
-std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns);
+// Where each column of `columns` stands among a compressed row's
+// descriptors: its physical ordinal (hobt column id) minus one, when every
+// stored column has a distinct ordinal between 1 and the column limit;
+// otherwise its position among the stored columns. -1 for a column the row
+// does not store (a computed column).
+std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns);
+
+// The rebuild's view of a column list, one entry per descriptor place
+// (`places` as CompressedPlacesFor gives them; computed when empty):
+// numeric kinds (bigint, int, smallint, datetime, money, smallmoney),
+// Unicode character kinds (nchar, nvarchar), bit, and the rest, with each
+// column's size. A place no column names (a physical column the table's
+// list does not show, such as a uniquifier) takes its value's bytes.
+std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns,
+                                                           std::vector<int32_t> places = {});
 
 }  // namespace brinehold

@@ -16,7 +16,7 @@ RenderVariant TableRenderVariant(const TableSchema& schema) {
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
                                      RowDecodingContext& context) {
   // Compressed rows are rebuilt for this table's columns while the page is read.
-  CompressedColumnsScope compressedColumns(CompressedColumnSpecsFor(context.columns));
+  CompressedColumnsScope compressedColumns(CompressedColumnSpecsFor(context.columns, context.compressedPlaces));
   auto page = file.ReadDataPage(address);
   if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
   return RenderPageRows(*page, context, TableRenderVariant(schema));

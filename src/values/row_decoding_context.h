@@ -8,6 +8,7 @@
 // columns than the table), and the rewrite stays for the following rows.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "catalog/column_info.h"
@@ -16,6 +17,10 @@ namespace brinehold {
 
 struct RowDecodingContext {
   std::vector<ColumnInfo> columns;
+  // For each column, its place among a compressed row's descriptors (-1:
+  // not stored), taken from the column list as the table defines it, before
+  // any row rewrites a hobt column id. Empty: a column's place is its index.
+  std::vector<int32_t> compressedPlaces;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

@@ -1,6 +1,7 @@
 #include "values/row_renderer.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "scan/session/app_state.h"
@@ -17,6 +18,7 @@ namespace brinehold {
 RowDecodingContext BuildRowDecodingContext(const std::vector<ColumnInfo>& columns) {
   RowDecodingContext context;
   context.columns = columns;
+  context.compressedPlaces = CompressedPlacesFor(columns);
   return context;
 }
 
@@ -37,7 +39,8 @@ class RecordRenderer {
  public:
   RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, RowDecodingContext& context,
                  RenderVariant variant)
-      : record_(record), file_(file), columns_(context.columns), variant_(variant) {
+      : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
+        variant_(variant) {
     const CHalvardApp& app = TheApp();
     legacy_ = app.settings.legacyCatalog;
     placeholders_ = app.tableLoadActive && IsTableVariant();
@@ -52,7 +55,9 @@ class RecordRenderer {
   bool Render() {
     const size_t listSize = columns_.size();
     size_t handled = listSize;
-    if (variant_ != RenderVariant::PositionalCatalog)
+    // A rebuilt compressed row finds each column by its descriptor place,
+    // so computed columns in the list do not push stored ones out of reach.
+    if (variant_ != RenderVariant::PositionalCatalog && !(IsRowsetVariant() && !compressedColumns_.empty()))
       handled = std::min(listSize, static_cast<size_t>(std::max(recordColumns_, 0)));
     for (size_t index = 0; index < listSize; ++index) {
       ColumnInfo& column = columns_[index];
@@ -73,6 +78,26 @@ class RecordRenderer {
   }
   bool IsRowsetVariant() const {
     return variant_ == RenderVariant::RowsetTable || variant_ == RenderVariant::RowsetCatalog;
+  }
+
+  // The descriptor place of the column at `index` of a rebuilt compressed
+  // row, when the row has an entry there.
+  std::optional<size_t> CompressedPlace(size_t index) const {
+    if (!IsRowsetVariant() || compressedColumns_.empty()) return std::nullopt;
+    int64_t place = static_cast<int64_t>(index);
+    if (!places_.empty()) place = index < places_.size() ? places_[index] : -1;
+    if (place < 0 || static_cast<size_t>(place) >= compressedColumns_.size()) return std::nullopt;
+    return static_cast<size_t>(place);
+  }
+
+  // The value-list index of the long value at descriptor `place`: the long
+  // values are kept in descriptor order, one per code 10.
+  size_t LongValueIndex(size_t place) const {
+    size_t longs = 0;
+    const auto& codes = record_.compressedParts.descriptorCodes;
+    for (size_t i = 0; i < place && i < codes.size(); ++i)
+      if (codes[i] == 10) ++longs;
+    return longs;
   }
 
   // Bit `bit` of the null bitmap; a record without bitmap, or a bit beyond
@@ -107,8 +132,11 @@ class RecordRenderer {
     const int32_t counter = row_.columnCounter;
     if (!sparse) ++row_.columnCounter;
 
-    // 2. The column's decoding state.
-    ValueState state = InitValueState(column, column.kind, &row_.bits);
+    // 2. The column's decoding state. A rebuilt compressed row gives every
+    // bit column a byte of its own, so bits are not taken from a shared one.
+    const std::optional<size_t> place = CompressedPlace(index);
+    BitGroup ownBit;
+    ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
 
     // 3. A column the record does not have by its physical ordinal is found
     // by its column id from now on.
@@ -118,12 +146,20 @@ class RecordRenderer {
       if (column.hobtColumnId > handled) column.hobtColumnId = column.columnId;
     }
 
+    // A stored column past a rebuilt compressed row's descriptors was
+    // added after the row was written: the row holds no value for it.
+    if (IsRowsetVariant() && !compressedColumns_.empty() && !place) {
+      column.valueText = "NULL";
+      return;
+    }
+
     // 4, 5. Null test.
     bool isNull = false;
     bool skipValue = false;  // positional null: no value, no "NULL" here
     switch (variant_) {
       case RenderVariant::RowsetTable:
-        isNull = RowsetNullTest(column);
+        // A compressed row says null through its descriptor (below).
+        isNull = place ? false : RowsetNullTest(column);
         [[fallthrough]];
       case RenderVariant::RowsetCatalog:
         if (!sparse && (!column.stored || isNull)) {
@@ -145,8 +181,8 @@ class RecordRenderer {
 
     // 6. Compressed rows: the per-column null flag and length.
     compressedEntry_ = nullptr;
-    if (IsRowsetVariant() && index < compressedColumns_.size()) {
-      const CompressedColumnEntry& entry = compressedColumns_[index];
+    if (place) {
+      const CompressedColumnEntry& entry = compressedColumns_[*place];
       compressedEntry_ = &entry;
       if (entry.length > 0) state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
       if (entry.isNull) {
@@ -171,18 +207,20 @@ class RecordRenderer {
         entryIndex = static_cast<size_t>(static_cast<uint16_t>(~column.leafOffset));
         indexFromLeaf = true;
       }
-      if (IsRowsetVariant()) {
-        if (auto code = CompressedDescriptorCode(record_, index)) {
-          // A dictionary symbol is rebuilt in place like a short value.
-          if (*code <= 9 || *code == 12) {
-            variable = false;
-          } else if (*code == 10 || *code == 11) {
+      if (place) {
+        if (auto code = CompressedDescriptorCode(record_, *place)) {
+          // Short values, dictionary symbols and bits are rebuilt in place;
+          // long values stay in the value list, in descriptor order.
+          if (*code == 10) {
             variable = true;
             indexFromLeaf = false;
+            entryIndex = LongValueIndex(*place);
+          } else {
+            variable = false;
           }
         }
       }
-      if (!indexFromLeaf) entryIndex = row_.variableIndex;
+      if (!indexFromLeaf && !(place && variable)) entryIndex = row_.variableIndex;
 
       if (variable) {
         if (variant_ == RenderVariant::PositionalTable && legacy_ && !skipValue && !record_.values.empty() &&
@@ -411,6 +449,7 @@ class RecordRenderer {
   const CPrimaryRecord& record_;
   const CDataFile* file_;
   std::vector<ColumnInfo>& columns_;
+  const std::vector<int32_t>& places_;
   RenderVariant variant_;
   bool legacy_ = false;
   bool placeholders_ = false;

@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 #include "writer/catalog_builder.h"
 #include "writer/compression_builder.h"
+#include "writer/record_builder.h"
 
 namespace brinehold {
 namespace {
@@ -122,6 +123,76 @@ TEST(CompressedRowsCliTest, RowAndPageCompressedRowsRenderTheirValues) {
   EXPECT_EQ(lines[2], "2\tNULL\t0\t-0.0001\t\t可愛いや Zürich\tNULL");
   EXPECT_EQ(lines[3], "3\t42\t1000001\t3.9900\tGadget-Pro\tΕλληνικά\tSeattle Washington");
   EXPECT_EQ(lines[4], "4\t0\t1000000\tNULL\tGadget-\tNULL\tCommon with a longer ending");
+}
+
+// Bit columns, a computed column, a physical order that puts Name second,
+// and a row moved to another page (a forwarding stub on the first page, the
+// compressed row on a page-compressed second page whose anchor the row's
+// prefix refers to).
+std::string BuildFlagsDatabase(test::TempDir& dir) {
+  writer::CompressedTableSpec table;
+  table.table = {501, "Flags"};
+  auto column = [](int32_t id, const std::string& name, uint8_t type, int16_t length) {
+    writer::ColumnSpec spec = Column(id, name, type, length);
+    spec.objectId = 501;
+    return spec;
+  };
+  table.columns = {column(1, "Id", 56, 4),         column(2, "Active", 104, 1), column(3, "Total", 56, 4),
+                   column(4, "Deleted", 104, 1),   column(5, "Name", 167, 40),  column(6, "Archived", 104, 1)};
+  table.computedColumns = {3};
+  table.physicalOrder = {1, 5, 2, 4, 6};
+
+  // Rows are written in the physical order: Id, Name, Active, Deleted, Archived.
+  writer::CompressedTableSpec::Page first;
+  first.rows.push_back(CompressedRowBuilder()
+                           .Add(StoredValue(CompressedInteger(1)))
+                           .Add(StoredValue(B("alpha")))
+                           .Add(CompressedValue::Raw(11))
+                           .Add(CompressedValue::Empty())
+                           .Add(CompressedValue::Null())
+                           .Build());
+  first.rows.push_back(Bytes(9, 0));  // the stub, once the second page's number is known
+  writer::CompressedTableSpec::Page second;
+  writer::CompressionInfoSpec info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(B("gamma-ray")))
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Build();
+  info.dictionary = {B("unused")};
+  second.info = info;
+  second.rows.push_back(CompressedRowBuilder()
+                            .SetStatus(0x03)  // compressed, forwarded row
+                            .Add(StoredValue(CompressedInteger(2)))
+                            .Add(StoredValue(PrefixValue(5, B("-burst"))))
+                            .Add(CompressedValue::Empty())
+                            .Add(CompressedValue::Raw(11))
+                            .Add(CompressedValue::Raw(11))
+                            .Build());
+  table.pages = {first, second};
+
+  writer::CatalogFileBuilder probe;
+  const PageAddress firstPage = writer::AddCompressedTable(probe, table);
+  table.pages[0].rows[1] = writer::ForwardingStub(PageAddress{1, firstPage.pageNumber + 1}, 0);
+
+  writer::CatalogFileBuilder builder;
+  writer::AddCompressedTable(builder, table);
+  return dir.Write("flags.mdf", builder.Build());
+}
+
+TEST(CompressedRowsCliTest, BitsComputedColumnsPhysicalOrderAndMovedRows) {
+  test::TempDir dir;
+  const std::string path = BuildFlagsDatabase(dir);
+  auto result = test::RunCli({"rows", path, "Flags"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u) << result.out;
+  // The computed column has no stored value and so no column here.
+  EXPECT_EQ(lines[0], "Id\tActive\tDeleted\tName\tArchived");
+  EXPECT_EQ(lines[1], "1\tTrue\tFalse\talpha\tNULL");
+  EXPECT_EQ(lines[2], "2\tFalse\tTrue\tgamma-burst\tTrue");
 }
 
 }  // namespace

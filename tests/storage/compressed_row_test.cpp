@@ -76,6 +76,20 @@ TEST_F(CompressedRowTest, ColumnCountOutsideOneTo1024IsInvalid) {
   EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 200u);
 }
 
+TEST_F(CompressedRowTest, WideCountAboveTheLimitIsReadHighByteFirst) {
+  // 300 columns as a flag bit and a 15-bit count, high byte first: read
+  // little-endian the bytes 0x81 0x2C would say 11393.
+  Bytes row{0x01, 0x81, 0x2C};
+  row.insert(row.end(), 150, 0x00);  // 300 null descriptors
+  row.insert(row.end(), 9, 0x00);    // (300 - 1) / 30 cluster bytes
+  auto record = Parse(row);
+  EXPECT_FALSE(record->invalid);
+  EXPECT_EQ(record->columnCount, 300);
+  EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 300u);
+  // Without room for that many descriptors the row stays invalid.
+  EXPECT_TRUE(Parse({0x01, 0x81, 0x2C, 0x00, 0x00})->invalid);
+}
+
 // Written out byte by byte: 30 columns have no cluster byte before their
 // short data, 31 have one.
 TEST_F(CompressedRowTest, ClusterByteAfterThirtyColumns) {
@@ -494,6 +508,37 @@ TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
   // Outside any table, nothing is rebuilt.
   RebuiltRow none = RebuildCompressedRow(*narrow.Record(0), nullptr, {});
   EXPECT_TRUE(none.columns.empty());
+}
+
+TEST_F(CompressedRowTest, BitColumnsTakeTheirValueFromTheDescriptor) {
+  // Each bit has its own descriptor: 11 set, 1 clear, 0 null. None of them
+  // takes short data or a long value, so the columns after them keep their
+  // places.
+  const Bytes row = CompressedRowBuilder()
+                        .Add(CompressedValue::Raw(11))
+                        .Add(CompressedValue::Empty())
+                        .Add(CompressedValue::Null())
+                        .Add(CompressedValue::Short({0x80, 0x07}))
+                        .Add(CompressedValue::Raw(11))
+                        .Add(CompressedValue::Long(B("a value too long for short data")))
+                        .Build();
+  CompressedColumnSpec bit{CompressedValueClass::Bit, 1, false};
+  auto record = Parse(row);
+  ASSERT_FALSE(record->invalid);
+  ApplyRebuiltRow(*record, RebuildCompressedRow(*record, nullptr, {bit, bit, bit, Numeric(2), bit, Text(100)}));
+  EXPECT_EQ(ColumnBytes(*record, 0), Bytes{0x01});
+  EXPECT_EQ(ColumnBytes(*record, 1), Bytes{0x00});
+  EXPECT_TRUE(record->compressedParts.columns[2].isNull);
+  EXPECT_EQ(ColumnBytes(*record, 3), (Bytes{0x07, 0x00}));
+  EXPECT_EQ(ColumnBytes(*record, 4), Bytes{0x01});
+  EXPECT_EQ(ColumnBytes(*record, 5), B("a value too long for short data"));
+  // A bit is never prefixed with the anchor: with a page anchor of 0x01 a
+  // clear bit stays clear.
+  PageCompressionInfo info;
+  info.anchorValues.assign(6, PageCompressionInfo::Entry{Bytes{0x01}, 1});
+  auto again = Parse(row);
+  ApplyRebuiltRow(*again, RebuildCompressedRow(*again, &info, {bit, bit, bit, Numeric(2), bit, Text(100)}));
+  EXPECT_EQ(ColumnBytes(*again, 1), Bytes{0x00});
 }
 
 TEST_F(CompressedRowTest, LegacyCatalogLeavesRowsAsParsed) {

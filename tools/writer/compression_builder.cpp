@@ -205,12 +205,20 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
   return page.Build();
 }
 
-void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint) {
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint) {
   builder.AddTable(blueprint.table, blueprint.columns);
   builder.Add(5, SysrowsetsRow(blueprint.rowsetId, blueprint.table.id, 0, 0));
-  for (const ColumnSpec& column : blueprint.columns)
-    builder.Add(3, SysrscolsRow(blueprint.rowsetId, column.columnId, column.columnId, column.columnId, 0, -column.columnId,
-                                column.columnId));
+  std::vector<int32_t> order = blueprint.physicalOrder;
+  if (order.empty()) {
+    for (const ColumnSpec& column : blueprint.columns)
+      if (std::find(blueprint.computedColumns.begin(), blueprint.computedColumns.end(), column.columnId) ==
+          blueprint.computedColumns.end())
+        order.push_back(column.columnId);
+  }
+  for (size_t i = 0; i < order.size(); ++i) {
+    const int32_t ordinal = static_cast<int32_t>(i) + 1;
+    builder.Add(3, SysrscolsRow(blueprint.rowsetId, order[i], ordinal, order[i], 0, -ordinal, ordinal));
+  }
   const int32_t owner =
       static_cast<int32_t>(static_cast<uint32_t>((static_cast<uint64_t>(blueprint.allocationUnitId) >> 16) & 0xFFFFFFFFu));
   // Raw pages take consecutive numbers.
@@ -225,6 +233,7 @@ void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& 
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};
   builder.Add(7, SysallocunitsRow(blueprint.allocationUnitId, 1, blueprint.rowsetId, firstPage, firstPage, PageAddress{0, 0}));
+  return firstPage;
 }
 
 }  // namespace brinehold::writer

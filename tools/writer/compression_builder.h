@@ -108,12 +108,18 @@ struct CompressedTableSpec {
   std::vector<ColumnSpec> columns;
   int64_t rowsetId = 0x0100000001F40000;         // 72057594070302720
   int64_t allocationUnitId = 0x0100000007A00000;  // pages carry owner 0x7A0
+  // Column ids the rows do not store (computed columns): no rowset column.
+  std::vector<int32_t> computedColumns;
+  // Column ids in the rows' physical order (descriptor order); empty: the
+  // stored columns in column order.
+  std::vector<int32_t> physicalOrder;
   struct Page {
     std::optional<CompressionInfoSpec> info;
     std::vector<Bytes> rows;
   };
   std::vector<Page> pages;
 };
-void AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint);
+// Returns the address of the table's first data page (0:0 without pages).
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint);
 
 }  // namespace brinehold::writer
