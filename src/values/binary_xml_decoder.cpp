@@ -216,6 +216,7 @@ class Decoder {
       case kXmlDecl:
         return XmlDeclaration();
       case kDocTypeDecl:
+      case kDocTypeDeclHigh:
         return DocTypeDeclaration();
       case kNest:
         if (++nestDepth_ > limits_.maxDepth) return false;
@@ -362,9 +363,9 @@ class Decoder {
     for (;;) {
       auto next = in_.U8(pos_);
       std::optional<std::string>* field = nullptr;
-      if (next == kSystem) field = &system;
-      else if (next == kPublic) field = &publicId;
-      else if (next == kSubset) field = &subset;
+      if (next == kSystem || next == kSystemHigh) field = &system;
+      else if (next == kPublic || next == kPublicHigh) field = &publicId;
+      else if (next == kSubset || next == kSubsetHigh) field = &subset;
       if (!field || field->has_value()) break;
       ++pos_;
       *field = ReadUtf16Text(in_, &pos_);

@@ -29,6 +29,14 @@ inline constexpr uint8_t kDocTypeDecl = 0xB4;
 inline constexpr uint8_t kSystem = 0xB3;
 inline constexpr uint8_t kPublic = 0xB2;
 inline constexpr uint8_t kSubset = 0xB1;
+// The same four tokens as numbered in the structure-token range (0xFC
+// document type, 0xFB system id, 0xFA public id, 0xF9 internal subset).
+// Published descriptions of the format differ on which numbers a writer
+// uses; neither range means anything else, so the reader takes both.
+inline constexpr uint8_t kDocTypeDeclHigh = 0xFC;
+inline constexpr uint8_t kSystemHigh = 0xFB;
+inline constexpr uint8_t kPublicHigh = 0xFA;
+inline constexpr uint8_t kSubsetHigh = 0xF9;
 inline constexpr uint8_t kElement = 0xF8;
 inline constexpr uint8_t kEndElement = 0xF7;
 inline constexpr uint8_t kAttribute = 0xF6;

@@ -111,6 +111,28 @@ TEST(BinaryXmlRoundTrip, CommentsCDataProcessingInstructionsAndDeclarations) {
             "<![CDATA[<raw> & ]]]]><![CDATA[> end]]><?empty?><?odd a? >b?></doc>");
 }
 
+TEST(BinaryXmlRoundTrip, DocumentTypeTakesEitherTokenNumbering) {
+  // The document-type tokens are read in both numberings the format has
+  // been described with; the result is the same declaration.
+  auto doctype = [](uint8_t declaration, uint8_t publicToken, uint8_t systemToken, uint8_t subsetToken) {
+    Bytes bytes{declaration};
+    writer::AppendUtf16Text(bytes, "doc");
+    bytes.push_back(publicToken);
+    writer::AppendUtf16Text(bytes, "-//X//DTD doc//EN");
+    bytes.push_back(systemToken);
+    writer::AppendUtf16Text(bytes, "doc.dtd");
+    bytes.push_back(subsetToken);
+    writer::AppendUtf16Text(bytes, "<!ENTITY e \"x\">");
+    BinaryXmlWriter w;
+    w.Raw(bytes).StartElement("doc").EndElement();
+    return DecodeOk(w.Finish());
+  };
+  const std::string expected =
+      "<!DOCTYPE doc PUBLIC \"-//X//DTD doc//EN\" \"doc.dtd\" [<!ENTITY e \"x\">]><doc/>";
+  EXPECT_EQ(doctype(bx::kDocTypeDecl, bx::kPublic, bx::kSystem, bx::kSubset), expected);
+  EXPECT_EQ(doctype(bx::kDocTypeDeclHigh, bx::kPublicHigh, bx::kSystemHigh, bx::kSubsetHigh), expected);
+}
+
 TEST(BinaryXmlRoundTrip, NamesFlushedAreDefinedAgain) {
   BinaryXmlWriter w;
   w.StartElement("a").StartElement("b").EndElement();
