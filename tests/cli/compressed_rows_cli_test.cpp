@@ -193,6 +193,13 @@ TEST(CompressedRowsCliTest, BitsComputedColumnsPhysicalOrderAndMovedRows) {
   EXPECT_EQ(lines[0], "Id\tActive\tDeleted\tName\tArchived");
   EXPECT_EQ(lines[1], "1\tTrue\tFalse\talpha\tNULL");
   EXPECT_EQ(lines[2], "2\tFalse\tTrue\tgamma-burst\tTrue");
+
+  // The record listing reads the same pages the same way.
+  auto list = test::RunCli({"list", path, "Flags"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  const std::string& shown = list.out;
+  EXPECT_NE(shown.find("1\tTrue\tFalse\talpha\tNULL"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("2\tFalse\tTrue\tgamma-burst\tTrue"), std::string::npos) << shown;
 }
 
 }  // namespace
