@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/record.h"
 #include "writer/binary_xml_writer.h"
 #include "writer/compression_builder.h"
 #include "writer/file_builder.h"
@@ -100,6 +101,140 @@ Bytes XmlDocument() {
   return xml.Finish();
 }
 
+// --- forwarded rows: pages 20 .. 23 of a 24-page file ---------------------
+
+// The first `count` of pages 20 .. 23 of `file`, as the forwarded-rows
+// target takes them (the pages left out are written as zeros).
+Bytes FuzzPages(const DatabaseFileBuilder& file, uint32_t count) {
+  Bytes image = file.Build();
+  return Bytes(image.begin() + 20 * kPageSize, image.begin() + (20 + count) * kPageSize);
+}
+
+// A plain row moved off page 20: id, id * 10, a text, and the back pointer
+// to its stub.
+Bytes ForwardedRow(int32_t id, const std::string& text, uint16_t stubSlot) {
+  return RecordBuilder()
+      .SetType(kForwardedRecordType)
+      .SetFixed(Cat({Int32(id), Int32(id * 10)}))
+      .SetColumnCount(3)
+      .AddVariable(Ascii(text))
+      .AddVariable(ForwardedBackPointer({1, 20}, stubSlot), true)
+      .Build();
+}
+
+// A compressed row moved off page 20 (status 0x03: compressed, forwarded):
+// 42, null, a text in SCSU, and the first entry of its page's dictionary.
+Bytes CompressedForwardedRow() {
+  return CompressedRowBuilder()
+      .SetStatus(0x01 | (kForwardedRecordType << 1))
+      .Add(CompressedValue::Short(CompressedInteger(42)))
+      .Add(CompressedValue::Null())
+      .Add(CompressedValue::Short(ScsuEncode("moved")))
+      .Add(CompressedValue::Symbol(0))
+      .Build();
+}
+
+// Compression information whose anchor and dictionary differ from page to
+// page, so a rebuild with the wrong page's block gives other values.
+CompressionInfoSpec CompressionInfoFor(int32_t anchorNumber, const std::string& entry) {
+  CompressionInfoSpec info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Short(CompressedInteger(anchorNumber)))
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Short(ScsuEncode("anc")))
+                          .Add(CompressedValue::Short(Ascii("anchor")))
+                          .Build();
+  info.dictionary = {Ascii(entry), Ascii("other")};
+  return info;
+}
+
+void SaveForwardedSeeds() {
+  const std::string target = "forwarded_rows";
+  // id int, n int, v varchar(10); for the compressed rows also w varchar(20).
+  const Bytes plainColumns = Cat({{3}, ColumnBytes(9, 4, 0, 4), ColumnBytes(9, 4, 1, 4), ColumnBytes(17, 5, 1, 0x80)});
+  const Bytes compressedColumns = Cat({{4}, ColumnBytes(9, 4, 0, 4), ColumnBytes(9, 4, 1, 4), ColumnBytes(11, 10, 1, 0x80),
+                                       ColumnBytes(17, 10, 1, 0x81)});
+
+  // Two plain rows moved to page 21, a row that stayed before them.
+  DatabaseFileBuilder plain(24);
+  PageBuilder& stubs = plain.Page(20, 1, 0x7A0);
+  stubs.AddRecord(PlainRow());
+  stubs.AddRecord(ForwardingStub({1, 21}, 0));
+  stubs.AddRecord(ForwardingStub({1, 21}, 1));
+  PageBuilder& moved = plain.Page(21, 1, 0x7A0);
+  moved.AddRecord(ForwardedRow(2, "moved one", 1));
+  moved.AddRecord(ForwardedRow(3, "moved two", 2));
+  Save(target, "plain", Cat({{0}, plainColumns, FuzzPages(plain, 2)}));
+  Save(target, "plain_rows_command", Cat({{0x04}, plainColumns, FuzzPages(plain, 2)}));
+
+  // A compressed row moved to page 21, which has its own anchor and
+  // dictionary; page 20 is compressed too, with different ones.
+  DatabaseFileBuilder compressed(24);
+  compressed.SetPage(20, CompressedDataPage({1, 20}, 0x7A0, CompressionInfoFor(7, "stub page"),
+                                            {CompressedRow(), ForwardingStub({1, 21}, 0)}));
+  compressed.SetPage(21, CompressedDataPage({1, 21}, 0x7A0, CompressionInfoFor(9, "entry"),
+                                            {CompressedForwardedRow()}));
+  Save(target, "compressed", Cat({{0x04}, compressedColumns, FuzzPages(compressed, 2)}));
+  Save(target, "compressed_no_column_list", Cat({{0}, compressedColumns, FuzzPages(compressed, 2)}));
+  // The same row on a page without compression information.
+  DatabaseFileBuilder rowCompressed(24);
+  rowCompressed.Page(20, 1, 0x7A0).AddRecord(ForwardingStub({1, 21}, 0));
+  rowCompressed.Page(21, 1, 0x7A0).AddRecord(CompressedForwardedRow());
+  Save(target, "row_compressed", Cat({{0x04}, compressedColumns, FuzzPages(rowCompressed, 2)}));
+
+  // A stub pointing at itself.
+  DatabaseFileBuilder self(24);
+  self.Page(20, 1, 0x7A0).AddRecord(ForwardingStub({1, 20}, 0));
+  Save(target, "self_loop", Cat({{0}, plainColumns, FuzzPages(self, 1)}));
+
+  // Two stubs pointing at each other across two pages.
+  DatabaseFileBuilder loop(24);
+  loop.Page(20, 1, 0x7A0).AddRecord(ForwardingStub({1, 21}, 0));
+  loop.Page(21, 1, 0x7A0).AddRecord(ForwardingStub({1, 20}, 0));
+  Save(target, "two_page_loop", Cat({{0x04}, plainColumns, FuzzPages(loop, 2)}));
+
+  // Stubs to pages the file does not have (beyond its end, page 0, another
+  // file) and to pages that are not data pages (boot page, PFS).
+  DatabaseFileBuilder outside(24);
+  PageBuilder& away = outside.Page(20, 1, 0x7A0);
+  for (PageAddress address : {PageAddress{1, 24}, PageAddress{1, 500}, PageAddress{1, 0}, PageAddress{7, 21},
+                              PageAddress{1, 9}, PageAddress{1, 1}})
+    away.AddRecord(ForwardingStub(address, 0));
+  Save(target, "outside_file", Cat({{0}, plainColumns, FuzzPages(outside, 1)}));
+
+  // Stubs to slots page 21 does not have: past its slot count, negative.
+  DatabaseFileBuilder slots(24);
+  PageBuilder& missing = slots.Page(20, 1, 0x7A0);
+  missing.AddRecord(ForwardingStub({1, 21}, 1));
+  missing.AddRecord(ForwardingStub({1, 21}, 0xFFFF));
+  missing.AddRecord(ForwardingStub({1, 21}, 0));
+  slots.Page(21, 1, 0x7A0).AddRecord(ForwardedRow(4, "only row", 2));
+  Save(target, "missing_slot", Cat({{0}, plainColumns, FuzzPages(slots, 2)}));
+
+  // A chain of four stubs over pages 20 .. 23 ending at a row on page 22,
+  // and one of five that does not.
+  DatabaseFileBuilder chain(24);
+  chain.Page(20, 1, 0x7A0).AddRecord(ForwardingStub({1, 21}, 0));
+  chain.Page(20, 1, 0x7A0).AddRecord(ForwardingStub({1, 20}, 0));
+  chain.Page(21, 1, 0x7A0).AddRecord(ForwardingStub({1, 22}, 0));
+  chain.Page(22, 1, 0x7A0).AddRecord(ForwardingStub({1, 23}, 0));
+  chain.Page(22, 1, 0x7A0).AddRecord(ForwardedRow(5, "far away", 0));
+  chain.Page(23, 1, 0x7A0).AddRecord(ForwardingStub({1, 22}, 1));
+  Save(target, "chain", Cat({{0}, plainColumns, FuzzPages(chain, 4)}));
+
+  // Deleted rows shown: a ghost row and a stub, and a deleted row found in
+  // the free space of page 21 behind the forwarded row.
+  DatabaseFileBuilder deleted(24);
+  PageBuilder& ghosts = deleted.Page(20, 1, 0x7A0);
+  ghosts.AddRecord(GhostRow());
+  ghosts.AddRecord(ForwardingStub({1, 21}, 0));
+  PageBuilder& carved = deleted.Page(21, 1, 0x7A0);
+  carved.AddRecord(ForwardedRow(6, "moved", 1));
+  carved.PlaceBytes(2000, RecordBuilder().SetType(6).SetFixed(Bytes(128, 0x5A)).SetColumnCount(4)
+                              .AddVariable(Ascii("carved")).Build());
+  Save(target, "deleted_rows", Cat({{0x03}, plainColumns, FuzzPages(deleted, 2)}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -159,5 +294,7 @@ int main(int argc, char** argv) {
   Bytes chunkImage = chunked.Build();
   Bytes chunkPages(chunkImage.begin() + 20 * kPageSize, chunkImage.begin() + 24 * kPageSize);
   Save("large_value", "in_row_root", Cat({{0x10, static_cast<uint8_t>(rootBytes.size())}, rootBytes, chunkPages}));
+
+  SaveForwardedSeeds();
   return 0;
 }
