@@ -1,7 +1,8 @@
 // Forwarding stubs followed through the file, for the cases the record page
 // tests leave out: chains of stubs up to the hop limit, rows moved off their
-// page in the compressed format, and moved rows that have since been
-// deleted. Files come from the synthetic writer; pages are read with
+// page in the compressed format (rebuilt with the anchor values and the
+// dictionary of the page they moved to), and moved rows that have since
+// been deleted. Files come from the synthetic writer; pages are read with
 // ReadDataPage as a table listing reads them.
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
+#include "storage/compressed_row_rebuild.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "support/temp_dir.h"
@@ -24,6 +26,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
+using writer::CompressionInfoSpec;
 using writer::DatabaseFileBuilder;
 using writer::ForwardingStub;
 using writer::RecordBuilder;
@@ -46,6 +49,15 @@ std::string FirstValue(const CPrimaryRecord& record) {
   if (record.values.empty()) return "<none>";
   const ColumnValue& value = record.values.front();
   return std::string(value.bytes.begin(), value.bytes.begin() + value.length);
+}
+
+// The rebuilt bytes of column `index` of a compressed record.
+Bytes RebuiltColumn(const CPrimaryRecord& record, size_t index) {
+  const auto& columns = record.compressedParts.columns;
+  if (index >= columns.size() || columns[index].offset < 0) return {};
+  const CompressedColumn& column = columns[index];
+  if (column.offset + column.length > static_cast<int32_t>(record.fixedData.size())) return {};
+  return Bytes(record.fixedData.begin() + column.offset, record.fixedData.begin() + column.offset + column.length);
 }
 
 class ForwardingStubTest : public ::testing::Test {
@@ -140,6 +152,29 @@ Bytes CompressedMovedRow() {
       .Build();
 }
 
+// Compression information whose column-4 anchor value and first dictionary
+// entry name the page.
+CompressionInfoSpec InfoNaming(const std::string& page) {
+  CompressionInfoSpec info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null())
+                          .Add(CompressedValue::Short(Text("a-" + page)))
+                          .Build();
+  info.dictionary = {Text("d-" + page)};
+  return info;
+}
+
+std::vector<CompressedColumnSpec> MovedRowColumns() {
+  return {{CompressedValueClass::Numeric, 4, false},
+          {CompressedValueClass::Numeric, 4, false},
+          {CompressedValueClass::Unicode, 20, true},
+          {CompressedValueClass::Plain, 10, true},
+          {CompressedValueClass::Plain, 10, true}};
+}
+
 TEST_F(ForwardingStubTest, CompressedMovedRowIsParsedInItsFormat) {
   // Row compression: no compression information on either page, and no
   // column list current, so the row stays as parsed.
@@ -159,6 +194,44 @@ TEST_F(ForwardingStubTest, CompressedMovedRowIsParsedInItsFormat) {
   EXPECT_EQ(stub->compressedParts.descriptorCodes, (std::vector<uint8_t>{2, 0, 6, 12, 1}));
   EXPECT_FALSE(stub->compressedParts.rebuilt);
   EXPECT_EQ(stub->image, row);
+}
+
+TEST_F(ForwardingStubTest, CompressedMovedRowTakesItsOwnPagesAnchorAndDictionary) {
+  // Both pages are page-compressed with their own anchor values and
+  // dictionaries; page 20 also keeps a row of its own.
+  DatabaseFileBuilder file(24);
+  const Bytes stayed = CompressedRowBuilder()
+                           .Add(CompressedValue::Short(CompressedInteger(7)))
+                           .Add(CompressedValue::Null())
+                           .Add(CompressedValue::Short(writer::ScsuEncode("here")))
+                           .Add(CompressedValue::Symbol(0))
+                           .Add(CompressedValue::Empty())
+                           .Build();
+  file.SetPage(20, writer::CompressedDataPage({1, 20}, 500, InfoNaming("p20"), {stayed, ForwardingStub({1, 21}, 0)}));
+  file.SetPage(21, writer::CompressedDataPage({1, 21}, 500, InfoNaming("p21"), {CompressedMovedRow()}));
+  auto data = Open(file);
+  CompressedColumnsScope scope(MovedRowColumns());
+  auto page = data->ReadDataPage({1, 20});
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->RecordCount(), 2u);
+
+  const CPrimaryRecord* own = page->Record(0);
+  ASSERT_NE(own, nullptr);
+  ASSERT_TRUE(own->compressedParts.rebuilt);
+  EXPECT_EQ(RebuiltColumn(*own, 0), (Bytes{7, 0, 0, 0}));
+  EXPECT_EQ(RebuiltColumn(*own, 3), Text("d-p20"));
+  EXPECT_EQ(RebuiltColumn(*own, 4), Text("a-p20"));
+
+  const CPrimaryRecord* moved = page->Record(1);
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(moved->recordType, kForwardingStubType);
+  ASSERT_TRUE(moved->compressedParts.rebuilt);
+  ASSERT_EQ(moved->compressedParts.columns.size(), 5u);
+  EXPECT_EQ(RebuiltColumn(*moved, 0), (Bytes{42, 0, 0, 0}));
+  EXPECT_TRUE(moved->compressedParts.columns[1].isNull);
+  EXPECT_EQ(RebuiltColumn(*moved, 2), writer::Utf16("moved"));
+  EXPECT_EQ(RebuiltColumn(*moved, 3), Text("d-p21"));
+  EXPECT_EQ(RebuiltColumn(*moved, 4), Text("a-p21"));
 }
 
 }  // namespace
