@@ -8,10 +8,7 @@
 
 #include <string>
 
-#include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
-#include "storage/data_file.h"
 #include "support/corpus.h"
 #include "values/compressed_columns.h"
 
@@ -23,37 +20,26 @@ TEST(CompressedPlacesCorpusTest, PhysicalOrderIsTheHobtOrdinalAndPlacesFollowIt)
   BRINEHOLD_REQUIRE_CORPUS(files);
   int tables = 0;
   int reordered = 0;
-  for (const std::string& path : files) {
-    SCOPED_TRACE(path);
-    TheApp().ResetForTests();
-    auto file = OpenDataFile(path, false, nullptr);
-    ASSERT_TRUE(file->IsValid());
-    auto catalog = BuildCatalog(*file);
-    const std::vector<ObjectRow> objects = catalog->objects;
-    for (const ObjectRow& object : objects) {
-      if (object.type != "U ") continue;
-      LoadTableSchema(*catalog, object.name, "U ", {});
-      const TableSchema& schema = catalog->tableSchema;
-      if (!schema.found || schema.rowsetColumns.empty()) continue;
-      SCOPED_TRACE(object.name);
-      ++tables;
-      const std::vector<int32_t> places = CompressedPlacesFor(schema.columns);
-      ASSERT_EQ(places.size(), schema.columns.size());
-      bool columnOrder = true;
-      for (size_t i = 0; i < schema.columns.size(); ++i) {
-        const ColumnInfo& column = schema.columns[i];
-        if (column.hobtColumnId == ColumnInfo::kNoStoredValue) {
-          EXPECT_EQ(places[i], -1);
-          continue;
-        }
-        // The null bitmap position (low 16 bits) is the hobt ordinal.
-        EXPECT_EQ(column.nullBit & 0xFFFF, column.hobtColumnId) << column.name;
-        EXPECT_EQ(places[i], column.hobtColumnId - 1) << column.name;
-        if (column.hobtColumnId != column.columnId) columnOrder = false;
+  test::ForEachCorpusTable([&](const std::string&, CDataFile&, CDatabaseCatalog& catalog, const ObjectRow&) {
+    const TableSchema& schema = catalog.tableSchema;
+    if (!schema.found || schema.rowsetColumns.empty()) return;
+    ++tables;
+    const std::vector<int32_t> places = CompressedPlacesFor(schema.columns);
+    ASSERT_EQ(places.size(), schema.columns.size());
+    bool columnOrder = true;
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
+      const ColumnInfo& column = schema.columns[i];
+      if (column.hobtColumnId == ColumnInfo::kNoStoredValue) {
+        EXPECT_EQ(places[i], -1);
+        continue;
       }
-      if (!columnOrder) ++reordered;
+      // The null bitmap position (low 16 bits) is the hobt ordinal.
+      EXPECT_EQ(column.nullBit & 0xFFFF, column.hobtColumnId) << column.name;
+      EXPECT_EQ(places[i], column.hobtColumnId - 1) << column.name;
+      if (column.hobtColumnId != column.columnId) columnOrder = false;
     }
-  }
+    if (!columnOrder) ++reordered;
+  });
   EXPECT_GT(tables, 150);
   // Tables clustered on a key that is not their first column are common;
   // placing compressed columns in column order would misread all of them.

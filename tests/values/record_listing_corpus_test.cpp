@@ -25,7 +25,6 @@ namespace {
 
 using Cells = std::vector<std::string>;
 
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 bool Shown(const ColumnInfo& column) {
   return TheApp().settings.legacyCatalog || column.hobtColumnId != ColumnInfo::kNoStoredValue;
@@ -84,75 +83,65 @@ TEST(RecordListingCorpusTest, ListPagesShowEveryRenderedRowOnceInOrder) {
   auto files = test::CorpusDataFiles();
   BRINEHOLD_REQUIRE_CORPUS(files);
   int tables = 0, pagedTables = 0;
-  for (const std::string& path : files) {
-    SCOPED_TRACE(BaseName(path));
-    TheApp().ResetForTests();
-    auto file = OpenDataFile(path, false, nullptr);
-    ASSERT_TRUE(file->IsValid());
-    auto catalog = BuildCatalog(*file);
-    const std::vector<ObjectRow> objects = catalog->objects;
-    for (const ObjectRow& object : objects) {
-      if (object.type != "U ") continue;
-      SCOPED_TRACE(object.name);
-      LoadTableSchema(*catalog, object.name, "U ", {});
-      if (!catalog->tableSchema.found || catalog->tableSchema.columns.empty()) continue;
-      const std::vector<ExpectedRow> rendered = RenderedTableRows(*catalog);
-      const int64_t total = static_cast<int64_t>(rendered.size());
+  test::ForEachCorpusTable([&](const std::string&, CDataFile&, CDatabaseCatalog& catalogRef, const ObjectRow& object) {
+    CDatabaseCatalog* catalog = &catalogRef;
+    if (!catalog->tableSchema.found || catalog->tableSchema.columns.empty()) return;
+    const std::vector<ExpectedRow> rendered = RenderedTableRows(*catalog);
+    const int64_t total = static_cast<int64_t>(rendered.size());
 
-      HeadlessWindow window;
-      RecordListing listing(window);
-      listing.ResetPagingCounters();
-      TheApp().isRunning = 1;
-      ASSERT_TRUE(listing.ListLoadedTable(*catalog, object.name, false));
-      ++tables;
+    HeadlessWindow window;
+    RecordListing listing(window);
+    listing.ResetPagingCounters();
+    TheApp().isRunning = 1;
+    ASSERT_TRUE(listing.ListLoadedTable(*catalog, object.name, false));
+    ++tables;
 
-      size_t next = 0;  // index into rendered
-      int64_t page = 1;
-      bool mismatch = false;
-      while (true) {
-        const HeadlessWindow::State state = window.Snapshot();
-        const int64_t first = (page - 1) * kRowsPerListPage;
-        const int64_t processed = std::min<int64_t>(kRowsPerListPage, total - first);
-        int64_t kept = 0;
-        for (const HeadlessWindow::State::ListItem& item : state.listItems) {
-          while (next < rendered.size() && rendered[next].removed) ++next;
-          if (next >= rendered.size()) {
-            ADD_FAILURE() << "list page " << page << " shows more rows than were rendered";
-            mismatch = true;
-            break;
-          }
-          const Cells& cells = rendered[next].cells;
-          for (size_t c = 0; c < cells.size() && !mismatch; ++c) {
-            const std::string listed = c < item.texts.size() ? item.texts[c] : std::string();
-            if (!SameCell(listed, cells[c], page == 1)) {
-              ADD_FAILURE() << "row " << next + 1 << " column " << c << ": listed '" << listed << "', rendered '"
-                            << cells[c] << "'";
-              mismatch = true;
-            }
-          }
-          ++next;
-          ++kept;
-          if (mismatch) break;
+    size_t next = 0;  // index into rendered
+    int64_t page = 1;
+    bool mismatch = false;
+    while (true) {
+      const HeadlessWindow::State state = window.Snapshot();
+      const int64_t first = (page - 1) * kRowsPerListPage;
+      const int64_t processed = std::min<int64_t>(kRowsPerListPage, total - first);
+      int64_t kept = 0;
+      for (const HeadlessWindow::State::ListItem& item : state.listItems) {
+        while (next < rendered.size() && rendered[next].removed) ++next;
+        if (next >= rendered.size()) {
+          ADD_FAILURE() << "list page " << page << " shows more rows than were rendered";
+          mismatch = true;
+          break;
         }
+        const Cells& cells = rendered[next].cells;
+        for (size_t c = 0; c < cells.size() && !mismatch; ++c) {
+          const std::string listed = c < item.texts.size() ? item.texts[c] : std::string();
+          if (!SameCell(listed, cells[c], page == 1)) {
+            ADD_FAILURE() << "row " << next + 1 << " column " << c << ": listed '" << listed << "', rendered '"
+                          << cells[c] << "'";
+            mismatch = true;
+          }
+        }
+        ++next;
+        ++kept;
         if (mismatch) break;
-        // Removed rows at the end of this list page belong to it.
-        while (next < rendered.size() && rendered[next].removed && static_cast<int64_t>(next) < first + processed)
-          ++next;
-        if (page == 1)
-          EXPECT_EQ(state.pageCaption, PageCaption(1, kept, kept > 0 ? 1 : 0, kept));
-        else
-          EXPECT_EQ(state.pageCaption, PageCaption(page, processed, first + 1, first + processed));
-        if (!listing.HasNextPage()) break;
-        listing.ShowNextRecords(*catalog);
-        ++page;
       }
-      if (mismatch) continue;
-      while (next < rendered.size() && rendered[next].removed) ++next;
-      EXPECT_EQ(next, rendered.size()) << "rows never listed";
-      EXPECT_EQ(page, total == 0 ? 1 : (total + kRowsPerListPage - 1) / kRowsPerListPage);
-      if (page > 1) ++pagedTables;
+      if (mismatch) break;
+      // Removed rows at the end of this list page belong to it.
+      while (next < rendered.size() && rendered[next].removed && static_cast<int64_t>(next) < first + processed)
+        ++next;
+      if (page == 1)
+        EXPECT_EQ(state.pageCaption, PageCaption(1, kept, kept > 0 ? 1 : 0, kept));
+      else
+        EXPECT_EQ(state.pageCaption, PageCaption(page, processed, first + 1, first + processed));
+      if (!listing.HasNextPage()) break;
+      listing.ShowNextRecords(*catalog);
+      ++page;
     }
-  }
+    if (mismatch) return;
+    while (next < rendered.size() && rendered[next].removed) ++next;
+    EXPECT_EQ(next, rendered.size()) << "rows never listed";
+    EXPECT_EQ(page, total == 0 ? 1 : (total + kRowsPerListPage - 1) / kRowsPerListPage);
+    if (page > 1) ++pagedTables;
+  });
   EXPECT_GT(tables, 0);
   std::printf("user tables listed: %d, with more than one list page: %d\n", tables, pagedTables);
 }
