@@ -219,6 +219,7 @@ TEST(DamagedFileTest, CutFilesReadToTheEnd) {
       ++compared;
     }
   }
+  ::testing::Test::RecordProperty("compared", compared);
   EXPECT_GT(compared, 0);
 }
 
