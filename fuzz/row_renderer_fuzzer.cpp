@@ -1,14 +1,17 @@
 // RenderPageRows on a page and a column list both made from the input:
 // byte 0 settings and variant, byte 1 column count, six bytes per column
 // (see ColumnFromInput), the rest the page. The binary xml converter is
-// installed so xml columns go through it as in the program.
+// installed so xml columns go through it as in the program. Mode bit 0x20
+// makes the column list current for the compressed-row rebuild.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "fuzz/fuzz_input.h"
 #include "scan/session/app_state.h"
 #include "storage/data_page.h"
 #include "values/binary_xml_converter.h"
+#include "values/compressed_columns.h"
 #include "values/row_renderer.h"
 
 using namespace brinehold;
@@ -30,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     columns[i] = fuzz::ColumnFromInput(in, static_cast<int32_t>(i + 1), nextFixed);
   RowDecodingContext context = BuildRowDecodingContext(columns);
 
+  // With bit 0x20 the page is read as the program reads a table's pages:
+  // compressed rows are rebuilt for the column list.
+  std::optional<CompressedColumnsScope> scope;
+  if (mode & 0x20) scope.emplace(CompressedColumnSpecsFor(context.columns, context.compressedPlaces));
   CDataPage page(fuzz::PageBuffer(in.Rest()), nullptr);
   for (const RenderedRow& row : RenderPageRows(page, context, variant)) (void)row.size();
   TheApp().ResetForTests();
