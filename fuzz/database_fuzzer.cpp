@@ -37,17 +37,24 @@ namespace {
 constexpr size_t kPagesPerTable = 48;
 constexpr size_t kTablesPerInput = 32;
 
-// One file per process; removed at exit. A plain array, so the exit
-// handler never sees a destroyed string.
-char tempPath[512];
+// One file per process, in a directory of its own: a file whose file list
+// is damaged is joined by every .ndf file beside it, so nothing else may lie
+// there. Both are removed at exit. Plain arrays, so the exit handler never
+// sees a destroyed string.
+char tempDir[512];
+char tempPath[600];
 
-void RemoveTempFile() { std::remove(tempPath); }
+void RemoveTempFile() {
+  std::remove(tempPath);
+  rmdir(tempDir);
+}
 
 const char* TempPath() {
   if (tempPath[0] == 0) {
     const char* dir = getenv("TMPDIR");
-    std::snprintf(tempPath, sizeof tempPath, "%s/brinehold_database_fuzz_%d.mdf", dir && *dir ? dir : "/tmp",
-                  static_cast<int>(getpid()));
+    std::snprintf(tempDir, sizeof tempDir, "%s/brinehold_database_fuzz_XXXXXX", dir && *dir ? dir : "/tmp");
+    if (!mkdtemp(tempDir)) return nullptr;
+    std::snprintf(tempPath, sizeof tempPath, "%s/database.mdf", tempDir);
     std::atexit(RemoveTempFile);
   }
   return tempPath;
@@ -79,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < patch.size() && offset + i < kPageSize; ++i) image[page * kPageSize + offset + i] = patch[i];
   }
   const char* path = TempPath();
-  if (!WriteFile(path, image)) return 0;
+  if (!path || !WriteFile(path, image)) return 0;
 
   TheApp().ResetForTests();
   HeadlessWindow window;
