@@ -1,6 +1,9 @@
 #include "storage/allocation_unit_pages.h"
 
+#include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "scan/session/app_state.h"
 #include "storage/data_file.h"
@@ -21,17 +24,32 @@ std::unique_ptr<IamPage> ReadChainPage(const CDataFile& file, PageAddress addres
 }
 
 // Visits the IAM chain from `firstIam`; `visit` gets each IAM page read.
+// Every page of one chain belongs to the same allocation unit: a page whose
+// header names another owner was reached through a damaged pointer (into
+// another unit's chain, whose pages would be read with the wrong columns),
+// and the walk ends there.
 template <typename Visit>
 void WalkChain(const CDataFile& file, PageAddress firstIam, Visit visit) {
   std::set<PageAddress> seen;
+  std::optional<std::pair<int32_t, int16_t>> owner;
   PageAddress current = firstIam;
   while (current.pageNumber != 0 && !StopRequested()) {
     if (!seen.insert(current).second) break;
     auto iam = ReadChainPage(file, current);
     if (!iam) break;
+    const std::pair<int32_t, int16_t> pageOwner{iam->Header().ownerObjectId, iam->Header().indexId};
+    if (!owner) owner = pageOwner;
+    else if (*owner != pageOwner) break;
     visit(current, *iam);
     current = iam->Header().nextPage;
   }
+}
+
+// A page is listed once: damaged single-page slots or extent bits can name
+// a page twice, and its rows would be shown twice.
+void KeepFirstOfEach(std::vector<PageAddress>& pages) {
+  std::set<PageAddress> seen;
+  std::erase_if(pages, [&seen](const PageAddress& page) { return !seen.insert(page).second; });
 }
 
 }  // namespace
@@ -51,6 +69,7 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
 std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam) {
   std::vector<PageAddress> pages;
   WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { AppendIamPagePages(iam, file, pages); });
+  KeepFirstOfEach(pages);
   return pages;
 }
 
@@ -74,6 +93,7 @@ std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t ob
     if (!iam) break;
     AppendIamPagePages(*iam, file, pages);
   }
+  KeepFirstOfEach(pages);
   return pages;
 }
 

@@ -15,7 +15,9 @@
 //    where the owner id of a page header is the table's object id).
 //
 // Damage: a page that cannot be read, or that is not an IAM page, ends the
-// chain; an IAM page reached a second time (a chain that loops) ends it too;
+// chain; an IAM page reached a second time (a chain that loops) ends it too,
+// and so does one whose header names another owner (object and index id)
+// than the chain's first page; a page named a second time is listed once;
 // an IAM page with fewer than two records contributes only its single-page
 // slots. The walk stops when TheApp().stopRequested is set. Nothing is
 // reported.

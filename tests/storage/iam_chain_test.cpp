@@ -126,6 +126,34 @@ TEST_F(IamChainTest, UnreadableOrForeignPagesEndTheChain) {
   EXPECT_TRUE(ListIamChainPages(*data, {1, 35}).empty());
 }
 
+TEST_F(IamChainTest, ChainEndsWhereADamagedPointerLeadsIntoAnotherUnitsChain) {
+  DatabaseFileBuilder file(64);
+  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}, {1, 30}));
+  IamSpec foreign = Spec({{1, 31}}, {}, {1, 40});
+  foreign.owner = kOwner + 1;  // another table's chain
+  writer::AddIamPage(file, 30, foreign);
+  writer::AddIamPage(file, 40, Spec({{1, 41}}, {}));
+  IamSpec otherIndex = Spec({{1, 51}}, {});
+  otherIndex.indexId = 2;  // same object, another index
+  writer::AddIamPage(file, 45, Spec({{1, 46}}, {}, {1, 50}));
+  writer::AddIamPage(file, 50, otherIndex);
+  auto data = Open(file);
+  EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), (std::vector<int32_t>{21}));
+  EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 45})), (std::vector<int32_t>{46}));
+  // A chain that starts on another unit's page is that unit's.
+  EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 30})), (std::vector<int32_t>{31}));
+}
+
+TEST_F(IamChainTest, APageNamedTwiceIsListedOnce) {
+  DatabaseFileBuilder file(96);
+  // Page 41 in a slot and again in the extent 40..47; page 22 in two slots
+  // and again in the second IAM page's slots.
+  writer::AddIamPage(file, 20, Spec({{1, 22}, {1, 41}, {1, 22}}, {5}, {1, 30}));
+  writer::AddIamPage(file, 30, Spec({{1, 22}, {1, 31}}, {}));
+  auto data = Open(file);
+  EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), Join({{22, 41, 40}, Range(42, 6), {31}}));
+}
+
 TEST_F(IamChainTest, IamPageWithoutBitmapContributesItsSlots) {
   DatabaseFileBuilder file(64);
   writer::PageBuilder& page = file.Page(20, kIamPageType, kOwner);
