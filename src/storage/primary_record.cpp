@@ -139,8 +139,9 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   auto slot = stub.I16(7);
   if (!pageNumber || !fileId || !slot) return;
   forwardedFrom = ForwardingTarget{PageAddress{*fileId, *pageNumber}, *slot};
-  // A stub always points straight at the forwarded row; a longer chain (or
-  // one that comes back to itself) is damage and is not followed.
+  // A stub points straight at the moved row. A chain of stubs is damage;
+  // it is followed for a few hops (so a row behind a stale stub is still
+  // found), and one that is longer or comes back to itself ends unresolved.
   if (forwardingHops >= kMaxForwardingHops || *slot < 0) return;
   if (!page || !page->File()) return;
   auto buffer = page->File()->ReadPage(forwardedFrom->page);
@@ -148,6 +149,18 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   auto target = PrimaryRecordPage::ForSlot(std::move(*buffer), page->File(), *slot, forwardingHops + 1);
   const CPrimaryRecord* row = target ? target->Record(0) : nullptr;
   if (!row || row->image.empty()) return;
+  // Only a moved row (or one deleted since, or the next stub of a chain)
+  // is taken. A row that lives on its own slot would be shown twice, and an
+  // index row or a large-value fragment is no table row at all.
+  switch (row->recordType) {
+    case kForwardedRecordType:
+    case kForwardingStubType:
+    case kGhostDataRecordType:
+    case kGhostVersionRecordType:
+      break;
+    default:
+      return;
+  }
 
   Bytes copy = row->image;
   ByteReader view(copy);

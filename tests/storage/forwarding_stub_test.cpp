@@ -112,6 +112,29 @@ TEST_F(ForwardingStubTest, ChainsResolveUpToTheHopLimit) {
   EXPECT_TRUE(tooFar->image.empty());
 }
 
+TEST_F(ForwardingStubTest, StubToARowThatIsNotAMovedRowStaysUnresolved) {
+  // A damaged stub naming a row that lives on its own slot, an index row or
+  // a large-value fragment: taking it would show that row twice, or show a
+  // fragment as a row.
+  DatabaseFileBuilder file(24);
+  for (uint16_t slot = 0; slot < 3; ++slot)
+    file.Page(20, kDataPageType, 500).AddRecord(ForwardingStub({1, 21}, slot));
+  file.Page(21, kDataPageType, 500).AddRecord(MovedRow(1, "lives here", 0, kPrimaryRecordType));
+  file.Page(21, kDataPageType, 500).AddRecord(MovedRow(2, "index row", 0, kIndexRecordType));
+  file.Page(21, kDataPageType, 500).AddRecord(MovedRow(3, "fragment", 0, kLargeValueFragmentType));
+  auto data = Open(file);
+  auto page = data->ReadDataPage({1, 20});
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->RecordCount(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const CPrimaryRecord* stub = page->Record(i);
+    ASSERT_NE(stub, nullptr);
+    EXPECT_EQ(stub->fixedLength, kUnresolvedForwardLength);
+    EXPECT_TRUE(stub->image.empty());
+  }
+}
+
 TEST_F(ForwardingStubTest, DeletedMovedRowShowsOnlyWithDeletedRows) {
   DatabaseFileBuilder file(24);
   file.Page(20, kDataPageType, 500).AddRecord(ForwardingStub({1, 21}, 0));
