@@ -109,7 +109,9 @@ ColumnInfo DescribeColumn(const std::vector<ScalarTypeRow>& types, const std::st
                           int32_t userTypeId, int16_t length) {
   const ValueKind kind = systemTypeId == 34 ? ValueKind::Image : MapSystemType(systemTypeId);
   std::string typeText = TypeNameOf(types, systemTypeId, userTypeId);
-  typeText += "(" + std::to_string(length) + ")";
+  typeText += '(';
+  typeText += std::to_string(length);
+  typeText += ')';
   return BuildColumnInfo(name, std::move(typeText), kind);
 }
 

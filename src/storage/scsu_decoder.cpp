@@ -61,10 +61,10 @@ class CodePointSink {
       return true;
     }
     if (IsLowSurrogate(c)) {
-      if (!pendingHigh_) return true;  // unpaired: dropped
-      c = 0x10000 + ((*pendingHigh_ - 0xD800) << 10) + (c - 0xDC00);
+      if (pendingHigh_ == 0) return true;  // unpaired: dropped
+      c = 0x10000 + ((pendingHigh_ - 0xD800) << 10) + (c - 0xDC00);
     }
-    pendingHigh_.reset();
+    pendingHigh_ = 0;
     if (c > 0x10FFFF) return true;
     if (out_.size() >= limit_) return false;
     out_.push_back(c);
@@ -75,7 +75,7 @@ class CodePointSink {
 
  private:
   size_t limit_;
-  std::optional<char32_t> pendingHigh_;
+  char32_t pendingHigh_ = 0;  // 0: none (never a surrogate)
   std::vector<char32_t> out_;
 };
 

@@ -312,7 +312,9 @@ class Decoder {
       out_ += "\"";
     }
     for (const Attribute& a : tag.attributes) {
-      out_ += " " + TagName(a.prefix, a.local) + "=\"";
+      out_ += ' ';
+      out_ += TagName(a.prefix, a.local);
+      out_ += "=\"";
       AppendEscaped(out_, a.value, true);
       out_ += "\"";
     }

@@ -112,7 +112,7 @@ std::optional<std::string> DecimalValue(ByteReader in, size_t* pos) {
   std::string digits = Uint128Text(magnitude);
   if (scale > 0) {
     if (digits.size() <= static_cast<size_t>(scale)) digits.insert(0, static_cast<size_t>(scale) + 1 - digits.size(), '0');
-    digits.insert(digits.size() - static_cast<size_t>(scale), ".");
+    digits.insert(digits.end() - scale, '.');
   }
   *pos = at;
   return (positive || magnitude == 0 ? "" : "-") + digits;

@@ -83,7 +83,10 @@ TEST_F(WriterTest, FileBuilderPlacesPagesAndOpens) {
       ASSERT_TRUE(header);
       EXPECT_EQ(header->thisPage, (PageAddress{1, static_cast<int32_t>(page)}));
     }
-    std::string path = dir.Path("w" + std::to_string(leading) + ".mdf");
+    std::string name = "w";
+    name += std::to_string(leading);
+    name += ".mdf";
+    std::string path = dir.Path(name);
     ASSERT_TRUE(builder.WriteTo(path, leading));
     HeadlessWindow window;
     auto file = OpenDataFile(path, false, &window);

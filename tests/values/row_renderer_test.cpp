@@ -322,7 +322,9 @@ TEST_F(RowRendererTest, DamagedRecordsNeverReadOutsideTheirBytes) {
   std::vector<ColumnInfo> columns;
   int32_t id = 1;
   for (int32_t kind = 0; kind <= kLastValueKind; ++kind) {
-    ColumnInfo column = Column("c" + std::to_string(kind), "x(8)", static_cast<ValueKind>(kind), id, 0);
+    std::string name = "c";
+    name += std::to_string(kind);
+    ColumnInfo column = Column(name, "x(8)", static_cast<ValueKind>(kind), id, 0);
     column.leafOffset = static_cast<int16_t>(kind % 3 == 0 ? -(id % 5) - 1 : 4 + 3 * kind);
     column.legacyRowOffset = static_cast<int16_t>(kind % 2 ? 4 + kind : -(kind % 4) - 1);
     column.nullBit = kind % 4 == 0 ? -1 : id;

@@ -257,11 +257,7 @@ Bytes Decimal(uint8_t token, uint8_t precision, uint8_t scale, bool positive, ui
   return out;
 }
 
-Bytes Uuid(const Bytes& sixteen) {
-  Bytes out = Token(kSqlUuid);
-  out.insert(out.end(), sixteen.begin(), sixteen.end());
-  return out;
-}
+Bytes Uuid(const Bytes& sixteen) { return ByteThen(kSqlUuid, sixteen); }
 
 namespace {
 Bytes Run(uint8_t token, const Bytes& bytes) {

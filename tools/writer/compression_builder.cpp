@@ -103,9 +103,7 @@ Bytes CompressedInteger(int64_t value) {
 }
 
 Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix) {
-  Bytes out{prefixLength};
-  out.insert(out.end(), suffix.begin(), suffix.end());
-  return out;
+  return ByteThen(prefixLength, suffix);
 }
 
 Bytes ScsuEncode(const std::string& utf8) {

@@ -5,7 +5,22 @@
 namespace brinehold::writer {
 
 void AppendLE(Bytes& out, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  const size_t at = out.size();
+  out.resize(at + width);
+  for (size_t i = 0; i < width; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void AppendBytes(Bytes& out, const Bytes& more) {
+  const size_t at = out.size();
+  out.resize(at + more.size());
+  std::copy(more.begin(), more.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+Bytes ByteThen(uint8_t first, const Bytes& more) {
+  Bytes out(more.size() + 1);
+  out[0] = first;
+  std::copy(more.begin(), more.end(), out.begin() + 1);
+  return out;
 }
 
 Bytes Utf16(const std::string& text) {
@@ -70,7 +85,7 @@ Bytes RecordBuilder::Build() const {
   out.push_back(statusA_.value_or(statusA));
   out.push_back(statusB_.value_or(0));
   AppendLE(out, fixedEnd_.value_or(static_cast<uint16_t>(4 + fixed_.size())), 2);
-  out.insert(out.end(), fixed_.begin(), fixed_.end());
+  AppendBytes(out, fixed_);
   AppendLE(out, forcedColumnCount_.value_or(columns), 2);
   if (nullBitmap_) {
     Bytes bitmap((columns + 7) / 8, 0);

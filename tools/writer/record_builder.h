@@ -85,6 +85,10 @@ Bytes SparseVector(const std::vector<std::pair<uint16_t, Bytes>>& values);
 
 // Little-endian helpers for composing fixed parts.
 void AppendLE(Bytes& out, uint64_t value, size_t width);
+// Appends `more` to `out`.
+void AppendBytes(Bytes& out, const Bytes& more);
+// One byte followed by `more`.
+Bytes ByteThen(uint8_t first, const Bytes& more);
 // UTF-16LE bytes of an ASCII/UTF-8 text (code points above U+FFFF become '?').
 Bytes Utf16(const std::string& text);
 
