@@ -10,7 +10,6 @@
 // to a temp file per process, so the reader sees exactly what a damaged
 // file would give. At most kPagesPerTable pages of each table are rendered,
 // which keeps one input well under a second.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +21,7 @@
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_temp_file.h"
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
 #include "storage/data_file.h"
@@ -36,29 +36,6 @@ namespace {
 
 constexpr size_t kPagesPerTable = 48;
 constexpr size_t kTablesPerInput = 32;
-
-// One file per process, in a directory of its own: a file whose file list
-// is damaged is joined by every .ndf file beside it, so nothing else may lie
-// there. Both are removed at exit. Plain arrays, so the exit handler never
-// sees a destroyed string.
-char tempDir[512];
-char tempPath[600];
-
-void RemoveTempFile() {
-  std::remove(tempPath);
-  rmdir(tempDir);
-}
-
-const char* TempPath() {
-  if (tempPath[0] == 0) {
-    const char* dir = getenv("TMPDIR");
-    std::snprintf(tempDir, sizeof tempDir, "%s/brinehold_database_fuzz_XXXXXX", dir && *dir ? dir : "/tmp");
-    if (!mkdtemp(tempDir)) return nullptr;
-    std::snprintf(tempPath, sizeof tempPath, "%s/database.mdf", tempDir);
-    std::atexit(RemoveTempFile);
-  }
-  return tempPath;
-}
 
 const Bytes& SampleBytes() {
   static const Bytes bytes = writer::BuildSharePointSample().Build();
@@ -85,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> patch = in.Take(in.Byte());
     for (size_t i = 0; i < patch.size() && offset + i < kPageSize; ++i) image[page * kPageSize + offset + i] = patch[i];
   }
-  const char* path = TempPath();
+  const char* path = fuzz::FuzzTempFile("database.mdf");
   if (!path || !WriteFile(path, image)) return 0;
 
   TheApp().ResetForTests();

@@ -11,7 +11,6 @@
 // compressed rows are rendered as parsed). The file is written to a temp
 // path per input, so a stub reads exactly what a damaged file would give
 // it: its own page, another fuzzed page, a standard page or none at all.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +19,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_temp_file.h"
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
 #include "catalog/table_schema.h"
@@ -38,22 +38,6 @@ constexpr uint32_t kFirstFuzzPage = 20;
 constexpr uint32_t kFuzzPages = 4;
 // The pages whose rows are rendered; their stubs may point anywhere.
 constexpr uint32_t kRenderedPages = 2;
-
-// One file per process; removed at exit. A plain array, so the exit
-// handler never sees a destroyed string.
-char tempPath[512];
-
-void RemoveTempFile() { std::remove(tempPath); }
-
-const char* TempPath() {
-  if (tempPath[0] == 0) {
-    const char* dir = getenv("TMPDIR");
-    std::snprintf(tempPath, sizeof tempPath, "%s/brinehold_fwd_fuzz_%d.mdf", dir && *dir ? dir : "/tmp",
-                  static_cast<int>(getpid()));
-    std::atexit(RemoveTempFile);
-  }
-  return tempPath;
-}
 
 }  // namespace
 
@@ -78,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     page.resize(kPageSize, 0);
     builder.SetPage(kFirstFuzzPage + i, page);
   }
-  std::string path = TempPath();
+  const char* temp = fuzz::FuzzTempFile("forwarded.mdf");
+  if (!temp) return 0;
+  std::string path = temp;
   if (!builder.WriteTo(path)) return 0;
   HeadlessWindow window;
   auto file = OpenDataFile(path, false, &window);

@@ -4,7 +4,6 @@
 // the entry, and the rest fills pages 20 .. 23 of a small file whose other
 // pages are the writer's standard ones. The file is written to a temp path
 // per input, so the reader sees exactly what a damaged file would give.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_temp_file.h"
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
 #include "storage/data_file.h"
@@ -25,22 +25,6 @@ namespace {
 
 constexpr uint32_t kFirstFuzzPage = 20;
 constexpr uint32_t kFuzzPages = 4;
-
-// One file per process; removed at exit. A plain array, so the exit
-// handler never sees a destroyed string.
-char tempPath[512];
-
-void RemoveTempFile() { std::remove(tempPath); }
-
-const char* TempPath() {
-  if (tempPath[0] == 0) {
-    const char* dir = getenv("TMPDIR");
-    std::snprintf(tempPath, sizeof tempPath, "%s/brinehold_lob_fuzz_%d.mdf", dir && *dir ? dir : "/tmp",
-                  static_cast<int>(getpid()));
-    std::atexit(RemoveTempFile);
-  }
-  return tempPath;
-}
 
 }  // namespace
 
@@ -56,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     page.resize(kPageSize, 0);
     builder.SetPage(kFirstFuzzPage + i, page);
   }
-  std::string path = TempPath();
+  const char* temp = fuzz::FuzzTempFile("large_value.mdf");
+  if (!temp) return 0;
+  std::string path = temp;
   if (!builder.WriteTo(path)) return 0;
   HeadlessWindow window;
   auto file = OpenDataFile(path, false, &window);
