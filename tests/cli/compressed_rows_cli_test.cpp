@@ -133,9 +133,9 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
   writer::CompressedTableSpec table;
   table.table = {501, "Flags"};
   auto column = [](int32_t id, const std::string& name, uint8_t type, int16_t length) {
-    writer::ColumnSpec spec = Column(id, name, type, length);
-    spec.objectId = 501;
-    return spec;
+    writer::ColumnSpec made = Column(id, name, type, length);
+    made.objectId = 501;
+    return made;
   };
   table.columns = {column(1, "Id", 56, 4),         column(2, "Active", 104, 1), column(3, "Total", 56, 4),
                    column(4, "Deleted", 104, 1),   column(5, "Name", 167, 40),  column(6, "Archived", 104, 1)};
