@@ -18,16 +18,6 @@ constexpr int32_t kDictionaryLimit = 4096;  // dictionary data lies below this p
 
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
-Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
-  Bytes out;
-  if (auto copy = bytes.Copy(offset, count)) {
-    out = std::move(*copy);
-    out.push_back(0);
-    out.push_back(0);
-  }
-  return out;
-}
-
 // Long-data region at `position`; returns the position after it.
 int32_t ParseLongData(CPrimaryRecord& record, const ByteReader& view, int32_t position, int32_t maxLength) {
   auto header = view.U8(static_cast<size_t>(position));

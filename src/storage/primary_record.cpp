@@ -19,7 +19,14 @@ constexpr int32_t kPageLimit = static_cast<int32_t>(kPageSize);
 
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
-// A copy of [offset, offset + count) with two zero bytes appended.
+
+int32_t Clamp(int32_t maxLength, size_t available) {
+  if (maxLength <= 0) return 0;
+  return static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(maxLength), available));
+}
+
+}  // namespace
+
 Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
   Bytes out;
   if (auto copy = bytes.Copy(offset, count)) {
@@ -29,13 +36,6 @@ Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
   }
   return out;
 }
-
-int32_t Clamp(int32_t maxLength, size_t available) {
-  if (maxLength <= 0) return 0;
-  return static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(maxLength), available));
-}
-
-}  // namespace
 
 bool IsSparseVector(const ByteReader& value) {
   if (value.size() == 16) return false;  // a 16-byte complex column is a large-value pointer

@@ -71,6 +71,11 @@ struct ForwardingTarget {
   int16_t slot = 0;
 };
 
+// A copy of [offset, offset + count) of `bytes` with two zero bytes
+// appended, as value bytes are kept (text then always ends in a zero code
+// unit); empty when the range does not fit.
+Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count);
+
 class CPrimaryRecord : public CRecord {
  public:
   // A record read through a slot. `bytes` starts at the record and may run to
