@@ -5,6 +5,7 @@
 #include <string>
 
 #include "scan/session/app_state.h"
+#include "storage/compressed_row.h"
 #include "storage/large_value.h"
 #include "values/compressed_columns.h"
 #include "values/convert_xml.h"
@@ -91,12 +92,12 @@ class RecordRenderer {
   }
 
   // The value-list index of the long value at descriptor `place`: the long
-  // values are kept in descriptor order, one per code 10.
+  // values are kept in descriptor order, one per long-value code.
   size_t LongValueIndex(size_t place) const {
     size_t longs = 0;
     const auto& codes = record_.compressedParts.descriptorCodes;
     for (size_t i = 0; i < place && i < codes.size(); ++i)
-      if (codes[i] == 10) ++longs;
+      if (codes[i] == kDescriptorLong) ++longs;
     return longs;
   }
 
@@ -211,7 +212,7 @@ class RecordRenderer {
         if (auto code = CompressedDescriptorCode(record_, *place)) {
           // Short values, dictionary symbols and bits are rebuilt in place;
           // long values stay in the value list, in descriptor order.
-          if (*code == 10) {
+          if (*code == kDescriptorLong) {
             variable = true;
             indexFromLeaf = false;
             entryIndex = LongValueIndex(*place);
