@@ -19,7 +19,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "fuzz/fuzz_temp_file.h"
+#include "fuzz/fuzz_input_file.h"
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
 #include "catalog/table_schema.h"
@@ -51,24 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TheApp().settings.showAdvancedDeleted = mode & 0x02;
   const bool rebuildCompressed = mode & 0x04;
 
-  std::vector<ColumnInfo> columns(in.Byte() % 24);
-  int16_t nextFixed = 4;
-  for (size_t i = 0; i < columns.size(); ++i)
-    columns[i] = fuzz::ColumnFromInput(in, static_cast<int32_t>(i + 1), nextFixed);
+  std::vector<ColumnInfo> columns = fuzz::ColumnsFromInput(in, 24);
 
-  writer::DatabaseFileBuilder builder(kFirstFuzzPage + kFuzzPages);
-  for (uint32_t i = 0; i < kFuzzPages && in.Remaining() > 0; ++i) {
-    std::vector<uint8_t> page = in.Take(kPageSize);
-    page.resize(kPageSize, 0);
-    builder.SetPage(kFirstFuzzPage + i, page);
-  }
-  const char* temp = fuzz::FuzzTempFile("forwarded.mdf");
-  if (!temp) return 0;
-  std::string path = temp;
-  if (!builder.WriteTo(path)) return 0;
   HeadlessWindow window;
-  auto file = OpenDataFile(path, false, &window);
-  if (!file || !file->IsValid()) return 0;
+  auto file = fuzz::OpenInputPagesFile(in, "forwarded.mdf", kFirstFuzzPage, kFuzzPages, window);
+  if (!file) return 0;
 
   // One context for both pages, as a listing keeps it across a table's pages.
   RowDecodingContext context = BuildRowDecodingContext(columns);

@@ -131,4 +131,13 @@ inline ColumnInfo ColumnFromInput(FuzzInput& in, int32_t hobt, int16_t& nextFixe
   return column;
 }
 
+// A column list: one count byte (below `limit`), then six bytes per column
+// (ColumnFromInput), column ids and hobt ordinals from 1.
+inline std::vector<ColumnInfo> ColumnsFromInput(FuzzInput& in, size_t limit) {
+  std::vector<ColumnInfo> columns(in.Byte() % limit);
+  int16_t nextFixed = 4;
+  for (size_t i = 0; i < columns.size(); ++i) columns[i] = ColumnFromInput(in, static_cast<int32_t>(i + 1), nextFixed);
+  return columns;
+}
+
 }  // namespace brinehold::fuzz

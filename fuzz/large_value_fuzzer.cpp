@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "fuzz/fuzz_temp_file.h"
+#include "fuzz/fuzz_input_file.h"
 #include "scan/session/app_state.h"
 #include "scan/session/headless_window.h"
 #include "storage/data_file.h"
@@ -34,19 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TheApp().ResetForTests();
   std::vector<uint8_t> entry = (mode & 0x30) == 0x10 ? in.Take(in.Byte() % 128) : in.Take(16);
 
-  writer::DatabaseFileBuilder builder(kFirstFuzzPage + kFuzzPages);
-  for (uint32_t i = 0; i < kFuzzPages && in.Remaining() > 0; ++i) {
-    std::vector<uint8_t> page = in.Take(kPageSize);
-    page.resize(kPageSize, 0);
-    builder.SetPage(kFirstFuzzPage + i, page);
-  }
-  const char* temp = fuzz::FuzzTempFile("large_value.mdf");
-  if (!temp) return 0;
-  std::string path = temp;
-  if (!builder.WriteTo(path)) return 0;
   HeadlessWindow window;
-  auto file = OpenDataFile(path, false, &window);
-  if (!file || !file->IsValid()) return 0;
+  auto file = fuzz::OpenInputPagesFile(in, "large_value.mdf", kFirstFuzzPage, kFuzzPages, window);
+  if (!file) return 0;
 
   LargeValueOptions options;
   options.typePrefix = mode & 0x01;

@@ -27,10 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TheApp().settings.legacyCatalog = mode & 0x04;
   auto variant = static_cast<RenderVariant>((mode >> 3) & 0x03);
 
-  std::vector<ColumnInfo> columns(in.Byte() % 24);
-  int16_t nextFixed = 4;
-  for (size_t i = 0; i < columns.size(); ++i)
-    columns[i] = fuzz::ColumnFromInput(in, static_cast<int32_t>(i + 1), nextFixed);
+  std::vector<ColumnInfo> columns = fuzz::ColumnsFromInput(in, 24);
   RowDecodingContext context = BuildRowDecodingContext(columns);
 
   // With bit 0x20 the page is read as the program reads a table's pages:
