@@ -55,17 +55,11 @@ CompressedColumnSpec SpecFor(const ColumnInfo& column) {
     case ValueKind::BigInt:
     case ValueKind::DateTime:
     case ValueKind::Money:
-      blueprint.valueClass = CompressedValueClass::Numeric;
-      blueprint.width = 8;
-      return blueprint;
     case ValueKind::Int:
     case ValueKind::SmallMoney:
-      blueprint.valueClass = CompressedValueClass::Numeric;
-      blueprint.width = 4;
-      return blueprint;
     case ValueKind::SmallInt:
       blueprint.valueClass = CompressedValueClass::Numeric;
-      blueprint.width = 2;
+      blueprint.width = FixedSizeOfKind(kind);
       return blueprint;
     case ValueKind::Bit:
       blueprint.valueClass = CompressedValueClass::Bit;
