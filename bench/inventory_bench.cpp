@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
-#include "scan/session/headless_window.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_input.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/compressed_row_rebuild.h"
 #include "storage/primary_record_page.h"

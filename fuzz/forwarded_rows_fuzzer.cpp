@@ -20,8 +20,8 @@
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_input_file.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "catalog/table_schema.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"

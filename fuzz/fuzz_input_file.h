@@ -13,7 +13,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_temp_file.h"
-#include "scan/session/window_port.h"
+#include "session/window_port.h"
 #include "storage/data_file.h"
 #include "writer/file_builder.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_input.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/primary_record.h"
 
 using namespace brinehold;

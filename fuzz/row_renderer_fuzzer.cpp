@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "fuzz/fuzz_input.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_page.h"
 #include "values/binary_xml_converter.h"
 #include "values/compressed_columns.h"

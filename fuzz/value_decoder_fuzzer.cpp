@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_input.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "values/value_decoder.h"
 #include "values/value_state.h"
 

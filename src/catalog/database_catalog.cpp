@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/boot_page.h"
 
 namespace brinehold {

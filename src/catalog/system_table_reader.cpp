@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_page.h"
 #include "storage/primary_record.h"
 

@@ -9,7 +9,7 @@
 #include "catalog/hex_value.h"
 #include "catalog/value_kind.h"
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

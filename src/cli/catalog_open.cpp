@@ -4,8 +4,8 @@
 
 #include "catalog/table_schema.h"
 #include "cli/console.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 
 namespace brinehold::cli {
 

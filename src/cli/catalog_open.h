@@ -11,8 +11,8 @@
 
 #include "catalog/database_catalog.h"
 #include "cli/options.h"
-#include "scan/session/scan_settings.h"
-#include "scan/session/headless_window.h"
+#include "session/scan_settings.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 
 namespace brinehold::cli {

@@ -6,7 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold::cli {
 

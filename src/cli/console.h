@@ -7,7 +7,7 @@
 // command; a second Ctrl-C ends the process.
 #pragma once
 
-#include "scan/session/headless_window.h"
+#include "session/headless_window.h"
 
 namespace brinehold::cli {
 

@@ -5,8 +5,8 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 #include "storage/boot_page.h"
 #include "storage/data_file.h"
 

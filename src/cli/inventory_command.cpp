@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 
 namespace brinehold::cli {

@@ -11,7 +11,7 @@
 #include "cli/catalog_open.h"
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "values/record_listing.h"
 
 namespace brinehold::cli {

@@ -7,7 +7,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/primary_record_page.h"
 

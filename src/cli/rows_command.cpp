@@ -10,7 +10,7 @@
 #include "cli/catalog_open.h"
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "values/page_rows.h"
 #include "values/row_decoding_context.h"
 #include "values/table_page_source.h"

@@ -11,8 +11,8 @@
 #include "cli/options.h"
 #include "scan/recovery_log.h"
 #include "scan/scan_driver.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 
 namespace brinehold::cli {
 

@@ -6,7 +6,7 @@
 
 #include "platform/read_only_file.h"
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

@@ -1,6 +1,6 @@
 #include "scan/scan_driver.h"
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

@@ -32,8 +32,8 @@
 
 #include "catalog/database_catalog.h"
 #include "scan/recovery_log.h"
-#include "scan/session/scan_settings.h"
-#include "scan/session/window_port.h"
+#include "session/scan_settings.h"
+#include "session/window_port.h"
 #include "storage/data_file.h"
 
 namespace brinehold {

@@ -1,6 +1,6 @@
 #include "scan/table_browse_commands.h"
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

@@ -17,7 +17,7 @@
 
 #include "scan/recovery_log.h"
 #include "scan/scan_driver.h"
-#include "scan/session/window_port.h"
+#include "session/window_port.h"
 #include "values/record_listing.h"
 
 namespace brinehold {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/iam_page.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "platform/text_codec.h"
-#include "scan/session/collation_table.h"
+#include "session/collation_table.h"
 #include "storage/data_file.h"
 
 namespace brinehold {

@@ -26,7 +26,7 @@
 #include <optional>
 #include <string>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/page_address.h"
 #include "storage/primary_record_page.h"
 

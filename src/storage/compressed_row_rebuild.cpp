@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/scsu_decoder.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "scan/session/app_state.h"
-#include "scan/session/window_port.h"
+#include "session/app_state.h"
+#include "session/window_port.h"
 #include "storage/page_stream.h"
 
 namespace brinehold {

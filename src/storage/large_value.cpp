@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/lob_structure.h"
 #include "storage/text_mix_page.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/compressed_row_rebuild.h"
 

@@ -1,6 +1,6 @@
 #include "storage/record_page.h"
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

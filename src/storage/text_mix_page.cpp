@@ -1,6 +1,6 @@
 #include "storage/text_mix_page.h"
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 
 namespace brinehold {

@@ -4,7 +4,7 @@
 
 #include "storage/compressed_row.h"
 #include "storage/primary_record.h"
-#include "values/value_kind.h"
+#include "catalog/value_kind.h"
 #include "values/value_state.h"
 
 namespace brinehold {

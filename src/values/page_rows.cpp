@@ -1,7 +1,7 @@
 #include "values/page_rows.h"
 
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "values/compressed_columns.h"

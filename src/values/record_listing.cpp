@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "catalog/database_catalog.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "values/page_rows.h"
 #include "values/table_page_source.h"

@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "catalog/table_schema.h"
-#include "scan/session/window_port.h"
+#include "session/window_port.h"
 #include "storage/page_address.h"
 #include "values/row_decoding_context.h"
 

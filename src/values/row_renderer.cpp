@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/large_value.h"
 #include "values/compressed_columns.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 namespace {

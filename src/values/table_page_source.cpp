@@ -4,7 +4,7 @@
 
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/allocation_unit_pages.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"

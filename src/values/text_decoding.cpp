@@ -1,7 +1,7 @@
 #include "values/text_decoding.h"
 
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 namespace {

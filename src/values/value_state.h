@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "catalog/column_info.h"
-#include "values/value_kind.h"
+#include "catalog/value_kind.h"
 
 namespace brinehold {
 

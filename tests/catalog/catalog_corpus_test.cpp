@@ -12,7 +12,7 @@
 
 #include "catalog/database_catalog.h"
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 

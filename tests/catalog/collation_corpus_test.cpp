@@ -6,8 +6,8 @@
 #include <set>
 
 #include "catalog/database_catalog.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 

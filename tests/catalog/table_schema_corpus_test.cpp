@@ -6,7 +6,7 @@
 
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/byte_reader.h"
 #include "scan/recovery_log.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "support/temp_dir.h"
 
 namespace brinehold {

@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "scan/scan_driver.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "support/temp_dir.h"
 #include "writer/catalog_builder.h"
 #include "writer/page_builder.h"

@@ -8,8 +8,8 @@
 
 #include "scan/recovery_log.h"
 #include "scan/scan_driver.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "scan/table_browse_commands.h"
 #include "support/corpus.h"
 #include "values/record_listing.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 #include "storage/boot_page.h"
 #include "storage/data_file.h"
 #include "support/page_bytes.h"

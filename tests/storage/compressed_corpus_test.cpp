@@ -5,8 +5,8 @@
 // must keep every rebuilt column inside its record's rebuilt data.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/compressed_row_rebuild.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/compressed_row_rebuild.h"
 #include "storage/page.h"

@@ -2,8 +2,8 @@
 // place when bytes are appended or prepended to a copy.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 #include "support/temp_dir.h"

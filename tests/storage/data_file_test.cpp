@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/page_bytes.h"
 #include "support/temp_dir.h"

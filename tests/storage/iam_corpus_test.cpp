@@ -5,8 +5,8 @@
 
 #include <set>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "catalog/database_catalog.h"
 #include "storage/allocation_unit_pages.h"
 #include "storage/data_file.h"

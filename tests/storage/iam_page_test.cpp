@@ -2,7 +2,7 @@
 // extent listing with its interval and file bounds.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/iam_page.h"
 #include "writer/iam_builder.h"

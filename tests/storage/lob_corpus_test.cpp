@@ -10,8 +10,8 @@
 #include <map>
 
 #include "catalog/database_catalog.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/allocation_unit_pages.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"

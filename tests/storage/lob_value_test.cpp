@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "storage/large_value.h"
 #include "storage/lob_structure.h"

@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "support/corpus.h"

@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/primary_record_page.h"
 #include "writer/page_builder.h"
 #include "writer/record_builder.h"

@@ -3,8 +3,8 @@
 // on pages and files from the synthetic writer.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "support/temp_dir.h"

@@ -3,7 +3,7 @@
 // the parse of the deleted-row search. Rows come from the synthetic writer.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/primary_record.h"
 #include "writer/record_builder.h"
 

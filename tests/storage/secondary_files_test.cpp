@@ -2,8 +2,8 @@
 // the catalog's file list or by searching the directory.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/page_bytes.h"
 #include "support/temp_dir.h"

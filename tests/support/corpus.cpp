@@ -4,7 +4,7 @@
 
 #include "catalog/table_schema.h"
 #include "platform/read_only_file.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold::test {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/read_only_file.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/boot_page.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"

@@ -11,8 +11,8 @@
 
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"

@@ -3,8 +3,8 @@
 // as SQL Server lays them out (checked against the rows of the real files).
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "support/corpus.h"

@@ -12,8 +12,8 @@
 
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 #include "values/page_rows.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "catalog/database_catalog.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "support/temp_dir.h"
 #include "values/record_listing.h"

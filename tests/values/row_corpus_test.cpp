@@ -15,7 +15,7 @@
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
 #include "catalog/value_kind.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "storage/data_file.h"
 #include "support/corpus.h"
 #include "values/page_rows.h"

@@ -9,8 +9,8 @@
 #include <random>
 
 #include "catalog/value_kind.h"
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/large_value.h"

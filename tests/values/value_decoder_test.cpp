@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 #include "values/le_bytes.h"
 #include "values/xml_converter.h"
 

@@ -1,4 +1,4 @@
-#include "values/value_kind.h"
+#include "catalog/value_kind.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/text_codec.h"
-#include "scan/session/app_state.h"
-#include "scan/session/collation_table.h"
+#include "session/app_state.h"
+#include "session/collation_table.h"
 #include "support/temp_dir.h"
 
 namespace brinehold {

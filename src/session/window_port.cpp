@@ -1,4 +1,4 @@
-#include "scan/session/window_port.h"
+#include "session/window_port.h"
 
 namespace brinehold {
 

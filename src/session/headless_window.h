@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/session/window_port.h"
+#include "session/window_port.h"
 
 namespace brinehold {
 

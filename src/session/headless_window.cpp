@@ -1,4 +1,4 @@
-#include "scan/session/headless_window.h"
+#include "session/headless_window.h"
 
 #include <algorithm>
 #include <cstddef>

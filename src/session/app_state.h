@@ -19,7 +19,7 @@
 #include <map>
 #include <string>
 
-#include "scan/session/scan_settings.h"
+#include "session/scan_settings.h"
 
 namespace brinehold {
 

@@ -2,10 +2,10 @@
 // progress steps and the start values of the settings and status fields.
 #include <gtest/gtest.h>
 
-#include "scan/session/app_state.h"
-#include "scan/session/headless_window.h"
-#include "scan/session/scan_settings.h"
-#include "scan/session/window_port.h"
+#include "session/app_state.h"
+#include "session/headless_window.h"
+#include "session/scan_settings.h"
+#include "session/window_port.h"
 
 namespace brinehold {
 namespace {

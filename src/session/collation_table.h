@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "scan/session/app_state.h"
+#include "session/app_state.h"
 
 namespace brinehold {
 

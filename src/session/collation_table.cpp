@@ -1,4 +1,4 @@
-#include "scan/session/collation_table.h"
+#include "session/collation_table.h"
 
 #include <charconv>
 #include <cstdint>
