@@ -69,6 +69,9 @@ class WindowPort {
   // Inserts at `index` (clamped to the item count); returns the new item's index.
   virtual int InsertListItem(int /*index*/, const std::string& /*text*/) { return -1; }
   virtual void SetListSubItem(int /*item*/, int /*subItem*/, const std::string& /*text*/) {}
+  // The item's data value (the document view keeps a document's index).
+  virtual void SetListItemData(int /*item*/, int64_t /*data*/) {}
+  virtual int ListColumnCount() { return 0; }
   virtual void SelectListItem(int /*item*/) {}
   virtual void DeleteAllListItems() {}
   virtual void DeleteSelectedListItems() {}
@@ -92,6 +95,47 @@ class WindowPort {
   virtual void ShowProgressBar(bool /*visible*/) {}
   virtual void SetProgressRange(int64_t /*low*/, int64_t /*high*/) {}
   virtual void SetProgressPosition(int64_t /*position*/) {}
+
+  // The two trees of the left pane: database objects and, in document
+  // recovery, the SharePoint documents. Items are handles above 0; parent 0
+  // is the top level. Each item has a text, an image (index into the tree's
+  // image list) and a 64-bit data value free for the caller. A window
+  // without trees ignores the calls and answers with 0 / empty text.
+  enum class Tree { Objects, Documents };
+  using TreeItem = int64_t;
+  enum class InsertAt { First, Last };
+
+  virtual TreeItem InsertTreeItem(Tree /*tree*/, TreeItem /*parent*/, InsertAt /*where*/,
+                                  const std::string& /*text*/, int /*image*/, int /*selectedImage*/) {
+    return 0;
+  }
+  virtual void SetTreeItemData(Tree /*tree*/, TreeItem /*item*/, int64_t /*data*/) {}
+  virtual int64_t TreeItemData(Tree /*tree*/, TreeItem /*item*/) { return 0; }
+  virtual std::string TreeItemText(Tree /*tree*/, TreeItem /*item*/) { return {}; }
+  virtual TreeItem ParentTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
+  // Item 0: the first top-level item.
+  virtual TreeItem FirstChildTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
+  virtual TreeItem NextSiblingTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
+  virtual TreeItem SelectedTreeItem(Tree /*tree*/) { return 0; }
+  virtual void SelectTreeItem(Tree /*tree*/, TreeItem /*item*/) {}
+  virtual void DeleteAllTreeItems(Tree /*tree*/) {}
+  virtual void ExpandTreeItem(Tree /*tree*/, TreeItem /*item*/) {}
+  // Collapses every top-level branch; the selected item stays selected and
+  // is scrolled into view.
+  virtual void CollapseTopLevelTreeItems(Tree /*tree*/) {}
+  virtual void SetTreeBackground(Tree /*tree*/, uint32_t /*rgb*/) {}
+  // Clears the tree and sets it up again: check boxes and smart check on;
+  // with `fileTypeIcons` the platform's small file-type icons become its
+  // image list.
+  virtual void InitialiseTree(Tree /*tree*/, bool /*fileTypeIcons*/) {}
+  virtual void ShowTree(Tree /*tree*/, bool /*visible*/) {}
+  // The main window's size for the scan type: maximized or normal.
+  virtual void MaximizeMainWindow(bool /*maximized*/) {}
+
+  // Image indexes in the small file-type icon list: the folder icon, and
+  // the icon of a file by the extension of its name.
+  virtual int FolderIcon() { return 0; }
+  virtual int FileIcon(const std::string& /*fileName*/) { return 0; }
 };
 
 // Reports ~100 progress positions over a pass of `total` steps: the step is
