@@ -29,8 +29,6 @@ namespace brinehold::cli {
 
 namespace {
 
-using Tree = WindowPort::Tree;
-using TreeItem = WindowPort::TreeItem;
 
 // A folder of its own for the scan's log file, removed with this object.
 class TemporaryLogFolder {
@@ -98,17 +96,17 @@ bool ScanForDocuments(DocumentSession& session, const ParsedArgs& parsed, const 
 
 // The top-level node with `text`, 0 when there is none.
 TreeItem TopLevelNode(WindowPort& window, const std::string& text) {
-  for (TreeItem item = window.FirstChildTreeItem(Tree::Documents, 0); item != 0;
-       item = window.NextSiblingTreeItem(Tree::Documents, item))
-    if (window.TreeItemText(Tree::Documents, item) == text) return item;
+  for (TreeItem item = window.TreeFirstChild(TreeId::Document, 0); item != 0;
+       item = window.TreeNextSibling(TreeId::Document, item))
+    if (window.TreeItemText(TreeId::Document, item) == text) return item;
   return 0;
 }
 
 void PrintSubtree(WindowPort& window, TreeItem item, int depth) {
   std::printf("%s%s\n", std::string(static_cast<size_t>(2 * depth), ' ').c_str(),
-              EscapeCell(window.TreeItemText(Tree::Documents, item)).c_str());
-  for (TreeItem child = window.FirstChildTreeItem(Tree::Documents, item); child != 0;
-       child = window.NextSiblingTreeItem(Tree::Documents, child))
+              EscapeCell(window.TreeItemText(TreeId::Document, item)).c_str());
+  for (TreeItem child = window.TreeFirstChild(TreeId::Document, item); child != 0;
+       child = window.TreeNextSibling(TreeId::Document, child))
     PrintSubtree(window, child, depth + 1);
 }
 
@@ -122,9 +120,9 @@ TreeItem NodeOfPath(WindowPort& window, const std::string& path) {
     if (slash == std::string::npos) slash = path.size();
     const std::string part = path.substr(start, slash - start);
     TreeItem found = 0;
-    for (TreeItem child = window.FirstChildTreeItem(Tree::Documents, current); child != 0 && !found;
-         child = window.NextSiblingTreeItem(Tree::Documents, child))
-      if (window.TreeItemText(Tree::Documents, child) == part) found = child;
+    for (TreeItem child = window.TreeFirstChild(TreeId::Document, current); child != 0 && !found;
+         child = window.TreeNextSibling(TreeId::Document, child))
+      if (window.TreeItemText(TreeId::Document, child) == part) found = child;
     if (!found) return 0;
     current = found;
     start = slash + 1;
@@ -171,8 +169,8 @@ int RunDocsCommand(const std::vector<std::string>& args) {
     return 1;
   }
   // As a click on the node does it.
-  session.window.SelectTreeItem(Tree::Documents, node);
-  session.folders.OnFolderSelected(session.window.TreeItemText(Tree::Documents, node), node);
+  session.window.SelectTreeItem(TreeId::Document, node);
+  session.folders.OnFolderSelected(session.window.TreeItemText(TreeId::Document, node), node);
   session.driver.WaitForWorker();
   const HeadlessWindow::State state = session.window.Snapshot();
   if (state.listColumns.empty()) return 0;

@@ -6,7 +6,6 @@ namespace brinehold {
 
 namespace {
 
-using Tree = WindowPort::Tree;
 using Button = WindowPort::PagingButton;
 
 }  // namespace
@@ -33,9 +32,9 @@ void CompletionStages::PrepareLayout() {
     window_.ShowPagingButton(Button::Previous, false);
     window_.ShowPagingButton(Button::Next, false);
     window_.ShowStatusLine(false);
-    window_.InitialiseTree(Tree::Documents, true);
-    window_.ShowTree(Tree::Documents, true);
-    window_.ShowTree(Tree::Objects, false);
+    window_.InitialiseTree(TreeId::Document);
+    window_.ShowTree(TreeId::Document, true);
+    window_.ShowTree(TreeId::Object, false);
   } else {
     window_.MaximizeMainWindow(false);
     window_.ShowRecordsList(false);
@@ -43,8 +42,8 @@ void CompletionStages::PrepareLayout() {
     window_.ShowPagingButton(Button::Previous, false);
     window_.ShowPagingButton(Button::Next, false);
     window_.ShowStatusLine(true);
-    window_.ShowTree(Tree::Objects, true);
-    window_.ShowTree(Tree::Documents, false);
+    window_.ShowTree(TreeId::Object, true);
+    window_.ShowTree(TreeId::Document, false);
   }
   listing_.ResetPages();
 }
@@ -61,12 +60,12 @@ void CompletionStages::LoadSites(CDatabaseCatalog& catalog, bool advanced) {
 void CompletionStages::BuildTreeAndSites(const std::string& rootText) {
   CDatabaseCatalog* catalog = driver_.Session().catalog.get();
   if (!catalog) return;
-  if (createTreeSkeleton) createTreeSkeleton(*catalog, rootText);
+  driver_.objectTree.BuildSkeleton(rootText);
   const bool advanced = driver_.AdvancedMode();
   LoadSites(*catalog, advanced);
   hierarchy_.LoadTable(*catalog, listing_, "AllLists", SharePointHierarchy::Table::Lists, advanced);
   hierarchy_.AttachListsToSites();
-  window_.CollapseTopLevelTreeItems(Tree::Documents);
+  window_.CollapseTreeKeepSelection(TreeId::Document);
 }
 
 bool CompletionStages::FinishTree() {
@@ -74,13 +73,11 @@ bool CompletionStages::FinishTree() {
   if (!catalog) return false;
   hierarchy_.LoadTable(*catalog, listing_, "AllDocs", SharePointHierarchy::Table::Docs, driver_.AdvancedMode());
   hierarchy_.BuildFolderTree();
-  if (fillObjectTree && !fillObjectTree(*catalog)) return false;
-  if (finishObjectTree) finishObjectTree(*catalog);
-  return true;
+  return driver_.objectTree.Finish(*catalog);
 }
 
 void CompletionStages::ClearBrowseView() {
-  window_.DeleteAllTreeItems(Tree::Objects);
+  window_.DeleteAllTreeItems(TreeId::Object);
   window_.SetStatusLine("");
   window_.SetPageCaption("");
   window_.DeleteAllListItems();
@@ -94,8 +91,8 @@ void CompletionStages::ResetBrowseState() {
   window_.DeleteAllListItems();
   for (int left = window_.ListColumnCount(); left > 0; --left) window_.DeleteListColumn(0);
   window_.SetStatusLine("");
-  window_.DeleteAllTreeItems(Tree::Objects);
-  window_.DeleteAllTreeItems(Tree::Documents);
+  driver_.objectTree.Reset();
+  window_.DeleteAllTreeItems(TreeId::Document);
 }
 
 }  // namespace brinehold

@@ -15,9 +15,8 @@
 // ClearBrowseView runs when a scan starts, ResetBrowseState whenever the
 // session is reset. Install() puts all five into the driver's stages.
 //
-// The object tree belongs to the catalog's tree model: its steps are the
-// hooks below, and a hook left empty does nothing (fillObjectTree then
-// succeeds).
+// The object tree is the driver's ObjectTreeStage: its skeleton is made
+// first in BuildTreeAndSites, and it is filled last in FinishTree.
 #pragma once
 
 #include <functional>
@@ -35,13 +34,6 @@ class CompletionStages {
   CompletionStages(CScanDriver& driver, WindowPort& window, RecordListing& listing, SharePointHierarchy& hierarchy);
   CompletionStages(const CompletionStages&) = delete;
   CompletionStages& operator=(const CompletionStages&) = delete;
-
-  // The object tree's steps: the skeleton under the root text; filling it
-  // from the catalog (false: no object placed); after filling, sorting the
-  // user tables and reading the definitions.
-  std::function<void(CDatabaseCatalog& catalog, const std::string& rootText)> createTreeSkeleton;
-  std::function<bool(CDatabaseCatalog& catalog)> fillObjectTree;
-  std::function<void(CDatabaseCatalog& catalog)> finishObjectTree;
 
   void Install();
 

@@ -5,22 +5,21 @@
 
 namespace brinehold {
 
-using Tree = WindowPort::Tree;
 
 FolderBrowseCommand::FolderBrowseCommand(CScanDriver& driver, WindowPort& window, CRecoveryLog& log,
                                          SharePointHierarchy& hierarchy)
     : driver_(driver), window_(window), log_(log), hierarchy_(hierarchy) {}
 
-bool FolderBrowseCommand::OnFolderSelected(const std::string& itemText, WindowPort::TreeItem item) {
+bool FolderBrowseCommand::OnFolderSelected(const std::string& itemText, TreeItem item) {
   CHalvardApp& app = TheApp();
   if (app.isRunning == 1) {
-    window_.SelectTreeItem(Tree::Documents, previous_);
+    window_.SelectTreeItem(TreeId::Document, previous_);
     if (messageBox) messageBox(kTextWaitForRunning);
     return false;
   }
   app.isRunning = 1;
   previous_ = item;
-  window_.SelectTreeItem(Tree::Documents, item);
+  window_.SelectTreeItem(TreeId::Document, item);
   window_.DeleteAllListItems();
   window_.SetStatusLine("");
   window_.SetPageCaption("");

@@ -31,14 +31,14 @@ class FolderBrowseCommand {
   std::function<void(const std::string& text)> messageBox;
 
   // False when refused.
-  bool OnFolderSelected(const std::string& itemText, WindowPort::TreeItem item);
+  bool OnFolderSelected(const std::string& itemText, TreeItem item);
 
  private:
   CScanDriver& driver_;
   WindowPort& window_;
   CRecoveryLog& log_;
   SharePointHierarchy& hierarchy_;
-  WindowPort::TreeItem previous_ = 0;
+  TreeItem previous_ = 0;
 };
 
 }  // namespace brinehold

@@ -14,7 +14,7 @@ std::string DoubleBackslashes(const std::string& path) {
   return out;
 }
 
-CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : window_(window), log_(log) {}
+CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : objectTree(window), window_(window), log_(log) {}
 
 CScanDriver::~CScanDriver() { WaitForWorker(); }
 

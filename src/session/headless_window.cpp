@@ -86,6 +86,11 @@ int HeadlessWindow::ListColumnCount() {
   return static_cast<int>(state_.listColumns.size());
 }
 
+void HeadlessWindow::MaximizeMainWindow(bool maximized) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.maximized = maximized;
+}
+
 void HeadlessWindow::SelectListItem(int item) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto& items = state_.listItems;
@@ -171,146 +176,116 @@ void HeadlessWindow::SetProgressPosition(int64_t position) {
   state_.progressPos = position;
 }
 
-HeadlessWindow::State::TreeNode* HeadlessWindow::NodeOf(Tree tree, TreeItem item) {
-  auto& nodes = TreeOf(tree).nodes;
-  if (item < 1 || static_cast<size_t>(item) > nodes.size()) return nullptr;
-  return &nodes[static_cast<size_t>(item - 1)];
-}
-
-std::vector<HeadlessWindow::TreeItem>* HeadlessWindow::ChildrenOf(Tree tree, TreeItem item) {
-  if (item == 0) return &TreeOf(tree).topLevel;
-  State::TreeNode* node = NodeOf(tree, item);
-  return node ? &node->children : nullptr;
-}
-
-HeadlessWindow::TreeItem HeadlessWindow::InsertTreeItem(Tree tree, TreeItem parent, InsertAt where,
-                                                        const std::string& text, int image, int selectedImage) {
+TreeItem HeadlessWindow::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
+                                        int image, int selectedImage) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<TreeItem>* siblings = ChildrenOf(tree, parent);
-  if (!siblings) return 0;
-  auto& nodes = TreeOf(tree).nodes;
-  State::TreeNode node;
-  node.parent = parent;
-  node.text = text;
-  node.image = image;
-  node.selectedImage = selectedImage;
-  nodes.push_back(std::move(node));
-  const TreeItem item = static_cast<TreeItem>(nodes.size());
-  // `siblings` may point into `nodes`, which has just grown.
-  siblings = ChildrenOf(tree, parent);
-  if (where == InsertAt::First)
-    siblings->insert(siblings->begin(), item);
-  else
-    siblings->push_back(item);
-  return item;
+  const TreeItem handle = state_.lastTreeItem + 1;
+  if (!state_.Tree(tree).Insert(handle, parent, position, text, image, selectedImage)) return kNoTreeItem;
+  state_.lastTreeItem = handle;
+  return handle;
 }
 
-void HeadlessWindow::SetTreeItemData(Tree tree, TreeItem item, int64_t data) {
+void HeadlessWindow::SetTreeItemData(TreeId tree, TreeItem item, int64_t data) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (State::TreeNode* node = NodeOf(tree, item)) node->data = data;
+  if (auto* found = state_.Tree(tree).Find(item)) found->data = data;
 }
 
-int64_t HeadlessWindow::TreeItemData(Tree tree, TreeItem item) {
+int64_t HeadlessWindow::TreeItemData(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeNode* node = NodeOf(tree, item);
-  return node ? node->data : 0;
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->data : 0;
 }
 
-std::string HeadlessWindow::TreeItemText(Tree tree, TreeItem item) {
+void HeadlessWindow::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeNode* node = NodeOf(tree, item);
-  return node ? node->text : std::string();
+  if (auto* found = state_.Tree(tree).Find(item)) found->bold = bold;
 }
 
-HeadlessWindow::TreeItem HeadlessWindow::ParentTreeItem(Tree tree, TreeItem item) {
+std::string HeadlessWindow::TreeItemText(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeNode* node = NodeOf(tree, item);
-  return node ? node->parent : 0;
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->text : std::string();
 }
 
-HeadlessWindow::TreeItem HeadlessWindow::FirstChildTreeItem(Tree tree, TreeItem item) {
+TreeItem HeadlessWindow::TreeItemParent(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<TreeItem>* children = ChildrenOf(tree, item);
-  return children && !children->empty() ? children->front() : 0;
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->parent : kNoTreeItem;
 }
 
-HeadlessWindow::TreeItem HeadlessWindow::NextSiblingTreeItem(Tree tree, TreeItem item) {
+TreeItem HeadlessWindow::TreeFirstChild(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeNode* node = NodeOf(tree, item);
-  if (!node) return 0;
-  std::vector<TreeItem>* siblings = ChildrenOf(tree, node->parent);
-  if (!siblings) return 0;
-  auto at = std::find(siblings->begin(), siblings->end(), item);
-  if (at == siblings->end() || ++at == siblings->end()) return 0;
-  return *at;
+  const auto* children = state_.Tree(tree).Children(item);
+  return children && !children->empty() ? children->front() : kNoTreeItem;
 }
 
-HeadlessWindow::TreeItem HeadlessWindow::SelectedTreeItem(Tree tree) {
+TreeItem HeadlessWindow::TreeNextSibling(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return TreeOf(tree).selected;
+  return state_.Tree(tree).NextSibling(item);
 }
 
-void HeadlessWindow::SelectTreeItem(Tree tree, TreeItem item) {
+void HeadlessWindow::SortTreeChildren(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (item == 0 || NodeOf(tree, item)) TreeOf(tree).selected = item;
+  state_.Tree(tree).SortChildren(item);
 }
 
-void HeadlessWindow::DeleteAllTreeItems(Tree tree) {
+void HeadlessWindow::SelectTreeItem(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeState& state = TreeOf(tree);
-  state.nodes.clear();
-  state.topLevel.clear();
-  state.selected = 0;
+  state_.Tree(tree).Select(item);
 }
 
-void HeadlessWindow::ExpandTreeItem(Tree tree, TreeItem item) {
+TreeItem HeadlessWindow::SelectedTreeItem(TreeId tree) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (State::TreeNode* node = NodeOf(tree, item)) node->expanded = true;
+  return state_.Tree(tree).Selected();
 }
 
-void HeadlessWindow::CollapseTopLevelTreeItems(Tree tree) {
+void HeadlessWindow::ExpandTreeItem(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeState& state = TreeOf(tree);
-  for (TreeItem item : state.topLevel) state.nodes[static_cast<size_t>(item - 1)].expanded = false;
+  if (auto* found = state_.Tree(tree).Find(item)) found->expanded = true;
 }
 
-void HeadlessWindow::SetTreeBackground(Tree tree, uint32_t rgb) {
+void HeadlessWindow::CollapseTreeKeepSelection(TreeId tree) {
   std::lock_guard<std::mutex> lock(mutex_);
-  TreeOf(tree).background = rgb;
+  state_.Tree(tree).CollapseKeepSelection();
 }
 
-void HeadlessWindow::InitialiseTree(Tree tree, bool fileTypeIcons) {
+void HeadlessWindow::DeleteAllTreeItems(TreeId tree) {
   std::lock_guard<std::mutex> lock(mutex_);
-  State::TreeState& state = TreeOf(tree);
-  const bool visible = state.visible;
-  const int initialised = state.initialised;
-  state = State::TreeState();
-  state.visible = visible;
-  state.fileTypeIcons = fileTypeIcons;
-  state.initialised = initialised + 1;
+  state_.Tree(tree).Clear();
 }
 
-void HeadlessWindow::ShowTree(Tree tree, bool visible) {
+void HeadlessWindow::ShowTree(TreeId tree, bool visible) {
   std::lock_guard<std::mutex> lock(mutex_);
-  TreeOf(tree).visible = visible;
+  state_.Tree(tree).visible = visible;
 }
 
-void HeadlessWindow::MaximizeMainWindow(bool maximized) {
+void HeadlessWindow::InitialiseTree(TreeId tree) {
   std::lock_guard<std::mutex> lock(mutex_);
-  state_.maximized = maximized;
+  state_.Tree(tree).Clear();
+  state_.Tree(tree).checkBoxes = true;
 }
+
+void HeadlessWindow::SetTreeBackground(TreeId tree, uint32_t rgb) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).background = rgb;
+}
+
+int HeadlessWindow::FolderIcon() { return 1; }
 
 int HeadlessWindow::FileIcon(const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
   std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-  for (char& c : extension)
+  for (char& c : extension) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   std::lock_guard<std::mutex> lock(mutex_);
-  auto found = state_.fileIcons.find(extension);
-  if (found != state_.fileIcons.end()) return found->second;
-  const int id = static_cast<int>(state_.fileIcons.size()) + 1;
-  state_.fileIcons.emplace(extension, id);
-  return id;
+  auto [it, inserted] = state_.fileIcons.emplace(extension, static_cast<int>(state_.fileIcons.size()) + 2);
+  return it->second;
+}
+
+std::string HeadlessWindow::PrintTree(TreeId tree) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_.Tree(tree).Print();
 }
 
 HeadlessWindow::State HeadlessWindow::Snapshot() const {

@@ -5,7 +5,7 @@
 // error boxes, and records every message in arrival order. It also keeps
 // the records panel (list columns and rows, status line, page caption,
 // paging buttons), the caption bar, the progress bar's visibility and both
-// trees (items, selection, expansion, background). The command-line
+// trees (object tree and document tree) with their items. The command-line
 // tool watches it through `observer`; tests read the record. Safe to read from
 // another thread while a worker sends.
 #pragma once
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "session/headless_tree.h"
 #include "session/window_port.h"
 
 namespace brinehold {
@@ -47,27 +48,32 @@ class HeadlessWindow : public WindowPort {
   void SetProgressRange(int64_t low, int64_t high) override;
   void SetProgressPosition(int64_t position) override;
 
-  TreeItem InsertTreeItem(Tree tree, TreeItem parent, InsertAt where, const std::string& text, int image,
+  TreeItem InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text, int image,
                           int selectedImage) override;
-  void SetTreeItemData(Tree tree, TreeItem item, int64_t data) override;
-  int64_t TreeItemData(Tree tree, TreeItem item) override;
-  std::string TreeItemText(Tree tree, TreeItem item) override;
-  TreeItem ParentTreeItem(Tree tree, TreeItem item) override;
-  TreeItem FirstChildTreeItem(Tree tree, TreeItem item) override;
-  TreeItem NextSiblingTreeItem(Tree tree, TreeItem item) override;
-  TreeItem SelectedTreeItem(Tree tree) override;
-  void SelectTreeItem(Tree tree, TreeItem item) override;
-  void DeleteAllTreeItems(Tree tree) override;
-  void ExpandTreeItem(Tree tree, TreeItem item) override;
-  void CollapseTopLevelTreeItems(Tree tree) override;
-  void SetTreeBackground(Tree tree, uint32_t rgb) override;
-  void InitialiseTree(Tree tree, bool fileTypeIcons) override;
-  void ShowTree(Tree tree, bool visible) override;
+  void SetTreeItemData(TreeId tree, TreeItem item, int64_t data) override;
+  int64_t TreeItemData(TreeId tree, TreeItem item) override;
+  void SetTreeItemBold(TreeId tree, TreeItem item, bool bold) override;
+  std::string TreeItemText(TreeId tree, TreeItem item) override;
+  TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
+  TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
+  TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  void SortTreeChildren(TreeId tree, TreeItem item) override;
+  void SelectTreeItem(TreeId tree, TreeItem item) override;
+  TreeItem SelectedTreeItem(TreeId tree) override;
+  void ExpandTreeItem(TreeId tree, TreeItem item) override;
+  void CollapseTreeKeepSelection(TreeId tree) override;
+  void DeleteAllTreeItems(TreeId tree) override;
+  void ShowTree(TreeId tree, bool visible) override;
+  void InitialiseTree(TreeId tree) override;
+  void SetTreeBackground(TreeId tree, uint32_t rgb) override;
   void MaximizeMainWindow(bool maximized) override;
-  // Folder 0; files 1, 2, ... one per extension (case-insensitive), in the
-  // order first asked for; a name without extension shares one id.
-  int FolderIcon() override { return 0; }
+  // Folder icon 1; file icons 2, 3, ... by extension (case-insensitive) in
+  // the order they are first asked for.
+  int FolderIcon() override;
   int FileIcon(const std::string& fileName) override;
+
+  // The tree as HeadlessTree::Print shows it.
+  std::string PrintTree(TreeId tree) const;
 
   // Called on the sending thread for every message, after the window state
   // was updated.
@@ -112,43 +118,21 @@ class HeadlessWindow : public WindowPort {
     Button nextButton;
     std::string captionBar;
     bool progressVisible = false;
-
-    struct TreeNode {
-      TreeItem parent = 0;
-      std::string text;
-      int image = 0;
-      int selectedImage = 0;
-      int64_t data = 0;
-      bool expanded = false;
-      std::vector<TreeItem> children;
-    };
-    struct TreeState {
-      std::vector<TreeNode> nodes;  // item h is nodes[h - 1]
-      std::vector<TreeItem> topLevel;
-      TreeItem selected = 0;
-      uint32_t background = 0xFFFFFF;
-      bool visible = false;
-      bool fileTypeIcons = false;
-      int initialised = 0;  // times InitialiseTree was called
-    };
-    TreeState objectTree;
-    TreeState documentTree;
     bool maximized = false;
-    std::map<std::string, int> fileIcons;
+
+    HeadlessTree objectTree;
+    HeadlessTree documentTree{false};  // hidden until a document-recovery layout
+    std::map<std::string, int> fileIcons;  // extension -> image index
+    TreeItem lastTreeItem = kNoTreeItem;
+
+    HeadlessTree& Tree(TreeId tree) { return tree == TreeId::Document ? documentTree : objectTree; }
+    const HeadlessTree& Tree(TreeId tree) const { return tree == TreeId::Document ? documentTree : objectTree; }
   };
   State Snapshot() const;
   std::vector<WindowMessage> Messages() const;
   void Clear();
 
  private:
-  State::TreeState& TreeOf(Tree tree) {
-    return tree == Tree::Objects ? state_.objectTree : state_.documentTree;
-  }
-  // The node of `item`, or null for a handle the tree does not hold.
-  State::TreeNode* NodeOf(Tree tree, TreeItem item);
-  // The children of `item` (0: the top level), null for a bad handle.
-  std::vector<TreeItem>* ChildrenOf(Tree tree, TreeItem item);
-
   mutable std::mutex mutex_;
   State state_;
 };

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace brinehold {
 
@@ -31,6 +32,24 @@ enum WindowMessageId : uint32_t {
 // The message's name as the window-message table spells it ("UM_LOG_LINE"),
 // or "UM_<number>" for a number outside the table.
 std::string WindowMessageName(uint32_t id);
+
+// The two trees of the left pane, by the control ids the window gives them.
+// The object tree shows the database's objects; the document tree holds both
+// SharePoint roots ("SharePointACTUAL" with sites, lists and documents, and
+// "SharePointData" with the folder hierarchy) as two top-level items.
+enum class TreeId : int { Object = 328, Document = 340 };
+
+// A tree item's handle: unique within the window for its lifetime and never
+// reused; 0 is "no item" (as a parent: the top level).
+using TreeItem = uint64_t;
+inline constexpr TreeItem kNoTreeItem = 0;
+
+enum class TreePosition { First, Last };
+
+// The order in which SortTreeChildren puts items: by text, bytes compared
+// with ASCII letters folded to lower case; texts that differ only in case
+// are equal and keep their order.
+bool TreeTextLess(std::string_view a, std::string_view b);
 
 struct WindowMessage {
   uint32_t id = 0;
@@ -96,44 +115,50 @@ class WindowPort {
   virtual void SetProgressRange(int64_t /*low*/, int64_t /*high*/) {}
   virtual void SetProgressPosition(int64_t /*position*/) {}
 
-  // The two trees of the left pane: database objects and, in document
-  // recovery, the SharePoint documents. Items are handles above 0; parent 0
-  // is the top level. Each item has a text, an image (index into the tree's
-  // image list) and a 64-bit data value free for the caller. A window
-  // without trees ignores the calls and answers with 0 / empty text.
-  enum class Tree { Objects, Documents };
-  using TreeItem = int64_t;
-  enum class InsertAt { First, Last };
-
-  virtual TreeItem InsertTreeItem(Tree /*tree*/, TreeItem /*parent*/, InsertAt /*where*/,
+  // The trees (object tree and document tree). Each call returns after the
+  // window has made the change. A handle that is not an item of that tree
+  // is ignored (reads give 0 or empty text). Every item has a 64-bit data
+  // value free for the caller (0 when inserted), an image and a selected
+  // image (indices into the tree's image list), a bold state and an
+  // expanded state. A window without trees ignores the calls.
+  //
+  // Inserts `text` as the first or last child of `parent` (kNoTreeItem: the
+  // top level); returns the new item, or kNoTreeItem when the parent is
+  // not an item of the tree.
+  virtual TreeItem InsertTreeItem(TreeId /*tree*/, TreeItem /*parent*/, TreePosition /*position*/,
                                   const std::string& /*text*/, int /*image*/, int /*selectedImage*/) {
-    return 0;
+    return kNoTreeItem;
   }
-  virtual void SetTreeItemData(Tree /*tree*/, TreeItem /*item*/, int64_t /*data*/) {}
-  virtual int64_t TreeItemData(Tree /*tree*/, TreeItem /*item*/) { return 0; }
-  virtual std::string TreeItemText(Tree /*tree*/, TreeItem /*item*/) { return {}; }
-  virtual TreeItem ParentTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
-  // Item 0: the first top-level item.
-  virtual TreeItem FirstChildTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
-  virtual TreeItem NextSiblingTreeItem(Tree /*tree*/, TreeItem /*item*/) { return 0; }
-  virtual TreeItem SelectedTreeItem(Tree /*tree*/) { return 0; }
-  virtual void SelectTreeItem(Tree /*tree*/, TreeItem /*item*/) {}
-  virtual void DeleteAllTreeItems(Tree /*tree*/) {}
-  virtual void ExpandTreeItem(Tree /*tree*/, TreeItem /*item*/) {}
+  virtual void SetTreeItemData(TreeId /*tree*/, TreeItem /*item*/, int64_t /*data*/) {}
+  virtual int64_t TreeItemData(TreeId /*tree*/, TreeItem /*item*/) { return 0; }
+  virtual void SetTreeItemBold(TreeId /*tree*/, TreeItem /*item*/, bool /*bold*/) {}
+  virtual std::string TreeItemText(TreeId /*tree*/, TreeItem /*item*/) { return {}; }
+  // kNoTreeItem for a top-level item.
+  virtual TreeItem TreeItemParent(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  // With kNoTreeItem: the first top-level item.
+  virtual TreeItem TreeFirstChild(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  virtual TreeItem TreeNextSibling(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  // Sorts the children of `item` (kNoTreeItem: the top level) by
+  // TreeTextLess; grandchildren keep their order.
+  virtual void SortTreeChildren(TreeId /*tree*/, TreeItem /*item*/) {}
+  // Selects the item (kNoTreeItem: no selection) and makes it visible.
+  virtual void SelectTreeItem(TreeId /*tree*/, TreeItem /*item*/) {}
+  virtual TreeItem SelectedTreeItem(TreeId /*tree*/) { return kNoTreeItem; }
+  virtual void ExpandTreeItem(TreeId /*tree*/, TreeItem /*item*/) {}
   // Collapses every top-level branch; the selected item stays selected and
-  // is scrolled into view.
-  virtual void CollapseTopLevelTreeItems(Tree /*tree*/) {}
-  virtual void SetTreeBackground(Tree /*tree*/, uint32_t /*rgb*/) {}
-  // Clears the tree and sets it up again: check boxes and smart check on;
-  // with `fileTypeIcons` the platform's small file-type icons become its
-  // image list.
-  virtual void InitialiseTree(Tree /*tree*/, bool /*fileTypeIcons*/) {}
-  virtual void ShowTree(Tree /*tree*/, bool /*visible*/) {}
+  // visible (its ancestors are expanded again).
+  virtual void CollapseTreeKeepSelection(TreeId /*tree*/) {}
+  virtual void DeleteAllTreeItems(TreeId /*tree*/) {}
+  virtual void RedrawTree(TreeId /*tree*/) {}
+  // Layout of the left pane and the document tree's look.
+  virtual void ShowTree(TreeId /*tree*/, bool /*visible*/) {}
+  // Empties the tree and switches check boxes and smart check on.
+  virtual void InitialiseTree(TreeId /*tree*/) {}
+  virtual void SetTreeBackground(TreeId /*tree*/, uint32_t /*rgb*/) {}
   // The main window's size for the scan type: maximized or normal.
   virtual void MaximizeMainWindow(bool /*maximized*/) {}
-
-  // Image indexes in the small file-type icon list: the folder icon, and
-  // the icon of a file by the extension of its name.
+  // Image indices in the document tree's small file-type icon list: the
+  // folder icon, and the icon of a file name by its extension.
   virtual int FolderIcon() { return 0; }
   virtual int FileIcon(const std::string& /*fileName*/) { return 0; }
 };

@@ -7,7 +7,6 @@ namespace brinehold {
 
 namespace {
 
-using Tree = WindowPort::Tree;
 using Button = WindowPort::PagingButton;
 
 // Column 0 is removed until none is left.
@@ -15,10 +14,10 @@ void RemoveAllColumns(WindowPort& window) {
   for (int left = window.ListColumnCount(); left > 0; --left) window.DeleteListColumn(0);
 }
 
-void ListDocumentChildren(WindowPort& window, SharePointHierarchy& hierarchy, WindowPort::TreeItem node) {
+void ListDocumentChildren(WindowPort& window, SharePointHierarchy& hierarchy, TreeItem node) {
   int row = 0;
-  for (auto child = window.FirstChildTreeItem(Tree::Documents, node); child != 0;
-       child = window.NextSiblingTreeItem(Tree::Documents, child)) {
+  for (auto child = window.TreeFirstChild(TreeId::Document, node); child != 0;
+       child = window.TreeNextSibling(TreeId::Document, child)) {
     const TreeItemTag* tag = hierarchy.TagOf(child);
     if (!tag || tag->kind != 'F') continue;
     if (tag->value < 0 || static_cast<size_t>(tag->value) >= hierarchy.documents.size()) continue;
@@ -40,7 +39,7 @@ void ListFolderDocuments(WindowPort& window, SharePointHierarchy& hierarchy) {
   window.ShowStatusLine(false);
   RemoveAllColumns(window);
 
-  const WindowPort::TreeItem node = window.SelectedTreeItem(Tree::Documents);
+  const TreeItem node = window.SelectedTreeItem(TreeId::Document);
   if (const TreeItemTag* tag = hierarchy.TagOf(node)) {
     const char kind = tag->kind;
     window.DeleteAllListItems();

@@ -7,8 +7,6 @@ namespace brinehold {
 
 namespace {
 
-using Tree = WindowPort::Tree;
-using InsertAt = WindowPort::InsertAt;
 
 // The ten "AllDocs" columns in the order docColumns_ keeps them.
 enum DocColumn { kId, kType, kWebId, kListId, kSiteId, kDirName, kLeafName, kSize, kTimeCreated, kTimeLastModified };
@@ -132,8 +130,8 @@ void SharePointHierarchy::ConsumeDocRow(const RenderedRow& row) {
   documents.push_back(std::move(doc));
 }
 
-SharePointHierarchy::TreeItem SharePointHierarchy::InsertNode(TreeItem parent, const std::string& text, int image) {
-  const TreeItem item = window_.InsertTreeItem(Tree::Documents, parent, InsertAt::Last, text, image, image);
+TreeItem SharePointHierarchy::InsertNode(TreeItem parent, const std::string& text, int image) {
+  const TreeItem item = window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, text, image, image);
   if (item != 0) childByText_[parent].emplace(text, item);
   return item;
 }
@@ -144,10 +142,10 @@ void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
   tag.kind = kind;
   tag.value = value;
   itemTags.push_back(tag);
-  window_.SetTreeItemData(Tree::Documents, item, static_cast<int64_t>(itemTags.size()));
+  window_.SetTreeItemData(TreeId::Document, item, static_cast<int64_t>(itemTags.size()));
 }
 
-SharePointHierarchy::TreeItem SharePointHierarchy::ChildWithText(TreeItem parent, const std::string& text) const {
+TreeItem SharePointHierarchy::ChildWithText(TreeItem parent, const std::string& text) const {
   auto children = childByText_.find(parent);
   if (children == childByText_.end()) return 0;
   auto found = children->second.find(text);
@@ -156,7 +154,7 @@ SharePointHierarchy::TreeItem SharePointHierarchy::ChildWithText(TreeItem parent
 
 const TreeItemTag* SharePointHierarchy::TagOf(TreeItem item) {
   if (item == 0) return nullptr;
-  const int64_t data = window_.TreeItemData(Tree::Documents, item);
+  const int64_t data = window_.TreeItemData(TreeId::Document, item);
   if (data < 1 || static_cast<uint64_t>(data) > itemTags.size()) return nullptr;
   return &itemTags[static_cast<size_t>(data - 1)];
 }
@@ -206,7 +204,7 @@ void SharePointHierarchy::AttachDocumentToList(const DocRecord& document, int32_
 }
 
 void SharePointHierarchy::BuildFolderTree() {
-  window_.SetTreeBackground(Tree::Documents, kFolderTreeBackground);
+  window_.SetTreeBackground(TreeId::Document, kFolderTreeBackground);
   foldersRoot_ = InsertNode(0, kTextFoldersRoot, window_.FolderIcon());
   for (size_t i = 0; i < documents.size(); ++i) {
     const DocRecord& document = documents[i];
@@ -215,10 +213,10 @@ void SharePointHierarchy::BuildFolderTree() {
     AttachTag(InsertNode(folder, document.leafName, window_.FileIcon(document.leafName)), 'F',
               static_cast<int32_t>(i));
   }
-  window_.ExpandTreeItem(Tree::Documents, foldersRoot_);
+  window_.ExpandTreeItem(TreeId::Document, foldersRoot_);
 }
 
-SharePointHierarchy::TreeItem SharePointHierarchy::FindOrCreateFolderPath(const std::string& path) {
+TreeItem SharePointHierarchy::FindOrCreateFolderPath(const std::string& path) {
   const std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || foldersRoot_ == 0) return 0;
   TreeItem current = foldersRoot_;

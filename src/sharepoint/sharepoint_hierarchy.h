@@ -45,8 +45,7 @@ inline constexpr uint32_t kFolderTreeBackground = 0xDEC4B0;  // RGB(176, 196, 22
 
 class SharePointHierarchy : public RowConsumer {
  public:
-  using TreeItem = WindowPort::TreeItem;
-
+  
   explicit SharePointHierarchy(WindowPort& window);
   SharePointHierarchy(const SharePointHierarchy&) = delete;
   SharePointHierarchy& operator=(const SharePointHierarchy&) = delete;

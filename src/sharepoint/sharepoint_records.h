@@ -19,7 +19,7 @@ struct WebRecord {
   std::string id;      // "Id", trimmed at both ends
   std::string siteId;  // "SiteId"
   std::string title;   // "Title"
-  WindowPort::TreeItem treeItem = 0;  // the site's node, once inserted
+  TreeItem treeItem = 0;  // the site's node, once inserted
 };
 
 // One row of "AllLists".
@@ -27,7 +27,7 @@ struct ListRecord {
   std::string webId;   // "tp_WebId", trimmed at both ends
   std::string listId;  // "tp_ID"
   std::string title;   // "tp_Title"
-  WindowPort::TreeItem treeItem = 0;  // the list's node, once inserted
+  TreeItem treeItem = 0;  // the list's node, once inserted
 };
 
 // One row of "AllDocs".
