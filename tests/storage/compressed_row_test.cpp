@@ -23,7 +23,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
-using writer::CompressionInfoSpec;
+using writer::CompressionInfoLayout;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -32,7 +32,7 @@ std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8000
 }
 
 // A data page holding the compression block (when given) and rows.
-Bytes PageWith(const std::optional<CompressionInfoSpec>& info, const std::vector<Bytes>& rows) {
+Bytes PageWith(const std::optional<CompressionInfoLayout>& info, const std::vector<Bytes>& rows) {
   Bytes page = writer::CompressedDataPage(PageAddress{1, 100}, 77, info, rows);
   page.resize(kPageBufferSize, 0);
   return page;
@@ -216,7 +216,7 @@ std::vector<CompressedColumnSpec> AnchorColumns() {
 }
 
 TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), B("z")};
   CompressedColumnsScope scope(AnchorColumns());
@@ -247,17 +247,17 @@ TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
 
 TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   CompressedColumnsScope scope(AnchorColumns());
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("x")};
 
   // Size 0: nothing is read.
-  CompressionInfoSpec zero = info;
+  CompressionInfoLayout zero = info;
   zero.size = 0;
   EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr).CompressionInfo(), nullptr);
 
   // The dictionary flag without the anchor flag: neither is read.
-  CompressionInfoSpec noAnchor = info;
+  CompressionInfoLayout noAnchor = info;
   noAnchor.flags = 0x04;
   PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr);
   ASSERT_NE(p1.CompressionInfo(), nullptr);
@@ -267,7 +267,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
 
   // An invalid anchor record (column count 0) prevents dictionary and
   // anchor values.
-  CompressionInfoSpec badAnchor = info;
+  CompressionInfoLayout badAnchor = info;
   badAnchor.anchorRecord = {0x01, 0x00};
   PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr);
   ASSERT_NE(p2.CompressionInfo()->anchorRecord, nullptr);
@@ -276,7 +276,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   EXPECT_TRUE(p2.CompressionInfo()->anchorValues.empty());
 
   // A dictionary offset not below the size: no dictionary, anchor kept.
-  CompressionInfoSpec badOffset = info;
+  CompressionInfoLayout badOffset = info;
   badOffset.dictionaryOffset = 4000;
   PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr);
   EXPECT_TRUE(p3.CompressionInfo()->dictionary.empty());
@@ -291,7 +291,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
 
 TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
   CompressedColumnsScope scope(AnchorColumns());
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("one"), B("two"), B("three")};
   Bytes page = PageWith(info, {});
@@ -311,7 +311,7 @@ TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
 
 TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
   CompressedColumnsScope scope({Text(20)});
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.flags = 0x02;
   info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Short(B("abcxyz"))).SetStatus(0x21).Build();
   // The size field is the anchor's first two bytes: 0x21, 0x01 = 289.
@@ -366,7 +366,7 @@ TEST_F(CompressedRowTest, NumbersWithTheInvertedTopBitKeepTheirSign) {
 }
 
 TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   CompressedColumnsScope scope(AnchorColumns());
   // Column 2: prefix 3 of "abcxyz" + "def". Column 4 (bigint anchor
@@ -397,7 +397,7 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
 }
 
 TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   CompressedColumnsScope scope(AnchorColumns());
   Bytes row = CompressedRowBuilder()
@@ -418,7 +418,7 @@ TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
 }
 
 TEST_F(CompressedRowTest, DictionarySymbols) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Short(B("abcxyz")))
