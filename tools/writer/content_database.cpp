@@ -262,7 +262,7 @@ void NumberStamps(ContentModel& m) {
 
 void AddSystemObjects(CatalogFileBuilder& b) {
   for (const SystemTable& table : kSystemTables) {
-    ObjectSpec object;
+    ObjectBlueprint object;
     object.id = table.id;
     object.name = table.name;
     object.type = "S ";
@@ -290,8 +290,8 @@ void AddSystemObjects(CatalogFileBuilder& b) {
 // Object ids and page owners are handed out in order.
 class TableIds {
  public:
-  UserTableSpec Next(const char* name, const char* keyName) {
-    UserTableSpec blueprint;
+  UserTableBlueprint Next(const char* name, const char* keyName) {
+    UserTableBlueprint blueprint;
     blueprint.table.id = 245575913 + 16053057 * count_;
     blueprint.table.name = name;
     blueprint.table.type = "U ";
@@ -311,7 +311,7 @@ class TableIds {
 
 void AddSites(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m, ContentLayout layout) {
   const bool modern = layout == ContentLayout::SharePoint2013;
-  UserTableSpec t = ids.Next(modern ? "AllSites" : "Sites", modern ? "AllSites_PK" : "Sites_PK");
+  UserTableBlueprint t = ids.Next(modern ? "AllSites" : "Sites", modern ? "AllSites_PK" : "Sites_PK");
   t.columns = {Column("Id", kGuid, 16), Column("FullUrl", kNVarChar, 512), Column("RootWebId", kGuid, 16),
                Column("TimeCreated", kDateTime, 8)};
   for (const ContentSite& site : m.sites)
@@ -320,7 +320,7 @@ void AddSites(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m, Conte
 }
 
 void AddWebs(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("AllWebs", "AllWebs_PK");
+  UserTableBlueprint t = ids.Next("AllWebs", "AllWebs_PK");
   t.columns = {Column("Id", kGuid, 16),          Column("SiteId", kGuid, 16),
                Column("ParentWebId", kGuid, 16, true), Column("FullUrl", kNVarChar, 512),
                Column("Title", kNVarChar, 510, true),  Column("TimeCreated", kDateTime, 8),
@@ -335,7 +335,7 @@ void AddWebs(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
 }
 
 void AddLists(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("AllLists", "AllLists_PK");
+  UserTableBlueprint t = ids.Next("AllLists", "AllLists_PK");
   t.primaryKey = {1, 2};
   t.columns = {Column("tp_WebId", kGuid, 16),         Column("tp_ID", kGuid, 16),
                Column("tp_Title", kNVarChar, 510),    Column("tp_RootFolder", kGuid, 16),
@@ -355,7 +355,7 @@ void AddLists(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
 constexpr int32_t kStreamDocFlags = 0x140;
 
 void AddDocs(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("AllDocs", "AllDocs_PK");
+  UserTableBlueprint t = ids.Next("AllDocs", "AllDocs_PK");
   t.columns = {Column("Id", kGuid, 16),           Column("SiteId", kGuid, 16),
                Column("DirName", kNVarChar, 512), Column("LeafName", kNVarChar, 256),
                Column("WebId", kGuid, 16),        Column("ListId", kGuid, 16, true),
@@ -387,7 +387,7 @@ void AddDocs(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
 
 // A file kept whole: one stream row per file, image content.
 void AddDocStreams2010(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("AllDocStreams", "AllDocStreams_PK");
+  UserTableBlueprint t = ids.Next("AllDocStreams", "AllDocStreams_PK");
   t.columns = {Column("Id", kGuid, 16), Column("SiteId", kGuid, 16), Column("InternalVersion", kInt, 4),
                Column("Size", kInt, 4), Column("Content", kImage, 16, true), Column("RbsId", kVarBinary, 64, true)};
   for (const ContentDoc& doc : m.docs) {
@@ -400,7 +400,7 @@ void AddDocStreams2010(CatalogFileBuilder& b, TableIds& ids, const ContentModel&
 
 // Pieces of at most kStreamPieceSize bytes; BSN is the piece's offset.
 void AddDocStreams2013(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("DocStreams", "DocStreams_CI");
+  UserTableBlueprint t = ids.Next("DocStreams", "DocStreams_CI");
   t.primaryKey = {1, 2, 3, 4};
   t.columns = {Column("DocId", kGuid, 16),        Column("SiteId", kGuid, 16), Column("Partition", kTinyInt, 1),
                Column("BSN", kBigInt, 8),         Column("Size", kInt, 4),    Column("Content", kVarBinary, -1, true),
@@ -421,7 +421,7 @@ void AddDocStreams2013(CatalogFileBuilder& b, TableIds& ids, const ContentModel&
 }
 
 void AddDocVersions(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
-  UserTableSpec t = ids.Next("AllDocVersions", "AllDocVersions_PK");
+  UserTableBlueprint t = ids.Next("AllDocVersions", "AllDocVersions_PK");
   t.primaryKey = {1, 2, 3};
   t.columns = {Column("SiteId", kGuid, 16),     Column("Id", kGuid, 16),        Column("UIVersion", kInt, 4),
                Column("InternalVersion", kInt, 4, true), Column("TimeCreated", kDateTime, 8, true),
@@ -436,7 +436,7 @@ void AddDocVersions(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m)
 }
 
 void AddUserInfo(CatalogFileBuilder& b, TableIds& ids) {
-  UserTableSpec t = ids.Next("UserInfo", "UserInfo_PK");
+  UserTableBlueprint t = ids.Next("UserInfo", "UserInfo_PK");
   t.primaryKey = {1, 2};
   t.columns = {Column("tp_SiteID", kGuid, 16), Column("tp_ID", kInt, 4), Column("tp_Title", kNVarChar, 510),
                Column("tp_Login", kNVarChar, 510), Column("tp_Email", kNVarChar, 510, true)};
@@ -456,13 +456,13 @@ struct ViewColumn {
 
 void AddView(CatalogFileBuilder& b, int32_t id, const char* name, const std::vector<ViewColumn>& columns,
              const std::string& definition) {
-  ObjectSpec view;
+  ObjectBlueprint view;
   view.id = id;
   view.name = name;
   view.type = "V ";
   b.Add(34, SysschobjsRow(view));
   for (size_t i = 0; i < columns.size(); ++i) {
-    ColumnSpec column;
+    ColumnBlueprint column;
     column.objectId = id;
     column.columnId = static_cast<int32_t>(i + 1);
     column.name = columns[i].name;
@@ -482,7 +482,7 @@ void AddViewsAndProcedure(CatalogFileBuilder& b, TableIds& ids, ContentLayout la
   if (layout == ContentLayout::SharePoint2013)
     AddView(b, ids.NextViewId(), "Webs", {{"Id", kGuid, 16}, {"SiteId", kGuid, 16}, {"Title", kNVarChar, 510}},
             "CREATE VIEW dbo.Webs\r\nAS\r\nSELECT Id, SiteId, Title\r\nFROM dbo.AllWebs\r\n");
-  ObjectSpec procedure;
+  ObjectBlueprint procedure;
   procedure.id = procedureId;
   procedure.name = "proc_GetDocsInFolder";
   procedure.type = "P ";
