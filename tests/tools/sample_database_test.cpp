@@ -270,8 +270,10 @@ TEST_F(SampleDatabaseTest, OrdinaryTablesAreTheRowsWritten) {
   EXPECT_EQ(users[1], (Row{kSite, "1", "System Account", "SHAREPOINT\\\\system", "NULL"}));
   EXPECT_EQ(users[3], (Row{kSite, "9", "Tomás Ruiz", "CONTOSO\\\\truiz", "tomas@contoso.example"}));
   const std::vector<Row> sites = RowsOf("Sites");
-  ASSERT_EQ(sites.size(), 2u);
+  ASSERT_EQ(sites.size(), 3u);
   EXPECT_EQ(sites[1], (Row{kSite, "/", kRootWeb, "2019-03-14 09:30:00"}));
+  // The second site collection, under a managed path.
+  EXPECT_EQ(sites[2][1], "sites/archive");
 }
 
 }  // namespace
