@@ -99,9 +99,11 @@ class CScanDriver {
 
   ScanWindowHooks hooks;
   ScanStages stages;
-  // The object tree and the definitions of the current scan: its skeleton
-  // is built just before the tree-and-sites stage, it is filled just after
-  // the finishing stage, and ResetSession empties it.
+  // The object tree and the definitions of the current scan: the stages
+  // build its skeleton first thing in the tree-and-sites stage and fill it
+  // last in the finishing stage; the browse-state reset empties it. The
+  // stages the driver starts with do only that; CompletionStages replaces
+  // them with the whole of each stage.
   ObjectTreeStage objectTree;
   // The open-file dialog: fills the settings, false when cancelled. Left
   // empty, the current settings are used as they are.
