@@ -57,7 +57,6 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
       "Scanning of file starts...",
       "Database version:  SQL Server 2012",
       lines.size() > 6 ? lines[6] : std::string("?"),
-      // The object tree is filled and the definitions are read.
       "Creating Tree.........",
       "Process done.........",
       "Retrieving Objects of Sysobjvalues System Tables...........",
