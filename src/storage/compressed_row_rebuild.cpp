@@ -38,18 +38,20 @@ Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
 }
 
 // Fixed-width text comes back padded with blanks (UTF-16 blanks for
-// nchar); everything else with zeros.
-void AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
+// nchar), which then belong to the value; everything else is padded with
+// zeros. True when the padding is part of the value.
+bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
   const bool fixedText = !blueprint.variable && blueprint.width > 0;
   if (fixedText && blueprint.valueClass == CompressedValueClass::Char) {
     data.insert(data.end(), count, ' ');
-    return;
+    return true;
   }
   if (fixedText && blueprint.valueClass == CompressedValueClass::Unicode) {
     for (size_t i = 0; i < count; ++i) data.push_back(i % 2 == 0 ? ' ' : 0);
-    return;
+    return true;
   }
   data.insert(data.end(), count, 0);
+  return false;
 }
 
 }  // namespace
@@ -172,7 +174,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
     column.offset = static_cast<int32_t>(out.data.size());
     column.length = static_cast<int32_t>(value.size());
     out.data.insert(out.data.end(), value.begin(), value.end());
-    AppendPadding(out.data, width - value.size(), blueprint);
+    if (AppendPadding(out.data, width - value.size(), blueprint)) column.length = static_cast<int32_t>(width);
     out.columns.push_back(column);
   }
   return out;
