@@ -23,7 +23,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
-using writer::CompressionInfoSpec;
+using writer::CompressionInfoLayout;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -32,7 +32,7 @@ std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8000
 }
 
 // A data page holding the compression block (when given) and rows.
-Bytes PageWith(const std::optional<CompressionInfoSpec>& info, const std::vector<Bytes>& rows) {
+Bytes PageWith(const std::optional<CompressionInfoLayout>& info, const std::vector<Bytes>& rows) {
   Bytes page = writer::CompressedDataPage(PageAddress{1, 100}, 77, info, rows);
   page.resize(kPageBufferSize, 0);
   return page;
@@ -273,7 +273,7 @@ std::vector<CompressedColumnLayout> AnchorColumns() {
 }
 
 TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), B("z")};
   const CompressedRowLayout layout(AnchorColumns());
@@ -304,17 +304,17 @@ TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
 
 TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   const CompressedRowLayout layout(AnchorColumns());
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("x")};
 
   // Size 0: nothing is read.
-  CompressionInfoSpec zero = info;
+  CompressionInfoLayout zero = info;
   zero.size = 0;
   EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr, &layout).CompressionInfo(), nullptr);
 
   // The dictionary flag without the anchor flag: the dictionary alone.
-  CompressionInfoSpec noAnchor = info;
+  CompressionInfoLayout noAnchor = info;
   noAnchor.flags = 0x04;
   PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr, &layout);
   ASSERT_NE(p1.CompressionInfo(), nullptr);
@@ -325,7 +325,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
 
   // An invalid anchor record (column count 0) prevents dictionary and
   // anchor values.
-  CompressionInfoSpec badAnchor = info;
+  CompressionInfoLayout badAnchor = info;
   badAnchor.anchorRecord = {0x01, 0x00};
   PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr, &layout);
   ASSERT_NE(p2.CompressionInfo()->anchorRecord, nullptr);
@@ -334,7 +334,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   EXPECT_TRUE(p2.CompressionInfo()->anchorValues.empty());
 
   // A dictionary offset not below the size: no dictionary, anchor kept.
-  CompressionInfoSpec badOffset = info;
+  CompressionInfoLayout badOffset = info;
   badOffset.dictionaryOffset = 4000;
   PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr, &layout);
   EXPECT_TRUE(p3.CompressionInfo()->dictionary.empty());
@@ -349,7 +349,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
 
 TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
   const CompressedRowLayout layout(AnchorColumns());
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("one"), B("two"), B("three")};
   Bytes page = PageWith(info, {});
@@ -369,7 +369,7 @@ TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
 
 TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
   const CompressedRowLayout layout({Text(20)});
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.flags = 0x02;
   info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Short(B("abcxyz"))).SetStatus(0x21).Build();
   // The size field is the anchor's first two bytes: 0x21, 0x01 = 289.
@@ -424,7 +424,7 @@ TEST_F(CompressedRowTest, NumbersWithTheInvertedTopBitKeepTheirSign) {
 }
 
 TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   const CompressedRowLayout layout(AnchorColumns());
   // Column 2: prefix 3 of "abcxyz" + "def". Column 4 (bigint anchor
@@ -455,7 +455,7 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
 }
 
 TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   const CompressedRowLayout layout(AnchorColumns());
   Bytes row = CompressedRowBuilder()
@@ -476,7 +476,7 @@ TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
 }
 
 TEST_F(CompressedRowTest, DictionarySymbols) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Short(B("abcxyz")))

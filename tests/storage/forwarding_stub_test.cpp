@@ -26,7 +26,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
-using writer::CompressionInfoSpec;
+using writer::CompressionInfoLayout;
 using writer::DatabaseFileBuilder;
 using writer::ForwardingStub;
 using writer::RecordBuilder;
@@ -177,8 +177,8 @@ Bytes CompressedMovedRow() {
 
 // Compression information whose column-4 anchor value and first dictionary
 // entry name the page.
-CompressionInfoSpec InfoNaming(const std::string& page) {
-  CompressionInfoSpec info;
+CompressionInfoLayout InfoNaming(const std::string& page) {
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Null())
