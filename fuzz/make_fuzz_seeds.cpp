@@ -126,7 +126,7 @@ Bytes ForwardedRow(int32_t id, const std::string& text, uint16_t stubSlot) {
 // 42, null, a text in SCSU, and the first entry of its page's dictionary.
 Bytes CompressedForwardedRow() {
   return CompressedRowBuilder()
-      .SetStatus(0x01 | (kForwardedRecordType << 1))
+      .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
       .Add(CompressedValue::Short(CompressedInteger(42)))
       .Add(CompressedValue::Null())
       .Add(CompressedValue::Short(ScsuEncode("moved")))

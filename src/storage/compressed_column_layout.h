@@ -13,10 +13,12 @@
 namespace brinehold {
 
 enum class CompressedValueClass : uint8_t {
-  Plain,    // bytes as stored (after the prefix step)
+  Plain,    // bytes as stored (after the prefix step); fixed widths padded with zeros
   Numeric,  // big-endian integer with inverted top bit
-  Unicode,  // SCSU text
+  Unicode,  // SCSU text (nchar(n), nvarchar(n)); nchar padded back with blanks
   Bit,      // one byte, 0 or 1: a compressed row keeps no bit groups
+  Char,     // single-byte text whose trailing blanks were left out: padded back with blanks
+  Float,    // float or real whose low-order zero bytes were left out: restored
 };
 
 struct CompressedColumnLayout {

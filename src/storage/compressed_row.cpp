@@ -8,6 +8,7 @@ namespace brinehold {
 
 namespace {
 
+constexpr uint8_t kWideColumnCount = 0x80;
 constexpr int32_t kShortDataEnd = 8059;    // short data must end at or before this offset
 constexpr int32_t kMaxLongValue = 8191;
 constexpr size_t kCompressionBlockStart = 96;
@@ -81,7 +82,8 @@ CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength) {
   const uint8_t status = view.GetOr<uint8_t>(0, 0);
   CompressedRowParts& parts = row.parts;
 
-  // 1. Column count.
+  // 1. Column count: one byte, or with its top bit set a 15-bit count in
+  // two bytes, most significant byte first.
   auto first = view.U8(1);
   if (!first) {
     row.invalid = true;
@@ -89,25 +91,14 @@ CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength) {
   }
   int32_t count = *first;
   int32_t position = 2;
-  if ((*first & 0x80) != 0) {
-    auto wide = view.U16(1);
+  if ((*first & kWideColumnCount) != 0) {
     auto second = view.U8(2);
-    if (!wide || !second) {
+    if (!second) {
       row.invalid = true;
       return row;
     }
-    count = *wide;
+    count = ((*first & 0x7F) << 8) | *second;
     position = 3;
-    // Read little-endian with the flag bit kept, most wide counts are far
-    // above the column limit. The same two bytes read as a 15-bit count,
-    // high byte first behind the flag, give a count within it; a row that
-    // would otherwise be thrown away is tried that way, when the record
-    // holds all the descriptors such a count needs.
-    if (count > kMaxCompressedColumns) {
-      const int32_t flagged = ((*first & 0x7F) << 8) | *second;
-      const bool descriptorsFit = static_cast<size_t>(position + (flagged + 1) / 2) <= view.size();
-      if (flagged > 0 && flagged <= kMaxCompressedColumns && descriptorsFit) count = flagged;
-    }
   }
   if (count <= 0 || count > kMaxCompressedColumns) {
     row.invalid = true;
@@ -127,7 +118,7 @@ CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength) {
   const int32_t shortStart = position + (count + 1) / 2 + ClusterBytes(count);
   int32_t shortLength = 0;
   for (uint8_t code : parts.descriptorCodes) shortLength += ShortDataBytes(code);
-  const bool indexRecord = RecordTypeOf(status) == kIndexRecordType;
+  const bool indexRecord = CompressedRecordTypeOf(status) == kIndexRecordType;
   const int32_t shortEnd = shortStart + shortLength;
   if (shortLength > 0 && shortLength < kMaxRecordSize && !indexRecord && shortEnd <= maxLength &&
       shortEnd <= kShortDataEnd) {
@@ -137,17 +128,9 @@ CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength) {
     }
   }
 
-  // 4. Null bitmap and long-data region.
+  // 4. Long-data region (there is no null bitmap).
   int32_t end = shortEnd;
-  if (!indexRecord) {
-    if ((status & kStatusNullBitmap) != 0) {
-      const int32_t bitmapSize = (count + 7) / 8;
-      if (auto copy = view.Copy(static_cast<size_t>(end), static_cast<size_t>(bitmapSize)))
-        row.nullBitmap = std::move(*copy);
-      end += bitmapSize;
-    }
-    if ((status & kStatusVariableColumns) != 0) end = ParseLongData(row, view, end, maxLength);
-  }
+  if (!indexRecord && (status & kCompressedLongData) != 0) end = ParseLongData(row, view, end, maxLength);
   row.length = std::min(end, maxLength);
   return row;
 }
@@ -168,14 +151,16 @@ void ReadDictionary(PageCompressionInfo& info, const ByteReader& page) {
     if (!end || *end > kDictionaryLimit) break;
     info.dictionaryEndOffsets.push_back(*end);
   }
-  // Entries keep their positions (a symbol is an index), so an entry that
-  // does not fit stays as an empty one.
-  int32_t previous = 2 + 2 * static_cast<int32_t>(*count);
+  // The end offsets count from the start of the entry data, right after
+  // the offsets. Entries keep their positions (a symbol is an index), so an
+  // entry that does not fit stays as an empty one.
+  const size_t dataStart = start + 2 + 2 * static_cast<size_t>(*count);
+  int32_t previous = 0;
   for (uint16_t end : info.dictionaryEndOffsets) {
     if (StopRequested()) break;
     PageCompressionInfo::Entry entry;
     const int32_t length = static_cast<int32_t>(end) - previous;
-    const size_t entryStart = start + static_cast<size_t>(std::max(previous, 0));
+    const size_t entryStart = dataStart + static_cast<size_t>(std::max(previous, 0));
     if (length > 0 && length < size && entryStart < static_cast<size_t>(kDictionaryLimit)) {
       if (auto copy = page.Copy(entryStart, static_cast<size_t>(length))) {
         entry.bytes = std::move(*copy);
@@ -243,16 +228,19 @@ std::unique_ptr<PageCompressionInfo> ReadPageCompressionInfo(const ByteReader& p
   info->dictionaryOffset = *dictionaryOffset;
   info->size = *size;
 
-  if ((info->flags & kCompressionHasAnchor) == 0) return info;
+  // The anchor record and the dictionary are flagged each on its own; an
+  // anchor record that is flagged but cannot be parsed makes the block
+  // implausible, and the dictionary is not read either.
+  const bool hasAnchor = (info->flags & kCompressionHasAnchor) != 0;
   const bool hasDictionary = (info->flags & kCompressionHasDictionary) != 0;
-  if (hasDictionary || !legacyCatalog) {
+  if (hasAnchor && (hasDictionary || !legacyCatalog)) {
     const size_t start = hasDictionary ? kAnchorWithDictionary : kAnchorWithoutDictionary;
     const ByteReader tail = page.Tail(start);
     info->anchorRecord = std::make_unique<CompressedRow>(
         ParseCompressedRow(tail, std::min<int32_t>(info->size, static_cast<int32_t>(tail.size()))));
   }
   const bool anchorValid = info->anchorRecord && !info->anchorRecord->invalid;
-  if (hasDictionary && anchorValid) ReadDictionary(*info, page);
+  if (hasDictionary && (!hasAnchor || anchorValid)) ReadDictionary(*info, page);
   if (anchorValid && !legacyCatalog) ReadAnchorValues(*info, columnLimit);
   return info;
 }

@@ -2,16 +2,14 @@
 // compression information block of page-compressed pages.
 //
 // Compressed row (offsets from the record start, little-endian):
-//   0  status A (bit 0 set; record type in bits 1-3, 0x10 null bitmap,
-//      0x20 long-data region)
-//   1  column count: one byte when its top bit is clear, otherwise the
-//      16-bit value of bytes 1-2 (top bit included); when that is above
-//      the column limit, the low 7 bits of byte 1 and byte 2 as a 15-bit
-//      count, byte 1 high
+//   0  status: 0x01 the compressed format, 0x02 versioning information
+//      follows the row, bits 2-4 the record type (numbered as in plain
+//      rows), 0x20 a long-data region follows; no null bitmap
+//   1  column count: one byte below 128; with the top bit set, a 15-bit
+//      count in two bytes, most significant byte first (81 01 = 257)
 //      descriptors, one 4-bit code per column, low half of a byte first
 //      (count - 1) / 30 short-data cluster bytes (skipped)
 //      short data: the columns' short values one after another
-//      null bitmap ((count + 7) / 8 bytes, when 0x10)
 //      long-data region (when 0x20): header byte; when its bit 0 is set a
 //      16-bit count m and m 16-bit end offsets (bit 15 = complex value);
 //      (count - 1) / 30 cluster bytes; the long values, each ending at its
@@ -22,11 +20,11 @@
 // take no bytes.
 //
 // Compression information (page type flag bit 0x80): page offset 96 flags
-// (0x02 anchor record, 0x04 dictionary), 99-100 dictionary offset (relative
-// to 96), 101-102 size of the block. The anchor record follows at 103 (with
-// a dictionary) or at 101 (without one); the dictionary holds a 16-bit entry
-// count n, n 16-bit end offsets counted from the dictionary's start, then
-// the entries, the first starting at 2 + 2n.
+// (0x02 anchor record, 0x04 dictionary, each on its own), 99-100 dictionary
+// offset (relative to 96), 101-102 size of the block. The anchor record
+// follows at 103 (with a dictionary) or at 101 (without one); the
+// dictionary holds a 16-bit entry count n, n 16-bit end offsets, then the
+// entries; the end offsets count from the start of the entries.
 //
 // Everything here comes from a possibly damaged page: a row that cannot be
 // parsed is marked invalid, parts that do not fit are left out, and an
@@ -82,7 +80,6 @@ struct CompressedRow {
   bool invalid = false;
   int32_t columnCount = 0;
   CompressedRowParts parts;
-  Bytes nullBitmap;
   std::vector<ColumnValue> longValues;  // in descriptor order, with their complex flags
   bool hasLongData = false;             // the long-data region was read
   int32_t length = 0;                   // bytes the row spans
@@ -100,8 +97,8 @@ int32_t ShortDataBytes(uint8_t code);
 inline int32_t ClusterBytes(int32_t columnCount) { return columnCount > 0 ? (columnCount - 1) / 30 : 0; }
 
 // Parses the row that starts at the status byte of `bytes`, reading at most
-// `maxLength` bytes: column count, descriptor codes, short data, null bitmap,
-// long values and length. A column count of 0 or above 1024 makes the row
+// `maxLength` bytes: column count, descriptor codes, short data, long values
+// and length. A column count of 0 or above 1024 makes the row
 // invalid.
 CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength);
 

@@ -28,6 +28,32 @@ Bytes WithPrefix(const Bytes& stored, const PageCompressionInfo::Entry* anchor, 
   return value;
 }
 
+// A float or real keeps its high-order bytes; the low-order zero bytes it
+// left out come back in front (the column is little-endian).
+Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
+  if (stored.size() >= width) return Bytes(stored.end() - static_cast<std::ptrdiff_t>(width), stored.end());
+  Bytes out(width - stored.size(), 0);
+  out.insert(out.end(), stored.begin(), stored.end());
+  return out;
+}
+
+// Fixed-width text comes back padded with blanks (UTF-16 blanks for
+// nchar), which then belong to the value; everything else is padded with
+// zeros. True when the padding is part of the value.
+bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
+  const bool fixedText = !blueprint.variable && blueprint.width > 0;
+  if (fixedText && blueprint.valueClass == CompressedValueClass::Char) {
+    data.insert(data.end(), count, ' ');
+    return true;
+  }
+  if (fixedText && blueprint.valueClass == CompressedValueClass::Unicode) {
+    for (size_t i = 0; i < count; ++i) data.push_back(i % 2 == 0 ? ' ' : 0);
+    return true;
+  }
+  data.insert(data.end(), count, 0);
+  return false;
+}
+
 }  // namespace
 
 Bytes NumericColumnBytes(const ByteReader& stored, int32_t width) {
@@ -131,12 +157,15 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
       width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
     } else if (blueprint.valueClass == CompressedValueClass::Bit) {
       width = 1;
+    } else if (blueprint.valueClass == CompressedValueClass::Float) {
+      width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
     } else if (blueprint.variable || blueprint.width <= 0) {
       width = blueprint.width > 0 ? std::min(value.size(), static_cast<size_t>(blueprint.width)) : value.size();
     } else {
       width = static_cast<size_t>(blueprint.width);
     }
     if (longSlot) out.longValues.emplace_back(*longSlot, value);
+    if (blueprint.valueClass == CompressedValueClass::Float) value = FloatColumnBytes(value, width);
     if (value.size() > width) value.resize(width);
     if (out.data.size() + width > kRebuildBufferSize) {
       out.columns.push_back(column);  // does not fit: not written
@@ -145,7 +174,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
     column.offset = static_cast<int32_t>(out.data.size());
     column.length = static_cast<int32_t>(value.size());
     out.data.insert(out.data.end(), value.begin(), value.end());
-    out.data.resize(out.data.size() + (width - value.size()), 0);
+    if (AppendPadding(out.data, width - value.size(), blueprint)) column.length = static_cast<int32_t>(width);
     out.columns.push_back(column);
   }
   return out;

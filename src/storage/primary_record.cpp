@@ -63,6 +63,14 @@ bool CPrimaryRecord::IsColumnNull(int32_t column) const {
   return (nullBitmap[byte] >> (column % 8)) & 1;
 }
 
+void CPrimaryRecord::TakeStatusFlags() {
+  compressed = (statusA & kStatusCompressed) != 0;
+  // A compressed row has no null bitmap: its descriptors say which columns
+  // are null, and bit 0x10 is part of its record type.
+  hasNullBitmap = !compressed && (statusA & kStatusNullBitmap) != 0;
+  hasVariableColumns = (statusA & (compressed ? kCompressedLongData : kStatusVariableColumns)) != 0;
+}
+
 bool CPrimaryRecord::ReadStatus(const ByteReader& bytes, bool searching) {
   (void)searching;
   if (page && page->HeaderValid()) {
@@ -79,10 +87,8 @@ bool CPrimaryRecord::ReadStatus(const ByteReader& bytes, bool searching) {
   }
   statusA = *a;
   statusB = bytes.GetOr<uint8_t>(1, 0);
-  recordType = RecordTypeOf(statusA);
-  compressed = (statusA & kStatusCompressed) != 0;
-  hasNullBitmap = (statusA & kStatusNullBitmap) != 0;
-  hasVariableColumns = (statusA & kStatusVariableColumns) != 0;
+  TakeStatusFlags();
+  recordType = compressed ? CompressedRecordTypeOf(statusA) : RecordTypeOf(statusA);
 
   const bool showDeleted = TheApp().settings.showDeleted;
   switch (recordType) {
@@ -127,7 +133,6 @@ void CPrimaryRecord::ParseCompressed(const ByteReader& bytes, int32_t limit) {
   }
   columnCount = row.columnCount;
   compressedParts = std::move(row.parts);
-  nullBitmap = std::move(row.nullBitmap);
   values = std::move(row.longValues);
   if (row.hasLongData) variableColumnCount = static_cast<int32_t>(values.size());
   recordLength = row.length;
@@ -173,9 +178,7 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   ByteReader view(copy);
   statusA = view.GetOr<uint8_t>(0, 0);
   statusB = view.GetOr<uint8_t>(1, 0);
-  compressed = (statusA & kStatusCompressed) != 0;
-  hasNullBitmap = (statusA & kStatusNullBitmap) != 0;
-  hasVariableColumns = (statusA & kStatusVariableColumns) != 0;
+  TakeStatusFlags();
   fixedLength = 0;
   if (compressed) {
     ParseCompressed(view, Clamp(maxLength, view.size()));

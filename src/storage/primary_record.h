@@ -120,6 +120,8 @@ class CPrimaryRecord : public CRecord {
   explicit CPrimaryRecord(SearchTag) {}
 
  private:
+  // compressed, hasNullBitmap and hasVariableColumns from statusA.
+  void TakeStatusFlags();
   // Status byte, type filter and flags; false when the record is invalid.
   bool ReadStatus(const ByteReader& bytes, bool searching);
   // The plain row parse on `bytes` limited to `limit` bytes.

@@ -37,6 +37,16 @@ inline constexpr RecordType RecordTypeOf(uint8_t statusA) {
   return static_cast<RecordType>((statusA >> 1) & 0x07);
 }
 
+// The status byte of a row in the compressed format (bit 0x01 set) is laid
+// out differently: 0x02 the row carries versioning information, bits 2-4
+// the record type, 0x20 a long-data region follows; there is no null
+// bitmap.
+inline constexpr uint8_t kCompressedVersioning = 0x02;
+inline constexpr uint8_t kCompressedLongData = 0x20;
+inline constexpr RecordType CompressedRecordTypeOf(uint8_t status) {
+  return static_cast<RecordType>((status >> 2) & 0x07);
+}
+
 // A short name of a record type for diagnostics ("primary", "ghost data").
 const char* RecordTypeName(uint8_t type);
 

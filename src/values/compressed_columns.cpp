@@ -1,6 +1,7 @@
 #include "values/compressed_columns.h"
 
 #include <algorithm>
+#include <string>
 
 #include "storage/compressed_row.h"
 #include "storage/primary_record.h"
@@ -47,6 +48,10 @@ std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns)
 
 namespace {
 
+bool IsMaxType(const ColumnInfo& column) {
+  return column.declaredLength == -1 || column.typeText.find("(max)") != std::string::npos;
+}
+
 CompressedColumnLayout LayoutFor(const ColumnInfo& column) {
   CompressedColumnLayout blueprint;
   const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
@@ -67,8 +72,18 @@ CompressedColumnLayout LayoutFor(const ColumnInfo& column) {
       return blueprint;
     case ValueKind::NChar:
     case ValueKind::NVarChar:
-      blueprint.valueClass = CompressedValueClass::Unicode;
+      // Unicode compression covers nchar(n) and nvarchar(n); nvarchar(max)
+      // values stay UCS-2 even in the row.
+      if (!IsMaxType(column)) blueprint.valueClass = CompressedValueClass::Unicode;
       break;
+    case ValueKind::Char:
+      blueprint.valueClass = CompressedValueClass::Char;
+      break;
+    case ValueKind::Float:
+    case ValueKind::Real:
+      blueprint.valueClass = CompressedValueClass::Float;
+      blueprint.width = FixedSizeOfKind(kind);
+      return blueprint;
     default:
       break;
   }

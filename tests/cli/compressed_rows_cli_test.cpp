@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/record.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
 #include "writer/catalog_builder.h"
@@ -164,7 +165,7 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
   info.dictionary = {B("unused")};
   second.info = info;
   second.rows.push_back(CompressedRowBuilder()
-                            .SetStatus(0x03)  // compressed, forwarded row
+                            .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
                             .Add(StoredValue(CompressedInteger(2)))
                             .Add(StoredValue(PrefixValue(5, B("-burst"))))
                             .Add(CompressedValue::Empty())
@@ -200,6 +201,48 @@ TEST(CompressedRowsCliTest, BitsComputedColumnsPhysicalOrderAndMovedRows) {
   const std::string& shown = list.out;
   EXPECT_NE(shown.find("1\tTrue\tFalse\talpha\tNULL"), std::string::npos) << shown;
   EXPECT_NE(shown.find("2\tFalse\tTrue\tgamma-burst\tTrue"), std::string::npos) << shown;
+}
+
+// Values stored as the published format describes them: trailing blanks of
+// char and nchar left out, float and real without their low-order zero
+// bytes, nvarchar(max) kept in UCS-2 (no Unicode compression), and rows
+// whose status carries versioning information.
+TEST(CompressedRowsCliTest, TypesStoredAsPublished) {
+  test::TempDir dir;
+  writer::CompressedTableBlueprint table;
+  table.table = {500, "Facts"};
+  table.columns = {Column(1, "Id", 56, 4),    Column(2, "Code", 175, 5), Column(3, "Ratio", 62, 8),
+                   Column(4, "Small", 59, 4), Column(5, "Memo", 231, -1), Column(6, "Label", 239, 8)};
+  writer::CompressedTableBlueprint::Page page;
+  page.rows.push_back(CompressedRowBuilder()
+                          .SetStatus(writer::CompressedRowStatus(kPrimaryRecordType, false, true))
+                          .Add(StoredValue(CompressedInteger(1)))
+                          .Add(StoredValue(B("ab")))
+                          .Add(StoredValue({0xF0, 0x3F}))  // 1.0
+                          .Add(StoredValue({0x80, 0x3F}))  // 1.0f
+                          .Add(StoredValue({0xE9, 0x00, 0x74, 0x00, 0xE9, 0x00}))
+                          .Add(StoredValue(ScsuEncode("xy")))
+                          .Build());
+  page.rows.push_back(CompressedRowBuilder()
+                          .SetStatus(writer::CompressedRowStatus(kPrimaryRecordType, true, true))
+                          .Add(StoredValue(CompressedInteger(2)))
+                          .Add(CompressedValue::Empty())
+                          .Add(CompressedValue::Empty())
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(writer::Utf16("naïve text")))
+                          .Add(CompressedValue::Null())
+                          .Build());
+  table.pages = {page};
+  writer::CatalogFileBuilder builder;
+  writer::AddCompressedTable(builder, table);
+  const std::string path = dir.Write("facts.mdf", builder.Build());
+
+  auto result = test::RunCli({"rows", path, "Facts"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u) << result.out;
+  EXPECT_EQ(lines[1], "1\tab   \t1\t1\tété\txy  ") << result.out;
+  EXPECT_EQ(lines[2], "2\t     \t0\tNULL\tnaïve text\tNULL") << result.out;
 }
 
 }  // namespace

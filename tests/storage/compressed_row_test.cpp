@@ -61,7 +61,7 @@ class CompressedRowTest : public ::testing::Test {
 
 TEST_F(CompressedRowTest, ColumnCountOutsideOneTo1024IsInvalid) {
   EXPECT_TRUE(Parse({0x01, 0x00})->invalid);
-  EXPECT_TRUE(Parse({0x01, 0x81, 0x04, 0x00})->invalid);  // 0x0481 = 1153
+  EXPECT_TRUE(Parse({0x01, 0x84, 0x81, 0x00})->invalid);  // 0x0481 = 1153
   EXPECT_TRUE(Parse({0x01})->invalid);                    // no count at all
   auto ok = Parse({0x01, 0x01, 0x02, 0x7F});
   EXPECT_FALSE(ok->invalid);
@@ -86,8 +86,69 @@ TEST_F(CompressedRowTest, WideCountAboveTheLimitIsReadHighByteFirst) {
   EXPECT_FALSE(record->invalid);
   EXPECT_EQ(record->columnCount, 300);
   EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 300u);
-  // Without room for that many descriptors the row stays invalid.
-  EXPECT_TRUE(Parse({0x01, 0x81, 0x2C, 0x00, 0x00})->invalid);
+}
+
+// Rows written byte by byte from the published description of the format:
+// status 0x01 compressed, 0x02 versioning, record type in bits 2-4, 0x20
+// long data, no null bitmap; a column count with its top bit set is a
+// 15-bit count, most significant byte first.
+TEST_F(CompressedRowTest, StatusBitsAndColumnCountAsPublished) {
+  struct Case {
+    const char* what;
+    Bytes row;
+    bool invalid;
+    uint8_t type;
+    int32_t columns;
+    size_t longValues;
+  };
+  Bytes wide{0x01, 0x81, 0x01};          // 257 columns
+  wide.insert(wide.end(), 129, 0x00);    // null descriptors
+  wide.insert(wide.end(), 8, 0x00);      // (257 - 1) / 30 cluster bytes
+  const Case cases[] = {
+      {"plain primary", {0x01, 0x01, 0x02, 0x07}, false, kPrimaryRecordType, 1, 0},
+      {"primary with versioning", {0x03, 0x01, 0x02, 0x07}, false, kPrimaryRecordType, 1, 0},
+      {"versioning and long data",
+       {0x23, 0x01, 0x0A, 0x01, 0x01, 0x00, 0x03, 0x00, 'a', 'b', 'c'}, false, kPrimaryRecordType, 1, 1},
+      {"forwarded row", {0x05, 0x01, 0x02, 0x07}, false, kForwardedRecordType, 1, 0},
+      {"ghost data row", {0x19, 0x01, 0x02, 0x07}, true, kGhostDataRecordType, 0, 0},
+      {"bit 4 is part of the type", {0x11, 0x01, 0x02, 0x07}, true, kLargeValueFragmentType, 0, 0},
+      {"two-byte count", wide, false, kPrimaryRecordType, 257, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto record = Parse(c.row, static_cast<int32_t>(c.row.size()));
+    EXPECT_TRUE(record->compressed);
+    EXPECT_FALSE(record->hasNullBitmap);
+    EXPECT_EQ(record->recordType, c.type);
+    EXPECT_EQ(record->invalid, c.invalid);
+    if (c.invalid) continue;
+    EXPECT_EQ(record->columnCount, c.columns);
+    EXPECT_EQ(record->values.size(), c.longValues);
+  }
+  // With deleted rows shown, a ghost row is read in the same format.
+  TheApp().settings.showDeleted = true;
+  auto ghost = Parse({0x19, 0x01, 0x02, 0x07}, 4);
+  EXPECT_FALSE(ghost->invalid);
+  EXPECT_EQ(ghost->compressedParts.shortData, Bytes{0x07});
+}
+
+// A compression block written byte by byte: a dictionary flagged without
+// an anchor record, its entry ends counted from the start of the entries.
+TEST_F(CompressedRowTest, DictionaryWithoutAnchorEndsCountFromTheEntries) {
+  Bytes page = PageWith(std::nullopt, {});
+  page[2] |= 0x80;  // header type flag bits: compression information
+  const Bytes block{0x04, 0x00, 0x00, 0x07, 0x00, 0x10, 0x00,  // flags, (2), dictionary at +7, size 16
+                    0x02, 0x00, 0x03, 0x00, 0x05, 0x00,        // two entries ending at 3 and 5
+                    'a',  'b',  'c',  'd',  'e'};
+  std::copy(block.begin(), block.end(), page.begin() + 96);
+  const CompressedRowLayout layout{Text(10)};
+  PrimaryRecordPage read(page, nullptr, &layout);
+  const PageCompressionInfo* info = read.CompressionInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->anchorRecord, nullptr);
+  ASSERT_EQ(info->dictionary.size(), 2u);
+  EXPECT_EQ(info->dictionary[0].bytes, B("abc"));
+  EXPECT_EQ(info->dictionary[1].bytes, B("de"));
 }
 
 // Written out byte by byte: 30 columns have no cluster byte before their
@@ -187,13 +248,9 @@ TEST_F(CompressedRowTest, DamagedLongDataAndShortData) {
   record = Parse(shortCut, static_cast<int32_t>(shortCut.size()));
   EXPECT_FALSE(record->invalid);
   EXPECT_TRUE(record->compressedParts.shortData.empty());
-  // Null bitmap (status 0x10) after the short data.
-  Bytes withBitmap = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetNullBitmap({0x01}).Build();
-  record = Parse(withBitmap);
-  EXPECT_EQ(record->nullBitmap, Bytes{0x01});
-  EXPECT_TRUE(record->IsColumnNull(0));
   // An index-type record keeps no short data.
-  Bytes index = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetStatus(0x07).Build();
+  Bytes index =
+      CompressedRowBuilder().Add(CompressedValue::Short({7})).SetStatus(writer::CompressedRowStatus(kIndexRecordType)).Build();
   record = Parse(index);
   EXPECT_TRUE(record->compressedParts.shortData.empty());
 }
@@ -256,13 +313,14 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   zero.size = 0;
   EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr, &layout).CompressionInfo(), nullptr);
 
-  // The dictionary flag without the anchor flag: neither is read.
+  // The dictionary flag without the anchor flag: the dictionary alone.
   CompressionInfoLayout noAnchor = info;
   noAnchor.flags = 0x04;
   PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr, &layout);
   ASSERT_NE(p1.CompressionInfo(), nullptr);
   EXPECT_EQ(p1.CompressionInfo()->anchorRecord, nullptr);
-  EXPECT_TRUE(p1.CompressionInfo()->dictionary.empty());
+  ASSERT_EQ(p1.CompressionInfo()->dictionary.size(), 1u);
+  EXPECT_EQ(p1.CompressionInfo()->dictionary[0].bytes, B("x"));
   EXPECT_TRUE(p1.CompressionInfo()->anchorValues.empty());
 
   // An invalid anchor record (column count 0) prevents dictionary and

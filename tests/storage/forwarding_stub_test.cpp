@@ -166,7 +166,7 @@ TEST_F(ForwardingStubTest, DeletedMovedRowShowsOnlyWithDeletedRows) {
 // "moved" in SCSU, dictionary entry 0, the anchor value of column 4.
 Bytes CompressedMovedRow() {
   return CompressedRowBuilder()
-      .SetStatus(0x01 | (kForwardedRecordType << 1))
+      .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
       .Add(CompressedValue::Short(CompressedInteger(42)))
       .Add(CompressedValue::Null())
       .Add(CompressedValue::Short(writer::ScsuEncode("moved")))

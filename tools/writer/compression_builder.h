@@ -1,13 +1,15 @@
 // Rows and pages of row- and page-compressed tables.
 //
 // CompressedRowBuilder lays out one row in the compressed format: status
-// byte, column count (one byte below 128, otherwise two bytes
-// little-endian, which the reader takes with the top bit included), the
-// 4-bit descriptor codes, the short-data cluster bytes ((count - 1) / 30,
-// zero), the short data, and, when a column holds a long value, the
-// long-data region (header 0x01, count, end offsets with bit 15 for complex
-// values, cluster bytes, values). Each column is given with its descriptor
-// code, so a test can write any code, including ones the reader ignores.
+// byte (0x01, versioning 0x02, record type in bits 2-4, 0x20 long data),
+// column count (one byte below 128, otherwise a 15-bit count in two bytes
+// behind the top bit, most significant byte first), the 4-bit descriptor
+// codes, the short-data cluster bytes ((count - 1) / 30, zero), the short
+// data, and, when a column holds a long value, the long-data region (header
+// 0x01, count, end offsets with bit 15 for complex values, cluster bytes,
+// values). There is no null bitmap. Each column is given with its
+// descriptor code, so a test can write any code, including ones the reader
+// ignores.
 //
 // The encoders produce stored values as the engine keeps them: integers
 // big-endian with the top bit inverted and leading sign bytes left out,
@@ -16,7 +18,8 @@
 //
 // PlaceCompressionInfo writes a page's compression information block at
 // offset 96 (flags, dictionary offset at 99, size at 101, the anchor record
-// at 103 and the dictionary after it) and returns where rows may start.
+// at 103 and the dictionary after it: entry count, end offsets counted from
+// the start of the entries, entries) and returns where rows may start.
 // Without the dictionary flag the anchor record sits at 101, so the size
 // field is made of the anchor's first two bytes, as the reader takes it.
 #pragma once
@@ -58,17 +61,19 @@ CompressedValue StoredValue(Bytes bytes);
 class CompressedRowBuilder {
  public:
   CompressedRowBuilder& Add(CompressedValue value);
-  // Status byte A; by default 0x01 plus 0x20 when a long value is present.
-  CompressedRowBuilder& SetStatus(uint8_t statusA);
-  // A null bitmap after the short data (status bit 0x10).
-  CompressedRowBuilder& SetNullBitmap(Bytes bitmap);
+  // The status byte; by default CompressedRowStatus(primary) with the
+  // long-data bit when a long value is present.
+  CompressedRowBuilder& SetStatus(uint8_t status);
   Bytes Build() const;
 
  private:
   std::vector<CompressedValue> values_;
   std::optional<uint8_t> status_;
-  std::optional<Bytes> nullBitmap_;
 };
+
+// The status byte of a compressed row of `recordType` (numbered as in plain
+// rows).
+uint8_t CompressedRowStatus(uint8_t recordType, bool longData = false, bool versioning = false);
 
 // An integer as a compressed row stores it: big-endian, top bit inverted,
 // the fewest bytes that keep the value (at least one).
