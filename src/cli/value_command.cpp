@@ -155,7 +155,7 @@ int RunValue(const std::vector<std::string>& args) {
   const ByteReader value(bytes->data(), bytes->size());
   std::string text = *kind == ValueKind::SqlVariant ? DecodeVariant(length, state, value, column)
                                                      : DecodeValue(state, value, column);
-  if (*kind == ValueKind::VarBinary || *kind == ValueKind::ClrType) text = "0x" + text;
+  if (*kind == ValueKind::VarBinary || *kind == ValueKind::ClrType || *kind == ValueKind::Geometry) text = "0x" + text;
   if (text.empty() || (text == " " && *kind != ValueKind::Char)) {
     std::fprintf(stderr, "brinehold value: the %zu bytes do not decode as %s\n", bytes->size(),
                  parsed.positional[0].c_str());

@@ -127,8 +127,8 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
     case ValueKind::HierarchyId:
       return FormatHierarchyId(work);
     case ValueKind::Geometry:
-      // Shown as geography is: hexadecimal with "0x".
-      return FormatHex(work, true);
+      // Shown as geography is: the renderer adds "0x", in row and off-row.
+      return FormatHex(work, false);
     case ValueKind::ClrType:
       if (!valueFits) return "";
       return FormatHex(work, false);

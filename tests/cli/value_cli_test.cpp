@@ -8,6 +8,9 @@
 
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "writer/catalog_builder.h"
+#include "writer/record_builder.h"
+#include "writer/user_table_writer.h"
 
 namespace brinehold {
 namespace {
@@ -136,6 +139,49 @@ TEST(XmlCliTest, DecodesRawAndHexValuesAndNamesWhereItStops) {
   EXPECT_EQ(RunCli({"xml", dir.Path("missing.bin")}).exitCode, 1);
   EXPECT_EQ(RunCli({"xml", dir.Write("odd.hex", {'0', 'x', 'D'}), "--hex"}).exitCode, 1);
   EXPECT_EQ(RunCli({"xml"}).exitCode, 1);  // standard input is empty: no header
+}
+
+// sql_variant values the server pushed out of the row: the pieces are put
+// together and the whole variant decoded, as in the row.
+TEST(ValueCliTest, VariantsStoredOffRowDecodeWhole) {
+  auto variant = [](std::vector<uint8_t> header, const std::vector<uint8_t>& data) {
+    header.insert(header.end(), data.begin(), data.end());
+    return header;
+  };
+  std::string hello;
+  std::vector<uint8_t> helloUtf16, binary, cyrillic;
+  for (int i = 0; i < 600; ++i) hello += "Hello";
+  for (char c : hello) helloUtf16.insert(helloUtf16.end(), {static_cast<uint8_t>(c), 0});
+  for (int i = 0; i < 5000; ++i) binary.push_back(static_cast<uint8_t>(i % 7));  // zeros included
+  std::string privet;
+  for (int i = 0; i < 1000; ++i) {
+    cyrillic.insert(cyrillic.end(), {0xCF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2});
+    privet += "Привет";
+  }
+  writer::UserTableBlueprint table;
+  table.table = {500, "Variants"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false}, writer::TableColumn{"V", 98, 8016, true}};
+  table.rows = {
+      {writer::Cell::Value(writer::Int32Bytes(1)), writer::Cell::Large(variant({231, 1, 0x40, 0x1F, 0, 0, 0, 0}, helloUtf16))},
+      {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Large(variant({165, 1, 0x40, 0x1F}, binary))},
+      {writer::Cell::Value(writer::Int32Bytes(3)),
+       writer::Cell::Large(variant({167, 1, 0x40, 0x1F, 0x15, 0xD0, 0, 0}, cyrillic))},  // Cyrillic_General_CI_AS
+  };
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  auto result = RunCli({"rows", dir.Write("variants.mdf", builder.Build()), "Variants"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::string hex = "0x";
+  for (uint8_t b : binary) {
+    static const char* kDigits = "0123456789ABCDEF";
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  EXPECT_NE(result.out.find("\n1\t" + hello + "\n"), std::string::npos);
+  EXPECT_NE(result.out.find("\n2\t" + hex + "\n"), std::string::npos);
+  EXPECT_NE(result.out.find("\n3\t" + privet + "\n"), std::string::npos);
 }
 
 }  // namespace
