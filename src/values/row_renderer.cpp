@@ -232,7 +232,8 @@ class RecordRenderer {
   std::string Finished(std::string text, const ColumnRead& read) const {
     const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
     const int32_t kind = read.state.kind;
-    if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType))) {
+    if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType) ||
+                         IsKind(kind, ValueKind::Geometry))) {
       bool prefix;
       if (spillMode_) prefix = !IsSpillCellText(text);
       else if (IsTableVariant()) prefix = text != " ";
@@ -248,6 +249,7 @@ class RecordRenderer {
     switch (static_cast<ValueKind>(column.kind)) {
       case ValueKind::VarBinary:
       case ValueKind::ClrType:
+      case ValueKind::Geometry:
         options.renderMode = kRenderHex;
         break;
       case ValueKind::Image:
@@ -476,6 +478,8 @@ class RecordRenderer {
 
   std::string VariableText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
                            const LargeValueOptions& options) {
+    // A hierarchyid of no bytes is the root, a value like any other.
+    if (IsKind(state.kind, ValueKind::HierarchyId) && !entry.complex && entry.length == 0) return "/";
     if (!entry.HasBytes()) return "";
     if (!entry.complex) return InRowText(entry, column, state);
     const ByteReader pointer = entry.Reader();
@@ -484,6 +488,9 @@ class RecordRenderer {
       return TextPointerText(pointer, column, options);
     const int32_t complexKind = first != 0 ? first : pointer.GetOr<uint16_t>(0, 0);
     if (complexKind != kComplexRowOverflow && complexKind != kComplexInlineRoot) return "";
+    if (IsKind(state.kind, ValueKind::SqlVariant) && variant_ != RenderVariant::PositionalCatalog &&
+        !(complexKind == kComplexInlineRoot && placeholders_))
+      return VariantRootText(pointer, column, state, options);
     return LargeRootText(pointer, complexKind, column, options);
   }
 
@@ -511,6 +518,20 @@ class RecordRenderer {
     }
     if (placeholders_) return kTextBinaryData;
     return Resolve([&](const CDataFile& file) { return ResolveTextPointer(file, pointer, options, nullptr); }, " ");
+  }
+
+  // An sql_variant pushed out of the row: its pieces joined, then decoded
+  // as a whole (base type, properties and data), as it is in the row.
+  std::string VariantRootText(const ByteReader& pointer, const ColumnInfo& column, ValueState& state,
+                              const LargeValueOptions& options) {
+    ValueCollector collector;
+    LargeValueOptions collect = options;
+    collect.collect = true;
+    Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, pointer, collect, &collector); }, "");
+    const Bytes joined = collector.Join();
+    if (joined.empty()) return "";
+    const int length = static_cast<int>(std::min<size_t>(joined.size(), INT32_MAX));
+    return DecodeVariant(length, state, ByteReader(joined), column);
   }
 
   // A row-overflow pointer or an in-row large-value root.
