@@ -76,7 +76,7 @@ Bytes WideRecord(uint64_t row, uint32_t textPage) {
   RecordBuilder record;
   record.SetColumnCount(3).SetFixed(Int32Bytes(static_cast<int32_t>(row)));
   record.AddVariable(NVarCharBytes(BenchWideTitle(row)));
-  record.AddVariable(InRowRoot({LobLinkSpec{{1, static_cast<int32_t>(textPage)}, 0, bodyBytes}}, 4), true);
+  record.AddVariable(InRowRoot({LobLinkLayout{{1, static_cast<int32_t>(textPage)}, 0, bodyBytes}}, 4), true);
   return record.Build();
 }
 
@@ -104,18 +104,18 @@ struct TablesWritten {
 
 void AddColumns(CatalogFileBuilder& b, int32_t tableId, const char* name, const std::vector<TableColumn>& columns,
                 int64_t unitId) {
-  std::vector<ColumnSpec> specs;
+  std::vector<ColumnBlueprint> blueprints;
   int32_t fixedOffset = 4, variable = 0;
   for (size_t i = 0; i < columns.size(); ++i) {
     const TableColumn& column = columns[i];
     const int32_t id = static_cast<int32_t>(i + 1);
-    specs.push_back({tableId, id, column.name, column.systemTypeId, column.maxLength, 1});
+    blueprints.push_back({tableId, id, column.name, column.systemTypeId, column.maxLength, 1});
     const bool isVariable = column.systemTypeId == 231;
     const int32_t leafOffset = isVariable ? -(++variable) : fixedOffset;
     if (!isVariable) fixedOffset += column.systemTypeId == 36 ? 16 : column.systemTypeId == 61 ? 8 : 4;
     b.Add(3, SysrscolsRow(unitId, id, id, id, 0, leafOffset, id));
   }
-  b.AddTable({tableId, name}, specs);
+  b.AddTable({tableId, name}, blueprints);
 }
 
 CatalogFileBuilder BuildCatalog(const Layout& layout, const TablesWritten& written) {
@@ -311,15 +311,15 @@ void WriteIamPages(PageWriter& out, const Layout& layout, const std::vector<std:
   for (int u = 0; u < kUnits; ++u) {
     const Unit unit = static_cast<Unit>(u);
     for (uint64_t k = 0; k < layout.intervals; ++k) {
-      IamSpec spec;
-      spec.owner = kOwners[unit];
-      spec.indexId = HeaderIndexId(unit);
-      spec.sequence = static_cast<uint32_t>(k);
-      spec.startPage = {1, static_cast<int32_t>(k * kIntervalPages)};
-      spec.extents = extents[unit][k];
-      if (k > 0) spec.previous = {1, static_cast<int32_t>(layout.IamPage(unit, k - 1))};
-      if (k + 1 < layout.intervals) spec.next = {1, static_cast<int32_t>(layout.IamPage(unit, k + 1))};
-      out.Put(BuildIamPage({1, static_cast<int32_t>(layout.IamPage(unit, k))}, spec));
+      IamLayout iam;
+      iam.owner = kOwners[unit];
+      iam.indexId = HeaderIndexId(unit);
+      iam.sequence = static_cast<uint32_t>(k);
+      iam.startPage = {1, static_cast<int32_t>(k * kIntervalPages)};
+      iam.extents = extents[unit][k];
+      if (k > 0) iam.previous = {1, static_cast<int32_t>(layout.IamPage(unit, k - 1))};
+      if (k + 1 < layout.intervals) iam.next = {1, static_cast<int32_t>(layout.IamPage(unit, k + 1))};
+      out.Put(BuildIamPage({1, static_cast<int32_t>(layout.IamPage(unit, k))}, iam));
     }
   }
 }
