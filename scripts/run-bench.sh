@@ -26,7 +26,7 @@ for arg in "$@"; do
 done
 RUNS="${RUNS:-3}"
 
-ensure_packages cmake ninja-build g++ time
+ensure_packages cmake ninja-build g++ time bc
 BUILD="${BUILD_DIR:-$ROOT/build-bench}"
 configure "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBRINEHOLD_BUILD_TESTS=OFF >/dev/null
 ninja -C "$BUILD" -j"$JOBS" brinehold make_bench_database list_page_bench >/dev/null
