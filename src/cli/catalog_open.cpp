@@ -5,6 +5,7 @@
 #include "catalog/table_schema.h"
 #include "cli/console.h"
 #include "session/app_state.h"
+#include "scan/snapshot_commands.h"
 #include "session/collation_table.h"
 
 namespace brinehold::cli {
@@ -13,10 +14,37 @@ namespace {
 constexpr const char* kTextNoObjectsInCatalog = "the catalog holds no objects";
 }  // namespace
 
-std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options) {
+std::string TakeDataSource(ParsedArgs& parsed, size_t argumentsAfterFile, DataSource& source) {
+  if (auto snapshot = parsed.Value("snapshot")) {
+    if (parsed.positional.size() != argumentsAfterFile) return "give either FILE or --snapshot SNAP";
+    for (const char* option : {"show-deleted", "advanced-deleted", "sql2000"})
+      if (parsed.Has(option)) return std::string("--") + option + " comes from the snapshot";
+    if (parsed.Value("collation")) return "--collation comes from the snapshot";
+    source.snapshot = *snapshot;
+    source.mdf = parsed.Value("mdf").value_or("");
+    return {};
+  }
+  if (parsed.Value("mdf")) return "--mdf goes with --snapshot";
+  if (parsed.positional.size() != argumentsAfterFile + 1) return {};  // the command names what it expects
+  source.file = parsed.positional.front();
+  parsed.positional.erase(parsed.positional.begin());
+  return {};
+}
+
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options) {
   InstallStopHandler();
   LoadCollationTableBesideProgram();
   TheApp().settings.showDeleted = options.showDeleted;
+  std::string path = source.file;
+  if (!source.snapshot.empty()) {
+    std::string failure;
+    if (!LoadSnapshotHeader(source.snapshot, failure)) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return nullptr;
+    }
+    TheApp().snapshotLoaded = true;
+    path = source.mdf.empty() ? TheApp().settings.snapshotMdfPath : source.mdf;
+  }
   TheApp().settings.legacyCatalog = false;
 
   auto opened = std::make_unique<OpenedCatalog>();
@@ -31,6 +59,10 @@ std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, co
   }
   opened->catalog = BuildCatalog(*opened->file);
   return opened;
+}
+
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options) {
+  return OpenCatalogForCommand(DataSource{path, {}, {}}, options);
 }
 
 std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settings) {

@@ -24,6 +24,22 @@ struct OpenedCatalog {
   std::unique_ptr<CDatabaseCatalog> catalog;
 };
 
+// Where a command reads the database from: FILE, or a snapshot (its page
+// inventory, its options and the data file it names, or `mdf` when that
+// file has moved).
+struct DataSource {
+  std::string file;
+  std::string snapshot;
+  std::string mdf;
+};
+
+// Takes FILE (the first positional argument) or --snapshot SNAP [--mdf FILE]
+// out of `parsed`, leaving `argumentsAfterFile` positional arguments.
+// Returns the problem with them, empty when there is none. The options a
+// snapshot brings (--show-deleted, --advanced-deleted, --sql2000,
+// --collation) are refused beside it rather than silently replaced.
+std::string TakeDataSource(ParsedArgs& parsed, size_t argumentsAfterFile, DataSource& source);
+
 struct CatalogOpenOptions {
   bool advanced = false;
   bool showDeleted = false;
@@ -31,6 +47,8 @@ struct CatalogOpenOptions {
 
 // Null when the file does not open; the open's message has then been
 // printed on stderr.
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options);
+// The same for a data file named by its path.
 std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options);
 
 // Writes the reading options the table commands share (--collation ID,

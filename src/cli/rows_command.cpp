@@ -1,4 +1,4 @@
-// brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted]
+// brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE [--limit N] [--advanced] [--show-deleted]
 //                [--advanced-deleted] [--sql2000] [--collation ID]
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +20,8 @@ namespace brinehold::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
+    "usage: brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE\n"
+    "                                 [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
     "                                 [--sql2000] [--collation ID]\n";
 
 int Usage(const std::string& problem) {
@@ -32,9 +33,12 @@ int Usage(const std::string& problem) {
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"limit", "collation"});
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"limit", "collation", "snapshot", "mdf"});
   if (!parsed.error.empty()) return Usage(parsed.error);
-  if (parsed.positional.size() != 2) return Usage("expected FILE and TABLE");
+  DataSource source;
+  if (std::string problem = TakeDataSource(parsed, 1, source); !problem.empty()) return Usage(problem);
+  if (parsed.positional.size() != 1 || (source.file.empty() && source.snapshot.empty()))
+    return Usage("expected FILE and TABLE");
   long long limit = -1;
   if (auto text = parsed.Value("limit")) {
     auto value = ParseNumber(*text);
@@ -44,8 +48,8 @@ int RunRows(const std::vector<std::string>& args) {
   ScanSettings& settings = TheApp().settings;
   if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
 
-  const std::string& table = parsed.positional[1];
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  const std::string& table = parsed.positional[0];
+  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   if (!LoadTableForCommand(catalog, table, "rows")) return 1;
@@ -100,7 +104,8 @@ int RunRows(const std::vector<std::string>& args) {
 }
 
 CommandRegistration registration(
-    {45, "rows", "rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
+    {45, "rows", "rows FILE|--snapshot SNAP [--mdf FILE] TABLE "
+                 "[--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
                  "[--collation ID]",
      "Opens the data file, rebuilds its catalog and prints the rows of the\n"
      "table TABLE (a user table, else a system table of that name) as\n"
@@ -115,7 +120,11 @@ CommandRegistration registration(
      "  --show-deleted   include deleted (ghost) rows\n"
      "  --advanced-deleted  also search free page space for deleted rows\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
-     "  --sql2000        accepted as by scan (the layout is decided by the data)",
+     "  --sql2000        accepted as by scan (the layout is decided by the data)\n"
+     "  --snapshot SNAP  in place of FILE: the data file SNAP names, with the\n"
+     "                   page inventory and the collation and deleted-record\n"
+     "                   choices saved in SNAP\n"
+     "  --mdf FILE       with --snapshot: the data file has moved to FILE",
      RunRows});
 
 }  // namespace

@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -96,9 +95,16 @@ class CDataFile {
   WindowPort* window = nullptr;
   bool valid = false;
 
-  // Fills the maps from a saved inventory instead of reading pages; set by
-  // the snapshot loader. Returns false when the load fails.
-  std::function<bool(CDataFile&)> loadSnapshotInventory;
+  // File id -> length of that file when its pages were inventoried (by the
+  // pass, or as recorded in a snapshot). A snapshot keeps them so that a
+  // later load can tell a file that changed size.
+  std::map<int16_t, uint64_t> inventoryFileLengths;
+  // True when the inventory was taken from a snapshot (TheApp().snapshotLoaded
+  // at open, the snapshot named by settings.snapshotPath).
+  bool inventoryFromSnapshot = false;
+  // Why the open failed, when it has its own text (a snapshot that could not
+  // be used); UM_SCAN_FAILED carries it.
+  std::string openFailure;
 
   bool IsValid() const { return valid; }
 
@@ -126,6 +132,12 @@ class CDataFile {
 
  private:
   friend std::unique_ptr<CDataFile> OpenDataFile(const std::string&, bool, WindowPort*);
+
+  // A secondary file whose pages a snapshot already holds at the length it
+  // has now is not read again; otherwise what the snapshot held for it is
+  // dropped and the file is read as in a full scan.
+  bool SnapshotHoldsFile(int16_t fileId, uint64_t length) const;
+  void DropSnapshotEntries(int16_t fileId);
 
   ReadOnlyFile primary_;
 };
