@@ -14,7 +14,7 @@ std::string DoubleBackslashes(const std::string& path) {
   return out;
 }
 
-CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : window_(window), log_(log) {}
+CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : objectTree(window), window_(window), log_(log) {}
 
 CScanDriver::~CScanDriver() { WaitForWorker(); }
 
@@ -69,6 +69,7 @@ void CScanDriver::RequestStop() {
 
 void CScanDriver::ResetSession() {
   if (stages.resetBrowseState) stages.resetBrowseState();
+  objectTree.Reset();
   if (session_.catalog) session_.catalog->ClearCatalog();
   // The catalog reads the data file: it goes first.
   session_.catalog.reset();
@@ -156,12 +157,14 @@ int CScanDriver::RunScan() {
     Log(kTextDatabaseVersion + app.sqlVersionText);
   }
 
+  objectTree.BuildSkeleton(chosenPath);
   if (stages.buildTreeAndSites) stages.buildTreeAndSites(chosenPath);
 
   if (app.collationName.empty()) app.collationName = kTextUnknownCollation;
   Log(kTextCollationType + app.collationName);
 
   if (stages.finishTree && !stages.finishTree()) return Fail(ScanOutcome::TreeFailed);
+  if (!objectTree.Finish(*session_.catalog)) return Fail(ScanOutcome::TreeFailed);
 
   ShowProgress(false);
   app.isRunning = 0;

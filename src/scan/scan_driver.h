@@ -32,6 +32,7 @@
 #include <thread>
 
 #include "catalog/database_catalog.h"
+#include "scan/object_tree_stage.h"
 #include "scan/recovery_log.h"
 #include "session/scan_settings.h"
 #include "session/window_port.h"
@@ -99,6 +100,10 @@ class CScanDriver {
 
   ScanWindowHooks hooks;
   ScanStages stages;
+  // The object tree and the definitions of the current scan: its skeleton
+  // is built just before the tree-and-sites stage, it is filled just after
+  // the finishing stage, and ResetSession empties it.
+  ObjectTreeStage objectTree;
   // The open-file dialog: fills the settings, false when cancelled. Left
   // empty, the current settings are used as they are.
   std::function<bool(ScanSettings& settings)> obtainSettings;
