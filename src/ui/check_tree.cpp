@@ -7,7 +7,22 @@
 
 #include "ui/pictures.h"
 
+#include <algorithm>
+#include <atomic>
+
 namespace brinehold::ui {
+
+namespace {
+
+constexpr int kHandleRole = Qt::UserRole + 1;
+constexpr int kDataRole = Qt::UserRole + 2;
+
+TreeItem NewHandle() {
+  static std::atomic<TreeItem> next{0};
+  return ++next;
+}
+
+}  // namespace
 
 CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
@@ -23,6 +38,7 @@ CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
 
 void CXHtmlTree::Initialise() {
   clear();
+  items_.clear();
   previousSelected_ = QPersistentModelIndex();
   pressedItem_ = QPersistentModelIndex();
 }
@@ -32,6 +48,10 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
   item->setToolTip(0, text);
+  const TreeItem handle = NewHandle();
+  item->setData(0, kHandleRole, QVariant::fromValue<quint64>(handle));
+  item->setData(0, kDataRole, QVariant::fromValue<qint64>(0));
+  items_[handle] = item;
   if (parent) {
     parent->insertChild(first ? 0 : parent->childCount(), item);
   } else {
@@ -44,6 +64,40 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
     UpdateAncestors(item);
   }
   return item;
+}
+
+QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
+  auto it = items_.find(handle);
+  return it == items_.end() ? nullptr : it->second;
+}
+
+TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {
+  return item ? item->data(0, kHandleRole).value<quint64>() : kNoTreeItem;
+}
+
+int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
+  return item ? item->data(0, kDataRole).value<qint64>() : 0;
+}
+
+void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
+  if (item) item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+}
+
+void CXHtmlTree::SortChildren(QTreeWidgetItem* item) {
+  QList<QTreeWidgetItem*> children;
+  if (item) {
+    children = item->takeChildren();
+  } else {
+    while (topLevelItemCount() > 0) children.append(takeTopLevelItem(0));
+  }
+  std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return TreeTextLess(a->text(0).toStdString(), b->text(0).toStdString());
+  });
+  if (item) {
+    item->addChildren(children);
+  } else {
+    addTopLevelItems(children);
+  }
 }
 
 void CXHtmlTree::RefreshImage(QTreeWidgetItem* item) {
@@ -124,10 +178,7 @@ void CXHtmlTree::ReselectPrevious() {
 
 void CXHtmlTree::CollapseTopLevel() {
   QTreeWidgetItem* current = currentItem();
-  for (int i = 0; i < topLevelItemCount(); ++i) {
-    QTreeWidgetItem* top = topLevelItem(i);
-    for (int j = 0; j < top->childCount(); ++j) top->child(j)->setExpanded(false);
-  }
+  for (int i = 0; i < topLevelItemCount(); ++i) topLevelItem(i)->setExpanded(false);
   if (current) {
     for (QTreeWidgetItem* up = current->parent(); up; up = up->parent()) up->setExpanded(true);
     setCurrentItem(current);

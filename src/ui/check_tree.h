@@ -20,12 +20,20 @@
 // before the click is remembered so that a refused click can be undone
 // (ReselectPrevious).
 //
+// Items are known to the rest of the program by handles (TreeItem): unique
+// within the process for an item's life and never reused, so a handle kept
+// across a reset finds nothing instead of a stranger. Each item also keeps
+// a 64-bit data value for its caller.
+//
 // Window thread only; the port hands the workers' requests over.
 #pragma once
 
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
 #include <functional>
+#include <unordered_map>
+
+#include "session/window_port.h"
 
 namespace brinehold::ui {
 
@@ -38,6 +46,14 @@ class CXHtmlTree : public QTreeWidget {
   // Inserts `text` under `parent` (nullptr: top level) as its first or last
   // child, unchecked.
   QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false);
+  // The item behind `handle`, or nullptr.
+  QTreeWidgetItem* Find(TreeItem handle) const;
+  TreeItem HandleOf(const QTreeWidgetItem* item) const;
+  int64_t DataOf(const QTreeWidgetItem* item) const;
+  void SetData(QTreeWidgetItem* item, int64_t data);
+  // Sorts the children of `item` (nullptr: the top level) by TreeTextLess,
+  // one level.
+  void SortChildren(QTreeWidgetItem* item);
   void SetChecked(QTreeWidgetItem* item, bool checked);
   bool IsChecked(const QTreeWidgetItem* item) const;
   // 1 unchecked, 2 checked, 3 tri-state; 4 more when the item is disabled.
@@ -71,6 +87,7 @@ class CXHtmlTree : public QTreeWidget {
   QTreeWidgetItem* NextEnabled(QTreeWidgetItem* from, bool down) const;
   void RefreshImage(QTreeWidgetItem* item);
 
+  std::unordered_map<TreeItem, QTreeWidgetItem*> items_;
   // Persistent indexes: they become invalid when their items are deleted.
   QPersistentModelIndex previousSelected_;
   QPersistentModelIndex pressedItem_;

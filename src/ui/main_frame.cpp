@@ -21,6 +21,7 @@
 #include <climits>
 
 #include "session/app_state.h"
+#include "values/selection_text.h"
 #include "ui/about_dialog.h"
 #include "ui/command_bar.h"
 #include "ui/message_boxes.h"
@@ -33,8 +34,6 @@
 namespace brinehold::ui {
 
 namespace {
-
-constexpr const char* kSystemTablesNode = "System Tables";
 
 int ClampToInt(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
 
@@ -182,7 +181,8 @@ void CMainFrame::WireScan() {
     port_.Run([this]() { ResetBrowseView(); });
   };
   browse_.messageBox = [this](const std::string& text) { ShowInformation(this, text); };
-  browse_.reselectPreviousItem = [this]() { ObjectTree()->ReselectPrevious(); };
+  browse_.reselectPreviousItem = [this]() { port_.Run([this]() { ObjectTree()->ReselectPrevious(); }); };
+  browse_.showDefinition = [this](CDatabaseCatalog& catalog, const std::string&) { ShowDefinition(catalog); };
 }
 
 void CMainFrame::WireLog() {
@@ -302,16 +302,34 @@ void CMainFrame::ResetBrowseView() {
 void CMainFrame::OnTreeLabelClicked(QTreeWidgetItem* item) {
   // The message depends on the scan type, not on the tree clicked.
   const uint32_t id = DatabaseRecoveryScan() ? UM_TABLE_SELECTED : UM_FOLDER_SELECTED;
-  port_.SendMessage({id, 0, reinterpret_cast<int64_t>(item), item->text(0).toStdString()});
+  auto* tree = static_cast<CXHtmlTree*>(item->treeWidget());
+  port_.SendMessage({id, 0, static_cast<int64_t>(tree->HandleOf(item)), item->text(0).toStdString()});
 }
 
 void CMainFrame::OnTableSelected(const WindowMessage& message) {
-  if (!IsRunning()) WaitForStoppedWorker();
-  std::string typeCode = "U ";
-  auto* item = reinterpret_cast<QTreeWidgetItem*>(message.lParam);
-  for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent())
-    if (up->text(0) == kSystemTablesNode) typeCode = "S ";
+  const auto item = static_cast<TreeItem>(message.lParam);
+  std::string typeCode;
+  if (!IsRunning()) {
+    WaitForStoppedWorker();
+    // A table shows its columns and constraints from its first selection on.
+    typeCode = driver_.objectTree.tree.TableTypeOf(item);
+    CDatabaseCatalog* catalog = driver_.Session().catalog.get();
+    if (catalog && !typeCode.empty())
+      driver_.objectTree.tree.OpenTable(*catalog, item, driver_.objectTree.definitions.scanObjectValues);
+    selectedItem_ = item;
+  }
   browse_.OnTableSelected(message.text, typeCode);
+}
+
+void CMainFrame::ShowDefinition(CDatabaseCatalog& catalog) {
+  const std::string text =
+      SelectionText(catalog, driver_.objectTree.tree, driver_.objectTree.definitions, selectedItem_).value_or("");
+  port_.ShowRecordsList(false);
+  port_.ShowPageCaption(false);
+  port_.ShowPagingButton(WindowPort::PagingButton::Previous, false);
+  port_.ShowPagingButton(WindowPort::PagingButton::Next, false);
+  port_.ShowStatusLine(true);
+  port_.SetStatusLine(text);
 }
 
 void CMainFrame::OnFolderSelected(const WindowMessage&) {

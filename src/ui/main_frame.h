@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -114,6 +115,8 @@ class CMainFrame : public QMainWindow {
   void OnPagingMessage(bool next);
   bool RefuseWhileRunning(const char* text);
   void SaveRecordsAsCsv();
+  // Worker side: the definition pane for an object that is not a table.
+  void ShowDefinition(CDatabaseCatalog& catalog);
 
   CRecoveryLog& log_;
   QtWindowPort port_;
@@ -130,6 +133,8 @@ class CMainFrame : public QMainWindow {
   QProgressBar* progress_ = nullptr;
   QLabel* titlePane_ = nullptr;
   QTimer* pollTimer_ = nullptr;
+  // The object-tree item of the running table or definition worker.
+  std::atomic<TreeItem> selectedItem_{kNoTreeItem};
 };
 
 }  // namespace brinehold::ui

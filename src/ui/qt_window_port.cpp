@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/check_tree.h"
 #include "ui/main_frame.h"
+#include "ui/panes.h"
 #include "ui/records_model.h"
 #include "ui/records_panel.h"
 
@@ -201,6 +203,141 @@ void QtWindowPort::SetProgressRange(int64_t low, int64_t high) {
 
 void QtWindowPort::SetProgressPosition(int64_t position) {
   Run([&]() { frame_.ProgressBar()->setValue(ClampToInt(position)); });
+}
+
+CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {
+  return tree == TreeId::Document ? frame_.DocumentTree() : frame_.ObjectTree();
+}
+
+TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
+                                      int /*image*/, int /*selectedImage*/) {
+  TreeItem handle = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
+    if (parent != kNoTreeItem && !parentItem) return;
+    handle = t->HandleOf(t->InsertItem(parentItem, Text(text), position == TreePosition::First));
+  });
+  return handle;
+}
+
+void QtWindowPort::SetTreeItemData(TreeId tree, TreeItem item, int64_t data) {
+  Run([&]() { Tree(tree)->SetData(Tree(tree)->Find(item), data); });
+}
+
+int64_t QtWindowPort::TreeItemData(TreeId tree, TreeItem item) {
+  int64_t data = 0;
+  Run([&]() { data = Tree(tree)->DataOf(Tree(tree)->Find(item)); });
+  return data;
+}
+
+void QtWindowPort::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) {
+      QFont font = found->font(0);
+      font.setBold(bold);
+      found->setFont(0, font);
+    }
+  });
+}
+
+std::string QtWindowPort::TreeItemText(TreeId tree, TreeItem item) {
+  std::string text;
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) text = found->text(0).toStdString();
+  });
+  return text;
+}
+
+TreeItem QtWindowPort::TreeItemParent(TreeId tree, TreeItem item) {
+  TreeItem parent = kNoTreeItem;
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) parent = Tree(tree)->HandleOf(found->parent());
+  });
+  return parent;
+}
+
+TreeItem QtWindowPort::TreeFirstChild(TreeId tree, TreeItem item) {
+  TreeItem child = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    if (item == kNoTreeItem) {
+      child = t->HandleOf(t->topLevelItem(0));
+    } else if (QTreeWidgetItem* found = t->Find(item)) {
+      child = t->HandleOf(found->child(0));
+    }
+  });
+  return child;
+}
+
+TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
+  TreeItem sibling = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* found = t->Find(item);
+    if (!found) return;
+    QTreeWidgetItem* parent = found->parent();
+    const int index = parent ? parent->indexOfChild(found) : t->indexOfTopLevelItem(found);
+    sibling = t->HandleOf(parent ? parent->child(index + 1) : t->topLevelItem(index + 1));
+  });
+  return sibling;
+}
+
+void QtWindowPort::SortTreeChildren(TreeId tree, TreeItem item) {
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* found = item == kNoTreeItem ? nullptr : t->Find(item);
+    if (item == kNoTreeItem || found) t->SortChildren(found);
+  });
+}
+
+void QtWindowPort::SelectTreeItem(TreeId tree, TreeItem item) {
+  Run([&]() { Tree(tree)->SelectItem(item == kNoTreeItem ? nullptr : Tree(tree)->Find(item)); });
+}
+
+TreeItem QtWindowPort::SelectedTreeItem(TreeId tree) {
+  TreeItem selected = kNoTreeItem;
+  Run([&]() {
+    QTreeWidgetItem* current = Tree(tree)->currentItem();
+    if (current && current->isSelected()) selected = Tree(tree)->HandleOf(current);
+  });
+  return selected;
+}
+
+void QtWindowPort::ExpandTreeItem(TreeId tree, TreeItem item) {
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) found->setExpanded(true);
+  });
+}
+
+void QtWindowPort::CollapseTreeKeepSelection(TreeId tree) {
+  Run([&]() { Tree(tree)->CollapseTopLevel(); });
+}
+
+void QtWindowPort::DeleteAllTreeItems(TreeId tree) {
+  Run([&]() { Tree(tree)->Initialise(); });
+}
+
+void QtWindowPort::RedrawTree(TreeId tree) {
+  Run([&]() { Tree(tree)->viewport()->update(); });
+}
+
+void QtWindowPort::ShowTree(TreeId tree, bool visible) {
+  Run([&]() { frame_.FileView()->ShowDocumentTree((tree == TreeId::Document) == visible); });
+}
+
+void QtWindowPort::InitialiseTree(TreeId tree) {
+  Run([&]() { Tree(tree)->Initialise(); });
+}
+
+void QtWindowPort::SetTreeBackground(TreeId tree, uint32_t rgb) {
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QPalette palette = t->palette();
+    // COLORREF order: red in the low byte.
+    palette.setColor(QPalette::Base, QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+    t->setPalette(palette);
+  });
 }
 
 }  // namespace brinehold::ui

@@ -59,6 +59,26 @@ class QtWindowPort : public WindowPort {
   void SetProgressRange(int64_t low, int64_t high) override;
   void SetProgressPosition(int64_t position) override;
 
+  TreeItem InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text, int image,
+                          int selectedImage) override;
+  void SetTreeItemData(TreeId tree, TreeItem item, int64_t data) override;
+  int64_t TreeItemData(TreeId tree, TreeItem item) override;
+  void SetTreeItemBold(TreeId tree, TreeItem item, bool bold) override;
+  std::string TreeItemText(TreeId tree, TreeItem item) override;
+  TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
+  TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
+  TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  void SortTreeChildren(TreeId tree, TreeItem item) override;
+  void SelectTreeItem(TreeId tree, TreeItem item) override;
+  TreeItem SelectedTreeItem(TreeId tree) override;
+  void ExpandTreeItem(TreeId tree, TreeItem item) override;
+  void CollapseTreeKeepSelection(TreeId tree) override;
+  void DeleteAllTreeItems(TreeId tree) override;
+  void RedrawTree(TreeId tree) override;
+  void ShowTree(TreeId tree, bool visible) override;
+  void InitialiseTree(TreeId tree) override;
+  void SetTreeBackground(TreeId tree, uint32_t rgb) override;
+
   // Runs `work` on the window thread and returns when it is done.
   void Run(const std::function<void()>& work);
   // Window thread: applies the row changes a finished worker left behind.
@@ -73,6 +93,7 @@ class QtWindowPort : public WindowPort {
   };
 
   bool OnWindowThread() const;
+  class CXHtmlTree* Tree(TreeId tree) const;
   // Worker side: hands the collected row changes to the window.
   void Flush();
   void ApplyRowChanges(const std::vector<RowChange>& changes);

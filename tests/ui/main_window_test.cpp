@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -99,9 +100,21 @@ class MainWindowTest : public QObject {
     });
     frame_->OnOpen();
   }
-  void ListTable(const char* name) {
-    frame_->Port().SendMessage({UM_TABLE_SELECTED, 0, 0, name});
+  static QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+      if ((*it)->text(0) == text) return *it;
+    return nullptr;
   }
+  // A left click on the label of the item named `text`.
+  void ClickLabel(CXHtmlTree* tree, const QString& text) {
+    QTreeWidgetItem* item = FindItem(tree, text);
+    QVERIFY2(item, qPrintable(text));
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+    tree->scrollToItem(item);
+    const QRect rect = tree->visualItemRect(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 40, rect.center().y()));
+  }
+  void ListTable(const char* name) { ClickLabel(frame_->ObjectTree(), name); }
 
  private slots:
   void initTestCase() {
@@ -166,6 +179,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!frame_->ProgressBar()->isVisible());
     QTRY_VERIFY(!frame_->Commands()->Button(ID_STOP)->isEnabled());
     QVERIFY(QFileInfo::exists(QString::fromStdString(TheApp().settings.logFilePath)));
+    QCOMPARE(frame_->ObjectTree()->topLevelItem(0)->text(0), database_);
+    QVERIFY(FindItem(frame_->ObjectTree(), "Ledger") && FindItem(frame_->ObjectTree(), "proc_GetDocsInFolder"));
   }
 
   void tableListsPagesOfAThousandRows() {
@@ -231,45 +246,57 @@ class MainWindowTest : public QObject {
     QVERIFY(frame_->isVisible());
   }
 
+  void viewShowsItsDefinition() {
+    ClickLabel(frame_->ObjectTree(), "Docs");
+    QVERIFY(WaitForIdle());
+    QVERIFY(frame_->Panel()->StatusLine()->isVisible() && !frame_->Panel()->RecordsList()->isVisible());
+    QVERIFY(frame_->Panel()->StatusLine()->toPlainText().startsWith("CREATE VIEW dbo.Docs"));
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{});
+  }
+
   void treeChecksAndClicks() {
     CXHtmlTree* tree = frame_->ObjectTree();
-    QTreeWidgetItem* root = tree->InsertItem(nullptr, "root");
-    QTreeWidgetItem* tables = tree->InsertItem(root, "User Tables");
-    QTreeWidgetItem* ledger = tree->InsertItem(tables, "Ledger");
-    QTreeWidgetItem* sites = tree->InsertItem(tables, "Sites");
-    root->setExpanded(true);
+    QTreeWidgetItem* tables = FindItem(tree, "User Tables");
+    QTreeWidgetItem* ledger = FindItem(tree, "Ledger");
+    QTreeWidgetItem* sites = FindItem(tree, "Sites");
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    QVERIFY(tables && ledger && sites && root);
     tables->setExpanded(true);
-    tree->SetChecked(root, true);
+    tree->SetChecked(tables, true);
     QCOMPARE(tree->StateIndex(sites), 2);
+    QCOMPARE(tree->StateIndex(ledger->child(0)), 2);
     tree->SetChecked(ledger, false);
     QCOMPARE(tree->StateIndex(tables), 3);
     QCOMPARE(tree->StateIndex(root), 3);
+    // Space on the checked box of Sites; checking it again fills the node.
     tree->SelectItem(sites);
     QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(tree->StateIndex(sites), 1);
+    tree->SetChecked(tables, false);
     QCOMPARE(tree->StateIndex(root), 1);
     // Down skips a disabled item.
     ledger->setDisabled(true);
-    tree->SelectItem(tables);
+    tree->SelectItem(tree->itemAbove(ledger));
     QTest::keyClick(tree, Qt::Key_Down);
     QCOMPARE(tree->currentItem(), sites);
     QCOMPARE(tree->StateIndex(ledger), 5);
     ledger->setDisabled(false);
 
-    // A click on a label lists the table; a click on its box does not.
+    // A click on a box checks it and lists nothing; a click on a label lists.
     RecordsModel& model = frame_->Panel()->Model();
     model.DeleteAllRows();
+    tree->scrollToItem(ledger);
     const QRect rect = tree->visualItemRect(ledger);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 6, rect.center().y()));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 8, rect.center().y()));
     QVERIFY(tree->IsChecked(ledger));
     QVERIFY(!Running() && model.rowCount() == 0);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 60, rect.center().y()));
+    ClickLabel(tree, "Ledger");
     QCOMPARE(tree->currentItem(), ledger);
     QVERIFY(WaitForIdle());
     QCOMPARE(model.rowCount(), 1000);
     // Refused while running: the previous item is selected again.
     TheApp().isRunning = 1;
-    const QRect sitesRect = tree->visualItemRect(sites);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(sitesRect.left() + 60, sitesRect.center().y()));
+    ClickLabel(tree, "Sites");
     TheApp().isRunning = 0;
     QCOMPARE(tree->currentItem(), ledger);
     QCOMPARE(TakeBoxes(), std::vector<std::string>{"Please wait for the running process."});
