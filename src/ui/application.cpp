@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QPalette>
+#include <QScreen>
 #include <QSettings>
 #include <QStyle>
 #include <QStyleFactory>
@@ -84,6 +85,9 @@ int RunDesktopApplication(int argc, char** argv) {
   ApplyApplicationLook(app, look);
 
   CMainFrame frame;
+  // Without a window manager maximizing does nothing: the window is given
+  // the screen's working area first.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) frame.setGeometry(screen->availableGeometry());
   auto* splash = new CSplashScreenEx(SplashPicture(), &frame);
   splash->Start();
   frame.showMaximized();

@@ -154,7 +154,7 @@ void CMainFrame::BuildPanes() {
   outputWnd_ = new COutputWnd(this);
   addDockWidget(Qt::LeftDockWidgetArea, fileView_);
   addDockWidget(Qt::BottomDockWidgetArea, outputWnd_);
-  resizeDocks({fileView_}, {260}, Qt::Horizontal);
+  resizeDocks({fileView_}, {300}, Qt::Horizontal);
   resizeDocks({outputWnd_}, {140}, Qt::Vertical);
   DocumentTree()->hide();
   for (CXHtmlTree* tree : {ObjectTree(), DocumentTree()})
@@ -243,6 +243,7 @@ int64_t CMainFrame::HandleMessage(const WindowMessage& message) {
       break;
     case UM_LOG_LINE:
       log_.AppendLogLine(message.text);
+      if (message.text == kTextScanCompletedLine) ShowTablesOfFinishedScan();
       break;
     case UM_PREV_PAGE:
     case UM_NEXT_PAGE:
@@ -252,6 +253,13 @@ int64_t CMainFrame::HandleMessage(const WindowMessage& message) {
       break;
   }
   return 0;
+}
+
+void CMainFrame::ShowTablesOfFinishedScan() {
+  // The tree opens at the user tables, where most recoveries start.
+  const CObjectTree::Nodes& nodes = driver_.objectTree.tree.nodes();
+  for (TreeItem node : {nodes.root, nodes.tables, nodes.userTables})
+    if (QTreeWidgetItem* item = ObjectTree()->Find(node)) item->setExpanded(true);
 }
 
 void CMainFrame::SetCaptionText(const std::string& text) { captionBar_->setText(QString::fromStdString(text)); }
@@ -361,13 +369,13 @@ void CMainFrame::OnOpen() {
   driver_.StartScan();
 }
 
-bool CMainFrame::StartScanOf(const QString& path, const QString& logFolder) {
+bool CMainFrame::StartScanOf(const QString& path, const QString& logFolder, ScanType type) {
   if (!IsRunning()) WaitForStoppedWorker();
   auto dialog = std::move(driver_.obtainSettings);
   driver_.obtainSettings = [&](ScanSettings& settings) {
     settings.mdfPath = path.toStdString();
     settings.logFolder = logFolder.endsWith('/') ? logFolder.toStdString() : (logFolder + '/').toStdString();
-    settings.scanType = ScanType::DatabaseRecovery;
+    settings.scanType = type;
     settings.recoveryMode = static_cast<int32_t>(RecoveryMode::Standard);
     return true;
   };

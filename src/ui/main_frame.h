@@ -69,6 +69,8 @@ class CMainFrame : public QMainWindow {
   int64_t HandleMessage(const WindowMessage& message);
 
   void SetCaptionText(const std::string& text);
+  // Expands the object tree down to its user tables.
+  void ShowTablesOfFinishedScan();
   void ShowProgress(bool visible);
   void ReplaceLastLogRow(const QString& text);
   // The controls' visibility for the chosen scan type.
@@ -90,7 +92,7 @@ class CMainFrame : public QMainWindow {
   void OnAbout();
   // A Standard scan of `path` without the dialog (the command line), logging
   // into `logFolder`. False when refused.
-  bool StartScanOf(const QString& path, const QString& logFolder);
+  bool StartScanOf(const QString& path, const QString& logFolder, ScanType type = ScanType::DatabaseRecovery);
 
   // Serves a stopped worker's messages until it has ended.
   void WaitForStoppedWorker();

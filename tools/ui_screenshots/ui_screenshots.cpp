@@ -23,6 +23,7 @@
 #include "ui/open_dialog.h"
 #include "ui/splash_screen.h"
 #include "ui/pictures.h"
+#include "ui/ui_texts.h"
 
 namespace ui = brinehold::ui;
 using brinehold::TheApp;
@@ -37,7 +38,10 @@ void Settle(ui::CMainFrame& frame) {
   while ((TheApp().isRunning == 1 || frame.Driver().WorkerActive()) && timer.elapsed() < 60000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   frame.Port().FlushPendingRows();
-  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  // The command bar follows the running state on a 100 ms timer.
+  QElapsedTimer pause;
+  pause.start();
+  while (pause.elapsed() < 250) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 void Save(QWidget& widget, const char* name) {
@@ -95,9 +99,7 @@ int main(int argc, char** argv) {
   Click(frame, frame.ObjectTree(), "Docs");
   Save(frame, "4-view-definition");
 
-  TheApp().settings.scanType = brinehold::ScanType::DocumentRecovery;
-  frame.StartScanOf(database, output.path());
-  TheApp().settings.scanType = brinehold::ScanType::DocumentRecovery;
+  frame.StartScanOf(database, output.path(), brinehold::ScanType::DocumentRecovery);
   Settle(frame);
   Click(frame, frame.DocumentTree(), "Shared Documents");
   Save(frame, "5-document-folder");
