@@ -70,6 +70,32 @@ bool CObjectTree::FillObjectTree(CDatabaseCatalog& catalog, const std::vector<Ob
   return counted > 0;
 }
 
+TreeItem CObjectTree::FindChild(TreeItem parent, const std::string& text) {
+  for (TreeItem item = window_.TreeFirstChild(kTree, parent); item != kNoTreeItem;
+       item = window_.TreeNextSibling(kTree, item)) {
+    if (window_.TreeItemText(kTree, item) == text) return item;
+  }
+  return kNoTreeItem;
+}
+
+TreeItem CObjectTree::FindObjectItem(CDatabaseCatalog& catalog, const ObjectRow& object,
+                                     const std::vector<ObjectValueEntry>& values) {
+  if (const TreeItem node = NodeForType(object.type); node != kNoTreeItem) return FindChild(node, object.name);
+  const char* tableNode = object.type == "PK"   ? kNodePrimaryKey
+                          : object.type == "UQ" ? kNodeUnique
+                          : object.type == "C " ? kNodeConstraint
+                          : object.type == "F " ? kNodeForeignKey
+                                                : nullptr;
+  const ObjectRow* table = tableNode ? catalog.FindObject(object.parentObjectId) : nullptr;
+  if (!table) return kNoTreeItem;
+  TreeItem tableItem = FindChild(nodes_.userTables, table->name);
+  if (tableItem == kNoTreeItem) tableItem = FindChild(nodes_.systemTables, table->name);
+  if (tableItem == kNoTreeItem) return kNoTreeItem;
+  OpenTable(catalog, tableItem, values);
+  const TreeItem node = FindChild(tableItem, tableNode);
+  return node == kNoTreeItem ? kNoTreeItem : FindChild(node, object.name);
+}
+
 void CObjectTree::SortUserTables() { window_.SortTreeChildren(kTree, nodes_.userTables); }
 
 std::string CObjectTree::TableTypeOf(TreeItem item) {

@@ -84,6 +84,14 @@ class CObjectTree {
   // For an item under User Tables or System Tables: adds its constraint
   // nodes and column lines. False when it had been opened before.
   bool OpenTable(CDatabaseCatalog& catalog, TreeItem item, const std::vector<ObjectValueEntry>& values);
+  // The item that shows `object`: under its type node, or for a key, check,
+  // default or foreign-key constraint of a table under that table's node
+  // (opening the table first). For a default bound to a table that is the
+  // Default node's item. kNoTreeItem when the tree has none.
+  TreeItem FindObjectItem(CDatabaseCatalog& catalog, const ObjectRow& object,
+                          const std::vector<ObjectValueEntry>& values);
+  // The child of `parent` with text `text` (the first one).
+  TreeItem FindChild(TreeItem parent, const std::string& text);
   // "U " for an item under User Tables, "S " under System Tables, else "".
   std::string TableTypeOf(TreeItem item);
 

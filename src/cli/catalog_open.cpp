@@ -74,12 +74,4 @@ std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened
   return stage;
 }
 
-TreeItem FindChildItem(WindowPort& window, TreeItem parent, const std::string& name) {
-  for (TreeItem item = window.TreeFirstChild(TreeId::Object, parent); item != kNoTreeItem;
-       item = window.TreeNextSibling(TreeId::Object, item)) {
-    if (window.TreeItemText(TreeId::Object, item) == name) return item;
-  }
-  return kNoTreeItem;
-}
-
 }  // namespace brinehold::cli

@@ -53,7 +53,4 @@ std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const 
 std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened, const std::string& rootText,
                                                            const char* command);
 
-// The item named `name` among the children of `parent` in the object tree.
-TreeItem FindChildItem(WindowPort& window, TreeItem parent, const std::string& name);
-
 }  // namespace brinehold::cli

@@ -15,18 +15,11 @@ namespace {
 constexpr const char* kUsage =
     "usage: brinehold definition FILE NAME [--type CODE] [--advanced] [--show-deleted]\n";
 
-// Objects the definition pane shows, by where the tree holds them: a node
-// of their own, or a node under their table.
-const std::set<std::string>& TypeNodeTypes() {
-  static const std::set<std::string> kTypes = {"V ", "FN", "IF", "TF", "P ", "TR", "D "};
-  return kTypes;
-}
-const char* TableNodeFor(const std::string& type) {
-  if (type == "PK") return kNodePrimaryKey;
-  if (type == "UQ") return kNodeUnique;
-  if (type == "C ") return kNodeConstraint;
-  if (type == "F ") return kNodeForeignKey;
-  return nullptr;
+// Objects that have an item of their own in the object tree, under their
+// type's node or under their table once it is opened.
+bool ShownInTree(const std::string& type) {
+  static const std::set<std::string> kTypes = {"V ", "FN", "IF", "TF", "P ", "TR", "D ", "PK", "UQ", "C ", "F "};
+  return kTypes.count(type) > 0;
 }
 
 std::string PadTypeCode(std::string code) {
@@ -39,34 +32,11 @@ std::vector<ObjectRow> Candidates(const CDatabaseCatalog& catalog, const std::st
   std::vector<ObjectRow> found;
   for (const ObjectRow& object : catalog.objects) {
     if (object.name != name) continue;
-    if (!TypeNodeTypes().count(object.type) && !TableNodeFor(object.type)) continue;
+    if (!ShownInTree(object.type)) continue;
     if (type && object.type != *type) continue;
     found.push_back(object);
   }
   return found;
-}
-
-TreeItem TypeNodeOf(const CObjectTree::Nodes& nodes, const std::string& type) {
-  if (type == "V ") return nodes.views;
-  if (type == "P ") return nodes.storeProcedure;
-  if (type == "TR") return nodes.triggers;
-  if (type == "D ") return nodes.defaults;
-  return nodes.function;
-}
-
-// The object's item, opening its table first for a constraint.
-TreeItem ItemOf(ObjectTreeStage& stage, CDatabaseCatalog& catalog, const ObjectRow& object) {
-  WindowPort& window = stage.tree.window();
-  const CObjectTree::Nodes& nodes = stage.tree.nodes();
-  if (TypeNodeTypes().count(object.type)) return FindChildItem(window, TypeNodeOf(nodes, object.type), object.name);
-  const ObjectRow* table = catalog.FindObject(object.parentObjectId);
-  if (!table) return kNoTreeItem;
-  TreeItem tableItem = FindChildItem(window, nodes.userTables, table->name);
-  if (tableItem == kNoTreeItem) tableItem = FindChildItem(window, nodes.systemTables, table->name);
-  if (tableItem == kNoTreeItem) return kNoTreeItem;
-  stage.tree.OpenTable(catalog, tableItem, stage.definitions.scanObjectValues);
-  const TreeItem node = FindChildItem(window, tableItem, TableNodeFor(object.type));
-  return node == kNoTreeItem ? kNoTreeItem : FindChildItem(window, node, object.name);
 }
 
 int RunDefinition(const std::vector<std::string>& args) {
@@ -100,7 +70,8 @@ int RunDefinition(const std::vector<std::string>& args) {
 
   auto stage = BuildObjectTreeForCommand(*opened, path, "definition");
   if (!stage) return 1;
-  const TreeItem item = ItemOf(*stage, catalog, candidates.front());
+  const TreeItem item =
+      stage->tree.FindObjectItem(catalog, candidates.front(), stage->definitions.scanObjectValues);
   if (item == kNoTreeItem) {
     std::fprintf(stderr, "brinehold definition: '%s' has no place in the object tree (its table is missing)\n",
                  name.c_str());

@@ -42,8 +42,8 @@ int RunTree(const std::vector<std::string>& args) {
   const CObjectTree::Nodes& nodes = stage->tree.nodes();
   int status = 0;
   for (const std::string& name : open) {
-    TreeItem item = FindChildItem(window, nodes.userTables, name);
-    if (item == kNoTreeItem) item = FindChildItem(window, nodes.systemTables, name);
+    TreeItem item = stage->tree.FindChild(nodes.userTables, name);
+    if (item == kNoTreeItem) item = stage->tree.FindChild(nodes.systemTables, name);
     if (item == kNoTreeItem) {
       std::fprintf(stderr, "brinehold tree: no table named '%s' in the tree\n", name.c_str());
       status = 1;

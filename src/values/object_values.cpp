@@ -58,11 +58,14 @@ std::vector<ColumnInfo> SysObjValuesColumns() {
 }
 
 std::vector<ColumnInfo> SysCommentsColumns() {
+  // The fixed columns carry their widths in the type text: the catalog row
+  // decoder steps over a fixed column by the width the type text names, so
+  // without them every column would be read at the row's first byte.
   return StoredInOrder({
-      BuildColumnInfo("id", "int", ValueKind::Int),
-      BuildColumnInfo("number", "int", ValueKind::SmallInt),
-      BuildColumnInfo("colid", "short", ValueKind::SmallInt),
-      BuildColumnInfo("status", "short", ValueKind::SmallInt),
+      BuildColumnInfo("id", "int(4)", ValueKind::Int),
+      BuildColumnInfo("number", "smallint(2)", ValueKind::SmallInt),
+      BuildColumnInfo("colid", "smallint(2)", ValueKind::SmallInt),
+      BuildColumnInfo("status", "smallint(2)", ValueKind::SmallInt),
       BuildColumnInfo("ctext", "varbinary(-1)", ValueKind::VarBinary),
   });
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 
 #include "catalog/database_catalog.h"
@@ -93,6 +94,30 @@ KeyTable KeyTableOf(CDatabaseCatalog& catalog, CObjectTree& tree, ObjectDefiniti
   return ModernKeyTable(catalog, tree, definitions, item, unique);
 }
 
+// The object types an item under a node with text `parentText` can be.
+bool FitsNode(const std::string& parentText, const std::string& type) {
+  static const std::map<std::string, std::set<std::string>> kNodeTypes = {
+      {"Views", {"V "}},           {"Function", {"FN", "IF", "TF"}}, {"Store Procedure", {"P "}},
+      {"Triggers", {"TR"}},        {"Default", {"D "}},              {kNodeConstraint, {"C ", "D "}},
+      {kNodePrimaryKey, {"PK"}},   {kNodeUnique, {"UQ"}},            {kNodeForeignKey, {"F "}}};
+  auto it = kNodeTypes.find(parentText);
+  return it == kNodeTypes.end() || it->second.count(type) > 0;
+}
+
+// Objects of one name but of different types (a view and a procedure
+// both called X) each have their own item: the one whose type fits the
+// item's node is the one shown, the first of the name otherwise.
+const ObjectRow* ObjectOfItem(const CDatabaseCatalog& catalog, const std::string& itemText,
+                              const std::string& parentText) {
+  const ObjectRow* first = nullptr;
+  for (const ObjectRow& object : catalog.objects) {
+    if (object.name != itemText) continue;
+    if (FitsNode(parentText, object.type)) return &object;
+    if (!first) first = &object;
+  }
+  return first;
+}
+
 std::optional<std::string> DefinitionOf(CDatabaseCatalog& catalog, CObjectTree& tree, ObjectDefinitions& definitions,
                                         TreeItem item, const std::string& parentText) {
   WindowPort& window = tree.window();
@@ -101,18 +126,14 @@ std::optional<std::string> DefinitionOf(CDatabaseCatalog& catalog, CObjectTree& 
   if (catalog.tableSchema.found && !found.empty()) return std::nullopt;
   if (found.size() < 2 || !IsDefinitionType(found[1].valueText)) return std::nullopt;
 
-  std::string idText;
+  const ObjectRow* object = ObjectOfItem(catalog, itemText, parentText);
+  std::string idText = object ? std::to_string(object->objectId) : std::string();
   std::vector<ColumnInfo> columns;
   if (TheApp().settings.legacyCatalog) {
     columns = LoadTableSchema(catalog, "syscomments", "S ", definitions.scanObjectValues);
-    for (const ObjectRow& object : catalog.objects) {
-      if (object.name != itemText) continue;
-      idText = std::to_string(object.objectId);
-      break;
-    }
     if (columns.empty()) columns = SysCommentsColumns();
   } else {
-    idText = found[0].valueText;
+    if (!object) idText = found[0].valueText;
     columns = SysObjValuesColumns();
   }
   std::string definition = definitions.GetDefinitionText(catalog, window, idText, columns);
