@@ -432,10 +432,12 @@ void CMainFrame::SaveRecordsAsCsv() {
 
 void CMainFrame::OnLoadSnapshot() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  ShowInformation(this, kTextSnapshotsUnavailable);
 }
 
 void CMainFrame::OnSaveSnapshot() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  ShowInformation(this, kTextSnapshotsUnavailable);
 }
 
 void CMainFrame::OnHelp() {

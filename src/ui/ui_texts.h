@@ -28,6 +28,7 @@ inline constexpr const char* kTextAskClose = "Do you want to close the applicati
 inline constexpr const char* kTextLogFilePath = "Log file path : ";
 inline constexpr const char* kTextNoRecordsToSave = "There are no records in the list to save.";
 inline constexpr const char* kTextRecordsSaved = "Records saved to ";
+inline constexpr const char* kTextSnapshotsUnavailable = "Recovery snapshots are not available in this version.";
 inline constexpr const char* kTextRecordsNotSaved = "The records could not be written to ";
 
 // Records panel.

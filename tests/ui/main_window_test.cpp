@@ -230,6 +230,8 @@ class MainWindowTest : public QObject {
     frame_->OnOpen();
     frame_->OnSave();
     frame_->OnSaveRecords();
+    frame_->OnLoadSnapshot();
+    frame_->OnSaveSnapshot();
     frame_->OnHelp();
     frame_->OnAbout();
     frame_->Panel()->NextButton()->click();
@@ -240,7 +242,7 @@ class MainWindowTest : public QObject {
     TheApp().isRunning = 0;
     const std::string wait = "Please wait for the running process.";
     const std::string stop = "Please stop the running process to continue the process.";
-    const std::vector<std::string> expected = {wait, wait, wait, stop, stop, wait, wait,
+    const std::vector<std::string> expected = {wait, wait, wait, wait, wait, stop, stop, wait, wait,
                                                "Please stop the running process to close the application."};
     QCOMPARE(TakeBoxes(), expected);
     QVERIFY(frame_->isVisible());
