@@ -110,13 +110,13 @@ TEST(DefinitionCli, LegacyPiecesJoinInColumnIdOrder) {
   b.Add(1, writer::SysobjectsRow({610, "PK_Customers", "PK", 600}));
   b.Add(1, writer::SysobjectsRow({900, "Long", "V "}));
   b.Add(2, writer::SysindexesRow(600, 1, 50, 51));
-  writer::ColumnSpec id{600, 1, "Id", 56, 4};
+  writer::ColumnBlueprint id{600, 1, "Id", 56, 4};
   id.columnOrder = 1;
   id.typeStatus = 1;
-  writer::ColumnSpec region{600, 2, "Region", 56, 4};
+  writer::ColumnBlueprint region{600, 2, "Region", 56, 4};
   region.columnOrder = 2;
   region.typeStatus = 1;
-  writer::ColumnSpec name{600, 3, "Name", 56, 4};
+  writer::ColumnBlueprint name{600, 3, "Name", 56, 4};
   name.columnOrder = 3;
   name.typeStatus = 2;
   for (const auto& column : {id, region, name}) b.Add(3, writer::SyscolumnsRow(column));

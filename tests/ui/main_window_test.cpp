@@ -45,7 +45,7 @@ constexpr int kLedgerColumns = 50;
 // int columns: three list pages, the last one partial.
 bool WriteTestDatabase(const QString& path) {
   writer::CatalogFileBuilder builder = writer::BuildSharePointSample();
-  writer::UserTableSpec ledger;
+  writer::UserTableBlueprint ledger;
   ledger.table.id = 565577053;
   ledger.table.name = "Ledger";
   ledger.pageOwner = 0x3000;
