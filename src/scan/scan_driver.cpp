@@ -27,7 +27,11 @@ CScanDriver::~CScanDriver() { WaitForWorker(); }
 void CScanDriver::StartWorker(std::function<void()> work) {
   std::lock_guard<std::mutex> lock(workerMutex_);
   if (worker_.joinable()) worker_.join();
-  worker_ = std::thread(std::move(work));
+  workerActive_ = true;
+  worker_ = std::thread([this, work = std::move(work)]() {
+    work();
+    workerActive_ = false;
+  });
 }
 
 void CScanDriver::WaitForWorker() {

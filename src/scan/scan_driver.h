@@ -23,6 +23,7 @@
 // way, and should call OnScanFailed for UM_SCAN_FAILED.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -126,6 +127,11 @@ class CScanDriver {
   void StartWorker(std::function<void()> work);
   // Blocks until the worker thread (if any) has ended.
   void WaitForWorker();
+  // True from StartWorker until the worker's work has returned. A window
+  // whose workers wait for it in synchronous sends must not block in
+  // WaitForWorker while this is true: it keeps serving its messages until
+  // the worker is done.
+  bool WorkerActive() const { return workerActive_; }
 
   ScanSession& Session() { return session_; }
   ScanOutcome LastOutcome() const { return outcome_; }
@@ -154,6 +160,7 @@ class CScanDriver {
   ScanOutcome outcome_ = ScanOutcome::NotRun;
   std::mutex workerMutex_;
   std::thread worker_;
+  std::atomic<bool> workerActive_{false};
 };
 
 // Doubles every backslash, as the scan logs the path.
