@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "scan/database_export.h"
+#include "scan/document_export.h"
 #include "session/app_state.h"
 
 namespace brinehold::cli {
@@ -23,10 +24,13 @@ int Usage(const std::string& problem) {
   return 2;
 }
 
-void PrintReport(const ExportReport& report, const std::string& folder) {
-  std::printf("Written to %s: %lld tables, %lld rows", folder.c_str(), static_cast<long long>(report.tables),
-              static_cast<long long>(report.rows));
-  if (report.documents > 0) std::printf(", %lld documents", static_cast<long long>(report.documents));
+void PrintReport(const ExportReport& report, const std::string& folder, bool documents) {
+  std::printf("Written to %s: ", folder.c_str());
+  if (documents) {
+    std::printf("%lld documents", static_cast<long long>(report.documents));
+  } else {
+    std::printf("%lld tables, %lld rows", static_cast<long long>(report.tables), static_cast<long long>(report.rows));
+  }
   std::printf(", %zu files, %llu bytes\n", report.written.size(), static_cast<unsigned long long>(report.bytes));
   for (const std::string& problem : report.problems) std::printf("not written: %s\n", problem.c_str());
   if (report.stopped) std::printf("stopped: %s\n", report.stopReason.c_str());
@@ -54,8 +58,10 @@ int RunExport(const std::vector<std::string>& args) {
   settings.overwrite = parsed.Has("overwrite");
   settings.nullText = parsed.Value("null").value_or("");
   settings.allVersions = parsed.Has("all-versions");
-  const ExportReport report = ExportTables(*opened->catalog, settings, *opened->window);
-  PrintReport(report, settings.folder);
+  const ExportReport report = parsed.Has("documents")
+                                  ? ExportDocuments(*opened->catalog, settings, *opened->window)
+                                  : ExportTables(*opened->catalog, settings, *opened->window);
+  PrintReport(report, settings.folder, parsed.Has("documents"));
   return report.Complete() ? 0 : 1;
 }
 
@@ -68,6 +74,13 @@ CommandRegistration registration(
      "               empty field), schema.sql with statements that recreate\n"
      "               the tables, and summary.txt with the rows per table and\n"
      "               what could not be read\n"
+     "  --documents  the documents of a SharePoint content database, each\n"
+     "               under its folder path (DirName, then LeafName), with its\n"
+     "               bytes from AllDocStreams or DocStreams and its time of\n"
+     "               last change; documents whose bytes are not in the\n"
+     "               database, or not all of them, are listed instead\n"
+     "  --all-versions  with --documents: older versions too, as\n"
+     "               \"name (vMAJOR.MINOR).ext\"\n"
      "  --null TEXT  write NULL as TEXT instead of an empty field\n"
      "  --overwrite  replace files that already exist (kept otherwise, and\n"
      "               reported)\n"

@@ -18,7 +18,6 @@ namespace {
 
 constexpr size_t kFlushBytes = 1 << 20;
 constexpr const char* kSchemaFileName = "schema.sql";
-constexpr const char* kSummaryFileName = "summary.txt";
 
 std::vector<const ObjectRow*> UserTables(const CDatabaseCatalog& catalog) {
   std::vector<const ObjectRow*> tables;
@@ -31,6 +30,8 @@ std::vector<const ObjectRow*> UserTables(const CDatabaseCatalog& catalog) {
 std::string CatalogRowCount(const TableSchema& schema) {
   return schema.currentRowset.rowCount >= 0 ? std::to_string(schema.currentRowset.rowCount) : "unknown";
 }
+
+}  // namespace
 
 // Writes `text` as the file `name` of the export folder.
 bool WriteWholeFile(const ExportSettings& settings, const std::string& name, const std::string& text,
@@ -50,6 +51,8 @@ bool WriteWholeFile(const ExportSettings& settings, const std::string& name, con
   report.bytes += text.size();
   return true;
 }
+
+namespace {
 
 class TableExporter {
  public:
@@ -130,10 +133,13 @@ int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::
 }
 
 std::string SummaryText(const ExportReport& report, const std::vector<std::string>& tableLines) {
-  std::string text = "table\trows written\trows in catalog\tfile\n";
-  for (const std::string& line : tableLines) text += line + "\n";
-  text += "\ntables written: " + std::to_string(report.tables) + "\nrows written: " + std::to_string(report.rows) +
-          "\n";
+  std::string text;
+  if (!tableLines.empty()) {
+    text += "table\trows written\trows in catalog\tfile\n";
+    for (const std::string& line : tableLines) text += line + "\n";
+    text += "\ntables written: " + std::to_string(report.tables) + "\nrows written: " + std::to_string(report.rows) +
+            "\n";
+  }
   if (report.documents > 0) text += "documents written: " + std::to_string(report.documents) + "\n";
   if (report.problems.empty() && !report.stopped) return text + "\nEverything found was written.\n";
   text += "\nNot written:\n";

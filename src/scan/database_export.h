@@ -57,6 +57,13 @@ ExportReport ExportTables(CDatabaseCatalog& catalog, const ExportSettings& setti
 // or -1 when a write failed (the file's error says why).
 int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::string& nullText);
 
+// Writes `text` as the file `name` of the export folder, whole or not at
+// all; a refusal is a problem of the report, a failed write stops it.
+bool WriteWholeFile(const ExportSettings& settings, const std::string& name, const std::string& text,
+                    ExportReport& report);
+
+inline constexpr const char* kSummaryFileName = "summary.txt";
+
 // The text of summary.txt for a finished export.
 std::string SummaryText(const ExportReport& report, const std::vector<std::string>& tableLines);
 
