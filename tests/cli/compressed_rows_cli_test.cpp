@@ -33,8 +33,8 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-writer::ColumnSpec Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
-  writer::ColumnSpec column;
+writer::ColumnBlueprint Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
+  writer::ColumnBlueprint column;
   column.objectId = 500;
   column.columnId = id;
   column.name = name;
@@ -44,7 +44,7 @@ writer::ColumnSpec Column(int32_t id, const std::string& name, uint8_t type, int
 }
 
 std::string BuildDatabase(test::TempDir& dir) {
-  writer::CompressedTableSpec table;
+  writer::CompressedTableBlueprint table;
   table.table = {500, "Parts"};
   table.columns = {Column(1, "Id", 56, 4),          Column(2, "Qty", 52, 2),
                    Column(3, "Total", 127, 8),      Column(4, "Price", 60, 8),
@@ -52,7 +52,7 @@ std::string BuildDatabase(test::TempDir& dir) {
                    Column(7, "Note", 167, 200)};
 
   // Row compression only.
-  writer::CompressedTableSpec::Page rowPage;
+  writer::CompressedTableBlueprint::Page rowPage;
   rowPage.rows.push_back(CompressedRowBuilder()
                              .Add(StoredValue(CompressedInteger(1)))
                              .Add(StoredValue(CompressedInteger(-5)))
@@ -73,8 +73,8 @@ std::string BuildDatabase(test::TempDir& dir) {
                              .Build());
 
   // Page compression: anchor values per column, a dictionary.
-  writer::CompressedTableSpec::Page pagePage;
-  writer::CompressionInfoSpec info;
+  writer::CompressedTableBlueprint::Page pagePage;
+  writer::CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Null())
@@ -130,10 +130,10 @@ TEST(CompressedRowsCliTest, RowAndPageCompressedRowsRenderTheirValues) {
 // compressed row on a page-compressed second page whose anchor the row's
 // prefix refers to).
 std::string BuildFlagsDatabase(test::TempDir& dir) {
-  writer::CompressedTableSpec table;
+  writer::CompressedTableBlueprint table;
   table.table = {501, "Flags"};
   auto column = [](int32_t id, const std::string& name, uint8_t type, int16_t length) {
-    writer::ColumnSpec made = Column(id, name, type, length);
+    writer::ColumnBlueprint made = Column(id, name, type, length);
     made.objectId = 501;
     return made;
   };
@@ -143,7 +143,7 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
   table.physicalOrder = {1, 5, 2, 4, 6};
 
   // Rows are written in the physical order: Id, Name, Active, Deleted, Archived.
-  writer::CompressedTableSpec::Page first;
+  writer::CompressedTableBlueprint::Page first;
   first.rows.push_back(CompressedRowBuilder()
                            .Add(StoredValue(CompressedInteger(1)))
                            .Add(StoredValue(B("alpha")))
@@ -152,8 +152,8 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
                            .Add(CompressedValue::Null())
                            .Build());
   first.rows.push_back(Bytes(9, 0));  // the stub, once the second page's number is known
-  writer::CompressedTableSpec::Page second;
-  writer::CompressionInfoSpec info;
+  writer::CompressedTableBlueprint::Page second;
+  writer::CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(StoredValue(B("gamma-ray")))

@@ -160,7 +160,7 @@ Bytes ScsuEncode(const std::string& utf8) {
   return out;
 }
 
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint) {
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& blueprint) {
   page.SetTypeFlagBits(0x80);
   const bool dictionary = (blueprint.flags & 0x04) != 0;
   Bytes block{blueprint.flags, 0, 0};
@@ -190,7 +190,7 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blue
   return static_cast<uint16_t>(96 + std::max<size_t>(block.size(), 7));
 }
 
-Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous, PageAddress next) {
   PageBuilder page(self, 1, owner);
   page.SetPrevious(previous).SetNext(next);
@@ -203,12 +203,12 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
   return page.Build();
 }
 
-PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint) {
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableBlueprint& blueprint) {
   builder.AddTable(blueprint.table, blueprint.columns);
   builder.Add(5, SysrowsetsRow(blueprint.rowsetId, blueprint.table.id, 0, 0));
   std::vector<int32_t> order = blueprint.physicalOrder;
   if (order.empty()) {
-    for (const ColumnSpec& column : blueprint.columns)
+    for (const ColumnBlueprint& column : blueprint.columns)
       if (std::find(blueprint.computedColumns.begin(), blueprint.computedColumns.end(), column.columnId) ==
           blueprint.computedColumns.end())
         order.push_back(column.columnId);
@@ -226,7 +226,7 @@ PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTabl
     const PageAddress self{1, first + i};
     const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
     const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
-    const CompressedTableSpec::Page& page = blueprint.pages[static_cast<size_t>(i)];
+    const CompressedTableBlueprint::Page& page = blueprint.pages[static_cast<size_t>(i)];
     builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next));
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};

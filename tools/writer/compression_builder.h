@@ -80,7 +80,7 @@ Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix);
 // as a quoted surrogate pair).
 Bytes ScsuEncode(const std::string& utf8);
 
-struct CompressionInfoSpec {
+struct CompressionInfoLayout {
   uint8_t flags = 0x06;  // 0x02 anchor record, 0x04 dictionary
   Bytes anchorRecord;
   std::vector<Bytes> dictionary;
@@ -91,11 +91,11 @@ struct CompressionInfoSpec {
 
 // Writes the block into `page` (and sets type flag bit 0x80); returns the
 // first free offset after it.
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint);
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& blueprint);
 
 // A data page of a compressed table: the compression information (when
 // given) and the rows one after another behind it.
-Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0});
 
 // A table whose rows are kept compressed: object, columns, rowset,
@@ -103,9 +103,9 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
 // page per entry of `pages` (each its compression information and rows),
 // linked by their previous/next pointers; the allocation unit names the
 // first of them.
-struct CompressedTableSpec {
-  ObjectSpec table;
-  std::vector<ColumnSpec> columns;
+struct CompressedTableBlueprint {
+  ObjectBlueprint table;
+  std::vector<ColumnBlueprint> columns;
   int64_t rowsetId = 0x0100000001F40000;         // 72057594070302720
   int64_t allocationUnitId = 0x0100000007A00000;  // pages carry owner 0x7A0
   // Column ids the rows do not store (computed columns): no rowset column.
@@ -114,12 +114,12 @@ struct CompressedTableSpec {
   // stored columns in column order.
   std::vector<int32_t> physicalOrder;
   struct Page {
-    std::optional<CompressionInfoSpec> info;
+    std::optional<CompressionInfoLayout> info;
     std::vector<Bytes> rows;
   };
   std::vector<Page> pages;
 };
 // Returns the address of the table's first data page (0:0 without pages).
-PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint);
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableBlueprint& blueprint);
 
 }  // namespace brinehold::writer

@@ -98,7 +98,7 @@ std::vector<SampleDoc> SampleDocs() {
 
 void AddSystemObjects(CatalogFileBuilder& b) {
   for (const SystemTable& table : kSystemTables) {
-    ObjectSpec object;
+    ObjectBlueprint object;
     object.id = table.id;
     object.name = table.name;
     object.type = "S ";
@@ -121,8 +121,8 @@ void AddSystemObjects(CatalogFileBuilder& b) {
   b.Add(50, ScalarTypeRow(256, "sysname", 231, 256));
 }
 
-UserTableSpec Table(int32_t id, const char* name, int32_t owner, int32_t keyId, const char* keyName) {
-  UserTableSpec blueprint;
+UserTableBlueprint Table(int32_t id, const char* name, int32_t owner, int32_t keyId, const char* keyName) {
+  UserTableBlueprint blueprint;
   blueprint.table.id = id;
   blueprint.table.name = name;
   blueprint.table.type = "U ";
@@ -134,7 +134,7 @@ UserTableSpec Table(int32_t id, const char* name, int32_t owner, int32_t keyId, 
 }
 
 void AddSites(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(245575913, "Sites", 0x2000, 1093578934, "Sites_PK");
+  UserTableBlueprint t = Table(245575913, "Sites", 0x2000, 1093578934, "Sites_PK");
   t.columns = {Column("Id", kGuid, 16), Column("FullUrl", kNVarChar, 512), Column("RootWebId", kGuid, 16),
                Column("TimeCreated", kDateTime, 8)};
   t.rows = {{Guid(kSiteId), Text("/"), Guid(kRootWeb), Time(2019, 3, 14, 9, 30, 0)}};
@@ -142,7 +142,7 @@ void AddSites(CatalogFileBuilder& b) {
 }
 
 void AddWebs(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(261575970, "AllWebs", 0x2010, 1109578991, "AllWebs_PK");
+  UserTableBlueprint t = Table(261575970, "AllWebs", 0x2010, 1109578991, "AllWebs_PK");
   t.columns = {Column("Id", kGuid, 16),          Column("SiteId", kGuid, 16),
                Column("ParentWebId", kGuid, 16, true), Column("FullUrl", kNVarChar, 512),
                Column("Title", kNVarChar, 510, true),  Column("TimeCreated", kDateTime, 8),
@@ -159,7 +159,7 @@ void AddWebs(CatalogFileBuilder& b) {
 }
 
 void AddLists(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(293576084, "AllLists", 0x2020, 1125579048, "AllLists_PK");
+  UserTableBlueprint t = Table(293576084, "AllLists", 0x2020, 1125579048, "AllLists_PK");
   t.primaryKey = {1, 2};
   t.columns = {Column("tp_WebId", kGuid, 16),         Column("tp_ID", kGuid, 16),
                Column("tp_Title", kNVarChar, 510),    Column("tp_RootFolder", kGuid, 16),
@@ -180,7 +180,7 @@ void AddLists(CatalogFileBuilder& b) {
 }
 
 void AddDocs(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(325576198, "AllDocs", 0x2030, 1141579105, "AllDocs_PK");
+  UserTableBlueprint t = Table(325576198, "AllDocs", 0x2030, 1141579105, "AllDocs_PK");
   t.columns = {Column("Id", kGuid, 16),           Column("SiteId", kGuid, 16),
                Column("DirName", kNVarChar, 512), Column("LeafName", kNVarChar, 256),
                Column("WebId", kGuid, 16),        Column("ListId", kGuid, 16, true),
@@ -200,7 +200,7 @@ void AddDocs(CatalogFileBuilder& b) {
 }
 
 void AddDocStreams(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(357576312, "AllDocStreams", 0x2040, 1157579162, "AllDocStreams_PK");
+  UserTableBlueprint t = Table(357576312, "AllDocStreams", 0x2040, 1157579162, "AllDocStreams_PK");
   t.columns = {Column("Id", kGuid, 16), Column("SiteId", kGuid, 16), Column("InternalVersion", kInt, 4),
                Column("Size", kInt, 4), Column("Content", kVarBinary, -1, true)};
   for (const SampleDoc& doc : SampleDocs()) {
@@ -212,7 +212,7 @@ void AddDocStreams(CatalogFileBuilder& b) {
 }
 
 void AddUserInfo(CatalogFileBuilder& b) {
-  UserTableSpec t = Table(389576426, "UserInfo", 0x2050, 1173579219, "UserInfo_PK");
+  UserTableBlueprint t = Table(389576426, "UserInfo", 0x2050, 1173579219, "UserInfo_PK");
   t.primaryKey = {1, 2};
   t.columns = {Column("tp_SiteID", kGuid, 16), Column("tp_ID", kInt, 4), Column("tp_Title", kNVarChar, 510),
                Column("tp_Login", kNVarChar, 510), Column("tp_Email", kNVarChar, 510, true)};
@@ -226,7 +226,7 @@ void AddUserInfo(CatalogFileBuilder& b) {
 
 void AddViewAndProcedure(CatalogFileBuilder& b) {
   constexpr int32_t kView = 421576540, kProcedure = 437576597;
-  ObjectSpec view;
+  ObjectBlueprint view;
   view.id = kView;
   view.name = "Docs";
   view.type = "V ";
@@ -235,7 +235,7 @@ void AddViewAndProcedure(CatalogFileBuilder& b) {
   const uint8_t viewTypes[] = {kGuid, kNVarChar, kNVarChar, kInt};
   const int16_t viewLengths[] = {16, 512, 256, 4};
   for (int i = 0; i < 4; ++i) {
-    ColumnSpec column;
+    ColumnBlueprint column;
     column.objectId = kView;
     column.columnId = i + 1;
     column.name = viewColumns[i];
@@ -247,7 +247,7 @@ void AddViewAndProcedure(CatalogFileBuilder& b) {
                                 "CREATE VIEW dbo.Docs\r\nAS\r\nSELECT Id, DirName, LeafName, Size\r\n"
                                 "FROM dbo.AllDocs\r\nWHERE Type = 0\r\n",
                                 false));
-  ObjectSpec procedure;
+  ObjectBlueprint procedure;
   procedure.id = kProcedure;
   procedure.name = "proc_GetDocsInFolder";
   procedure.type = "P ";

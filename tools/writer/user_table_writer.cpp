@@ -125,7 +125,7 @@ std::vector<Bytes> IamPagesFor(const std::vector<PageAddress>& pages, uint32_t f
   std::vector<Bytes> out;
   const size_t count = std::max<size_t>(1, (pages.size() + kSinglePageSlots - 1) / kSinglePageSlots);
   for (size_t i = 0; i < count; ++i) {
-    IamSpec blueprint;
+    IamLayout blueprint;
     blueprint.owner = owner;
     blueprint.indexId = headerIndexId;
     blueprint.sequence = 0;
@@ -192,7 +192,7 @@ int64_t AllocationUnitIdForOwner(int32_t owner) {
   return kAllocationUnitBase + (static_cast<int64_t>(static_cast<uint32_t>(owner)) << 16);
 }
 
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint) {
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint) {
   WrittenTable written;
   const int64_t unitId = AllocationUnitIdForOwner(blueprint.pageOwner);
   const int64_t lobUnitId = AllocationUnitIdForOwner(blueprint.pageOwner + 1);
@@ -285,10 +285,10 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
   }
 
   // Catalog rows.
-  std::vector<ColumnSpec> columns;
+  std::vector<ColumnBlueprint> columns;
   for (size_t i = 0; i < blueprint.columns.size(); ++i) {
     const TableColumn& column = blueprint.columns[i];
-    ColumnSpec c;
+    ColumnBlueprint c;
     c.objectId = blueprint.table.id;
     c.columnId = static_cast<int32_t>(i + 1);
     c.name = column.name;
@@ -299,7 +299,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
   }
   builder.AddTable(blueprint.table, columns);
   if (!blueprint.primaryKey.empty() && !blueprint.primaryKeyName.empty()) {
-    ObjectSpec key;
+    ObjectBlueprint key;
     key.id = blueprint.primaryKeyObjectId;
     key.name = blueprint.primaryKeyName;
     key.type = "PK";

@@ -66,8 +66,8 @@ Bytes DateTimeBytes(int year, int month, int day, int hour = 0, int minute = 0, 
 // nvarchar text (UTF-16LE).
 Bytes NVarCharBytes(const std::string& text);
 
-struct UserTableSpec {
-  ObjectSpec table;  // type "U "
+struct UserTableBlueprint {
+  ObjectBlueprint table;  // type "U "
   std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
   std::vector<std::vector<Cell>> rows;
   // A clustered primary key over these column ids (empty: a heap).
@@ -93,6 +93,6 @@ int64_t AllocationUnitIdForOwner(int32_t owner);
 
 // Writes the table; rows with fewer cells than columns get nulls for the
 // rest.
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint);
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint);
 
 }  // namespace brinehold::writer
