@@ -9,6 +9,10 @@
 
 namespace brinehold::cli {
 
+namespace {
+constexpr const char* kTextNoObjectsInCatalog = "the catalog holds no objects";
+}  // namespace
+
 std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options) {
   InstallStopHandler();
   LoadCollationTableBesideProgram();
@@ -55,6 +59,19 @@ std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const 
     std::fprintf(stderr, "brinehold %s: '%s' is not a table (type '%s')\n", command, name.c_str(),
                  schema.currentObject.type.c_str());
   return std::nullopt;
+}
+
+std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened, const std::string& rootText,
+                                                           const char* command) {
+  auto stage = std::make_unique<ObjectTreeStage>(*opened.window);
+  stage->BuildSkeleton(rootText);
+  if (!stage->Finish(*opened.catalog)) {
+    FinishProgressLine();
+    std::fprintf(stderr, "brinehold %s: %s\n", command, kTextNoObjectsInCatalog);
+    return nullptr;
+  }
+  FinishProgressLine();
+  return stage;
 }
 
 }  // namespace brinehold::cli

@@ -11,6 +11,7 @@
 
 #include "catalog/database_catalog.h"
 #include "cli/options.h"
+#include "scan/object_tree_stage.h"
 #include "session/scan_settings.h"
 #include "session/headless_window.h"
 #include "storage/data_file.h"
@@ -44,5 +45,12 @@ std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settin
 // table has that name.
 std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const std::string& name,
                                                const char* command);
+
+// Builds the object tree on the opened catalog's window as the scan's
+// completion stages do (skeleton with `rootText`, objects, sorted nodes,
+// the scan's object values). Null, after saying why on stderr as
+// `brinehold COMMAND`, when the catalog has no object.
+std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened, const std::string& rootText,
+                                                           const char* command);
 
 }  // namespace brinehold::cli

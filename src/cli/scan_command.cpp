@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/options.h"
+#include "scan/completion_stages.h"
 #include "scan/recovery_log.h"
 #include "scan/scan_driver.h"
 #include "session/app_state.h"
@@ -100,6 +101,10 @@ int RunScanCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", text.c_str());
   };
   driver.hooks.askYesNo = [](const std::string&) { return true; };
+  RecordListing listing(window);
+  SharePointHierarchy hierarchy(window);
+  CompletionStages stages(driver, window, listing, hierarchy);
+  stages.Install();
 
   if (!driver.StartScan()) return 1;
   driver.WaitForWorker();

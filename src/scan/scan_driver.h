@@ -31,6 +31,7 @@
 #include <thread>
 
 #include "catalog/database_catalog.h"
+#include "scan/object_tree_stage.h"
 #include "scan/recovery_log.h"
 #include "session/scan_settings.h"
 #include "session/window_port.h"
@@ -98,6 +99,12 @@ class CScanDriver {
 
   ScanWindowHooks hooks;
   ScanStages stages;
+  // The object tree and the definitions of the current scan: the stages
+  // build its skeleton first thing in the tree-and-sites stage and fill it
+  // last in the finishing stage; the browse-state reset empties it. The
+  // stages the driver starts with do only that; CompletionStages replaces
+  // them with the whole of each stage.
+  ObjectTreeStage objectTree;
   // The open-file dialog: fills the settings, false when cancelled. Left
   // empty, the current settings are used as they are.
   std::function<bool(ScanSettings& settings)> obtainSettings;

@@ -125,6 +125,12 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   shownPage_ = 1;
   // The row context is made once per table and serves its paging too.
   currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+  // The SQL Server 2000 layout in Standard mode is listed as usual: its
+  // rows never reach a consumer.
+  RowConsumer* const consumer = rowConsumer;
+  if (!advancedMode && app.settings.legacyCatalog) rowConsumer = nullptr;
+  withoutRowLimit_ = rowConsumer && !advancedMode;
+  if (rowConsumer) rowConsumer->BeginTable(catalog.tableSchema);
   if (advancedMode) {
     pageList = PagesFromInventory(catalog.tableSchema);
     ListPageList(catalog);
@@ -133,6 +139,8 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   } else {
     ListModernTable(catalog);
   }
+  rowConsumer = consumer;
+  withoutRowLimit_ = false;
   if (app.stopRequested) app.stopRequested = false;
   app.tableLoadActive = false;
 }
@@ -168,7 +176,7 @@ bool RecordListing::ListPageList(CDatabaseCatalog& catalog) {
     resumePosition = walk.next;
   }
   if (walk.processed > 0) {
-    LogLine(Format("%d rows to %d", 0, static_cast<int>(walk.processed)));
+    if (!rowConsumer) LogLine(Format("%d rows to %d", 0, static_cast<int>(walk.processed)));
     firstRow = 0;
     lastRow = walk.processed;
   }
@@ -198,17 +206,26 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
       // The next list page starts at a row that exists: one that ends
       // exactly with the data (or with pages that give no rows) is never
       // offered as a further, empty page.
-      if (walk.processed == kRowsPerListPage) {
+      if (walk.processed == kRowsPerListPage && !withoutRowLimit_) {
         walk.limitReached = true;
         walk.next = PagePosition{static_cast<int64_t>(p), static_cast<int64_t>(r)};
         return walk;
       }
       ++walk.processed;
-      InsertRecordRow(rows[r], schema);
+      TakeRow(rows[r], schema);
     }
     window_.SetProgressPosition(pagesRead);
   }
   return walk;
+}
+
+void RecordListing::TakeRow(const RenderedRow& row, const TableSchema& schema) {
+  if (!rowConsumer) {
+    InsertRecordRow(row, schema);
+    return;
+  }
+  rowConsumer->ConsumeRow(row, schema);
+  ++itemCounter;
 }
 
 void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& schema) {

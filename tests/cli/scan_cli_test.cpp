@@ -57,6 +57,10 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
       "Scanning of file starts...",
       "Database version:  SQL Server 2012",
       lines.size() > 6 ? lines[6] : std::string("?"),
+      "Creating Tree.........",
+      "Process done.........",
+      "Retrieving Objects of Sysobjvalues System Tables...........",
+      "Retrieving  Objects of Sysobjvalues System Tables has been done...........",
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(lines, expected);

@@ -103,9 +103,15 @@ TEST_F(ScanDriverTest, CompletedScanWritesEveryLineInOrder) {
       "Scanning of file starts...",
       "Database version:  SQL Server 2008",
       "Collation Type: Unknown Collation",
+      "Creating Tree.........",
+      "Process done.........",
+      "Retrieving Objects of Sysobjvalues System Tables...........",
+      "Retrieving  Objects of Sysobjvalues System Tables has been done...........",
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(rows, expected);
+  // The object tree is filled: its root is the path as chosen.
+  EXPECT_EQ(window_.TreeItemText(TreeId::Object, window_.TreeFirstChild(TreeId::Object, kNoTreeItem)), path);
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
   EXPECT_EQ(TheApp().isRunning, 0);
   EXPECT_EQ(TheApp().collationName, "Unknown Collation");
@@ -156,7 +162,7 @@ TEST_F(ScanDriverTest, UnwritableLogFolderDoesNotFailTheScan) {
     return true;
   };
   std::vector<std::string> rows = Scan(path);
-  EXPECT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows.size(), 11u);
   EXPECT_EQ(rows.back(), "Scanning completed for selected mdf file.");
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
   EXPECT_EQ(told, 1);
