@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/delimited_text.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -72,20 +74,6 @@ std::optional<Bytes> ParseHexText(const std::string& text) {
   return bytes;
 }
 
-std::string EscapeCell(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      case '\0': out += "\\0"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::string EscapeCell(const std::string& text) { return TsvField(text); }
 
 }  // namespace brinehold::cli

@@ -1,5 +1,6 @@
 // brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE [--limit N] [--advanced] [--show-deleted]
 //                [--advanced-deleted] [--sql2000] [--collation ID]
+//                [--format tsv|csv|jsonl]
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +12,8 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "session/app_state.h"
-#include "values/page_rows.h"
-#include "values/row_decoding_context.h"
-#include "values/table_page_source.h"
+#include "values/record_format.h"
+#include "values/table_rows.h"
 
 namespace brinehold::cli {
 
@@ -22,7 +22,15 @@ namespace {
 constexpr const char* kUsage =
     "usage: brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE\n"
     "                                 [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
-    "                                 [--sql2000] [--collation ID]\n";
+    "                                 [--sql2000] [--collation ID] [--format tsv|csv|jsonl]\n";
+
+constexpr size_t kFlushBytes = 1 << 20;
+
+std::vector<std::string> ColumnNames(const TableSchema& schema, const std::vector<size_t>& shown) {
+  std::vector<std::string> names;
+  for (size_t index : shown) names.push_back(schema.columns[index].name);
+  return names;
+}
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "brinehold rows: %s\n%s", problem.c_str(), kUsage);
@@ -33,7 +41,8 @@ int Usage(const std::string& problem) {
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"limit", "collation", "snapshot", "mdf"});
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"},
+                {"limit", "collation", "snapshot", "mdf", "format"});
   if (!parsed.error.empty()) return Usage(parsed.error);
   DataSource source;
   if (std::string problem = TakeDataSource(parsed, 1, source); !problem.empty()) return Usage(problem);
@@ -48,56 +57,38 @@ int RunRows(const std::vector<std::string>& args) {
   ScanSettings& settings = TheApp().settings;
   if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
 
+  auto format = ParseRecordFormat(parsed.Value("format").value_or("tsv"));
+  if (!format) return Usage("--format takes tsv, csv or jsonl");
+
   const std::string& table = parsed.positional[0];
   auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   if (!LoadTableForCommand(catalog, table, "rows")) return 1;
   const TableSchema& schema = catalog.tableSchema;
+  const std::vector<size_t> shown = ShownColumns(schema);
 
-  // Columns without a stored value get no list column in the modern layout.
-  const bool legacy = settings.legacyCatalog;
-  auto shown = [legacy](const ColumnInfo& column) {
-    return legacy || column.hobtColumnId != ColumnInfo::kNoStoredValue;
-  };
-  std::string header;
-  bool first = true;
-  for (const ColumnInfo& column : schema.columns) {
-    if (!shown(column)) continue;
-    if (!first) header += '\t';
-    header += EscapeCell(column.name);
-    first = false;
-  }
-  std::printf("%s\n", header.c_str());
-
-  TheApp().tableLoadActive = false;  // large values in full
-  RowDecodingContext context = BuildRowDecodingContext(schema.columns);
-  const CDataFile& file = *opened->file;
+  RecordWriter writer(*format, ColumnNames(schema, shown));
+  std::string out = writer.Header();
   long long printed = 0;
-  ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
-    bool any = false;
-    for (const PageAddress& address : pages) {
-      if (TheApp().stopRequested || (limit >= 0 && printed >= limit)) break;
-      for (const RenderedRow& row : GetPageRows(file, address, schema, context)) {
-        if (limit >= 0 && printed >= limit) break;
-        any = true;
-        std::string line;
-        bool firstCell = true;
-        // The header was made from the schema's list; the context's copy
-        // lines up with it column for column.
-        for (size_t i = 0; i < row.size() && i < schema.columns.size(); ++i) {
-          if (!shown(schema.columns[i])) continue;
-          if (!firstCell) line += '\t';
-          line += EscapeCell(row[i].valueText);
-          firstCell = false;
-        }
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        ++printed;
-      }
+  std::vector<RecordCell> cells;
+  const bool tsv = *format == RecordFormat::Tsv;
+  ForEachTableRow(catalog, [&](const RenderedRow& row) {
+    if (limit >= 0 && printed >= limit) return false;
+    cells.clear();
+    for (size_t index : shown) {
+      if (index >= row.size()) break;
+      cells.push_back({row[index].valueText, !tsv && IsNullCell(row[index])});
     }
-    return any;
+    writer.AppendRow(cells, out);
+    if (out.size() >= kFlushBytes) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+    ++printed;
+    return true;
   });
+  std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);
   if (TheApp().stopRequested) return 1;
   return 0;
@@ -106,7 +97,7 @@ int RunRows(const std::vector<std::string>& args) {
 CommandRegistration registration(
     {45, "rows", "rows FILE|--snapshot SNAP [--mdf FILE] TABLE "
                  "[--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
-                 "[--collation ID]",
+                 "[--collation ID] [--format tsv|csv|jsonl]",
      "Opens the data file, rebuilds its catalog and prints the rows of the\n"
      "table TABLE (a user table, else a system table of that name) as\n"
      "tab-separated text: a header line with the column names, then one line\n"
@@ -115,6 +106,9 @@ CommandRegistration registration(
      "Tabs, line breaks and backslashes inside values are written as \\t,\n"
      "\\n, \\r and \\\\. Exit 1 when the file does not open or has no such\n"
      "table.\n"
+     "  --format F       tsv (the default, as above), csv (RFC 4180, UTF-8,\n"
+     "                   CRLF, NULL as an empty field) or jsonl (one JSON\n"
+     "                   object per row, NULL as null)\n"
      "  --limit N        stop after N rows\n"
      "  --advanced       read the table's pages from the page inventory\n"
      "  --show-deleted   include deleted (ghost) rows\n"
