@@ -124,7 +124,7 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   shownPage_ = 1;
   currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
   if (advancedMode) {
-    pageList = PagesFromInventory(catalog.tableSchema);
+    pageList = PagesFromInventory(catalog);
     ListPageList(catalog);
   } else if (app.settings.legacyCatalog) {
     ListLegacyTable(catalog);

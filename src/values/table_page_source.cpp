@@ -1,5 +1,6 @@
 #include "values/table_page_source.h"
 
+#include <map>
 #include <set>
 
 #include "catalog/database_catalog.h"
@@ -9,6 +10,7 @@
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/iam_page.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 namespace {
@@ -16,6 +18,28 @@ namespace {
 bool StopRequested() { return TheApp().stopRequested; }
 
 bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
+
+// Pages a table has freed are read only for their deleted rows.
+UnitPages KeptUnitPages() {
+  return TheApp().settings.showDeleted ? UnitPages::LiveAndFreed : UnitPages::Live;
+}
+
+// Whether a page the inventory filed under one of the schema's units (by
+// the header's object id) names that unit's index id too. The SQL Server
+// 2000 layout files pages by table, whatever their index.
+UnitPageCheck::OwnerTest InventoryOwnerTest(const TableSchema& schema) {
+  std::map<int32_t, std::set<int16_t>> indexIds;
+  if (!TheApp().settings.legacyCatalog) {
+    for (const AllocationUnitRow& unit : schema.allocationUnits) {
+      const PageOwner owner = PageOwner::OfAllocationUnit(unit.allocationUnitId);
+      indexIds[owner.objectId].insert(owner.indexId);
+    }
+  }
+  return [indexIds = std::move(indexIds)](const PageOwner& named, uint8_t) {
+    auto it = indexIds.find(named.objectId);
+    return it == indexIds.end() || it->second.count(named.indexId) != 0;
+  };
+}
 
 // The catalog's own in-row allocation unit row of the current rowset (the
 // last one, as the schema takes it) exists and names no page at all.
@@ -37,7 +61,7 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
 }
 
 std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam) {
-  return ListIamChainPages(file, firstIam);
+  return ListIamChainPages(file, firstIam, KeptUnitPages());
 }
 
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first) {
@@ -76,17 +100,30 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
   return pages;
 }
 
-std::vector<PageAddress> PagesFromInventory(const TableSchema& schema) {
+std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
+  const TableSchema& schema = catalog.tableSchema;
   std::vector<PageAddress> pages;
-  for (const PageAddress& address : schema.tablePages)
-    if (NonZero(address)) pages.push_back(address);
+  if (!catalog.dataFile) {
+    for (const PageAddress& address : schema.tablePages)
+      if (NonZero(address)) pages.push_back(address);
+    return pages;
+  }
+  UnitPageCheck check(*catalog.dataFile);
+  const auto isUnitOwner = InventoryOwnerTest(schema);
+  const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
+  for (const PageAddress& address : schema.tablePages) {
+    if (StopRequested()) break;
+    if (!NonZero(address)) continue;
+    const UnitPageKind kind = check.Check(address, isUnitOwner);
+    if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed)) pages.push_back(address);
+  }
   return pages;
 }
 
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
   if (settings.IsAdvanced()) {
-    list(PageSource::Inventory, PagesFromInventory(catalog.tableSchema));
+    list(PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
@@ -106,7 +143,7 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   if (iams == file.iamPages.end() || iams->second.empty() ||
       !IsValidPageAddress(file, iams->second.front().Address()))
     return PageSource::None;
-  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
+  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
   return PageSource::AllocationMaps;
 }
 
@@ -123,7 +160,7 @@ PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsume
   const PageAddress firstIam = unit.firstIamPage;
   const PageAddress firstPage = unit.firstPage;
   if (firstIam.pageNumber <= 0) {
-    list(PageSource::Inventory, PagesFromInventory(schema));
+    list(PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   const bool iamValid = IsValidPageAddress(file, firstIam);
