@@ -4,14 +4,11 @@
 #include <optional>
 
 #include "session/app_state.h"
-#include "storage/compressed_row.h"
 #include "storage/scsu_decoder.h"
 
 namespace brinehold {
 
 namespace {
-
-thread_local const std::vector<CompressedColumnSpec>* currentColumns = nullptr;
 
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
@@ -33,15 +30,6 @@ Bytes WithPrefix(const Bytes& stored, const PageCompressionInfo::Entry* anchor, 
 
 }  // namespace
 
-const std::vector<CompressedColumnSpec>* CurrentCompressedColumns() { return currentColumns; }
-
-CompressedColumnsScope::CompressedColumnsScope(std::vector<CompressedColumnSpec> columns)
-    : columns_(std::move(columns)), previous_(currentColumns) {
-  currentColumns = &columns_;
-}
-
-CompressedColumnsScope::~CompressedColumnsScope() { currentColumns = previous_; }
-
 Bytes NumericColumnBytes(const ByteReader& stored, int32_t width) {
   if (stored.empty() || stored.size() > 8) return {};
   width = std::clamp(width, 1, 8);
@@ -57,7 +45,7 @@ Bytes NumericColumnBytes(const ByteReader& stored, int32_t width) {
 }
 
 RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompressionInfo* info,
-                                const std::vector<CompressedColumnSpec>& columns) {
+                                const CompressedRowLayout& columns) {
   RebuiltRow out;
   const CompressedRowParts& parts = record.compressedParts;
   const size_t count = std::min({static_cast<size_t>(std::max(record.columnCount, 0)),
@@ -71,7 +59,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
   for (size_t i = 0; i < count; ++i) {
     if (StopRequested()) break;
     const uint8_t code = parts.descriptorCodes[i];
-    const CompressedColumnSpec& blueprint = columns[i];
+    const CompressedColumnLayout& blueprint = columns[i];
     const PageCompressionInfo::Entry* anchor =
         info && i < info->anchorValues.size() ? &info->anchorValues[i] : nullptr;
     CompressedColumn column;

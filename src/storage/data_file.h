@@ -22,6 +22,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/read_only_file.h"
+#include "storage/compressed_column_layout.h"
 #include "storage/page_address.h"
 #include "storage/page_header.h"
 
@@ -116,7 +117,9 @@ class CDataFile {
   std::optional<CPage_Header> ReadPageHeader(PageAddress address) const;
   // The same, keeping the raw page in currentPageBuffer for the caller.
   std::optional<CPage_Header> ReadPageHeaderKeep(PageAddress address);
-  std::unique_ptr<CDataPage> ReadDataPage(PageAddress address) const;
+  // A data page; with `layout` (that of the table being read), its
+  // compressed rows are rebuilt into plain column bytes.
+  std::unique_ptr<CDataPage> ReadDataPage(PageAddress address, const CompressedRowLayout* layout = nullptr) const;
   std::unique_ptr<IamPage> ReadIamPage(PageAddress address) const;
 
   ReadOnlyFile& PrimaryFile() { return primary_; }

@@ -13,6 +13,8 @@
 
 namespace brinehold {
 
+inline constexpr int32_t kMaxRecordSize = 8060;
+
 // Bits 1-3 of status byte A.
 enum RecordType : uint8_t {
   kPrimaryRecordType = 0,
@@ -57,6 +59,11 @@ struct ColumnValue {
     return HasBytes() ? ByteReader(bytes.data(), static_cast<size_t>(length)) : ByteReader();
   }
 };
+
+// A copy of [offset, offset + count) of `bytes` with two zero bytes
+// appended, as value bytes are kept (text then always ends in a zero code
+// unit); empty when the range does not fit.
+Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count);
 
 // One value of a sparse-column vector.
 struct SparseValue {

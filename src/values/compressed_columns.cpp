@@ -47,8 +47,8 @@ std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns)
 
 namespace {
 
-CompressedColumnSpec SpecFor(const ColumnInfo& column) {
-  CompressedColumnSpec blueprint;
+CompressedColumnLayout LayoutFor(const ColumnInfo& column) {
+  CompressedColumnLayout blueprint;
   const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
   const ValueKind kind = known ? static_cast<ValueKind>(column.kind) : ValueKind::VarBinary;
   switch (kind) {
@@ -85,20 +85,19 @@ CompressedColumnSpec SpecFor(const ColumnInfo& column) {
 
 }  // namespace
 
-std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns,
-                                                           std::vector<int32_t> places) {
+CompressedRowLayout CompressedRowLayoutFor(const std::vector<ColumnInfo>& columns, std::vector<int32_t> places) {
   if (places.size() != columns.size()) places = CompressedPlacesFor(columns);
   int32_t highest = -1;
   for (int32_t place : places) highest = std::max(highest, place);
   // Places no column names keep their value's bytes as they are.
-  CompressedColumnSpec unnamed;
+  CompressedColumnLayout unnamed;
   unnamed.variable = true;
-  std::vector<CompressedColumnSpec> specs(static_cast<size_t>(highest + 1), unnamed);
+  CompressedRowLayout layout(static_cast<size_t>(highest + 1), unnamed);
   for (size_t i = 0; i < columns.size(); ++i) {
     if (places[i] < 0) continue;
-    specs[static_cast<size_t>(places[i])] = SpecFor(columns[i]);
+    layout[static_cast<size_t>(places[i])] = LayoutFor(columns[i]);
   }
-  return specs;
+  return layout;
 }
 
 }  // namespace brinehold

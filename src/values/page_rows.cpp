@@ -4,7 +4,6 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
-#include "values/compressed_columns.h"
 
 namespace brinehold {
 
@@ -14,10 +13,9 @@ RenderVariant TableRenderVariant(const TableSchema& schema) {
 }
 
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
-                                     RowDecodingContext& context) {
+                                     const RowDecodingContext& context) {
   // Compressed rows are rebuilt for this table's columns while the page is read.
-  CompressedColumnsScope compressedColumns(CompressedColumnSpecsFor(context.columns, context.compressedPlaces));
-  auto page = file.ReadDataPage(address);
+  auto page = file.ReadDataPage(address, &context.compressedLayout);
   if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
   return RenderPageRows(*page, context, TableRenderVariant(schema));
 }

@@ -52,6 +52,7 @@ void RecordListing::ResetPages() {
   firstRow = lastRow = rowsListed = 0;
   itemCounter = 0;
   shownPage_ = 0;
+  currentRowContext_.reset();
 }
 
 bool RecordListing::HasNextPage() const {
@@ -122,6 +123,7 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   // and positions of the table listed before it.
   ResetPages();
   shownPage_ = 1;
+  // The row context is made once per table and serves its paging too.
   currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
   if (advancedMode) {
     pageList = PagesFromInventory(catalog);
@@ -131,7 +133,6 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   } else {
     ListModernTable(catalog);
   }
-  currentRowContext_.reset();
   if (app.stopRequested) app.stopRequested = false;
   app.tableLoadActive = false;
 }
@@ -255,7 +256,6 @@ void RecordListing::ReportPagedList() {
 }
 
 void RecordListing::EndPagingWorker() {
-  currentRowContext_.reset();
   // A stop ends this list page only; left set, it would empty the next
   // page the user asks for.
   TheApp().stopRequested = false;
@@ -278,7 +278,6 @@ void RecordListing::ShowNextRecords(CDatabaseCatalog& catalog) {
   window_.SetProgressRange(firstRow, lastRow);
   window_.SetProgressPosition(0);
   itemCounter = 0;
-  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
 
   window_.EnablePagingButton(Button::Next, true);
   window_.EnablePagingButton(Button::Previous, true);
@@ -331,7 +330,6 @@ void RecordListing::ShowPreviousRecords(CDatabaseCatalog& catalog) {
   if (rowsListed >= kRowsPerListPage) rowsListed -= kRowsPerListPage;
   window_.DeleteAllListItems();
   itemCounter = 0;
-  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
 
   const Walk walk = WalkRows(catalog, start, true);
   shownPage_ = target;

@@ -38,10 +38,10 @@ Bytes PageWith(const std::optional<CompressionInfoLayout>& info, const std::vect
   return page;
 }
 
-CompressedColumnSpec Numeric(int32_t width) { return {CompressedValueClass::Numeric, width, false}; }
-CompressedColumnSpec Text(int32_t width) { return {CompressedValueClass::Plain, width, true}; }
-CompressedColumnSpec Unicode(int32_t width) { return {CompressedValueClass::Unicode, width, true}; }
-CompressedColumnSpec FixedBytes(int32_t width) { return {CompressedValueClass::Plain, width, false}; }
+CompressedColumnLayout Numeric(int32_t width) { return {CompressedValueClass::Numeric, width, false}; }
+CompressedColumnLayout Text(int32_t width) { return {CompressedValueClass::Plain, width, true}; }
+CompressedColumnLayout Unicode(int32_t width) { return {CompressedValueClass::Unicode, width, true}; }
+CompressedColumnLayout FixedBytes(int32_t width) { return {CompressedValueClass::Plain, width, false}; }
 
 // The rebuilt bytes of column `index` of a record.
 Bytes ColumnBytes(const CPrimaryRecord& record, size_t index) {
@@ -211,7 +211,7 @@ Bytes Anchor() {
       .Build();
 }
 
-std::vector<CompressedColumnSpec> AnchorColumns() {
+std::vector<CompressedColumnLayout> AnchorColumns() {
   return {Numeric(4), Text(20), Text(20), Text(40), Numeric(8)};
 }
 
@@ -219,8 +219,8 @@ TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
   CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), B("z")};
-  CompressedColumnsScope scope(AnchorColumns());
-  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  const CompressedRowLayout layout(AnchorColumns());
+  PrimaryRecordPage page(PageWith(info, {}), nullptr, &layout);
   const PageCompressionInfo* ci = page.CompressionInfo();
   ASSERT_NE(ci, nullptr);
   EXPECT_EQ(ci->flags, 0x06);
@@ -239,14 +239,14 @@ TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
 
   // Anchor values only for the columns of the table being read.
   {
-    CompressedColumnsScope two({Numeric(4), Text(20)});
-    PrimaryRecordPage narrow(PageWith(info, {}), nullptr);
+    const CompressedRowLayout two({Numeric(4), Text(20)});
+    PrimaryRecordPage narrow(PageWith(info, {}), nullptr, &two);
     EXPECT_EQ(narrow.CompressionInfo()->anchorValues.size(), 2u);
   }
 }
 
 TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("x")};
@@ -254,12 +254,12 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   // Size 0: nothing is read.
   CompressionInfoLayout zero = info;
   zero.size = 0;
-  EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr).CompressionInfo(), nullptr);
+  EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr, &layout).CompressionInfo(), nullptr);
 
   // The dictionary flag without the anchor flag: neither is read.
   CompressionInfoLayout noAnchor = info;
   noAnchor.flags = 0x04;
-  PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr);
+  PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr, &layout);
   ASSERT_NE(p1.CompressionInfo(), nullptr);
   EXPECT_EQ(p1.CompressionInfo()->anchorRecord, nullptr);
   EXPECT_TRUE(p1.CompressionInfo()->dictionary.empty());
@@ -269,7 +269,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   // anchor values.
   CompressionInfoLayout badAnchor = info;
   badAnchor.anchorRecord = {0x01, 0x00};
-  PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr);
+  PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr, &layout);
   ASSERT_NE(p2.CompressionInfo()->anchorRecord, nullptr);
   EXPECT_TRUE(p2.CompressionInfo()->anchorRecord->invalid);
   EXPECT_TRUE(p2.CompressionInfo()->dictionary.empty());
@@ -278,7 +278,7 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   // A dictionary offset not below the size: no dictionary, anchor kept.
   CompressionInfoLayout badOffset = info;
   badOffset.dictionaryOffset = 4000;
-  PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr);
+  PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr, &layout);
   EXPECT_TRUE(p3.CompressionInfo()->dictionary.empty());
   EXPECT_EQ(p3.CompressionInfo()->anchorValues.size(), 5u);
 
@@ -286,11 +286,11 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   writer::PageBuilder plain(PageAddress{1, 100}, 1, 77);
   Bytes buffer = plain.Build();
   buffer.resize(kPageBufferSize, 0);
-  EXPECT_EQ(PrimaryRecordPage(buffer, nullptr).CompressionInfo(), nullptr);
+  EXPECT_EQ(PrimaryRecordPage(buffer, nullptr, &layout).CompressionInfo(), nullptr);
 }
 
 TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("one"), B("two"), B("three")};
@@ -298,24 +298,24 @@ TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
   // Dictionary at 96 + 7 + anchor size; its second end offset becomes 5000.
   const size_t dictionary = 96 + 7 + Anchor().size();
   PutUInt(page, dictionary + 4, 5000, 2);
-  PrimaryRecordPage read(page, nullptr);
+  PrimaryRecordPage read(page, nullptr, &layout);
   ASSERT_NE(read.CompressionInfo(), nullptr);
   ASSERT_EQ(read.CompressionInfo()->dictionary.size(), 1u);
   EXPECT_EQ(read.CompressionInfo()->dictionary[0].bytes, B("one"));
 
   // An entry count far beyond the page reads only what is there.
   PutUInt(page, dictionary, 0xFFFF, 2);
-  PrimaryRecordPage huge(page, nullptr);
+  PrimaryRecordPage huge(page, nullptr, &layout);
   EXPECT_LE(huge.CompressionInfo()->dictionary.size(), 4096u);
 }
 
 TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
-  CompressedColumnsScope scope({Text(20)});
+  const CompressedRowLayout layout({Text(20)});
   CompressionInfoLayout info;
   info.flags = 0x02;
   info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Short(B("abcxyz"))).SetStatus(0x21).Build();
   // The size field is the anchor's first two bytes: 0x21, 0x01 = 289.
-  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {}), nullptr, &layout);
   ASSERT_NE(page.CompressionInfo(), nullptr);
   EXPECT_EQ(page.CompressionInfo()->size, 0x0121);
   ASSERT_NE(page.CompressionInfo()->anchorRecord, nullptr);
@@ -324,7 +324,7 @@ TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
 
   // The SQL Server 2000 catalog layout reads no such anchor.
   TheApp().settings.legacyCatalog = true;
-  PrimaryRecordPage legacy(PageWith(info, {}), nullptr);
+  PrimaryRecordPage legacy(PageWith(info, {}), nullptr, &layout);
   ASSERT_NE(legacy.CompressionInfo(), nullptr);
   EXPECT_EQ(legacy.CompressionInfo()->anchorRecord, nullptr);
 }
@@ -332,9 +332,9 @@ TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
 // --- rebuild ------------------------------------------------------------
 
 TEST_F(CompressedRowTest, IntStoredAs8005RebuildsToFive) {
-  CompressedColumnsScope scope({Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4)});
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Raw(3, {0x80, 0x05})).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   ASSERT_TRUE(record->compressedParts.rebuilt);
@@ -368,7 +368,7 @@ TEST_F(CompressedRowTest, NumbersWithTheInvertedTopBitKeepTheirSign) {
 TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
   CompressionInfoLayout info;
   info.anchorRecord = Anchor();
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   // Column 2: prefix 3 of "abcxyz" + "def". Column 4 (bigint anchor
   // 0x0102030405 stored as 81 02 03 04 05): the first 4 bytes + 0x09.
   Bytes row = CompressedRowBuilder()
@@ -379,7 +379,7 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
                   .Add(CompressedValue::Short(writer::PrefixValue(4, {0x09})))
                   .Build();
   // Column 3 is a long value (prefix 0): rebuilt in the value list too.
-  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   ASSERT_EQ(record->values.size(), 1u);
@@ -392,14 +392,14 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
   EXPECT_EQ(ColumnBytes(*record, 4), (Bytes{0x09, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00}));
 
   // Without an anchor the stored bytes are the value.
-  PrimaryRecordPage bare(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage bare(PageWith(std::nullopt, {row}), nullptr, &layout);
   EXPECT_EQ(ColumnBytes(*bare.Record(0), 2), writer::PrefixValue(3, B("def")));
 }
 
 TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
   CompressionInfoLayout info;
   info.anchorRecord = Anchor();
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   Bytes row = CompressedRowBuilder()
                   .Add(CompressedValue::Empty())
                   .Add(CompressedValue::Empty())
@@ -407,7 +407,7 @@ TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
                   .Add(CompressedValue::Empty())
                   .Add(CompressedValue::Empty())
                   .Build();
-  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   EXPECT_EQ(ColumnBytes(*record, 0), Bytes());            // null anchor value: nothing
   EXPECT_EQ(record->compressedParts.columns[0].offset, 0);  // but the int keeps its 4 zero bytes
@@ -429,7 +429,7 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
   // values of numeric columns carry it) + 0x09.
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), writer::PrefixValue(3, B("dd")),
                      Bytes{0x82, 0x09}};
-  CompressedColumnsScope scope({Numeric(4), Text(40), Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4), Text(40), Numeric(4)});
   Bytes row1 = CompressedRowBuilder()
                    .Add(CompressedValue::Symbol(1))
                    .Add(CompressedValue::Symbol(0))
@@ -440,7 +440,7 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
                    .Add(CompressedValue::Symbol(2))
                    .Add(CompressedValue::Short(CompressedInteger(-3)))
                    .Build();
-  PrimaryRecordPage page(PageWith(info, {row1, row2}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row1, row2}), nullptr, &layout);
   const CPrimaryRecord* first = page.Record(0);
   const CPrimaryRecord* second = page.Record(1);
   ASSERT_NE(first, nullptr);
@@ -454,14 +454,14 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
 }
 
 TEST_F(CompressedRowTest, UnicodeColumnsAreScsuAndBecomeUtf16) {
-  CompressedColumnsScope scope({Unicode(40), Unicode(400)});
+  const CompressedRowLayout layout({Unicode(40), Unicode(400)});
   const Bytes russian{0x12, 0x9C, 0xBE, 0xC1, 0xBA, 0xB2, 0xB0};
   const std::string longText = "Öl fließt über die Straße, Москва";
   Bytes row = CompressedRowBuilder()
                   .Add(CompressedValue::Short(russian))
                   .Add(CompressedValue::Long(writer::ScsuEncode(longText)))
                   .Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(ColumnBytes(*record, 0), DecodeScsuToUtf16Le(russian));
@@ -474,10 +474,10 @@ TEST_F(CompressedRowTest, UnicodeColumnsAreScsuAndBecomeUtf16) {
 }
 
 TEST_F(CompressedRowTest, ComplexLongValuesStayPointers) {
-  CompressedColumnsScope scope({Text(-1)});
+  const CompressedRowLayout layout({Text(-1)});
   const Bytes pointer{0x04, 0x00, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Long(pointer, true)).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_EQ(record->values.size(), 1u);
   EXPECT_TRUE(record->values[0].complex);
@@ -488,11 +488,11 @@ TEST_F(CompressedRowTest, ComplexLongValuesStayPointers) {
 
 TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
   // Five fixed binary(1000) columns: the fifth does not fit in 4096 bytes.
-  std::vector<CompressedColumnSpec> columns(5, FixedBytes(1000));
-  CompressedColumnsScope scope(columns);
+  std::vector<CompressedColumnLayout> columns(5, FixedBytes(1000));
+  const CompressedRowLayout layout(columns);
   CompressedRowBuilder builder;
   for (int i = 0; i < 5; ++i) builder.Add(CompressedValue::Long(Bytes(900, static_cast<uint8_t>('a' + i))));
-  PrimaryRecordPage page(PageWith(std::nullopt, {builder.Build()}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {builder.Build()}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->fixedLength, 4000);
@@ -500,9 +500,9 @@ TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
   EXPECT_EQ(record->compressedParts.columns[4].offset, -1);
 
   // Columns beyond the table's list are not rebuilt.
-  CompressedColumnsScope one({Numeric(4)});
+  const CompressedRowLayout one({Numeric(4)});
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Add(CompressedValue::Short({0x86})).Build();
-  PrimaryRecordPage narrow(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage narrow(PageWith(std::nullopt, {row}), nullptr, &one);
   EXPECT_EQ(narrow.Record(0)->compressedParts.columns.size(), 1u);
 
   // Outside any table, nothing is rebuilt.
@@ -522,7 +522,7 @@ TEST_F(CompressedRowTest, BitColumnsTakeTheirValueFromTheDescriptor) {
                         .Add(CompressedValue::Raw(11))
                         .Add(CompressedValue::Long(B("a value too long for short data")))
                         .Build();
-  CompressedColumnSpec bit{CompressedValueClass::Bit, 1, false};
+  CompressedColumnLayout bit{CompressedValueClass::Bit, 1, false};
   auto record = Parse(row);
   ASSERT_FALSE(record->invalid);
   ApplyRebuiltRow(*record, RebuildCompressedRow(*record, nullptr, {bit, bit, bit, Numeric(2), bit, Text(100)}));
@@ -542,10 +542,10 @@ TEST_F(CompressedRowTest, BitColumnsTakeTheirValueFromTheDescriptor) {
 }
 
 TEST_F(CompressedRowTest, LegacyCatalogLeavesRowsAsParsed) {
-  CompressedColumnsScope scope({Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4)});
   TheApp().settings.legacyCatalog = true;
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   ASSERT_NE(page.Record(0), nullptr);
   EXPECT_FALSE(page.Record(0)->compressedParts.rebuilt);
   EXPECT_EQ(page.Record(0)->compressedParts.shortData, Bytes{0x85});

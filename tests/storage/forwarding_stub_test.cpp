@@ -190,7 +190,7 @@ CompressionInfoLayout InfoNaming(const std::string& page) {
   return info;
 }
 
-std::vector<CompressedColumnSpec> MovedRowColumns() {
+CompressedRowLayout MovedRowColumns() {
   return {{CompressedValueClass::Numeric, 4, false},
           {CompressedValueClass::Numeric, 4, false},
           {CompressedValueClass::Unicode, 20, true},
@@ -233,8 +233,8 @@ TEST_F(ForwardingStubTest, CompressedMovedRowTakesItsOwnPagesAnchorAndDictionary
   file.SetPage(20, writer::CompressedDataPage({1, 20}, 500, InfoNaming("p20"), {stayed, ForwardingStub({1, 21}, 0)}));
   file.SetPage(21, writer::CompressedDataPage({1, 21}, 500, InfoNaming("p21"), {CompressedMovedRow()}));
   auto data = Open(file);
-  CompressedColumnsScope scope(MovedRowColumns());
-  auto page = data->ReadDataPage({1, 20});
+  const CompressedRowLayout layout = MovedRowColumns();
+  auto page = data->ReadDataPage({1, 20}, &layout);
   ASSERT_NE(page, nullptr);
   ASSERT_EQ(page->RecordCount(), 2u);
 
