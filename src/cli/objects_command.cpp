@@ -17,7 +17,7 @@ int RunObjects(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
     return 2;
   }
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")}, "objects");
   if (!opened) return 1;
   const CDatabaseCatalog* catalog = opened->catalog.get();
   std::printf("id\ttype\tparent\tname\n");

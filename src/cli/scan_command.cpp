@@ -118,12 +118,14 @@ CommandRegistration registration(
     {20, "scan",
      "scan FILE [--document-recovery] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
      "[--collation ID] [--log-dir DIR]",
-     "Runs the whole scan as the desktop application does: opens the data file,\n"
+     "Runs the whole scan: opens the data file,\n"
      "rebuilds the catalog, reports version and collation and runs the\n"
      "completion stages. Every log line is printed on stdout as it is written\n"
      "to the log file (in DIR, by default the current directory); status,\n"
      "progress and messages go to stderr. Exit 0 when the scan completes, 1\n"
      "when it fails (the failure's text is on stderr).\n"
+     "  --document-recovery  records the Document Recovery scan type (the scan\n"
+     "                   itself is the same)\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        the dialog's \"Is SQL 2000\" choice (the layout is\n"
      "                   decided by the data all the same)",
