@@ -1,6 +1,5 @@
 #include "values/table_page_source.h"
 
-#include <map>
 #include <set>
 
 #include "catalog/database_catalog.h"
@@ -22,23 +21,6 @@ bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNu
 // Pages a table has freed are read only for their deleted rows.
 UnitPages KeptUnitPages() {
   return TheApp().settings.showDeleted ? UnitPages::LiveAndFreed : UnitPages::Live;
-}
-
-// Whether a page the inventory filed under one of the schema's units (by
-// the header's object id) names that unit's index id too. The SQL Server
-// 2000 layout files pages by table, whatever their index.
-UnitPageCheck::OwnerTest InventoryOwnerTest(const TableSchema& schema) {
-  std::map<int32_t, std::set<int16_t>> indexIds;
-  if (!TheApp().settings.legacyCatalog) {
-    for (const AllocationUnitRow& unit : schema.allocationUnits) {
-      const PageOwner owner = PageOwner::OfAllocationUnit(unit.allocationUnitId);
-      indexIds[owner.objectId].insert(owner.indexId);
-    }
-  }
-  return [indexIds = std::move(indexIds)](const PageOwner& named, uint8_t) {
-    auto it = indexIds.find(named.objectId);
-    return it == indexIds.end() || it->second.count(named.indexId) != 0;
-  };
 }
 
 // The catalog's own in-row allocation unit row of the current rowset (the
@@ -108,8 +90,12 @@ std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
       if (NonZero(address)) pages.push_back(address);
     return pages;
   }
+  // The inventory files pages by the object id their headers name: pages
+  // another owner left are never among them, and the index id is not
+  // checked (files upgraded from SQL Server 2000 keep object and index ids
+  // in their headers).
   UnitPageCheck check(*catalog.dataFile);
-  const auto isUnitOwner = InventoryOwnerTest(schema);
+  const auto isUnitOwner = [](const PageOwner&, uint8_t) { return true; };
   const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
   for (const PageAddress& address : schema.tablePages) {
     if (StopRequested()) break;

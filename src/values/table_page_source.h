@@ -13,8 +13,7 @@
 //  - CheckedPageChain: the same over whole data pages (SQL Server 2000
 //    clustered tables), ending at a page met twice.
 //  - Inventory: the table's pages as the page inventory found them by
-//    owner id (TableSchema::tablePages), less those whose header names
-//    another index id than the table's allocation units.
+//    owner id (TableSchema::tablePages).
 //
 // Pages the PFS marks free hold rows the table has lost: the IAM and the
 // inventory sources keep them only while deleted rows are shown
