@@ -83,26 +83,12 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
 }
 
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
-  const TableSchema& schema = catalog.tableSchema;
-  std::vector<PageAddress> pages;
-  if (!catalog.dataFile) {
-    for (const PageAddress& address : schema.tablePages)
-      if (NonZero(address)) pages.push_back(address);
-    return pages;
-  }
   // The inventory files pages by the object id their headers name: pages
-  // another owner left are never among them, and the index id is not
-  // checked (files upgraded from SQL Server 2000 keep object and index ids
-  // in their headers).
-  UnitPageCheck check(*catalog.dataFile);
-  const auto isUnitOwner = [](const PageOwner&, uint8_t) { return true; };
-  const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
-  for (const PageAddress& address : schema.tablePages) {
-    if (StopRequested()) break;
-    if (!NonZero(address)) continue;
-    const UnitPageKind kind = check.Check(address, isUnitOwner);
-    if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed)) pages.push_back(address);
-  }
+  // another owner left are never among them. Advanced mode is for damaged
+  // allocation maps, so it reads every page filed for the table.
+  std::vector<PageAddress> pages;
+  for (const PageAddress& address : catalog.tableSchema.tablePages)
+    if (NonZero(address)) pages.push_back(address);
   return pages;
 }
 

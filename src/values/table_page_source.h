@@ -15,9 +15,9 @@
 //  - Inventory: the table's pages as the page inventory found them by
 //    owner id (TableSchema::tablePages).
 //
-// Pages the PFS marks free hold rows the table has lost: the IAM and the
-// inventory sources keep them only while deleted rows are shown
-// (settings.showDeleted), and then as deleted rows.
+// Pages the PFS marks free hold rows the table has lost: the IAM sources
+// keep them only while deleted rows are shown (settings.showDeleted), and
+// then as deleted rows.
 //
 // ListTablePages makes the listing's choice for the catalog's current table
 // and hands each chosen page list to `list`, which returns whether it
@@ -45,8 +45,7 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address);
 std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam);
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first);
 std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
-// The inventory pages of catalog.tableSchema; without a data file, all of
-// them.
+// The inventory pages of catalog.tableSchema.
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
 
 using PageListConsumer = std::function<bool(PageSource source, const std::vector<PageAddress>& pages)>;
