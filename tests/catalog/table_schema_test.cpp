@@ -347,10 +347,10 @@ TEST_F(TableSchemaTest, RowsetColumnsGivePositionsAndComputedColumnsTheirDefinit
   // "[Amount]*(2)" as UTF-16, split into two stored pieces, and an 8-bit
   // piece of another sub-object that must not be taken.
   std::vector<ObjectValueEntry> values = {
-      {std::to_string(kTable), "4", "0x5B0041006D006F0075006E0074005D00"},
-      {std::to_string(kTable), "4", ""},
-      {std::to_string(kTable), "4", "0x2A002800320029000000FFFF"},
-      {std::to_string(kTable), "3", "0x41"}};
+      {std::to_string(kTable), "4", "0x5B0041006D006F0075006E0074005D00", {}},
+      {std::to_string(kTable), "4", "", {}},
+      {std::to_string(kTable), "4", "0x2A002800320029000000FFFF", {}},
+      {std::to_string(kTable), "3", "0x41", {}}};
   std::vector<ColumnInfo> r = Load("Orders", "U ", values);
   ASSERT_EQ(r.size(), 4u);
   EXPECT_TRUE(c.tableSchema.HasRowsetColumns());
@@ -365,7 +365,7 @@ TEST_F(TableSchemaTest, RowsetColumnsGivePositionsAndComputedColumnsTheirDefinit
 
   // A computed first column: the first stored one is the second.
   c.rowsetColumns = {RsCol(kRowset, 2, 1, -1, 1), RsCol(kRowset, 3, 2, 4, 2)};
-  values = {{std::to_string(kTable), "1", "0x4142"}, {std::to_string(kTable), "1", "0x43"}};
+  values = {{std::to_string(kTable), "1", "0x4142", {}}, {std::to_string(kTable), "1", "0x43", {}}};
   r = Load("Orders", "U ", values);
   EXPECT_EQ(r[0].valueText, "ABC");
   EXPECT_EQ(r[1].hobtColumnId, 1);
@@ -404,7 +404,7 @@ TEST_F(TableSchemaTest, Sql2005HobtColumnsMapThroughTheRowsetColumnTable) {
   foreign.hobtId = kIndexRowset;
   c.hobtColumns2005.push_back(foreign);
   c.rowsetColumns2005 = {{kRowset, 1, 11}, {kRowset, 3, 13}, {kIndexRowset, 2, 99}};
-  std::vector<ObjectValueEntry> values = {{std::to_string(kTable), "2", "0x4F6C64"}};
+  std::vector<ObjectValueEntry> values = {{std::to_string(kTable), "2", "0x4F6C64", {}}};
   std::vector<ColumnInfo> r = Load("Orders", "U ", values);
   const TableSchema& s = c.tableSchema;
   EXPECT_FALSE(s.HasRowsetColumns());

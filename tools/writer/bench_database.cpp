@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "writer/catalog_builder.h"
+#include "writer/file_builder.h"
 #include "writer/iam_builder.h"
 #include "writer/lob_builder.h"
 #include "writer/page_builder.h"
@@ -361,6 +362,10 @@ std::optional<BenchRowCounts> WriteBenchDatabase(const std::string& path, uint64
   out.Seek(0);
   for (size_t at = 0; at + kPage <= catalog.size(); at += kPage)
     out.Put(Bytes(catalog.begin() + static_cast<long>(at), catalog.begin() + static_cast<long>(at + kPage)));
+  // The catalog's PFS page knows only the catalog's pages; every page of
+  // the file is in use.
+  out.Seek(1);
+  out.Put(BuildAllAllocatedPfsPage(1, static_cast<uint32_t>(layout.pages)));
   ok = out.Finish() && ok;
   ok = ::close(fd) == 0 && ok;
   if (!ok) return std::nullopt;

@@ -28,6 +28,15 @@ Bytes AllocationRecord(const Bytes& body) {
 }
 }  // namespace
 
+Bytes BuildAllAllocatedPfsPage(uint32_t number, uint32_t pageCount) {
+  const uint32_t first = number == 1 ? 0 : number;
+  Bytes states(kPfsBytes, 0);
+  for (uint32_t p = first; p < pageCount && p - first < kPfsBytes; ++p) states[p - first] = kPfsAllocated;
+  PageBuilder page({1, static_cast<int32_t>(number)}, kPfsType, kAllocationOwner);
+  page.AddRecord(AllocationRecord(states));
+  return page.Build();
+}
+
 uint8_t DatabaseFileBuilder::TypeOf(uint32_t number) const {
   if (auto it = builders_.find(number); it != builders_.end()) return it->second->PageType();
   if (auto it = raw_.find(number); it != raw_.end() && it->second.size() > 1) return it->second[1];

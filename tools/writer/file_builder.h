@@ -26,6 +26,11 @@
 
 namespace brinehold::writer {
 
+// A PFS page at `number` (1, or a multiple of 8088) that marks every page of
+// its range below `pageCount` allocated: for files written page by page
+// whose pages are all in use.
+Bytes BuildAllAllocatedPfsPage(uint32_t number, uint32_t pageCount);
+
 class DatabaseFileBuilder {
  public:
   explicit DatabaseFileBuilder(uint32_t pageCount, int16_t fileId = 1);
