@@ -416,7 +416,14 @@ std::vector<ColumnInfo> LoadTableSchema(CDatabaseCatalog& catalog, const std::st
     catalog.childConstraints.clear();
     return {};
   }
-  const ObjectRow found = *object;
+  return LoadObjectSchema(catalog, *object, values);
+}
+
+std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const ObjectRow& object,
+                                         const std::vector<ObjectValueEntry>& values) {
+  TableSchema& schema = catalog.tableSchema;
+  schema.columns.clear();
+  const ObjectRow found = object;  // `object` may be an entry of the lists rebuilt below
   BuildChildConstraints(catalog, found.objectId);
 
   if (IsProgrammableObjectType(found.type)) {

@@ -116,5 +116,9 @@ void BuildChildConstraints(CDatabaseCatalog& catalog, int32_t objectId);
 // (computed columns); it may be empty.
 std::vector<ColumnInfo> LoadTableSchema(CDatabaseCatalog& catalog, const std::string& name,
                                         const std::string& typeCode, const std::vector<ObjectValueEntry>& values);
+// The same for one object of catalog.objects, found by the caller (two
+// tables of one name in two schemas).
+std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const ObjectRow& object,
+                                         const std::vector<ObjectValueEntry>& values);
 
 }  // namespace brinehold

@@ -1,8 +1,14 @@
-// Opening a data file and rebuilding its catalog for the commands that read
-// the catalog (objects, schema), the way the scan does it: the collation
-// table beside the program, the stop handler, the console as window, the
-// open with its alignment probe and inventory, then the whole catalog
-// bootstrap with the layout decided by the data.
+// Opening a data file for a command, the way the scan does it: the
+// collation table beside the program, the stop handler, the console as
+// window, the open with its alignment probe and inventory; for the commands
+// that read the catalog, then the whole catalog bootstrap with the layout
+// decided by the data.
+//
+// A file that does not open is reported on stderr in two lines: the
+// command, the file and why ("no such file", "not a regular file", too
+// short for one page, no boot page or system table pages found, the
+// system's reason for a file that cannot be read), then the open's own
+// message.
 #pragma once
 
 #include <memory>
@@ -17,6 +23,14 @@
 #include "storage/data_file.h"
 
 namespace brinehold::cli {
+
+struct OpenedFile {
+  std::unique_ptr<HeadlessWindow> window;  // the file reports to it; outlives the file
+  std::unique_ptr<CDataFile> file;
+};
+
+// Null when the file does not open (reported as above, with `command`).
+std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool advanced, const char* command);
 
 struct OpenedCatalog {
   std::unique_ptr<HeadlessWindow> window;  // the file reports to it; outlives the file
@@ -45,11 +59,13 @@ struct CatalogOpenOptions {
   bool showDeleted = false;
 };
 
-// Null when the file does not open; the open's message has then been
-// printed on stderr.
-std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options);
+// Null when the file does not open (reported as above). `command` names
+// the command in the report.
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options,
+                                                     const char* command = "open");
 // The same for a data file named by its path.
-std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options);
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options,
+                                                     const char* command = "open");
 
 // Writes the reading options the table commands share (--collation ID,
 // --advanced, --advanced-deleted) into `settings`. Returns the problem with
@@ -59,8 +75,10 @@ std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settin
 
 // Loads the user table `name`, else the system table of that name (as the
 // object tree offers them), into catalog.tableSchema and returns its type
-// code; nothing, after saying why on stderr as `brinehold COMMAND`, when no
-// table has that name.
+// code. `name` is written as SQL users write it (table_name.h): with a
+// schema it names the table of that schema; without one it must name one
+// table only. Nothing, after saying why on stderr as `brinehold COMMAND`,
+// when no table has that name or the name fits several (they are listed).
 std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const std::string& name,
                                                const char* command);
 

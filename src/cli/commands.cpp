@@ -17,7 +17,7 @@ void PrintUsage(FILE* out) {
   std::fprintf(out,
                "brinehold - reads SQL Server data files (.mdf/.ndf) directly, without a server,\n"
                "and recovers what is still in them.\n\n"
-               "usage: brinehold COMMAND [ARGS...]\n\ncommands:\n");
+               "usage: brinehold COMMAND [ARGS...]\n       brinehold --version\n\ncommands:\n");
   for (const Command& command : AllCommands()) std::fprintf(out, "  %s\n", command.synopsis);
   std::fprintf(out, "\n`brinehold help COMMAND` explains one command.\n");
 }
@@ -41,6 +41,10 @@ int Main(int argc, char** argv) {
   }
   if (args[0] == "--help" || args[0] == "-h") {
     PrintUsage(stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("brinehold %s\n", BRINEHOLD_VERSION);
     return 0;
   }
   if (args[0] == "help") {

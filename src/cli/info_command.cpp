@@ -2,11 +2,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/catalog_open.h"
 #include "cli/commands.h"
-#include "cli/console.h"
 #include "cli/options.h"
 #include "session/app_state.h"
-#include "session/collation_table.h"
 #include "storage/boot_page.h"
 #include "storage/data_file.h"
 
@@ -23,17 +22,9 @@ int RunInfo(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
     return 2;
   }
-  LoadCollationTableBesideProgram();
-  InstallStopHandler();
-  HeadlessWindow window;
-  AttachConsole(window, {});
-  auto file = OpenDataFile(parsed.positional[0], parsed.Has("advanced"), &window);
-  FinishProgressLine();
-  if (!file->IsValid()) {
-    auto state = window.Snapshot();
-    std::fprintf(stderr, "%s\n", state.errorBoxes.empty() ? kTextNotValidMdf : state.errorBoxes.back().c_str());
-    return 1;
-  }
+  auto opened = OpenFileForCommand(parsed.positional[0], parsed.Has("advanced"), "info");
+  if (!opened) return 1;
+  CDataFile* file = opened->file.get();
 
   CHalvardApp& app = TheApp();
   auto boot = ReadBootPage(*file);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "cli/catalog_open.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/options.h"
@@ -20,20 +21,9 @@ int RunInventory(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
     return 2;
   }
-  InstallStopHandler();
-  HeadlessWindow window;
-  AttachConsole(window, {});
-  auto file = OpenDataFile(parsed.positional[0], parsed.Has("advanced"), &window);
-  FinishProgressLine();
-  if (!file->IsValid()) {
-    auto state = window.Snapshot();
-    std::fprintf(stderr, "%s\n", state.errorBoxes.empty() ? kTextNotValidMdf : state.errorBoxes.back().c_str());
-    if (InterruptRequested()) {
-      std::fprintf(stderr, "brinehold inventory: interrupted before a system page was found\n");
-      return 130;
-    }
-    return 1;
-  }
+  auto opened = OpenFileForCommand(parsed.positional[0], parsed.Has("advanced"), "inventory");
+  if (!opened) return InterruptRequested() ? 130 : 1;
+  const CDataFile* file = opened->file.get();
 
   std::map<int32_t, std::array<size_t, 3>> counts;
   for (const auto& [owner, pages] : file->systemPages) counts[owner][0] = pages.size();

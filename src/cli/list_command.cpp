@@ -54,7 +54,7 @@ int RunList(const std::vector<std::string>& args) {
   const bool advanced = parsed.Has("advanced");
 
   const std::string& table = parsed.positional[0];
-  auto opened = OpenCatalogForCommand(source, {advanced, parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(source, {advanced, parsed.Has("show-deleted")}, "list");
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   auto typeCode = LoadTableForCommand(catalog, table, "list");
@@ -114,7 +114,8 @@ CommandRegistration registration(
      "or the table has fewer list pages.\n"
      "  --page N         the list page to show\n"
      "  --advanced       read the table's pages from the page inventory\n"
-     "  --show-deleted   include deleted (ghost) rows\n"
+     "  --show-deleted   include deleted rows (ghost rows, and the rows of\n"
+     "                   pages the table has freed)\n"
      "  --advanced-deleted  also search free page space for deleted rows\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        accepted as by scan (the layout is decided by the data)\n"

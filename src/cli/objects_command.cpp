@@ -24,7 +24,7 @@ int RunObjects(const std::vector<std::string>& args) {
                  problem.c_str());
     return 2;
   }
-  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")}, "objects");
   if (!opened) return 1;
   const CDatabaseCatalog* catalog = opened->catalog.get();
   std::printf("id\ttype\tparent\tname\n");

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/catalog_open.h"
 #include "cli/commands.h"
-#include "cli/console.h"
 #include "cli/options.h"
 #include "session/app_state.h"
 #include "storage/data_file.h"
@@ -106,16 +106,9 @@ int RunPage(const std::vector<std::string>& args) {
                                                  : "the page address must look like 1:9");
     return 2;
   }
-  InstallStopHandler();
-  HeadlessWindow window;
-  AttachConsole(window, {});
-  auto file = OpenDataFile(parsed.positional[0], false, &window);
-  FinishProgressLine();
-  if (!file->IsValid()) {
-    auto state = window.Snapshot();
-    std::fprintf(stderr, "%s\n", state.errorBoxes.empty() ? kTextNotValidMdf : state.errorBoxes.back().c_str());
-    return 1;
-  }
+  auto opened = OpenFileForCommand(parsed.positional[0], false, "page");
+  if (!opened) return 1;
+  const CDataFile* file = opened->file.get();
   auto buffer = file->ReadPage(*address);
   if (!buffer) {
     std::fprintf(stderr, "brinehold page: page %s is not in the file\n", address->ToString().c_str());
@@ -124,7 +117,7 @@ int RunPage(const std::vector<std::string>& args) {
   ScanSettings& settings = TheApp().settings;
   settings.showDeleted = parsed.Has("deleted") || parsed.Has("advanced-deleted");
   settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
-  PrimaryRecordPage page(std::move(*buffer), file.get());
+  PrimaryRecordPage page(std::move(*buffer), file);
   if (!page.HeaderValid()) {
     std::fprintf(stderr, "brinehold page: page %s has no header\n", address->ToString().c_str());
     return 1;

@@ -61,7 +61,7 @@ int RunRows(const std::vector<std::string>& args) {
   if (!format) return Usage("--format takes tsv, csv or jsonl");
 
   const std::string& table = parsed.positional[0];
-  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")}, "rows");
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   if (!LoadTableForCommand(catalog, table, "rows")) return 1;
@@ -104,14 +104,16 @@ CommandRegistration registration(
      "per row in the order the table listing reads its pages (allocation\n"
      "maps, page chain or page inventory). Large values are read in full.\n"
      "Tabs, line breaks and backslashes inside values are written as \\t,\n"
-     "\\n, \\r and \\\\. Exit 1 when the file does not open or has no such\n"
-     "table.\n"
+     "\\n, \\r and \\\\. TABLE is written as in SQL: Orders, sales.Orders,\n"
+     "[Order Details], \"x\"; a name that several schemas hold needs its schema.\n"
+     "Exit 1 when the file does not open or has no such table.\n"
      "  --format F       tsv (the default, as above), csv (RFC 4180, UTF-8,\n"
      "                   CRLF, NULL as an empty field) or jsonl (one JSON\n"
      "                   object per row, NULL as null)\n"
      "  --limit N        stop after N rows\n"
      "  --advanced       read the table's pages from the page inventory\n"
-     "  --show-deleted   include deleted (ghost) rows\n"
+     "  --show-deleted   include deleted rows (ghost rows, and the rows of\n"
+     "                   pages the table has freed)\n"
      "  --advanced-deleted  also search free page space for deleted rows\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        accepted as by scan (the layout is decided by the data)\n"

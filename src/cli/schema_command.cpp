@@ -59,7 +59,7 @@ int RunSchema(const std::vector<std::string>& args) {
   if (typeCode.size() == 1) typeCode += ' ';
   const std::string& name = parsed.positional[1];
 
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")}, "schema");
   if (!opened) return 1;
   std::vector<ColumnInfo> columns = LoadTableSchema(*opened->catalog, name, typeCode, {});
   if (opened->catalog->tableSchema.currentObject.objectId == -1) {

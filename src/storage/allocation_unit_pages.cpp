@@ -1,5 +1,6 @@
 #include "storage/allocation_unit_pages.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/iam_page.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 
@@ -52,6 +54,31 @@ void KeepFirstOfEach(std::vector<PageAddress>& pages) {
   std::erase_if(pages, [&seen](const PageAddress& page) { return !seen.insert(page).second; });
 }
 
+// Appends the pages of one IAM page that `keep` asks for.
+class UnitPageCollector {
+ public:
+  UnitPageCollector(const CDataFile& file, UnitPages keep) : file_(file), keep_(keep), check_(file) {}
+
+  void Append(const IamPage& iam, std::vector<PageAddress>& pages) {
+    const size_t first = pages.size();
+    AppendIamPagePages(iam, file_, pages);
+    if (keep_ == UnitPages::Listed) return;
+    const PageOwner owner = PageOwner::Of(iam.Header());
+    auto dropped = [&](const PageAddress& page) {
+      if (StopRequested()) return true;  // the walk ends at the next IAM page
+      const UnitPageKind kind = check_.Check(page, owner);
+      return kind == UnitPageKind::Foreign || (kind == UnitPageKind::Freed && keep_ != UnitPages::LiveAndFreed);
+    };
+    pages.erase(std::remove_if(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end(), dropped),
+                pages.end());
+  }
+
+ private:
+  const CDataFile& file_;
+  UnitPages keep_;
+  UnitPageCheck check_;
+};
+
 }  // namespace
 
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages) {
@@ -66,9 +93,10 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
   }
 }
 
-std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam) {
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam, UnitPages keep) {
   std::vector<PageAddress> pages;
-  WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { AppendIamPagePages(iam, file, pages); });
+  UnitPageCollector collector(file, keep);
+  WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { collector.Append(iam, pages); });
   KeepFirstOfEach(pages);
   return pages;
 }
@@ -79,8 +107,9 @@ std::vector<PageAddress> WalkIamChain(const CDataFile& file, PageAddress firstIa
   return chain;
 }
 
-std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId) {
+std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId, UnitPages keep) {
   std::vector<PageAddress> pages;
+  UnitPageCollector collector(file, keep);
   auto it = file.iamPages.find(objectId);
   if (it == file.iamPages.end()) return pages;
   std::set<PageAddress> seen;
@@ -91,7 +120,7 @@ std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t ob
     if (!seen.insert(address).second) continue;
     auto iam = file.ReadIamPage(address);
     if (!iam) break;
-    AppendIamPagePages(*iam, file, pages);
+    collector.Append(*iam, pages);
   }
   KeepFirstOfEach(pages);
   return pages;

@@ -14,6 +14,12 @@
 //    an owner object id, in inventory order (SQL Server 2000 catalogs,
 //    where the owner id of a page header is the table's object id).
 //
+// What is kept (UnitPages): every page the IAM pages list, or only the
+// pages that are the unit's own by unit_page_check.h: live ones, and with
+// LiveAndFreed also those the unit has freed (they hold deleted rows). A
+// page whose header names another owner than the IAM page that lists it is
+// never kept then.
+//
 // Damage: a page that cannot be read, or that is not an IAM page, ends the
 // chain; an IAM page reached a second time (a chain that loops) ends it too,
 // and so does one whose header names another owner (object and index id)
@@ -33,15 +39,19 @@ namespace brinehold {
 class CDataFile;
 class IamPage;
 
+enum class UnitPages { Listed, Live, LiveAndFreed };
+
 // Appends the pages of one IAM page (single pages, then extent pages).
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages);
 
 // The pages of the IAM chain that starts at `firstIam`; empty when its page
 // number is 0.
-std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam);
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam,
+                                           UnitPages keep = UnitPages::Listed);
 
 // The pages of the IAM pages file.iamPages holds for `objectId`.
-std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId);
+std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId,
+                                               UnitPages keep = UnitPages::Listed);
 
 // The IAM pages of the chain from `firstIam` themselves, in chain order
 // (same bounds as ListIamChainPages).

@@ -132,7 +132,7 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   withoutRowLimit_ = rowConsumer && !advancedMode;
   if (rowConsumer) rowConsumer->BeginTable(catalog.tableSchema);
   if (advancedMode) {
-    pageList = PagesFromInventory(catalog.tableSchema);
+    pageList = PagesFromInventory(catalog);
     ListPageList(catalog);
   } else if (app.settings.legacyCatalog) {
     ListLegacyTable(catalog);

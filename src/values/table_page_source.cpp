@@ -9,6 +9,7 @@
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/iam_page.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 namespace {
@@ -16,6 +17,11 @@ namespace {
 bool StopRequested() { return TheApp().stopRequested; }
 
 bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
+
+// Pages a table has freed are read only for their deleted rows.
+UnitPages KeptUnitPages() {
+  return TheApp().settings.showDeleted ? UnitPages::LiveAndFreed : UnitPages::Live;
+}
 
 // The catalog's own in-row allocation unit row of the current rowset (the
 // last one, as the schema takes it) exists and names no page at all.
@@ -37,7 +43,7 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
 }
 
 std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam) {
-  return ListIamChainPages(file, firstIam);
+  return ListIamChainPages(file, firstIam, KeptUnitPages());
 }
 
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first) {
@@ -76,9 +82,12 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
   return pages;
 }
 
-std::vector<PageAddress> PagesFromInventory(const TableSchema& schema) {
+std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
+  // The inventory files pages by the object id their headers name: pages
+  // another owner left are never among them. Advanced mode is for damaged
+  // allocation maps, so it reads every page filed for the table.
   std::vector<PageAddress> pages;
-  for (const PageAddress& address : schema.tablePages)
+  for (const PageAddress& address : catalog.tableSchema.tablePages)
     if (NonZero(address)) pages.push_back(address);
   return pages;
 }
@@ -86,7 +95,7 @@ std::vector<PageAddress> PagesFromInventory(const TableSchema& schema) {
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
   if (settings.IsAdvanced()) {
-    list(PageSource::Inventory, PagesFromInventory(catalog.tableSchema));
+    list(PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
@@ -106,7 +115,7 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   if (iams == file.iamPages.end() || iams->second.empty() ||
       !IsValidPageAddress(file, iams->second.front().Address()))
     return PageSource::None;
-  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId));
+  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
   return PageSource::AllocationMaps;
 }
 
@@ -123,7 +132,7 @@ PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsume
   const PageAddress firstIam = unit.firstIamPage;
   const PageAddress firstPage = unit.firstPage;
   if (firstIam.pageNumber <= 0) {
-    list(PageSource::Inventory, PagesFromInventory(schema));
+    list(PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   const bool iamValid = IsValidPageAddress(file, firstIam);

@@ -3,10 +3,10 @@
 //
 // Four sources (a table whose allocation unit the catalog lists without any
 // page is empty and gets none):
-//  - AllocationMaps: the page list of the allocation unit's IAM chain
-//    (allocation_unit_pages.h). Only the allocation maps tell which pages
-//    are live: pages of deallocated data keep their old owner id in their
-//    headers.
+//  - AllocationMaps: the unit's own pages among those its IAM chain lists
+//    (allocation_unit_pages.h, unit_page_check.h): a page of an allocated
+//    extent that the unit has not taken (zero, or left by an earlier owner)
+//    is never read with the table's columns.
 //  - PageChain: from a first page along the next-page pointers of the page
 //    headers, keeping the data pages; a chain that comes back to a page it
 //    has visited ends there.
@@ -14,6 +14,10 @@
 //    clustered tables), ending at a page met twice.
 //  - Inventory: the table's pages as the page inventory found them by
 //    owner id (TableSchema::tablePages).
+//
+// Pages the PFS marks free hold rows the table has lost: the IAM sources
+// keep them only while deleted rows are shown (settings.showDeleted), and
+// then as deleted rows.
 //
 // ListTablePages makes the listing's choice for the catalog's current table
 // and hands each chosen page list to `list`, which returns whether it
@@ -41,7 +45,8 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address);
 std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam);
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first);
 std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
-std::vector<PageAddress> PagesFromInventory(const TableSchema& schema);
+// The inventory pages of catalog.tableSchema.
+std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
 
 using PageListConsumer = std::function<bool(PageSource source, const std::vector<PageAddress>& pages)>;
 

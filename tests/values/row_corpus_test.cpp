@@ -1,7 +1,6 @@
 // Every user table of every real data file, listed through its allocation
-// maps (or page chain) and rendered: the number of rows equals the row
-// count the catalog keeps for the table (sysrowsets; sysindexes on SQL
-// Server 2000).
+// maps (or page chain) and rendered: the number of rows equals the row count the catalog keeps for
+// the table (sysrowsets; sysindexes on SQL Server 2000).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -60,6 +60,18 @@ Bytes SysschobjsRow(const ObjectBlueprint& blueprint) {
   return NamedRow(std::move(fixed), 12, blueprint.withoutName, blueprint.name);
 }
 
+Bytes SchemaRow(int32_t schemaId, const std::string& name) {
+  Bytes fixed;
+  fixed.push_back(50);  // class: schema
+  AppendLE(fixed, static_cast<uint32_t>(schemaId), 4);
+  AppendLE(fixed, 0, 4);   // status
+  AppendType(fixed, "  ");
+  AppendLE(fixed, 0, 4);   // intprop
+  AppendLE(fixed, 0, 8);   // created
+  AppendLE(fixed, 0, 8);   // modified
+  return NamedRow(std::move(fixed), 8, false, name);
+}
+
 Bytes SysobjectsRow(const ObjectBlueprint& blueprint) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(blueprint.id), 4);
@@ -279,6 +291,20 @@ CatalogFileBuilder& CatalogFileBuilder::AddRawPage(int32_t owner, Bytes page) {
   return *this;
 }
 
+CatalogFileBuilder& CatalogFileBuilder::MarkUnallocated(uint32_t number) {
+  unallocated_.insert(number);
+  return *this;
+}
+
+CatalogFileBuilder& CatalogFileBuilder::AlignToExtent() {
+  constexpr uint32_t kPagesPerExtent = 8;
+  while (NextPageNumber() % kPagesPerExtent != 0) {
+    MarkUnallocated(NextPageNumber());
+    AddRawPage(0, Bytes(8192, 0));
+  }
+  return *this;
+}
+
 CatalogFileBuilder& CatalogFileBuilder::AddTable(const ObjectBlueprint& table, const std::vector<ColumnBlueprint>& columns) {
   Add(34, SysschobjsRow(table));
   for (const ColumnBlueprint& column : columns) Add(41, SyscolparsRow(column));
@@ -298,6 +324,7 @@ Bytes CatalogFileBuilder::Build() const {
     PageBuilder& builder = file.Page(number++, 1, page.owner);
     for (const Bytes& record : page.records) builder.AddRecord(record);
   }
+  for (uint32_t page : unallocated_) file.MarkUnallocated(page);
   return file.Build();
 }
 

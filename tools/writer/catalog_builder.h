@@ -10,12 +10,14 @@
 // CatalogFileBuilder collects rows per owner object id and writes them as
 // data pages (type 1) whose header carries that owner, from page 16 on, in
 // the order added, with a boot page at page 9; BreakPage starts a new page
-// for an owner so tests can spread rows over several pages.
+// for an owner so tests can spread rows over several pages. Its files stay
+// within the range of the first PFS page (8088 pages).
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,8 @@ struct ColumnBlueprint {
 
 // sysschobjs (owner 34).
 Bytes SysschobjsRow(const ObjectBlueprint& blueprint);
+// sysclsobjs (owner 64): the schema `schemaId` named `name` (class 50).
+Bytes SchemaRow(int32_t schemaId, const std::string& name);
 // sysobjects of SQL Server 2000 (owner 1).
 Bytes SysobjectsRow(const ObjectBlueprint& blueprint);
 // syscolpars (owner 41 or 2187).
@@ -99,6 +103,11 @@ class CatalogFileBuilder {
   // Adds a page of `owner` holding `page` as it is (a damaged page).
   CatalogFileBuilder& AddRawPage(int32_t owner, Bytes page);
 
+  // The PFS of the built file marks page `number` unallocated.
+  CatalogFileBuilder& MarkUnallocated(uint32_t number);
+  // Adds zero pages, unallocated, until the next page starts an extent.
+  CatalogFileBuilder& AlignToExtent();
+
   // A modern catalog's object and its columns in one go.
   CatalogFileBuilder& AddTable(const ObjectBlueprint& table, const std::vector<ColumnBlueprint>& columns);
 
@@ -118,6 +127,7 @@ class CatalogFileBuilder {
   };
   std::vector<PageRecords> pages_;
   std::map<int32_t, size_t> current_;  // owner -> index into pages_
+  std::set<uint32_t> unallocated_;
 };
 
 }  // namespace brinehold::writer

@@ -12,7 +12,9 @@ constexpr uint8_t kFileHeaderType = 15, kPfsType = 11, kGamType = 8, kSgamType =
                   kBcmType = 17, kBootType = 13;
 // Owner object ids the allocation pages carry in real files.
 constexpr int32_t kAllocationOwner = 99;
-constexpr size_t kPfsBytes = 8088;      // page states per PFS page
+constexpr uint32_t kPfsBytes = 8088;    // page states per PFS page
+constexpr uint8_t kPfsAllocated = 0x40, kPfsIamPage = 0x10;
+constexpr uint8_t kIamType = 10;
 constexpr size_t kBitmapBytes = 7988;   // extent bits per GAM-style page
 constexpr size_t kMapHeaderBytes = 90;  // the first record of a GAM-style page
 
@@ -26,18 +28,39 @@ Bytes AllocationRecord(const Bytes& body) {
 }
 }  // namespace
 
+uint8_t DatabaseFileBuilder::TypeOf(uint32_t number) const {
+  if (auto it = builders_.find(number); it != builders_.end()) return it->second->PageType();
+  if (auto it = raw_.find(number); it != raw_.end() && it->second.size() > 1) return it->second[1];
+  return 0;
+}
+
+bool DatabaseFileBuilder::IsAllocationPage(uint32_t number) const {
+  return number == 2 || number == 3 || number == 6 || number == 7 || number == 1 ||
+         (number > 1 && number % kPfsBytes == 0);
+}
+
+// The page states of the PFS range from `number` on (from 0 for page 1):
+// allocated (0x40, with 0x10 for IAM pages) for every page the file holds,
+// unless marked unallocated.
+void DatabaseFileBuilder::FillPfsPage(uint32_t number, PageBuilder& page) const {
+  const uint32_t first = number == 1 ? 0 : number;
+  Bytes states(kPfsBytes, 0);
+  for (uint32_t p = first; p < pageCount_ && p - first < kPfsBytes; ++p) {
+    if (!HasPage(p) || unallocated_.count(p)) continue;
+    states[p - first] = static_cast<uint8_t>(kPfsAllocated | (TypeOf(p) == kIamType ? kPfsIamPage : 0));
+  }
+  page.AddRecord(AllocationRecord(states));
+}
+
 // Fills the standard allocation pages with records describing which pages
-// the file holds: PFS marks them allocated (0x40), GAM clears the "free" bit
-// of every extent that holds one. SGAM, DCM and BCM carry empty bitmaps.
-// Pages a caller filled with records of its own are left alone.
+// the file holds: the PFS pages their states, GAM clears the "free" bit of
+// every extent that holds one. SGAM, DCM and BCM carry empty bitmaps. Pages
+// a caller filled with records of its own are left alone.
 void DatabaseFileBuilder::FillAllocationPage(uint32_t number, PageBuilder& page) const {
   if (page.SlotCount() != 0) return;
-  auto used = [this](uint32_t p) { return builders_.count(p) != 0 || raw_.count(p) != 0; };
-  if (number == 1) {
-    Bytes states(kPfsBytes, 0);
-    for (uint32_t p = 0; p < pageCount_ && p < kPfsBytes; ++p)
-      if (used(p)) states[p] = 0x40;
-    page.AddRecord(AllocationRecord(states));
+  auto used = [this](uint32_t p) { return HasPage(p); };
+  if (number == 1 || number % kPfsBytes == 0) {
+    FillPfsPage(number, page);
     return;
   }
   page.AddRecord(AllocationRecord(Bytes(kMapHeaderBytes, 0)));
@@ -60,7 +83,8 @@ DatabaseFileBuilder::DatabaseFileBuilder(uint32_t pageCount, int16_t fileId)
 void DatabaseFileBuilder::AddStandardPages() {
   if (pageCount_ > 0) Page(0, kFileHeaderType, kAllocationOwner).SetFlagBits(0x0200);
   // The allocation pages get their records when the file is built.
-  if (pageCount_ > 1) Page(1, kPfsType, kAllocationOwner);
+  for (uint32_t pfs = 1; pfs < pageCount_; pfs = pfs == 1 ? kPfsBytes : pfs + kPfsBytes)
+    Page(pfs, kPfsType, kAllocationOwner);
   if (pageCount_ > 2) Page(2, kGamType, kAllocationOwner);
   if (pageCount_ > 3) Page(3, kSgamType, kAllocationOwner);
   if (pageCount_ > 6) Page(6, kDcmType, kAllocationOwner);
@@ -91,6 +115,8 @@ void DatabaseFileBuilder::ClearPage(uint32_t number) {
   raw_.erase(number);
 }
 
+void DatabaseFileBuilder::MarkUnallocated(uint32_t number) { unallocated_.insert(number); }
+
 Bytes DatabaseFileBuilder::Build(size_t leadingBytes) const {
   Bytes out(leadingBytes, 0xA5);
   out.resize(leadingBytes + static_cast<size_t>(pageCount_) * kPage, 0);
@@ -100,8 +126,7 @@ Bytes DatabaseFileBuilder::Build(size_t leadingBytes) const {
     for (size_t i = 0; i < kPage && i < page.size(); ++i) out[at + i] = page[i];
   };
   for (const auto& [number, builder] : builders_) {
-    bool allocation = number == 1 || number == 2 || number == 3 || number == 6 || number == 7;
-    if (allocation && fileId_ > 0) {
+    if (IsAllocationPage(number) && fileId_ > 0) {
       PageBuilder filled = *builder;
       FillAllocationPage(number, filled);
       place(number, filled.Build());

@@ -56,6 +56,7 @@ class PageBuilder {
   // Where the next AddRecord goes.
   uint16_t NextFreeOffset() const { return nextFree_; }
   int SlotCount() const { return static_cast<int>(slots_.size()); }
+  uint8_t PageType() const { return pageType_; }
 
   // --- torn-page protection ---------------------------------------------
   // Sets flag bit 0x100 and, on Build, moves the two low bits of the last

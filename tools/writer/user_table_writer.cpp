@@ -161,6 +161,19 @@ std::vector<Bytes> IamPagesFor(const std::vector<PageAddress>& pages, uint32_t f
   return out;
 }
 
+// One IAM page at `self` that maps the extents of pages `first` up to
+// `end` (exclusive, both on extent boundaries).
+Bytes ExtentIamPage(uint32_t first, uint32_t end, uint32_t self, int32_t owner, int16_t headerIndexId) {
+  constexpr uint32_t kPagesPerExtent = 8;
+  IamLayout blueprint;
+  blueprint.owner = owner;
+  blueprint.indexId = headerIndexId;
+  blueprint.startPage = {1, 0};
+  for (uint32_t page = first; page < end; page += kPagesPerExtent)
+    blueprint.extents.push_back(static_cast<int32_t>(page / kPagesPerExtent));
+  return BuildIamPage({1, static_cast<int32_t>(self)}, blueprint);
+}
+
 }  // namespace
 
 Bytes GuidBytes(const std::string& text) {
@@ -249,8 +262,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
   }
   OffRowPages offRow(builder.NextPageNumber(), blueprint.pageOwner + 1, offRowBytes, offRowValues);
 
-  std::vector<Bytes> records;
-  for (const auto& row : blueprint.rows) {
+  auto encode = [&](const std::vector<Cell>& row) {
     Bytes fixed(fixedSize, 0);
     RecordBuilder record;
     record.SetColumnCount(columnCount);
@@ -277,8 +289,10 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
       }
     }
     record.SetFixed(std::move(fixed));
-    records.push_back(record.Build());
-  }
+    return record.Build();
+  };
+  std::vector<Bytes> records;
+  for (const auto& row : blueprint.rows) records.push_back(encode(row));
 
   std::vector<Bytes> textPages = offRow.Pages();
   uint32_t next = builder.NextPageNumber();
@@ -302,6 +316,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
   if (records.empty()) pageRows.clear();
   const bool clustered = !blueprint.primaryKey.empty() && pageRows.size() <= 1;
   const int32_t indexId = clustered ? 1 : 0;
+  if (blueprint.uniformExtent) builder.AlignToExtent();
   const uint32_t firstData = builder.NextPageNumber();
   for (size_t i = 0; i < pageRows.size(); ++i) {
     const int32_t self = static_cast<int32_t>(firstData + i);
@@ -314,9 +329,27 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     builder.AddRawPage(blueprint.pageOwner, page.Build());
   }
 
+  if (blueprint.uniformExtent) {
+    for (const LeftoverPage& leftover : blueprint.leftovers) {
+      const int32_t self = static_cast<int32_t>(builder.NextPageNumber());
+      PageBuilder page({1, self}, kDataPageType, leftover.owner);
+      page.SetIndexId(headerIndexId);
+      for (const auto& row : leftover.rows) page.AddRecord(encode(row));
+      written.leftoverPages.push_back({1, self});
+      builder.MarkUnallocated(static_cast<uint32_t>(self));
+      builder.AddRawPage(leftover.owner, page.Build());
+    }
+    builder.AlignToExtent();
+  }
+
   const uint32_t firstIam = builder.NextPageNumber();
-  for (Bytes& page : IamPagesFor(written.dataPages, firstIam, blueprint.pageOwner, headerIndexId))
-    builder.AddRawPage(blueprint.pageOwner, std::move(page));
+  if (blueprint.uniformExtent) {
+    builder.AddRawPage(blueprint.pageOwner, ExtentIamPage(firstData, builder.NextPageNumber(), firstIam,
+                                                          blueprint.pageOwner, headerIndexId));
+  } else {
+    for (Bytes& page : IamPagesFor(written.dataPages, firstIam, blueprint.pageOwner, headerIndexId))
+      builder.AddRawPage(blueprint.pageOwner, std::move(page));
+  }
   written.firstIamPage = {1, static_cast<int32_t>(firstIam)};
   if (!written.textPages.empty()) {
     const uint32_t firstLobIam = builder.NextPageNumber();

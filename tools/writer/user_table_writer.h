@@ -19,6 +19,14 @@
 // cell (only for the (max) types) is stored as a 24-byte in-row root whose
 // entry points at data fragments of up to 8000 bytes on text pages.
 //
+// Uniform extents (UserTableBlueprint::uniformExtent): the data pages start
+// on an extent boundary and the IAM page maps their extents in its bitmap
+// instead of listing them in its single-page slots. The extents' other pages
+// are what a server leaves there: the blueprint's leftover pages (a page an
+// earlier owner left behind, or one the table itself freed, with rows in
+// the table's row layout), then zero pages; the PFS marks all of them
+// unallocated, and the catalog's row count counts only the table's rows.
+//
 // Limits kept on purpose, so that the layout stays one a server writes for
 // small tables: a table whose rows fill more than one data page is written
 // as a heap (index id 0) even when it has a primary key, since a clustered
@@ -74,6 +82,14 @@ Bytes DateTimeBytes(int year, int month, int day, int hour = 0, int minute = 0, 
 // nvarchar text (UTF-16LE).
 Bytes NVarCharBytes(const std::string& text);
 
+// A page left in the extent of a table's data pages: its header names
+// `owner` (another unit's pages, or the table's own pageOwner for a page the
+// table freed); it holds `rows` laid out as the table's rows.
+struct LeftoverPage {
+  int32_t owner = 0;
+  std::vector<std::vector<Cell>> rows;
+};
+
 struct UserTableBlueprint {
   ObjectBlueprint table;  // type "U "
   std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
@@ -86,12 +102,17 @@ struct UserTableBlueprint {
   // ids are 2^56 + (owner << 16), the large-object unit's owner is
   // `pageOwner` + 1.
   int32_t pageOwner = 0;
+  // Data pages in uniform extents, followed there by `leftovers` (see
+  // above; in-row cells only).
+  bool uniformExtent = false;
+  std::vector<LeftoverPage> leftovers;
 };
 
 struct WrittenTable {
   int64_t rowsetId = 0;
   std::vector<PageAddress> dataPages;
   std::vector<PageAddress> textPages;
+  std::vector<PageAddress> leftoverPages;
   PageAddress firstIamPage{0, 0};
   PageAddress firstLobIamPage{0, 0};
 };
