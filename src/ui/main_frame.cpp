@@ -20,6 +20,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/output_file.h"
+#include "scan/database_export.h"
+#include "scan/document_export.h"
 #include "session/app_state.h"
 #include "values/selection_text.h"
 #include "ui/about_dialog.h"
@@ -41,11 +44,12 @@ bool IsRunning() { return TheApp().isRunning == 1; }
 
 bool DatabaseRecoveryScan() { return TheApp().settings.scanType == ScanType::DatabaseRecovery; }
 
-QString CsvField(const QString& text) {
-  if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r')) return text;
-  QString quoted = text;
-  quoted.replace('"', "\"\"");
-  return '"' + quoted + '"';
+// A dialog filter written as "Description (*.EXT)|pattern||" in Qt's form.
+QString DialogFilter(const char* filter) { return QString(filter).section('|', 0, 0); }
+
+QString WithSnapshotExtension(QString path) {
+  if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".MDBVTL";
+  return path;
 }
 
 }  // namespace
@@ -56,7 +60,11 @@ CMainFrame::CMainFrame(QWidget* parent)
       port_(*this),
       listing_(port_),
       driver_(port_, log_),
-      browse_(driver_, port_, log_, listing_) {
+      browse_(driver_, port_, log_, listing_),
+      hierarchy_(port_),
+      stages_(driver_, port_, listing_, hierarchy_),
+      folders_(driver_, port_, log_, hierarchy_),
+      snapshots_(driver_, log_) {
   setObjectName("mainFrame");
   setWindowTitle(kApplicationTitle);
   setWindowIcon(ApplicationIcon());
@@ -171,15 +179,14 @@ void CMainFrame::WireScan() {
     CVantrelFileSettingDlg dialog(settings, TheApp().collations, this);
     return dialog.exec() == QDialog::Accepted;
   };
+  // The SharePoint stages build both trees; the panel re-places its
+  // controls after they were shown or hidden.
+  stages_.Install();
   driver_.stages.prepareLayout = [this]() {
-    listing_.ResetPages();
-    port_.Run([this]() { LayoutForScanType(); });
+    stages_.PrepareLayout();
+    port_.Run([this]() { Panel()->Relayout(); });
   };
-  driver_.stages.clearBrowseView = [this]() { ClearBrowseView(); };
-  driver_.stages.resetBrowseState = [this]() {
-    listing_.ResetPages();
-    port_.Run([this]() { ResetBrowseView(); });
-  };
+  folders_.messageBox = [this](const std::string& text) { ShowInformation(this, text); };
   browse_.messageBox = [this](const std::string& text) { ShowInformation(this, text); };
   browse_.reselectPreviousItem = [this]() { port_.Run([this]() { ObjectTree()->ReselectPrevious(); }); };
   browse_.showDefinition = [this](CDatabaseCatalog& catalog, const std::string&) { ShowDefinition(catalog); };
@@ -316,17 +323,11 @@ void CMainFrame::OnTreeLabelClicked(QTreeWidgetItem* item) {
 
 void CMainFrame::OnTableSelected(const WindowMessage& message) {
   const auto item = static_cast<TreeItem>(message.lParam);
-  std::string typeCode;
   if (!IsRunning()) {
     WaitForStoppedWorker();
-    // A table shows its columns and constraints from its first selection on.
-    typeCode = driver_.objectTree.tree.TableTypeOf(item);
-    CDatabaseCatalog* catalog = driver_.Session().catalog.get();
-    if (catalog && !typeCode.empty())
-      driver_.objectTree.tree.OpenTable(*catalog, item, driver_.objectTree.definitions.scanObjectValues);
     selectedItem_ = item;
   }
-  browse_.OnTableSelected(message.text, typeCode);
+  browse_.OnObjectItemSelected(item);
 }
 
 void CMainFrame::ShowDefinition(CDatabaseCatalog& catalog) {
@@ -340,13 +341,10 @@ void CMainFrame::ShowDefinition(CDatabaseCatalog& catalog) {
   port_.SetStatusLine(text);
 }
 
-void CMainFrame::OnFolderSelected(const WindowMessage&) {
-  if (IsRunning()) {
+void CMainFrame::OnFolderSelected(const WindowMessage& message) {
+  if (!IsRunning()) WaitForStoppedWorker();
+  if (!folders_.OnFolderSelected(message.text, static_cast<TreeItem>(message.lParam)) && IsRunning())
     DocumentTree()->ReselectPrevious();
-    ShowInformation(this, kTextWaitForRunning);
-    return;
-  }
-  WaitForStoppedWorker();
 }
 
 void CMainFrame::OnPagingMessage(bool next) {
@@ -388,17 +386,30 @@ void CMainFrame::OnStop() { driver_.RequestStop(); }
 
 void CMainFrame::OnSave() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
-  SaveRecordsAsCsv();
+  if (!driver_.Session().catalog) {
+    ShowInformation(this, kTextNothingScanned);
+    return;
+  }
+  const QString folder = chooseExportFolder ? chooseExportFolder()
+                                            : QFileDialog::getExistingDirectory(this, "Save", DefaultLogFolder());
+  if (folder.isEmpty()) return;
+  ExportSettings settings;
+  settings.folder = folder.toStdString();
+  settings.overwrite = true;  // the user chose the folder knowing what it holds
+  const bool documents = !DatabaseRecoveryScan();
+  StartSaving([this, settings, documents](CDatabaseCatalog& catalog) {
+    const ExportReport report =
+        documents ? ExportDocuments(catalog, settings, port_) : ExportTables(catalog, settings, port_);
+    if (report.stopped) return kTextSaveStopped + (report.stopReason.empty() ? settings.folder : report.stopReason);
+    if (!report.Complete()) return kTextSavedWithProblems + settings.folder;
+    return kTextSavedTo + settings.folder;
+  });
 }
 
 void CMainFrame::OnSaveRecords() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
-  SaveRecordsAsCsv();
-}
-
-void CMainFrame::SaveRecordsAsCsv() {
-  const RecordsModel& model = Panel()->Model();
-  if (model.rowCount() == 0) {
+  CDatabaseCatalog* catalog = driver_.Session().catalog.get();
+  if (!catalog || Panel()->Model().columnCount() == 0 || !DatabaseRecoveryScan()) {
     ShowInformation(this, kTextNoRecordsToSave);
     return;
   }
@@ -406,38 +417,58 @@ void CMainFrame::SaveRecordsAsCsv() {
                                      : QFileDialog::getSaveFileName(this, "Save Records", DefaultLogFolder() + "/records.csv",
                                                                     "CSV Files (*.csv)");
   if (path.isEmpty()) return;
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-    ShowInformation(this, kTextRecordsNotSaved + path.toStdString());
+  std::string error;
+  // The dialog asked before an existing file is replaced.
+  std::shared_ptr<OutputFile> file = OutputFile::Create(path.toStdString(), true, error);
+  if (!file) {
+    ShowInformation(this, kTextRecordsNotSaved + error);
     return;
   }
-  QTextStream out(&file);
-  QStringList line;
-  for (int column = 0; column < model.columnCount(); ++column)
-    line << CsvField(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-  out << line.join(',') << '\n';
-  for (int row = 0; row < model.rowCount(); ++row) {
-    line.clear();
-    const QStringList& texts = model.RowTexts(row);
-    for (int column = 0; column < model.columnCount(); ++column) line << CsvField(column < texts.size() ? texts[column] : QString());
-    out << line.join(',') << '\n';
-  }
-  out.flush();
-  if (file.error() != QFile::NoError) {
-    ShowInformation(this, kTextRecordsNotSaved + path.toStdString());
-    return;
-  }
-  ShowInformation(this, kTextRecordsSaved + path.toStdString());
+  StartSaving([file, target = path.toStdString()](CDatabaseCatalog& catalog) {
+    // Every row of the table, not only the page shown.
+    const int64_t rows = WriteRecordsCsv(catalog, *file, "");
+    if (rows < 0 || !file->Commit()) return kTextRecordsNotSaved + file->error();
+    if (TheApp().stopRequested) return std::string(kTextSaveStopped) + target;
+    return kTextRecordsSaved + target;
+  });
+}
+
+void CMainFrame::StartSaving(std::function<std::string(CDatabaseCatalog& catalog)> work) {
+  WaitForStoppedWorker();
+  TheApp().isRunning = 1;
+  TheApp().stopRequested = false;
+  log_.AppendLogLine(kTextSavingDatabase);
+  port_.ShowProgressBar(true);
+  port_.SetProgressPosition(0);
+  driver_.StartWorker([this, work = std::move(work)]() {
+    std::string text = kTextNothingScanned;
+    if (CDatabaseCatalog* catalog = driver_.Session().catalog.get()) text = work(*catalog);
+    port_.ShowProgressBar(false);
+    port_.LogLine(text);
+    TheApp().isRunning = 0;
+    port_.Run([this, &text]() { ShowInformation(this, text); });
+  });
 }
 
 void CMainFrame::OnLoadSnapshot() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
-  ShowInformation(this, kTextSnapshotsUnavailable);
+  const QString path = chooseSnapshotToLoad ? chooseSnapshotToLoad()
+                                            : QFileDialog::getOpenFileName(this, "Load SnapShot", DefaultLogFolder(),
+                                                                           DialogFilter(kSnapshotFileFilter));
+  if (path.isEmpty()) return;
+  WaitForStoppedWorker();
+  snapshots_.Load(path.toStdString());
 }
 
 void CMainFrame::OnSaveSnapshot() {
   if (RefuseWhileRunning(kTextWaitForRunning)) return;
-  ShowInformation(this, kTextSnapshotsUnavailable);
+  QString path = chooseSnapshotToSave ? chooseSnapshotToSave()
+                                      : QFileDialog::getSaveFileName(this, "Save SnapShot", DefaultLogFolder(),
+                                                                     DialogFilter(kSnapshotFileFilter));
+  path = WithSnapshotExtension(path);
+  if (path.isEmpty()) return;
+  WaitForStoppedWorker();
+  snapshots_.Save(path.toStdString());
 }
 
 void CMainFrame::OnHelp() {

@@ -24,9 +24,13 @@
 #include <memory>
 #include <string>
 
+#include "scan/completion_stages.h"
+#include "scan/folder_browse_command.h"
 #include "scan/recovery_log.h"
 #include "scan/scan_driver.h"
+#include "scan/snapshot_commands.h"
 #include "scan/table_browse_commands.h"
+#include "sharepoint/sharepoint_hierarchy.h"
 #include "ui/qt_window_port.h"
 #include "values/record_listing.h"
 
@@ -97,8 +101,12 @@ class CMainFrame : public QMainWindow {
   // Serves a stopped worker's messages until it has ended.
   void WaitForStoppedWorker();
 
-  // Where Save Records writes; tests replace it. Empty: cancelled.
+  // Where Save Records writes, the folder Save writes into, the snapshot
+  // Save writes and the one Load reads; tests replace them. Empty: cancelled.
   std::function<QString()> chooseCsvPath;
+  std::function<QString()> chooseExportFolder;
+  std::function<QString()> chooseSnapshotToSave;
+  std::function<QString()> chooseSnapshotToLoad;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -116,7 +124,9 @@ class CMainFrame : public QMainWindow {
   void OnFolderSelected(const WindowMessage& message);
   void OnPagingMessage(bool next);
   bool RefuseWhileRunning(const char* text);
-  void SaveRecordsAsCsv();
+  // Starts `work` on the worker as a running operation with the progress
+  // bar shown; `work` returns the message shown when it ends.
+  void StartSaving(std::function<std::string(CDatabaseCatalog& catalog)> work);
   // Worker side: the definition pane for an object that is not a table.
   void ShowDefinition(CDatabaseCatalog& catalog);
 
@@ -125,6 +135,10 @@ class CMainFrame : public QMainWindow {
   RecordListing listing_;
   CScanDriver driver_;
   TableBrowseCommands browse_;
+  SharePointHierarchy hierarchy_;
+  CompletionStages stages_;
+  FolderBrowseCommand folders_;
+  CSnapshotCommands snapshots_;
 
   CommandBar* commands_ = nullptr;
   QLabel* captionBar_ = nullptr;

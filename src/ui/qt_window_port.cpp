@@ -1,5 +1,7 @@
 #include "ui/qt_window_port.h"
 
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMetaObject>
@@ -141,6 +143,12 @@ void QtWindowPort::DeleteSelectedListItems() {
   mirroredRowCount_ = -1;
 }
 
+int QtWindowPort::ListColumnCount() {
+  int count = 0;
+  Run([&]() { count = frame_.Panel()->Model().columnCount(); });
+  return count;
+}
+
 int QtWindowPort::ListItemCount() {
   int count = 0;
   Run([&]() { count = frame_.Panel()->Model().rowCount(); });
@@ -210,13 +218,15 @@ CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {
 }
 
 TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
-                                      int /*image*/, int /*selectedImage*/) {
+                                      int image, int /*selectedImage*/) {
   TreeItem handle = kNoTreeItem;
   Run([&]() {
     CXHtmlTree* t = Tree(tree);
     QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
     if (parent != kNoTreeItem && !parentItem) return;
-    handle = t->HandleOf(t->InsertItem(parentItem, Text(text), position == TreePosition::First));
+    QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), position == TreePosition::First);
+    if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
+    handle = t->HandleOf(item);
   });
   return handle;
 }
@@ -328,6 +338,37 @@ void QtWindowPort::ShowTree(TreeId tree, bool visible) {
 
 void QtWindowPort::InitialiseTree(TreeId tree) {
   Run([&]() { Tree(tree)->Initialise(); });
+}
+
+int QtWindowPort::IconIndex(const std::string& key, const std::function<QIcon()>& make) {
+  auto found = iconIndices_.find(key);
+  if (found != iconIndices_.end()) return found->second;
+  icons_.push_back(make());
+  const int index = static_cast<int>(icons_.size());
+  iconIndices_.emplace(key, index);
+  return index;
+}
+
+int QtWindowPort::FolderIcon() {
+  int index = 0;
+  Run([&]() { index = IconIndex("/", []() { return QFileIconProvider().icon(QFileIconProvider::Folder); }); });
+  return index;
+}
+
+int QtWindowPort::FileIcon(const std::string& fileName) {
+  // One image per extension: the provider's icon for the file type, from
+  // the name alone (the file is not on this disk).
+  const QString suffix = QFileInfo(Text(fileName)).suffix().toLower();
+  int index = 0;
+  Run([&]() {
+    index = IconIndex("." + suffix.toStdString(), [&suffix]() {
+      QFileIconProvider provider;
+      provider.setOptions(QFileIconProvider::DontUseCustomDirectoryIcons);
+      QIcon icon = provider.icon(QFileInfo("document." + (suffix.isEmpty() ? QString("bin") : suffix)));
+      return icon.isNull() ? provider.icon(QFileIconProvider::File) : icon;
+    });
+  });
+  return index;
 }
 
 void QtWindowPort::SetTreeBackground(TreeId tree, uint32_t rgb) {

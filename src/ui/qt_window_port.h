@@ -18,11 +18,14 @@
 // in a send (see CScanDriver::WorkerActive).
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "session/window_port.h"
@@ -45,6 +48,7 @@ class QtWindowPort : public WindowPort {
   void DeleteAllListItems() override;
   void DeleteSelectedListItems() override;
   int ListItemCount() override;
+  int ListColumnCount() override;
   void ShowRecordsList(bool visible) override;
   void RepaintRecordsList() override;
   void SetStatusLine(const std::string& text) override;
@@ -78,6 +82,10 @@ class QtWindowPort : public WindowPort {
   void ShowTree(TreeId tree, bool visible) override;
   void InitialiseTree(TreeId tree) override;
   void SetTreeBackground(TreeId tree, uint32_t rgb) override;
+  // Tree images from the desktop's icon provider: one for folders, one per
+  // file extension, numbered from 1 (0: no image).
+  int FolderIcon() override;
+  int FileIcon(const std::string& fileName) override;
 
   // Runs `work` on the window thread and returns when it is done.
   void Run(const std::function<void()>& work);
@@ -99,7 +107,12 @@ class QtWindowPort : public WindowPort {
   void ApplyRowChanges(const std::vector<RowChange>& changes);
   void Collect(RowChange change);
 
+  // Window thread: the image's number, added on its first use.
+  int IconIndex(const std::string& key, const std::function<QIcon()>& make);
+
   CMainFrame& frame_;
+  std::vector<QIcon> icons_;  // image n is icons_[n - 1]
+  std::map<std::string, int> iconIndices_;
   std::mutex pendingMutex_;
   std::vector<RowChange> pending_;
   int mirroredRowCount_ = -1;  // row count as the collected changes leave it; -1 unknown

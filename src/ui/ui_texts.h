@@ -28,7 +28,11 @@ inline constexpr const char* kTextAskClose = "Do you want to close the applicati
 inline constexpr const char* kTextLogFilePath = "Log file path : ";
 inline constexpr const char* kTextNoRecordsToSave = "There are no records in the list to save.";
 inline constexpr const char* kTextRecordsSaved = "Records saved to ";
-inline constexpr const char* kTextSnapshotsUnavailable = "Recovery snapshots are not available in this version.";
+inline constexpr const char* kTextNothingScanned = "There is no scanned database to save.";
+inline constexpr const char* kTextSavingDatabase = "Saving the recovered data..Please wait....";
+inline constexpr const char* kTextSavedTo = "The recovered data was saved in ";
+inline constexpr const char* kTextSavedWithProblems = "Some of the recovered data could not be saved; see summary.txt in ";
+inline constexpr const char* kTextSaveStopped = "Saving stopped before the end: ";
 inline constexpr const char* kTextRecordsNotSaved = "The records could not be written to ";
 
 // Records panel.

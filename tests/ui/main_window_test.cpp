@@ -31,6 +31,7 @@
 #include "ui/message_boxes.h"
 #include "ui/panes.h"
 #include "ui/records_model.h"
+#include "writer/content_database.h"
 #include "writer/sharepoint_sample.h"
 #include "writer/user_table_writer.h"
 
@@ -109,6 +110,9 @@ class MainWindowTest : public QObject {
   void ClickLabel(CXHtmlTree* tree, const QString& text) {
     QTreeWidgetItem* item = FindItem(tree, text);
     QVERIFY2(item, qPrintable(text));
+    ClickItem(tree, item);
+  }
+  void ClickItem(CXHtmlTree* tree, QTreeWidgetItem* item) {
     for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
     tree->scrollToItem(item);
     const QRect rect = tree->visualItemRect(item);
@@ -319,6 +323,34 @@ class MainWindowTest : public QObject {
     const QByteArray bytes = log.readAll();
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
     QVERIFY(text.contains("Please wait while Ledger folder is scanning."));
+  }
+
+  void documentFolderListsItsDocuments() {
+    const QString path = dir_.filePath("content.mdf");
+    QVERIFY(writer::BuildContentDatabase(writer::SampleContent(), writer::ContentLayout::SharePoint2010)
+                .WriteTo(path.toStdString()));
+    frame_->show();
+    QVERIFY(frame_->StartScanOf(path, dir_.path(), ScanType::DocumentRecovery));
+    QVERIFY(WaitForIdle());
+    CXHtmlTree* tree = frame_->DocumentTree();
+    QVERIFY(tree->isVisible() && !frame_->ObjectTree()->isVisible());
+    QTreeWidgetItem* shared = FindItem(tree, "Shared Documents");
+    QVERIFY(shared && !shared->icon(0).isNull());
+    QTreeWidgetItem* reports = nullptr;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+      if ((*it)->text(0) == "Reports" && (*it)->parent() && (*it)->parent()->text(0) == "Shared Documents") reports = *it;
+    QVERIFY(reports);
+    ClickItem(tree, reports);
+    QVERIFY(WaitForIdle());
+    const RecordsModel& model = frame_->Panel()->Model();
+    QCOMPARE(model.columnCount(), 3);
+    QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("File Name "));
+    QCOMPARE(model.rowCount(), 3);
+    QVERIFY(frame_->Panel()->RecordsList()->isVisible());
+    QCOMPARE(frame_->CaptionBar()->text(), QString("Reports"));
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Scanning process completed."});
+    WaitForIdle();
+    frame_->Driver().ResetSession();
   }
 
   void secondInstanceIsRefused() {
