@@ -1,5 +1,5 @@
 // brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted]
-//                [--advanced-deleted] [--sql2000] [--collation ID]
+//                [--advanced-deleted] [--mark-damaged] [--sql2000] [--collation ID]
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
-    "                                 [--sql2000] [--collation ID]\n";
+    "                                 [--mark-damaged] [--sql2000] [--collation ID]\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "brinehold rows: %s\n%s", problem.c_str(), kUsage);
@@ -32,7 +32,7 @@ int Usage(const std::string& problem) {
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"limit", "collation"});
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "mark-damaged", "sql2000"}, {"limit", "collation"});
   if (!parsed.error.empty()) return Usage(parsed.error);
   if (parsed.positional.size() != 2) return Usage("expected FILE and TABLE");
   long long limit = -1;
@@ -56,7 +56,13 @@ int RunRows(const std::vector<std::string>& args) {
   auto shown = [legacy](const ColumnInfo& column) {
     return legacy || column.hobtColumnId != ColumnInfo::kNoStoredValue;
   };
+  // Leading columns: whether a row was deleted (when deleted rows are
+  // shown) and whether its page failed verification (when asked).
+  const bool markDeleted = settings.showDeleted;
+  const bool markDamaged = parsed.Has("mark-damaged");
   std::string header;
+  if (markDeleted) header += "deleted\t";
+  if (markDamaged) header += "damaged\t";
   bool first = true;
   for (const ColumnInfo& column : schema.columns) {
     if (!shown(column)) continue;
@@ -74,10 +80,15 @@ int RunRows(const std::vector<std::string>& args) {
     bool any = false;
     for (const PageAddress& address : pages) {
       if (TheApp().stopRequested || (limit >= 0 && printed >= limit)) break;
-      for (const RenderedRow& row : GetPageRows(file, address, schema, context)) {
+      const PageRows page = ReadPageRows(file, address, schema, context);
+      const std::string damage = page.verification.Failed() ? PageVerdictName(page.verification.verdict) : "";
+      for (size_t r = 0; r < page.rows.size(); ++r) {
+        const RenderedRow& row = page.rows[r];
         if (limit >= 0 && printed >= limit) break;
         any = true;
         std::string line;
+        if (markDeleted) line += std::string(RowOriginName(page.origins[r])) + '\t';
+        if (markDamaged) line += damage + '\t';
         bool firstCell = true;
         // The header was made from the schema's list; the context's copy
         // lines up with it column for column.
@@ -100,8 +111,8 @@ int RunRows(const std::vector<std::string>& args) {
 }
 
 CommandRegistration registration(
-    {45, "rows", "rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
-                 "[--collation ID]",
+    {45, "rows", "rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--mark-damaged] "
+                 "[--sql2000] [--collation ID]",
      "Opens the data file, rebuilds its catalog and prints the rows of the\n"
      "table TABLE (a user table, else a system table of that name) as\n"
      "tab-separated text: a header line with the column names, then one line\n"
@@ -112,8 +123,13 @@ CommandRegistration registration(
      "table.\n"
      "  --limit N        stop after N rows\n"
      "  --advanced       read the table's pages from the page inventory\n"
-     "  --show-deleted   include deleted (ghost) rows\n"
-     "  --advanced-deleted  also search free page space for deleted rows\n"
+     "  --show-deleted   include deleted (ghost) rows; a first column \"deleted\"\n"
+     "                   says ghost, carved (found in free page space) or\n"
+     "                   nothing for a live row\n"
+     "  --advanced-deleted  also search free page space for deleted rows of\n"
+     "                   the table's own shape\n"
+     "  --mark-damaged   a column \"damaged\" names the failed check (checksum\n"
+     "                   mismatch, torn) of the page a row came from\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        accepted as by scan (the layout is decided by the data)",
      RunRows});

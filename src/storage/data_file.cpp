@@ -84,6 +84,7 @@ struct ScanTarget {
   PageInventory& system;
   PageInventory& data;
   PageInventory* iam;
+  PageVerificationTally* verification;
 };
 
 bool IsPrimarySystemOwnerId(int32_t id);
@@ -105,6 +106,7 @@ void ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool pr
     uint8_t type = page.GetOr<uint8_t>(1, 0);
     if (listedFileId > 0 && fileId != listedFileId) fileId = listedFileId;
     int32_t physical = static_cast<int32_t>(index);
+    if (target.verification) target.verification->Add(page, {primary ? int16_t{1} : fileId, physical});
 
     if (primary ? IsPrimarySystemOwnerId(owner) : IsSecondarySystemOwnerId(owner))
       AppendEntry(target.system[owner], {fileId, physical, type});
@@ -222,6 +224,7 @@ bool CDataFile::BuildPageInventory() {
   systemPages.clear();
   dataPages.clear();
   iamPages.clear();
+  verification = {};
 
   if (TheApp().snapshotLoaded) {
     if (!loadSnapshotInventory || !loadSnapshotInventory(*this) || systemPages.empty()) return false;
@@ -232,7 +235,8 @@ bool CDataFile::BuildPageInventory() {
   ProgressReset(window, pageCount);
   ProgressPos(window, 0);
   Notify(window, &WindowPort::StatusText, kTextMapping);
-  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr, {systemPages, dataPages, &iamPages}, window);
+  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr, {systemPages, dataPages, &iamPages, &verification},
+            window);
   ProgressPos(window, pageCount);
   Notify(window, &WindowPort::StatusText, kTextMappingDone);
   return !systemPages.empty();
@@ -261,8 +265,9 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
       // The file's pages join the inventory only once it is known to
       // belong to this database, under the id it was recognised by.
       PageInventory foundSystem, foundData;
+      PageVerificationTally foundVerification;
       int16_t fileId = 0;
-      ScanPages(file, offset, info.pageCount, false, 0, &fileId, {foundSystem, foundData, nullptr}, window);
+      ScanPages(file, offset, info.pageCount, false, 0, &fileId, {foundSystem, foundData, nullptr, &foundVerification}, window);
       ProgressPos(window, info.pageCount);
       if (fileId > 1 && secondaryFiles.count(fileId) == 0) {
         info.fileId = fileId;
@@ -270,6 +275,11 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
         secondaryFiles[fileId] = info;
         MergeFoundPages(systemPages, foundSystem, fileId);
         MergeFoundPages(dataPages, foundData, fileId);
+        verification.checked += foundVerification.checked;
+        for (FailedPage failed : foundVerification.failed) {
+          failed.address.fileId = fileId;
+          verification.failed.push_back(failed);
+        }
       }
     }
     return;
@@ -295,7 +305,8 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
     secondaryFiles[fileId] = entry;
     ProgressReset(window, entry.pageCount);
     ProgressPos(window, 0);
-    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr, {systemPages, dataPages, nullptr}, window);
+    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr,
+              {systemPages, dataPages, nullptr, &verification}, window);
     ProgressPos(window, entry.pageCount);
   }
 }
