@@ -184,6 +184,14 @@ void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
   int32_t fixedEnd = shape.fixedEnd > 0 ? shape.fixedEnd : header_.minimumFixedLength;
   if (fixedEnd < 4 || fixedEnd >= kMaxRecordSize) fixedEnd = -1;
   const std::vector<std::pair<int32_t, int32_t>> taken = OwnRecordExtents();
+  // A page holds rows of one format: the one of its live rows, else the
+  // compressed one on a page-compressed page.
+  bool compressedRows = header_.HasCompressionInfo();
+  for (size_t i = 0; i < ownSlotCount_ && i < records_.size(); ++i)
+    if (const CPrimaryRecord* record = Record(i); record && !record->invalid) {
+      compressedRows = record->compressed;
+      break;
+    }
   // Rows lie between the header and the page's own slot array.
   const int32_t end = static_cast<int32_t>(kPageSize) - 2 * static_cast<int32_t>(ownSlotCount_);
   size_t next = 0;
@@ -196,7 +204,7 @@ void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
       continue;
     }
     const int32_t room = (next < taken.size() ? std::min(taken[next].first, end) : end) - position;
-    std::unique_ptr<CPrimaryRecord> record = CarveAt(position, room, shape, fixedEnd);
+    std::unique_ptr<CPrimaryRecord> record = CarveAt(position, room, shape, fixedEnd, compressedRows);
     if (!record) {
       ++position;
       continue;
@@ -205,7 +213,7 @@ void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
     // this one is a fragment, and the search goes on at the newer row.
     int32_t inner = 0;
     for (int32_t at = position + 1; at < position + record->recordLength && inner == 0; ++at)
-      if (CarveAt(at, room - (at - position), shape, fixedEnd)) inner = at;
+      if (CarveAt(at, room - (at - position), shape, fixedEnd, compressedRows)) inner = at;
     if (inner != 0) {
       position = inner;
       continue;
@@ -220,9 +228,10 @@ void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
 }
 
 std::unique_ptr<CPrimaryRecord> PrimaryRecordPage::CarveAt(int32_t position, int32_t room, const RecordShape& shape,
-                                                           int32_t fixedEnd) const {
+                                                           int32_t fixedEnd, bool compressedRows) const {
   const ByteReader bytes = Reader().Tail(static_cast<size_t>(position));
-  if (room <= 0 || !MayStartRecord(bytes, shape, fixedEnd)) return nullptr;
+  if (room <= 0 || ((bytes.GetOr<uint8_t>(0, 0) & kStatusCompressed) != 0) != compressedRows) return nullptr;
+  if (!MayStartRecord(bytes, shape, fixedEnd)) return nullptr;
   auto record = CPrimaryRecord::ParseCarved(bytes, this, room);
   if (!record || !FitsRecordShape(*record, shape, fixedEnd)) return nullptr;
   return record;

@@ -102,9 +102,10 @@ class PrimaryRecordPage : public RecordPage {
   // merged.
   std::vector<std::pair<int32_t, int32_t>> OwnRecordExtents() const;
   void CarveShapedRows(const RecordShape& shape);
-  // The row of `shape` at `position` within `room` bytes, or null.
+  // The row of `shape` at `position` within `room` bytes, in the compressed
+  // or the plain format, or null.
   std::unique_ptr<CPrimaryRecord> CarveAt(int32_t position, int32_t room, const RecordShape& shape,
-                                          int32_t fixedEnd) const;
+                                          int32_t fixedEnd, bool compressedRows) const;
   // The record for a slot offset under the record-list rules, or null.
   std::unique_ptr<CPrimaryRecord> RecordForSlot(uint16_t slot, int32_t lowestSlot,
                                                 int32_t highestSlot, int forwardingHops) const;

@@ -18,6 +18,14 @@ bool ColumnCountFits(int32_t count, const RecordShape& shape) {
   return count > 0 && count < kColumnLimit;
 }
 
+bool ValueFits(const CPrimaryRecord& record, const RecordShape::VariableColumn& column, int32_t length,
+               bool complex) {
+  if (column.nullBit >= 0 && record.IsColumnNull(column.nullBit) && length != 0) return false;
+  if (complex) return true;  // a large-value pointer or sparse vector
+  if (column.maxBytes > 0 && length > column.maxBytes) return false;
+  return !column.evenLength || length % 2 == 0;
+}
+
 bool FitsPlainShape(const CPrimaryRecord& record, const RecordShape& shape, int32_t fixedEnd) {
   if (record.statusB != 0 || record.fixedEnd != fixedEnd) return false;
   if (fixedEnd > 4 && record.fixedLength != fixedEnd - 4) return false;
@@ -28,7 +36,13 @@ bool FitsPlainShape(const CPrimaryRecord& record, const RecordShape& shape, int3
     if (static_cast<int32_t>(record.nullBitmap.size()) != bitmapBytes) return false;
     position += bitmapBytes;
   }
-  if (!record.hasVariableColumns) return record.recordLength == position;
+  for (int32_t bit : shape.notNullBits)
+    if (record.IsColumnNull(bit)) return false;
+  if (!record.hasVariableColumns) {
+    for (const RecordShape::VariableColumn& column : shape.variables)
+      if (record.hasNullBitmap && column.nullBit >= 0 && !record.IsColumnNull(column.nullBit)) return false;
+    return record.recordLength == position;
+  }
   const int32_t allowed = shape.variableColumns >= 0 ? shape.variableColumns : record.columnCount;
   const int32_t count = record.variableColumnCount;
   if (count <= 0 || count > allowed || static_cast<int32_t>(record.variableEndOffsets.size()) != count)
@@ -37,10 +51,17 @@ bool FitsPlainShape(const CPrimaryRecord& record, const RecordShape& shape, int3
   // data nor a null bitmap.
   const bool countStored = record.HasFixedData() || record.hasNullBitmap;
   int32_t previousEnd = position + (countStored ? 2 : 0) + 2 * count;
-  for (uint16_t end : record.variableEndOffsets) {
+  for (size_t i = 0; i < record.variableEndOffsets.size(); ++i) {
+    const int32_t end = record.variableEndOffsets[i];
     if (end < previousEnd || end > record.maxLength) return false;
+    const bool complex = i < record.values.size() && record.values[i].complex;
+    if (i < shape.variables.size() && !ValueFits(record, shape.variables[i], end - previousEnd, complex)) return false;
     previousEnd = end;
   }
+  // Variable-length columns left out at the end of the row are null.
+  for (size_t i = record.variableEndOffsets.size(); i < shape.variables.size(); ++i)
+    if (record.hasNullBitmap && shape.variables[i].nullBit >= 0 && !record.IsColumnNull(shape.variables[i].nullBit))
+      return false;
   return record.recordLength == previousEnd;
 }
 

@@ -1,6 +1,7 @@
 #include "values/page_rows.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "catalog/table_schema.h"
 #include "session/app_state.h"
@@ -33,6 +34,36 @@ RenderVariant TableRenderVariant(const TableSchema& schema) {
                                                                        : RenderVariant::PositionalTable;
 }
 
+namespace {
+
+// Declared bytes of a type text such as "nvarchar(200)"; 0 for "(-1)" or
+// none.
+int32_t DeclaredBytes(const std::string& typeText) {
+  const size_t open = typeText.find('(');
+  if (open == std::string::npos) return 0;
+  return std::max(0, std::atoi(typeText.c_str() + open + 1));
+}
+
+// Null bits and value rules of the stored columns (leaf offsets -1, -2, ...
+// are the variable-length columns in stored order).
+void AddColumnRules(const TableSchema& schema, RecordShape& shape) {
+  shape.variables.assign(static_cast<size_t>(std::max(shape.variableColumns, 0)), {});
+  for (const ColumnInfo& column : schema.columns) {
+    if (column.hobtColumnId == ColumnInfo::kNoStoredValue) continue;
+    const int32_t bit = (column.nullBit & 0xFFFF) - 1;
+    if (bit >= 0 && !column.nullable) shape.notNullBits.push_back(bit);
+    if (column.leafOffset >= 0) continue;
+    const size_t index = static_cast<size_t>(-column.leafOffset - 1);
+    if (index >= shape.variables.size()) continue;
+    RecordShape::VariableColumn& rule = shape.variables[index];
+    rule.nullBit = bit;
+    rule.maxBytes = DeclaredBytes(column.typeText);
+    rule.evenLength = column.typeText.rfind("nvarchar", 0) == 0 || column.typeText.rfind("nchar", 0) == 0;
+  }
+}
+
+}  // namespace
+
 RecordShape TableRecordShape(const TableSchema& schema) {
   RecordShape shape;
   if (!TheApp().settings.legacyCatalog && schema.HasRowsetColumns()) {
@@ -46,6 +77,7 @@ RecordShape TableRecordShape(const TableSchema& schema) {
     }
     shape.columnCount = static_cast<int32_t>(schema.rowsetColumns.size());
     shape.variableColumns = variable;
+    AddColumnRules(schema, shape);
     return shape;
   }
   shape.columnCount = static_cast<int32_t>(std::count_if(

@@ -178,7 +178,8 @@ TEST(DeletedRowsCli, RealFileShowsTheRowsItsScriptDeleted) {
   EXPECT_EQ(live.size(), 25u);
   for (const char* name : {"Bàn 22", "Bàn 23", "Bàn 24"}) {
     bool found = false;
-    for (const std::string& line : carved) found = found || (line.rfind("carved\t", 0) == 0 && line.find(std::string(name) + "\tTRONG\t0") != std::string::npos);
+    for (const std::string& line : carved)
+      found = found || (line.rfind("carved\t", 0) == 0 && line.find(std::string(name) + "\tTRONG\t0") != std::string::npos);
     EXPECT_TRUE(found) << name << "\n" << deleted.out;
   }
   auto accounts = test::RunCli({"rows", path, "ACCOUNT", "--show-deleted", "--advanced-deleted"});
