@@ -22,20 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool legacy = mode & 0x04;
   TheApp().settings.legacyCatalog = legacy;
 
-  std::vector<CompressedColumnSpec> columns(in.Byte() % 40);
-  for (CompressedColumnSpec& column : columns) {
+  CompressedRowLayout columns(in.Byte() % 40);
+  for (CompressedColumnLayout& column : columns) {
     uint8_t blueprint = in.Byte();
     column.valueClass = static_cast<CompressedValueClass>(blueprint % 4);
     column.variable = blueprint & 0x04;
     column.width = (blueprint & 0x08) ? 0 : in.Byte();
   }
-  CompressedColumnsScope scope(columns);
 
   if (mode & 0x80) {
     std::vector<uint8_t> page = fuzz::PageBuffer(in.Rest());
     ByteReader reader(page.data(), page.size());
-    auto info = ReadPageCompressionInfo(reader, nullptr, legacy, columns.size());
-    PrimaryRecordPage records(page, nullptr);
+    auto info = ReadPageCompressionInfo(reader, legacy, columns.size());
+    PrimaryRecordPage records(page, nullptr, &columns);
     for (size_t i = 0; i < records.RecordCount(); ++i) {
       const CPrimaryRecord* record = records.Record(i);
       if (record && record->compressed) (void)RebuildCompressedRow(*record, info.get(), columns);
@@ -44,10 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> row = in.Rest();
     ByteReader reader(row.data(), row.size());
     CPrimaryRecord record(reader, nullptr, static_cast<int32_t>(row.size()));
-    CPrimaryRecord parsed(reader, nullptr, 8192);
-    ParseCompressedRow(parsed, reader, 8192);
-    RebuiltRow rebuilt = RebuildCompressedRow(parsed, nullptr, columns);
-    ApplyRebuiltRow(parsed, std::move(rebuilt));
+    (void)ParseCompressedRow(reader, 8192);
+    if (record.compressed && !record.invalid) {
+      RebuiltRow rebuilt = RebuildCompressedRow(record, nullptr, columns);
+      ApplyRebuiltRow(record, std::move(rebuilt));
+    }
   }
   TheApp().ResetForTests();
   return 0;

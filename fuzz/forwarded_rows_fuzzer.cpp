@@ -6,9 +6,9 @@
 // column (see ColumnFromInput), then up to four pages for pages 20 .. 23;
 // the file's other pages are the writer's standard ones. Mode bits: 0x01
 // showDeleted, 0x02 showAdvancedDeleted, 0x04 the pages go through
-// GetPageRows as in the rows command, which makes the column list current
-// for the compressed-row rebuild (without it no list is current and
-// compressed rows are rendered as parsed). The file is written to a temp
+// GetPageRows as in the rows command, which reads them with the table's
+// compressed-row layout (without it compressed rows are rendered as
+// parsed). The file is written to a temp
 // path per input, so a stub reads exactly what a damaged file would give
 // it: its own page, another fuzzed page, a standard page or none at all.
 
@@ -65,12 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint32_t i = 0; i < kRenderedPages; ++i) {
     const PageAddress address{1, static_cast<int32_t>(kFirstFuzzPage + i)};
     if (rebuildCompressed) {
-      // The rows command's page read: the table's column list is current
-      // for the compressed-row rebuild while the page is read.
+      // The rows command's page read: compressed rows are rebuilt with the
+      // context's layout.
       for (const RenderedRow& row : GetPageRows(*file, address, schema, context)) (void)row.size();
       continue;
     }
-    // Without a current column list compressed rows stay as parsed.
+    // Without a layout compressed rows stay as parsed.
     auto page = file->ReadDataPage(address);
     if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) continue;
     for (const RenderedRow& row : RenderPageRows(*page, context, RenderVariant::RowsetTable)) (void)row.size();

@@ -69,7 +69,7 @@ Bytes DataPage(const std::vector<Bytes>& rows) {
 }
 
 Bytes CompressedPage() {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Short(CompressedInteger(40)))
                           .Add(CompressedValue::Null())
@@ -126,7 +126,7 @@ Bytes ForwardedRow(int32_t id, const std::string& text, uint16_t stubSlot) {
 // 42, null, a text in SCSU, and the first entry of its page's dictionary.
 Bytes CompressedForwardedRow() {
   return CompressedRowBuilder()
-      .SetStatus(0x01 | (kForwardedRecordType << 1))
+      .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
       .Add(CompressedValue::Short(CompressedInteger(42)))
       .Add(CompressedValue::Null())
       .Add(CompressedValue::Short(ScsuEncode("moved")))
@@ -136,8 +136,8 @@ Bytes CompressedForwardedRow() {
 
 // Compression information whose anchor and dictionary differ from page to
 // page, so a rebuild with the wrong page's block gives other values.
-CompressionInfoSpec CompressionInfoFor(int32_t anchorNumber, const std::string& entry) {
-  CompressionInfoSpec info;
+CompressionInfoLayout CompressionInfoFor(int32_t anchorNumber, const std::string& entry) {
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Short(CompressedInteger(anchorNumber)))
                           .Add(CompressedValue::Null())
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
   LargeValueWriter lob(file, 20, 4242);
   Bytes value(9000);
   for (size_t i = 0; i < value.size(); ++i) value[i] = static_cast<uint8_t>('a' + i % 26);
-  LobLinkSpec top = lob.Write(value, 3000, 4, false);
+  LobLinkLayout top = lob.Write(value, 3000, 4, false);
   Bytes image = file.Build();
   Bytes pages(image.begin() + 20 * kPageSize, image.begin() + 24 * kPageSize);
   Save("large_value", "text_pointer", Cat({{0}, TextPointer(top.page, top.slot), pages}));

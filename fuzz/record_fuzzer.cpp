@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   int32_t length = 0;
   auto found = CPrimaryRecord::ParseForSearch(reader, nullptr, length);
-  auto anchor = CPrimaryRecord::ParseAnchor(reader, nullptr, maxLength);
+  (void)ParseCompressedRow(reader, maxLength);
   (void)ParseSparseVector(reader);
   (void)IsSparseVector(reader);
   TheApp().ResetForTests();

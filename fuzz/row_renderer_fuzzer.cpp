@@ -32,9 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // With bit 0x20 the page is read as the program reads a table's pages:
   // compressed rows are rebuilt for the column list.
-  std::optional<CompressedColumnsScope> scope;
-  if (mode & 0x20) scope.emplace(CompressedColumnSpecsFor(context.columns, context.compressedPlaces));
-  CDataPage page(fuzz::PageBuffer(in.Rest()), nullptr);
+  CDataPage page(fuzz::PageBuffer(in.Rest()), nullptr, (mode & 0x20) ? &context.compressedLayout : nullptr);
   for (const RenderedRow& row : RenderPageRows(page, context, variant)) (void)row.size();
   TheApp().ResetForTests();
   return 0;

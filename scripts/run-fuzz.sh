@@ -16,7 +16,7 @@ ensure_packages cmake ninja-build clang libclang-rt-14-dev
 
 DIR="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 CC=clang CXX=clang++ configure "$DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINEHOLD_FUZZ=ON \
-  -DBRINEHOLD_BUILD_TESTS=OFF -DBRINEHOLD_BUILD_BENCH=OFF
+  -DBRINEHOLD_BUILD_TESTS=OFF -DBRINEHOLD_BUILD_BENCH=OFF -DBRINEHOLD_BUILD_UI=OFF
 ninja -C "$DIR" -j"$JOBS" fuzzers
 
 if [ "$#" -gt 0 ]; then

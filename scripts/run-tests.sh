@@ -10,7 +10,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+ensure_packages cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev xvfb xauth \
+  imagemagick
 
 run_suite() {
   local dir="$1"

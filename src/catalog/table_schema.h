@@ -50,11 +50,13 @@ struct ChildConstraint {
 
 // One stored definition value (sysobjvalues / syscomments), as texts: the
 // object id and sub-object id in decimal and the value in its "0x..."
-// hexadecimal rendering.
+// hexadecimal rendering. `part` orders the pieces of one definition
+// (syscomments colid, sysobjvalues valnum).
 struct ObjectValueEntry {
   std::string objectId;
   std::string subObjectId;
   std::string value;
+  std::string part;
 };
 
 struct TableSchema {

@@ -5,14 +5,46 @@
 #include "catalog/table_schema.h"
 #include "cli/console.h"
 #include "session/app_state.h"
+#include "scan/snapshot_commands.h"
 #include "session/collation_table.h"
 
 namespace brinehold::cli {
 
-std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options) {
+namespace {
+constexpr const char* kTextNoObjectsInCatalog = "the catalog holds no objects";
+}  // namespace
+
+std::string TakeDataSource(ParsedArgs& parsed, size_t argumentsAfterFile, DataSource& source) {
+  if (auto snapshot = parsed.Value("snapshot")) {
+    if (parsed.positional.size() != argumentsAfterFile) return "give either FILE or --snapshot SNAP";
+    for (const char* option : {"show-deleted", "advanced-deleted", "sql2000"})
+      if (parsed.Has(option)) return std::string("--") + option + " comes from the snapshot";
+    if (parsed.Value("collation")) return "--collation comes from the snapshot";
+    source.snapshot = *snapshot;
+    source.mdf = parsed.Value("mdf").value_or("");
+    return {};
+  }
+  if (parsed.Value("mdf")) return "--mdf goes with --snapshot";
+  if (parsed.positional.size() != argumentsAfterFile + 1) return {};  // the command names what it expects
+  source.file = parsed.positional.front();
+  parsed.positional.erase(parsed.positional.begin());
+  return {};
+}
+
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options) {
   InstallStopHandler();
   LoadCollationTableBesideProgram();
   TheApp().settings.showDeleted = options.showDeleted;
+  std::string path = source.file;
+  if (!source.snapshot.empty()) {
+    std::string failure;
+    if (!LoadSnapshotHeader(source.snapshot, failure)) {
+      std::fprintf(stderr, "%s\n", failure.c_str());
+      return nullptr;
+    }
+    TheApp().snapshotLoaded = true;
+    path = source.mdf.empty() ? TheApp().settings.snapshotMdfPath : source.mdf;
+  }
   TheApp().settings.legacyCatalog = false;
 
   auto opened = std::make_unique<OpenedCatalog>();
@@ -27,6 +59,10 @@ std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, co
   }
   opened->catalog = BuildCatalog(*opened->file);
   return opened;
+}
+
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options) {
+  return OpenCatalogForCommand(DataSource{path, {}, {}}, options);
 }
 
 std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settings) {
@@ -55,6 +91,19 @@ std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const 
     std::fprintf(stderr, "brinehold %s: '%s' is not a table (type '%s')\n", command, name.c_str(),
                  schema.currentObject.type.c_str());
   return std::nullopt;
+}
+
+std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened, const std::string& rootText,
+                                                           const char* command) {
+  auto stage = std::make_unique<ObjectTreeStage>(*opened.window);
+  stage->BuildSkeleton(rootText);
+  if (!stage->Finish(*opened.catalog)) {
+    FinishProgressLine();
+    std::fprintf(stderr, "brinehold %s: %s\n", command, kTextNoObjectsInCatalog);
+    return nullptr;
+  }
+  FinishProgressLine();
+  return stage;
 }
 
 }  // namespace brinehold::cli

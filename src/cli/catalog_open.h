@@ -11,6 +11,7 @@
 
 #include "catalog/database_catalog.h"
 #include "cli/options.h"
+#include "scan/object_tree_stage.h"
 #include "session/scan_settings.h"
 #include "session/headless_window.h"
 #include "storage/data_file.h"
@@ -23,6 +24,22 @@ struct OpenedCatalog {
   std::unique_ptr<CDatabaseCatalog> catalog;
 };
 
+// Where a command reads the database from: FILE, or a snapshot (its page
+// inventory, its options and the data file it names, or `mdf` when that
+// file has moved).
+struct DataSource {
+  std::string file;
+  std::string snapshot;
+  std::string mdf;
+};
+
+// Takes FILE (the first positional argument) or --snapshot SNAP [--mdf FILE]
+// out of `parsed`, leaving `argumentsAfterFile` positional arguments.
+// Returns the problem with them, empty when there is none. The options a
+// snapshot brings (--show-deleted, --advanced-deleted, --sql2000,
+// --collation) are refused beside it rather than silently replaced.
+std::string TakeDataSource(ParsedArgs& parsed, size_t argumentsAfterFile, DataSource& source);
+
 struct CatalogOpenOptions {
   bool advanced = false;
   bool showDeleted = false;
@@ -30,6 +47,8 @@ struct CatalogOpenOptions {
 
 // Null when the file does not open; the open's message has then been
 // printed on stderr.
+std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options);
+// The same for a data file named by its path.
 std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const std::string& path, const CatalogOpenOptions& options);
 
 // Writes the reading options the table commands share (--collation ID,
@@ -44,5 +63,12 @@ std::string ApplyTableReadOptions(const ParsedArgs& parsed, ScanSettings& settin
 // table has that name.
 std::optional<std::string> LoadTableForCommand(CDatabaseCatalog& catalog, const std::string& name,
                                                const char* command);
+
+// Builds the object tree on the opened catalog's window as the scan's
+// completion stages do (skeleton with `rootText`, objects, sorted nodes,
+// the scan's object values). Null, after saying why on stderr as
+// `brinehold COMMAND`, when the catalog has no object.
+std::unique_ptr<ObjectTreeStage> BuildObjectTreeForCommand(OpenedCatalog& opened, const std::string& rootText,
+                                                           const char* command);
 
 }  // namespace brinehold::cli

@@ -1,4 +1,4 @@
-// brinehold list FILE TABLE [--page N] [--advanced] [--show-deleted]
+// brinehold list FILE|--snapshot SNAP [--mdf FILE] TABLE [--page N] [--advanced] [--show-deleted]
 //                [--advanced-deleted] [--sql2000] [--collation ID]
 #include <algorithm>
 #include <cerrno>
@@ -19,7 +19,8 @@ namespace brinehold::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brinehold list FILE TABLE [--page N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
+    "usage: brinehold list FILE|--snapshot SNAP [--mdf FILE] TABLE\n"
+    "                                 [--page N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
     "                                 [--sql2000] [--collation ID]\n";
 
 int Usage(const std::string& problem) {
@@ -36,9 +37,12 @@ void PrintLine(const std::string& line) {
 
 int RunList(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"page", "collation"});
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"}, {"page", "collation", "snapshot", "mdf"});
   if (!parsed.error.empty()) return Usage(parsed.error);
-  if (parsed.positional.size() != 2) return Usage("expected FILE and TABLE");
+  DataSource source;
+  if (std::string problem = TakeDataSource(parsed, 1, source); !problem.empty()) return Usage(problem);
+  if (parsed.positional.size() != 1 || (source.file.empty() && source.snapshot.empty()))
+    return Usage("expected FILE and TABLE");
   long long page = 1;
   if (auto text = parsed.Value("page")) {
     auto value = ParseNumber(*text);
@@ -49,8 +53,8 @@ int RunList(const std::vector<std::string>& args) {
   if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
   const bool advanced = parsed.Has("advanced");
 
-  const std::string& table = parsed.positional[1];
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {advanced, parsed.Has("show-deleted")});
+  const std::string& table = parsed.positional[0];
+  auto opened = OpenCatalogForCommand(source, {advanced, parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   auto typeCode = LoadTableForCommand(catalog, table, "list");
@@ -95,7 +99,8 @@ int RunList(const std::vector<std::string>& args) {
 }
 
 CommandRegistration registration(
-    {46, "list", "list FILE TABLE [--page N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
+    {46, "list", "list FILE|--snapshot SNAP [--mdf FILE] TABLE "
+                 "[--page N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
                  "[--collation ID]",
      "Opens the data file, rebuilds its catalog and shows what the records\n"
      "list shows for the table TABLE (a user table, else a system table of\n"
@@ -112,7 +117,11 @@ CommandRegistration registration(
      "  --show-deleted   include deleted (ghost) rows\n"
      "  --advanced-deleted  also search free page space for deleted rows\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
-     "  --sql2000        accepted as by scan (the layout is decided by the data)",
+     "  --sql2000        accepted as by scan (the layout is decided by the data)\n"
+     "  --snapshot SNAP  in place of FILE: the data file SNAP names, with the\n"
+     "                   page inventory and the collation and deleted-record\n"
+     "                   choices saved in SNAP\n"
+     "  --mdf FILE       with --snapshot: the data file has moved to FILE",
      RunList});
 
 }  // namespace

@@ -1,4 +1,5 @@
-// brinehold objects FILE [--advanced]
+// brinehold objects FILE [--advanced] [--show-deleted]
+// brinehold objects --snapshot SNAP [--mdf FILE] [--advanced]
 #include <cstdio>
 
 #include "catalog/database_catalog.h"
@@ -11,13 +12,19 @@ namespace brinehold::cli {
 namespace {
 
 int RunObjects(const std::vector<std::string>& args) {
-  ParsedArgs parsed = ParseArgs(args, {"advanced", "show-deleted"}, {});
-  if (!parsed.error.empty() || parsed.positional.size() != 1) {
-    std::fprintf(stderr, "brinehold objects: %s\nusage: brinehold objects FILE [--advanced] [--show-deleted]\n",
-                 parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
+  ParsedArgs parsed = ParseArgs(args, {"advanced", "show-deleted"}, {"snapshot", "mdf"});
+  DataSource source;
+  std::string problem = parsed.error.empty() ? TakeDataSource(parsed, 0, source) : parsed.error;
+  if (problem.empty() && (!parsed.positional.empty() || (source.file.empty() && source.snapshot.empty())))
+    problem = "expected one FILE";
+  if (!problem.empty()) {
+    std::fprintf(stderr,
+                 "brinehold objects: %s\nusage: brinehold objects FILE [--advanced] [--show-deleted]\n"
+                 "       brinehold objects --snapshot SNAP [--mdf FILE] [--advanced]\n",
+                 problem.c_str());
     return 2;
   }
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
   if (!opened) return 1;
   const CDatabaseCatalog* catalog = opened->catalog.get();
   std::printf("id\ttype\tparent\tname\n");
@@ -26,11 +33,14 @@ int RunObjects(const std::vector<std::string>& args) {
   return 0;
 }
 
-CommandRegistration registration({30, "objects", "objects FILE [--advanced] [--show-deleted]",
+CommandRegistration registration({30, "objects", "objects FILE|--snapshot SNAP [--mdf FILE] [--advanced] [--show-deleted]",
                                   "Opens the data file, rebuilds its system catalog and prints one line\n"
                                   "per row of the object list, in catalog order, as tab-separated\n"
                                   "columns: id, type (two characters, a trailing blank kept), parent\n"
-                                  "object id and name. Exit 1 when the file does not open.",
+                                  "object id and name. Exit 1 when the file does not open.\n"
+                                  "  --snapshot SNAP  in place of FILE: the data file SNAP names, with\n"
+                                  "                   the page inventory and options saved in SNAP\n"
+                                  "  --mdf FILE       with --snapshot: the data file has moved to FILE",
                                   RunObjects});
 
 }  // namespace

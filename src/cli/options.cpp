@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/delimited_text.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -49,19 +51,29 @@ std::optional<long long> ParseNumber(const std::string& text) {
   return value;
 }
 
-std::string EscapeCell(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+std::optional<Bytes> ParseHexText(const std::string& text) {
+  std::string digits;
   for (char c : text) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') digits.push_back(c);
   }
-  return out;
+  if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
+  if (digits.size() % 2 != 0) return std::nullopt;
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  Bytes bytes;
+  bytes.reserve(digits.size() / 2);
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    const int high = nibble(digits[i]), low = nibble(digits[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+  }
+  return bytes;
 }
+
+std::string EscapeCell(const std::string& text) { return TsvField(text); }
 
 }  // namespace brinehold::cli

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_reader.h"
+
 namespace brinehold::cli {
 
 struct ParsedArgs {
@@ -31,8 +33,14 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::set<std::s
 // overflow.
 std::optional<long long> ParseNumber(const std::string& text);
 
-// A value from the file as one tab-separated cell: tab, line breaks and
-// backslash inside it are escaped so that every row stays one line.
+// Hexadecimal text as bytes: an optional "0x", then pairs of digits of
+// either case; blanks and line breaks anywhere are ignored. Nothing for an
+// odd count of digits or any other character.
+std::optional<Bytes> ParseHexText(const std::string& text);
+
+// A value from the file as one tab-separated cell: tab, line breaks,
+// backslash and zero characters inside it are escaped (\t \n \r \\ \0) so
+// that every row stays one line.
 std::string EscapeCell(const std::string& text);
 
 }  // namespace brinehold::cli

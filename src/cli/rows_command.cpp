@@ -1,5 +1,6 @@
-// brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted]
+// brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE [--limit N] [--advanced] [--show-deleted]
 //                [--advanced-deleted] [--mark-damaged] [--sql2000] [--collation ID]
+//                [--format tsv|csv|jsonl]
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,16 +13,30 @@
 #include "cli/options.h"
 #include "session/app_state.h"
 #include "values/page_rows.h"
-#include "values/row_decoding_context.h"
-#include "values/table_page_source.h"
+#include "values/record_format.h"
+#include "values/table_rows.h"
 
 namespace brinehold::cli {
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brinehold rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
-    "                                 [--mark-damaged] [--sql2000] [--collation ID]\n";
+    "usage: brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE\n"
+    "                                 [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
+    "                                 [--mark-damaged] [--sql2000] [--collation ID] [--format tsv|csv|jsonl]\n";
+
+constexpr size_t kFlushBytes = 1 << 20;
+
+// Leading columns: whether a row was deleted (when deleted rows are shown)
+// and whether its page failed verification (when asked).
+std::vector<std::string> ColumnNames(const TableSchema& schema, const std::vector<size_t>& shown, bool markDeleted,
+                                     bool markDamaged) {
+  std::vector<std::string> names;
+  if (markDeleted) names.push_back("deleted");
+  if (markDamaged) names.push_back("damaged");
+  for (size_t index : shown) names.push_back(schema.columns[index].name);
+  return names;
+}
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "brinehold rows: %s\n%s", problem.c_str(), kUsage);
@@ -32,9 +47,13 @@ int Usage(const std::string& problem) {
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "mark-damaged", "sql2000"}, {"limit", "collation"});
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "mark-damaged", "sql2000"},
+                {"limit", "collation", "snapshot", "mdf", "format"});
   if (!parsed.error.empty()) return Usage(parsed.error);
-  if (parsed.positional.size() != 2) return Usage("expected FILE and TABLE");
+  DataSource source;
+  if (std::string problem = TakeDataSource(parsed, 1, source); !problem.empty()) return Usage(problem);
+  if (parsed.positional.size() != 1 || (source.file.empty() && source.snapshot.empty()))
+    return Usage("expected FILE and TABLE");
   long long limit = -1;
   if (auto text = parsed.Value("limit")) {
     auto value = ParseNumber(*text);
@@ -44,75 +63,51 @@ int RunRows(const std::vector<std::string>& args) {
   ScanSettings& settings = TheApp().settings;
   if (std::string problem = ApplyTableReadOptions(parsed, settings); !problem.empty()) return Usage(problem);
 
-  const std::string& table = parsed.positional[1];
-  auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")});
+  auto format = ParseRecordFormat(parsed.Value("format").value_or("tsv"));
+  if (!format) return Usage("--format takes tsv, csv or jsonl");
+
+  const std::string& table = parsed.positional[0];
+  auto opened = OpenCatalogForCommand(source, {parsed.Has("advanced"), parsed.Has("show-deleted")});
   if (!opened) return 1;
   CDatabaseCatalog& catalog = *opened->catalog;
   if (!LoadTableForCommand(catalog, table, "rows")) return 1;
   const TableSchema& schema = catalog.tableSchema;
+  const std::vector<size_t> shown = ShownColumns(schema);
 
-  // Columns without a stored value get no list column in the modern layout.
-  const bool legacy = settings.legacyCatalog;
-  auto shown = [legacy](const ColumnInfo& column) {
-    return legacy || column.hobtColumnId != ColumnInfo::kNoStoredValue;
-  };
-  // Leading columns: whether a row was deleted (when deleted rows are
-  // shown) and whether its page failed verification (when asked).
   const bool markDeleted = settings.showDeleted;
   const bool markDamaged = parsed.Has("mark-damaged");
-  std::string header;
-  if (markDeleted) header += "deleted\t";
-  if (markDamaged) header += "damaged\t";
-  bool first = true;
-  for (const ColumnInfo& column : schema.columns) {
-    if (!shown(column)) continue;
-    if (!first) header += '\t';
-    header += EscapeCell(column.name);
-    first = false;
-  }
-  std::printf("%s\n", header.c_str());
-
-  TheApp().tableLoadActive = false;  // large values in full
-  RowDecodingContext context = BuildRowDecodingContext(schema.columns);
-  const CDataFile& file = *opened->file;
+  RecordWriter writer(*format, ColumnNames(schema, shown, markDeleted, markDamaged));
+  std::string out = writer.Header();
   long long printed = 0;
-  ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
-    bool any = false;
-    for (const PageAddress& address : pages) {
-      if (TheApp().stopRequested || (limit >= 0 && printed >= limit)) break;
-      const PageRows page = ReadPageRows(file, address, schema, context);
-      const std::string damage = page.verification.Failed() ? PageVerdictName(page.verification.verdict) : "";
-      for (size_t r = 0; r < page.rows.size(); ++r) {
-        const RenderedRow& row = page.rows[r];
-        if (limit >= 0 && printed >= limit) break;
-        any = true;
-        std::string line;
-        if (markDeleted) line += std::string(RowOriginName(page.origins[r])) + '\t';
-        if (markDamaged) line += damage + '\t';
-        bool firstCell = true;
-        // The header was made from the schema's list; the context's copy
-        // lines up with it column for column.
-        for (size_t i = 0; i < row.size() && i < schema.columns.size(); ++i) {
-          if (!shown(schema.columns[i])) continue;
-          if (!firstCell) line += '\t';
-          line += EscapeCell(row[i].valueText);
-          firstCell = false;
-        }
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-        ++printed;
-      }
+  std::vector<RecordCell> cells;
+  const bool tsv = *format == RecordFormat::Tsv;
+  ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource& from) {
+    if (limit >= 0 && printed >= limit) return false;
+    cells.clear();
+    if (markDeleted) cells.push_back({RowOriginName(from.origin), false});
+    if (markDamaged) cells.push_back({from.damage, false});
+    for (size_t index : shown) {
+      if (index >= row.size()) break;
+      cells.push_back({row[index].valueText, !tsv && IsNullCell(row[index])});
     }
-    return any;
+    writer.AppendRow(cells, out);
+    if (out.size() >= kFlushBytes) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+    ++printed;
+    return true;
   });
+  std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);
   if (TheApp().stopRequested) return 1;
   return 0;
 }
 
 CommandRegistration registration(
-    {45, "rows", "rows FILE TABLE [--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--mark-damaged] "
-                 "[--sql2000] [--collation ID]",
+    {45, "rows", "rows FILE|--snapshot SNAP [--mdf FILE] TABLE "
+                 "[--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--mark-damaged] [--sql2000] "
+                 "[--collation ID] [--format tsv|csv|jsonl]",
      "Opens the data file, rebuilds its catalog and prints the rows of the\n"
      "table TABLE (a user table, else a system table of that name) as\n"
      "tab-separated text: a header line with the column names, then one line\n"
@@ -121,6 +116,9 @@ CommandRegistration registration(
      "Tabs, line breaks and backslashes inside values are written as \\t,\n"
      "\\n, \\r and \\\\. Exit 1 when the file does not open or has no such\n"
      "table.\n"
+     "  --format F       tsv (the default, as above), csv (RFC 4180, UTF-8,\n"
+     "                   CRLF, NULL as an empty field) or jsonl (one JSON\n"
+     "                   object per row, NULL as null)\n"
      "  --limit N        stop after N rows\n"
      "  --advanced       read the table's pages from the page inventory\n"
      "  --show-deleted   include deleted (ghost) rows; a first column \"deleted\"\n"
@@ -131,7 +129,11 @@ CommandRegistration registration(
      "  --mark-damaged   a column \"damaged\" names the failed check (checksum\n"
      "                   mismatch, torn) of the page a row came from\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
-     "  --sql2000        accepted as by scan (the layout is decided by the data)",
+     "  --sql2000        accepted as by scan (the layout is decided by the data)\n"
+     "  --snapshot SNAP  in place of FILE: the data file SNAP names, with the\n"
+     "                   page inventory and the collation and deleted-record\n"
+     "                   choices saved in SNAP\n"
+     "  --mdf FILE       with --snapshot: the data file has moved to FILE",
      RunRows});
 
 }  // namespace

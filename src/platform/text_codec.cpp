@@ -39,6 +39,53 @@ constexpr CodePageName kCodePages[] = {
     {28603, "ISO-8859-13", false}, {28605, "ISO-8859-15", false}, {54936, "GB18030", true},
 };
 
+// Code page 1258 (Vietnamese) stores tone marks as separate combining
+// characters. iconv composes them with the letter before; Windows keeps
+// each byte as its own character, so "a" and 0xEC stay a + U+0301. Read by
+// this table instead: bytes 0x80..0xFF, undefined bytes as their own number.
+constexpr uint16_t kCodePage1258High[128] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x008A, 0x2039, 0x0152, 0x008D, 0x008E, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x009A, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178,
+    0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7,
+    0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,
+    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
+    0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF,
+    0x00C0, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x00C5, 0x00C6, 0x00C7,
+    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x0300, 0x00CD, 0x00CE, 0x00CF,
+    0x0110, 0x00D1, 0x0309, 0x00D3, 0x00D4, 0x01A0, 0x00D6, 0x00D7,
+    0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x01AF, 0x0303, 0x00DF,
+    0x00E0, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x0301, 0x00ED, 0x00EE, 0x00EF,
+    0x0111, 0x00F1, 0x0323, 0x00F3, 0x00F4, 0x01A1, 0x00F6, 0x00F7,
+    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x01B0, 0x20AB, 0x00FF,
+};
+
+std::string DecodeCodePage1258(std::span<const uint8_t> bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) AppendUtf8(out, b < 0x80 ? b : kCodePage1258High[b - 0x80]);
+  return out;
+}
+
+// A byte that a double-byte code page leaves undefined on its own, as
+// Windows maps it: 932 gives 0x80 itself and 0xA0, 0xFD..0xFF private-use
+// characters; 936 gives 0x80 the euro sign and 0xFF a private-use
+// character. Anything else is U+FFFD.
+uint32_t LoneByte(int codePage, uint8_t byte) {
+  if (codePage == 932) {
+    if (byte == 0x80) return 0x0080;
+    if (byte == 0xA0) return 0xF8F0;
+    if (byte >= 0xFD) return 0xF8F1 + (byte - 0xFD);
+  }
+  if (codePage == 936) {
+    if (byte == 0x80) return 0x20AC;
+    if (byte == 0xFF) return 0xF8F5;
+  }
+  return kReplacement;
+}
+
 const CodePageName* FindCodePage(int codePage) {
   if (codePage == 0) codePage = kSystemAnsiCodePage;
   for (const auto& entry : kCodePages) {
@@ -109,7 +156,7 @@ std::string RunConversion(const CodePageName& entry, Converter& conv, std::span<
     Flush(cd, out, used);
     out.resize(used);
     uint8_t bad = static_cast<uint8_t>(*src);
-    AppendUtf8(out, entry.multiByte ? kReplacement : bad);
+    AppendUtf8(out, entry.multiByte ? LoneByte(entry.codePage, bad) : bad);
     used = out.size();
     out.resize(used + left * 4 + 16);
     ++src;
@@ -206,6 +253,7 @@ bool IsCodePageSupported(int codePage) {
 
 std::optional<std::string> TryDecodeCodePage(int codePage, std::span<const uint8_t> bytes) {
   if (codePage == kUtf8CodePage) return CleanUtf8(bytes);
+  if (codePage == 1258) return DecodeCodePage1258(bytes);
   const CodePageName* entry = FindCodePage(codePage);
   if (!entry) return std::nullopt;
   Converter* conv = ConverterFor(*entry);

@@ -11,7 +11,9 @@
 // on with the next byte. In a single-byte code page an undefined byte becomes
 // the character with the same number (U+0080..U+00FF), as the Windows
 // conversion does, so no stored byte disappears; in a multi-byte code page an
-// invalid or truncated sequence becomes U+FFFD per byte skipped. Ill-formed
+// invalid or truncated sequence becomes U+FFFD per byte skipped, except the
+// single bytes that Windows maps to characters of their own in 932 and 936.
+// Code page 1258 keeps its combining tone marks as separate characters. Ill-formed
 // UTF-16 (a lone surrogate) and ill-formed UTF-8 become U+FFFD.
 //
 // Converters are cached per thread, so the functions are safe to call from

@@ -14,14 +14,24 @@ std::string DoubleBackslashes(const std::string& path) {
   return out;
 }
 
-CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : window_(window), log_(log) {}
+CScanDriver::CScanDriver(WindowPort& window, CRecoveryLog& log) : objectTree(window), window_(window), log_(log) {
+  // Until a front end installs its own stages, they build the object tree
+  // alone.
+  stages.buildTreeAndSites = [this](const std::string& rootText) { objectTree.BuildSkeleton(rootText); };
+  stages.finishTree = [this] { return session_.catalog && objectTree.Finish(*session_.catalog); };
+  stages.resetBrowseState = [this] { objectTree.Reset(); };
+}
 
 CScanDriver::~CScanDriver() { WaitForWorker(); }
 
 void CScanDriver::StartWorker(std::function<void()> work) {
   std::lock_guard<std::mutex> lock(workerMutex_);
   if (worker_.joinable()) worker_.join();
-  worker_ = std::thread(std::move(work));
+  workerActive_ = true;
+  worker_ = std::thread([this, work = std::move(work)]() {
+    work();
+    workerActive_ = false;
+  });
 }
 
 void CScanDriver::WaitForWorker() {

@@ -23,6 +23,7 @@
 // way, and should call OnScanFailed for UM_SCAN_FAILED.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,6 +32,7 @@
 #include <thread>
 
 #include "catalog/database_catalog.h"
+#include "scan/object_tree_stage.h"
 #include "scan/recovery_log.h"
 #include "session/scan_settings.h"
 #include "session/window_port.h"
@@ -98,6 +100,12 @@ class CScanDriver {
 
   ScanWindowHooks hooks;
   ScanStages stages;
+  // The object tree and the definitions of the current scan: the stages
+  // build its skeleton first thing in the tree-and-sites stage and fill it
+  // last in the finishing stage; the browse-state reset empties it. The
+  // stages the driver starts with do only that; CompletionStages replaces
+  // them with the whole of each stage.
+  ObjectTreeStage objectTree;
   // The open-file dialog: fills the settings, false when cancelled. Left
   // empty, the current settings are used as they are.
   std::function<bool(ScanSettings& settings)> obtainSettings;
@@ -119,6 +127,11 @@ class CScanDriver {
   void StartWorker(std::function<void()> work);
   // Blocks until the worker thread (if any) has ended.
   void WaitForWorker();
+  // True from StartWorker until the worker's work has returned. A window
+  // whose workers wait for it in synchronous sends must not block in
+  // WaitForWorker while this is true: it keeps serving its messages until
+  // the worker is done.
+  bool WorkerActive() const { return workerActive_; }
 
   ScanSession& Session() { return session_; }
   ScanOutcome LastOutcome() const { return outcome_; }
@@ -147,6 +160,7 @@ class CScanDriver {
   ScanOutcome outcome_ = ScanOutcome::NotRun;
   std::mutex workerMutex_;
   std::thread worker_;
+  std::atomic<bool> workerActive_{false};
 };
 
 // Doubles every backslash, as the scan logs the path.

@@ -38,11 +38,21 @@ class TableBrowseCommands {
 
   // False when refused (an operation runs, or no scan left a catalog).
   bool OnTableSelected(const std::string& itemText, const std::string& typeCode);
+  // A click on an object-tree item (UM_TABLE_SELECTED with the item): a
+  // table is opened in the tree on its first selection and listed; any
+  // other item shows its definition or statement in the status line (the
+  // definition pane), with the records list, page caption and paging
+  // buttons hidden.
+  bool OnObjectItemSelected(TreeItem item);
   bool OnNextPage();
   bool OnPreviousPage();
 
  private:
   bool Refuse();
+  // The handler's part on the window thread; `work` then runs on the
+  // worker and returns true when a table listing ended the operation.
+  bool StartSelection(const std::string& itemText, std::function<bool(CDatabaseCatalog&)> work);
+  void ShowDefinitionPane(const std::string& text);
 
   CScanDriver& driver_;
   WindowPort& window_;

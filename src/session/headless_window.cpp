@@ -74,6 +74,23 @@ void HeadlessWindow::SetListSubItem(int item, int subItem, const std::string& te
   texts[static_cast<size_t>(subItem)] = text;
 }
 
+void HeadlessWindow::SetListItemData(int item, int64_t data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  if (item < 0 || static_cast<size_t>(item) >= items.size()) return;
+  items[static_cast<size_t>(item)].data = data;
+}
+
+int HeadlessWindow::ListColumnCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(state_.listColumns.size());
+}
+
+void HeadlessWindow::MaximizeMainWindow(bool maximized) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.maximized = maximized;
+}
+
 void HeadlessWindow::SelectListItem(int item) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto& items = state_.listItems;
@@ -157,6 +174,118 @@ void HeadlessWindow::SetProgressRange(int64_t low, int64_t high) {
 void HeadlessWindow::SetProgressPosition(int64_t position) {
   std::lock_guard<std::mutex> lock(mutex_);
   state_.progressPos = position;
+}
+
+TreeItem HeadlessWindow::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
+                                        int image, int selectedImage) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const TreeItem handle = state_.lastTreeItem + 1;
+  if (!state_.Tree(tree).Insert(handle, parent, position, text, image, selectedImage)) return kNoTreeItem;
+  state_.lastTreeItem = handle;
+  return handle;
+}
+
+void HeadlessWindow::SetTreeItemData(TreeId tree, TreeItem item, int64_t data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto* found = state_.Tree(tree).Find(item)) found->data = data;
+}
+
+int64_t HeadlessWindow::TreeItemData(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->data : 0;
+}
+
+void HeadlessWindow::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto* found = state_.Tree(tree).Find(item)) found->bold = bold;
+}
+
+std::string HeadlessWindow::TreeItemText(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->text : std::string();
+}
+
+TreeItem HeadlessWindow::TreeItemParent(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto* found = state_.Tree(tree).Find(item);
+  return found ? found->parent : kNoTreeItem;
+}
+
+TreeItem HeadlessWindow::TreeFirstChild(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto* children = state_.Tree(tree).Children(item);
+  return children && !children->empty() ? children->front() : kNoTreeItem;
+}
+
+TreeItem HeadlessWindow::TreeNextSibling(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_.Tree(tree).NextSibling(item);
+}
+
+void HeadlessWindow::SortTreeChildren(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).SortChildren(item);
+}
+
+void HeadlessWindow::SelectTreeItem(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).Select(item);
+}
+
+TreeItem HeadlessWindow::SelectedTreeItem(TreeId tree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_.Tree(tree).Selected();
+}
+
+void HeadlessWindow::ExpandTreeItem(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto* found = state_.Tree(tree).Find(item)) found->expanded = true;
+}
+
+void HeadlessWindow::CollapseTreeKeepSelection(TreeId tree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).CollapseKeepSelection();
+}
+
+void HeadlessWindow::DeleteAllTreeItems(TreeId tree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).Clear();
+}
+
+void HeadlessWindow::ShowTree(TreeId tree, bool visible) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).visible = visible;
+}
+
+void HeadlessWindow::InitialiseTree(TreeId tree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).Clear();
+  state_.Tree(tree).checkBoxes = true;
+}
+
+void HeadlessWindow::SetTreeBackground(TreeId tree, uint32_t rgb) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_.Tree(tree).background = rgb;
+}
+
+int HeadlessWindow::FolderIcon() { return 1; }
+
+int HeadlessWindow::FileIcon(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto [it, inserted] = state_.fileIcons.emplace(extension, static_cast<int>(state_.fileIcons.size()) + 2);
+  return it->second;
+}
+
+std::string HeadlessWindow::PrintTree(TreeId tree) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_.Tree(tree).Print();
 }
 
 HeadlessWindow::State HeadlessWindow::Snapshot() const {

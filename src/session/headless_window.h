@@ -4,16 +4,19 @@
 // progress range and position, the status line, the log list and the texts of
 // error boxes, and records every message in arrival order. It also keeps
 // the records panel (list columns and rows, status line, page caption,
-// paging buttons), the caption bar and the progress bar's visibility. The command-line
+// paging buttons), the caption bar, the progress bar's visibility and both
+// trees (object tree and document tree) with their items. The command-line
 // tool watches it through `observer`; tests read the record. Safe to read from
 // another thread while a worker sends.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "session/headless_tree.h"
 #include "session/window_port.h"
 
 namespace brinehold {
@@ -26,6 +29,8 @@ class HeadlessWindow : public WindowPort {
   void DeleteListColumn(int index) override;
   int InsertListItem(int index, const std::string& text) override;
   void SetListSubItem(int item, int subItem, const std::string& text) override;
+  void SetListItemData(int item, int64_t data) override;
+  int ListColumnCount() override;
   void SelectListItem(int item) override;
   void DeleteAllListItems() override;
   void DeleteSelectedListItems() override;
@@ -42,6 +47,33 @@ class HeadlessWindow : public WindowPort {
   void ShowProgressBar(bool visible) override;
   void SetProgressRange(int64_t low, int64_t high) override;
   void SetProgressPosition(int64_t position) override;
+
+  TreeItem InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text, int image,
+                          int selectedImage) override;
+  void SetTreeItemData(TreeId tree, TreeItem item, int64_t data) override;
+  int64_t TreeItemData(TreeId tree, TreeItem item) override;
+  void SetTreeItemBold(TreeId tree, TreeItem item, bool bold) override;
+  std::string TreeItemText(TreeId tree, TreeItem item) override;
+  TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
+  TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
+  TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  void SortTreeChildren(TreeId tree, TreeItem item) override;
+  void SelectTreeItem(TreeId tree, TreeItem item) override;
+  TreeItem SelectedTreeItem(TreeId tree) override;
+  void ExpandTreeItem(TreeId tree, TreeItem item) override;
+  void CollapseTreeKeepSelection(TreeId tree) override;
+  void DeleteAllTreeItems(TreeId tree) override;
+  void ShowTree(TreeId tree, bool visible) override;
+  void InitialiseTree(TreeId tree) override;
+  void SetTreeBackground(TreeId tree, uint32_t rgb) override;
+  void MaximizeMainWindow(bool maximized) override;
+  // Folder icon 1; file icons 2, 3, ... by extension (case-insensitive) in
+  // the order they are first asked for.
+  int FolderIcon() override;
+  int FileIcon(const std::string& fileName) override;
+
+  // The tree as HeadlessTree::Print shows it.
+  std::string PrintTree(TreeId tree) const;
 
   // Called on the sending thread for every message, after the window state
   // was updated.
@@ -70,6 +102,7 @@ class HeadlessWindow : public WindowPort {
     struct ListItem {
       std::vector<std::string> texts;  // column 0, then the subitems
       bool selected = false;
+      int64_t data = 0;
     };
     struct Button {
       bool visible = false;
@@ -85,6 +118,15 @@ class HeadlessWindow : public WindowPort {
     Button nextButton;
     std::string captionBar;
     bool progressVisible = false;
+    bool maximized = false;
+
+    HeadlessTree objectTree;
+    HeadlessTree documentTree{false};  // hidden until a document-recovery layout
+    std::map<std::string, int> fileIcons;  // extension -> image index
+    TreeItem lastTreeItem = kNoTreeItem;
+
+    HeadlessTree& Tree(TreeId tree) { return tree == TreeId::Document ? documentTree : objectTree; }
+    const HeadlessTree& Tree(TreeId tree) const { return tree == TreeId::Document ? documentTree : objectTree; }
   };
   State Snapshot() const;
   std::vector<WindowMessage> Messages() const;

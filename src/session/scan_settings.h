@@ -30,7 +30,12 @@ struct ScanSettings {
   bool collationAuto = true;
   int64_t manualCollation = 0;
   std::string mdfPath;
+  // Filled by a snapshot load: the snapshot file itself, the data file it
+  // names, and its recovery-mode byte (kept, not applied: the scan keeps
+  // `recoveryMode`).
+  std::string snapshotPath;
   std::string snapshotMdfPath;
+  bool snapshotAdvanced = false;
   std::string logFolder;
   std::string logFilePath;
 

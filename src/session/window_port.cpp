@@ -17,4 +17,16 @@ std::string WindowMessageName(uint32_t id) {
   return "UM_" + std::to_string(id);
 }
 
+bool TreeTextLess(std::string_view a, std::string_view b) {
+  auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c; };
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = fold(static_cast<unsigned char>(a[i]));
+    const unsigned char y = fold(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return false;
+}
+
 }  // namespace brinehold

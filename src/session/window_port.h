@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace brinehold {
 
@@ -31,6 +32,24 @@ enum WindowMessageId : uint32_t {
 // The message's name as the window-message table spells it ("UM_LOG_LINE"),
 // or "UM_<number>" for a number outside the table.
 std::string WindowMessageName(uint32_t id);
+
+// The two trees of the left pane, by the control ids the window gives them.
+// The object tree shows the database's objects; the document tree holds both
+// SharePoint roots ("SharePointACTUAL" with sites, lists and documents, and
+// "SharePointData" with the folder hierarchy) as two top-level items.
+enum class TreeId : int { Object = 328, Document = 340 };
+
+// A tree item's handle: unique within the window for its lifetime and never
+// reused; 0 is "no item" (as a parent: the top level).
+using TreeItem = uint64_t;
+inline constexpr TreeItem kNoTreeItem = 0;
+
+enum class TreePosition { First, Last };
+
+// The order in which SortTreeChildren puts items: by text, bytes compared
+// with ASCII letters folded to lower case; texts that differ only in case
+// are equal and keep their order.
+bool TreeTextLess(std::string_view a, std::string_view b);
 
 struct WindowMessage {
   uint32_t id = 0;
@@ -69,6 +88,9 @@ class WindowPort {
   // Inserts at `index` (clamped to the item count); returns the new item's index.
   virtual int InsertListItem(int /*index*/, const std::string& /*text*/) { return -1; }
   virtual void SetListSubItem(int /*item*/, int /*subItem*/, const std::string& /*text*/) {}
+  // The item's data value (the document view keeps a document's index).
+  virtual void SetListItemData(int /*item*/, int64_t /*data*/) {}
+  virtual int ListColumnCount() { return 0; }
   virtual void SelectListItem(int /*item*/) {}
   virtual void DeleteAllListItems() {}
   virtual void DeleteSelectedListItems() {}
@@ -92,6 +114,53 @@ class WindowPort {
   virtual void ShowProgressBar(bool /*visible*/) {}
   virtual void SetProgressRange(int64_t /*low*/, int64_t /*high*/) {}
   virtual void SetProgressPosition(int64_t /*position*/) {}
+
+  // The trees (object tree and document tree). Each call returns after the
+  // window has made the change. A handle that is not an item of that tree
+  // is ignored (reads give 0 or empty text). Every item has a 64-bit data
+  // value free for the caller (0 when inserted), an image and a selected
+  // image (indices into the tree's image list), a bold state and an
+  // expanded state. A window without trees ignores the calls.
+  //
+  // Inserts `text` as the first or last child of `parent` (kNoTreeItem: the
+  // top level); returns the new item, or kNoTreeItem when the parent is
+  // not an item of the tree.
+  virtual TreeItem InsertTreeItem(TreeId /*tree*/, TreeItem /*parent*/, TreePosition /*position*/,
+                                  const std::string& /*text*/, int /*image*/, int /*selectedImage*/) {
+    return kNoTreeItem;
+  }
+  virtual void SetTreeItemData(TreeId /*tree*/, TreeItem /*item*/, int64_t /*data*/) {}
+  virtual int64_t TreeItemData(TreeId /*tree*/, TreeItem /*item*/) { return 0; }
+  virtual void SetTreeItemBold(TreeId /*tree*/, TreeItem /*item*/, bool /*bold*/) {}
+  virtual std::string TreeItemText(TreeId /*tree*/, TreeItem /*item*/) { return {}; }
+  // kNoTreeItem for a top-level item.
+  virtual TreeItem TreeItemParent(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  // With kNoTreeItem: the first top-level item.
+  virtual TreeItem TreeFirstChild(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  virtual TreeItem TreeNextSibling(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  // Sorts the children of `item` (kNoTreeItem: the top level) by
+  // TreeTextLess; grandchildren keep their order.
+  virtual void SortTreeChildren(TreeId /*tree*/, TreeItem /*item*/) {}
+  // Selects the item (kNoTreeItem: no selection) and makes it visible.
+  virtual void SelectTreeItem(TreeId /*tree*/, TreeItem /*item*/) {}
+  virtual TreeItem SelectedTreeItem(TreeId /*tree*/) { return kNoTreeItem; }
+  virtual void ExpandTreeItem(TreeId /*tree*/, TreeItem /*item*/) {}
+  // Collapses every top-level branch; the selected item stays selected and
+  // visible (its ancestors are expanded again).
+  virtual void CollapseTreeKeepSelection(TreeId /*tree*/) {}
+  virtual void DeleteAllTreeItems(TreeId /*tree*/) {}
+  virtual void RedrawTree(TreeId /*tree*/) {}
+  // Layout of the left pane and the document tree's look.
+  virtual void ShowTree(TreeId /*tree*/, bool /*visible*/) {}
+  // Empties the tree and switches check boxes and smart check on.
+  virtual void InitialiseTree(TreeId /*tree*/) {}
+  virtual void SetTreeBackground(TreeId /*tree*/, uint32_t /*rgb*/) {}
+  // The main window's size for the scan type: maximized or normal.
+  virtual void MaximizeMainWindow(bool /*maximized*/) {}
+  // Image indices in the document tree's small file-type icon list: the
+  // folder icon, and the icon of a file name by its extension.
+  virtual int FolderIcon() { return 0; }
+  virtual int FileIcon(const std::string& /*fileName*/) { return 0; }
 };
 
 // Reports ~100 progress positions over a pass of `total` steps: the step is

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "session/app_state.h"
-#include "storage/page.h"
 
 namespace brinehold {
 
 namespace {
 
+constexpr uint8_t kWideColumnCount = 0x80;
 constexpr int32_t kShortDataEnd = 8059;    // short data must end at or before this offset
 constexpr int32_t kMaxLongValue = 8191;
 constexpr size_t kCompressionBlockStart = 96;
@@ -19,7 +19,7 @@ constexpr int32_t kDictionaryLimit = 4096;  // dictionary data lies below this p
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
 // Long-data region at `position`; returns the position after it.
-int32_t ParseLongData(CPrimaryRecord& record, const ByteReader& view, int32_t position, int32_t maxLength) {
+int32_t ParseLongData(CompressedRow& row, const ByteReader& view, int32_t position, int32_t maxLength) {
   auto header = view.U8(static_cast<size_t>(position));
   if (!header) return position;
   int32_t count = 0;
@@ -29,7 +29,7 @@ int32_t ParseLongData(CPrimaryRecord& record, const ByteReader& view, int32_t po
   if ((*header & 0x01) != 0 && position + 1 < maxLength - 2) {
     const int32_t m = view.GetOr<uint16_t>(static_cast<size_t>(position + 1), 0);
     next = position + 3;
-    if (m > 0 && m <= record.columnCount) {
+    if (m > 0 && m <= row.columnCount) {
       count = m;
       for (int32_t i = 0; i < m; ++i) {
         uint16_t raw = view.GetOr<uint16_t>(static_cast<size_t>(next + 2 * i), 0);
@@ -39,11 +39,11 @@ int32_t ParseLongData(CPrimaryRecord& record, const ByteReader& view, int32_t po
       next += 2 * m;
     }
   }
-  next += ClusterBytes(record.columnCount);
+  next += ClusterBytes(row.columnCount);
   const int32_t start = next;
   int32_t previous = 0;
   int32_t end = start;
-  record.values.reserve(static_cast<size_t>(count));
+  row.longValues.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     if (StopRequested()) break;
     ColumnValue value;
@@ -59,10 +59,10 @@ int32_t ParseLongData(CPrimaryRecord& record, const ByteReader& view, int32_t po
       }
     }
     previous = offset;
-    record.values.push_back(std::move(value));
+    row.longValues.push_back(std::move(value));
   }
-  record.variableColumnCount = static_cast<int32_t>(record.values.size());
-  record.compressedParts.longValueCount = count;
+  row.hasLongData = true;
+  row.parts.longValueCount = count;
   return end;
 }
 
@@ -74,45 +74,37 @@ int32_t ShortDataBytes(uint8_t code) {
   return 0;
 }
 
-void ParseCompressedRow(CPrimaryRecord& record, const ByteReader& bytes, int32_t maxLength) {
+CompressedRow ParseCompressedRow(const ByteReader& bytes, int32_t maxLength) {
+  CompressedRow row;
   maxLength = std::max<int32_t>(0, std::min<int32_t>(maxLength, static_cast<int32_t>(
                                                                     std::min<size_t>(bytes.size(), INT32_MAX))));
   const ByteReader view(bytes.data(), static_cast<size_t>(maxLength));
-  CompressedRowParts& parts = record.compressedParts;
+  const uint8_t status = view.GetOr<uint8_t>(0, 0);
+  CompressedRowParts& parts = row.parts;
 
-  // 1. Column count.
+  // 1. Column count: one byte, or with its top bit set a 15-bit count in
+  // two bytes, most significant byte first.
   auto first = view.U8(1);
   if (!first) {
-    record.invalid = true;
-    return;
+    row.invalid = true;
+    return row;
   }
   int32_t count = *first;
   int32_t position = 2;
-  if ((*first & 0x80) != 0) {
-    auto wide = view.U16(1);
+  if ((*first & kWideColumnCount) != 0) {
     auto second = view.U8(2);
-    if (!wide || !second) {
-      record.invalid = true;
-      return;
+    if (!second) {
+      row.invalid = true;
+      return row;
     }
-    count = *wide;
+    count = ((*first & 0x7F) << 8) | *second;
     position = 3;
-    // Read little-endian with the flag bit kept, most wide counts are far
-    // above the column limit. The same two bytes read as a 15-bit count,
-    // high byte first behind the flag, give a count within it; a row that
-    // would otherwise be thrown away is tried that way, when the record
-    // holds all the descriptors such a count needs.
-    if (count > kMaxCompressedColumns) {
-      const int32_t flagged = ((*first & 0x7F) << 8) | *second;
-      const bool descriptorsFit = static_cast<size_t>(position + (flagged + 1) / 2) <= view.size();
-      if (flagged > 0 && flagged <= kMaxCompressedColumns && descriptorsFit) count = flagged;
-    }
   }
   if (count <= 0 || count > kMaxCompressedColumns) {
-    record.invalid = true;
-    return;
+    row.invalid = true;
+    return row;
   }
-  record.columnCount = count;
+  row.columnCount = count;
 
   // 2. Descriptor codes, as far as the record reaches.
   parts.descriptorCodes.reserve(static_cast<size_t>(count));
@@ -126,7 +118,7 @@ void ParseCompressedRow(CPrimaryRecord& record, const ByteReader& bytes, int32_t
   const int32_t shortStart = position + (count + 1) / 2 + ClusterBytes(count);
   int32_t shortLength = 0;
   for (uint8_t code : parts.descriptorCodes) shortLength += ShortDataBytes(code);
-  const bool indexRecord = record.recordType == kIndexRecordType;
+  const bool indexRecord = CompressedRecordTypeOf(status) == kIndexRecordType;
   const int32_t shortEnd = shortStart + shortLength;
   if (shortLength > 0 && shortLength < kMaxRecordSize && !indexRecord && shortEnd <= maxLength &&
       shortEnd <= kShortDataEnd) {
@@ -136,40 +128,11 @@ void ParseCompressedRow(CPrimaryRecord& record, const ByteReader& bytes, int32_t
     }
   }
 
-  // 4. Null bitmap and long-data region.
+  // 4. Long-data region (there is no null bitmap).
   int32_t end = shortEnd;
-  if (!indexRecord) {
-    if (record.hasNullBitmap) {
-      const int32_t bitmapSize = (count + 7) / 8;
-      if (auto copy = view.Copy(static_cast<size_t>(end), static_cast<size_t>(bitmapSize)))
-        record.nullBitmap = std::move(*copy);
-      end += bitmapSize;
-    }
-    if (record.hasVariableColumns) end = ParseLongData(record, view, end, maxLength);
-  }
-  record.recordLength = std::min(end, maxLength);
-  if (record.recordLength > 0) {
-    if (auto copy = view.Copy(0, static_cast<size_t>(record.recordLength))) record.image = std::move(*copy);
-  }
-}
-
-std::unique_ptr<CPrimaryRecord> CPrimaryRecord::ParseAnchor(ByteReader bytes, const CPage* page_,
-                                                            int32_t maxLength_) {
-  auto record = std::make_unique<CPrimaryRecord>(SearchTag{});
-  record->page = page_;
-  record->maxLength = maxLength_;
-  auto a = bytes.U8(0);
-  if (!a || maxLength_ <= 0) {
-    record->invalid = true;
-    return record;
-  }
-  record->statusA = *a;
-  record->recordType = RecordTypeOf(*a);
-  record->compressed = true;
-  record->hasNullBitmap = (*a & kStatusNullBitmap) != 0;
-  record->hasVariableColumns = (*a & kStatusVariableColumns) != 0;
-  ParseCompressedRow(*record, bytes, maxLength_);
-  return record;
+  if (!indexRecord && (status & kCompressedLongData) != 0) end = ParseLongData(row, view, end, maxLength);
+  row.length = std::min(end, maxLength);
+  return row;
 }
 
 namespace {
@@ -188,14 +151,16 @@ void ReadDictionary(PageCompressionInfo& info, const ByteReader& page) {
     if (!end || *end > kDictionaryLimit) break;
     info.dictionaryEndOffsets.push_back(*end);
   }
-  // Entries keep their positions (a symbol is an index), so an entry that
-  // does not fit stays as an empty one.
-  int32_t previous = 2 + 2 * static_cast<int32_t>(*count);
+  // The end offsets count from the start of the entry data, right after
+  // the offsets. Entries keep their positions (a symbol is an index), so an
+  // entry that does not fit stays as an empty one.
+  const size_t dataStart = start + 2 + 2 * static_cast<size_t>(*count);
+  int32_t previous = 0;
   for (uint16_t end : info.dictionaryEndOffsets) {
     if (StopRequested()) break;
     PageCompressionInfo::Entry entry;
     const int32_t length = static_cast<int32_t>(end) - previous;
-    const size_t entryStart = start + static_cast<size_t>(std::max(previous, 0));
+    const size_t entryStart = dataStart + static_cast<size_t>(std::max(previous, 0));
     if (length > 0 && length < size && entryStart < static_cast<size_t>(kDictionaryLimit)) {
       if (auto copy = page.Copy(entryStart, static_cast<size_t>(length))) {
         entry.bytes = std::move(*copy);
@@ -208,9 +173,9 @@ void ReadDictionary(PageCompressionInfo& info, const ByteReader& page) {
 }
 
 void ReadAnchorValues(PageCompressionInfo& info, size_t columnLimit) {
-  const CPrimaryRecord& anchor = *info.anchorRecord;
-  const auto& codes = anchor.compressedParts.descriptorCodes;
-  const Bytes& shortData = anchor.compressedParts.shortData;
+  const CompressedRow& anchor = *info.anchorRecord;
+  const auto& codes = anchor.parts.descriptorCodes;
+  const Bytes& shortData = anchor.parts.shortData;
   const size_t columns = std::min({static_cast<size_t>(std::max(anchor.columnCount, 0)), codes.size(), columnLimit});
   size_t shortPosition = 0;
   size_t longIndex = 0;
@@ -233,7 +198,7 @@ void ReadAnchorValues(PageCompressionInfo& info, size_t columnLimit) {
       }
       shortPosition += n;
     } else if (code == kDescriptorLong) {
-      const ColumnValue* value = anchor.VariableColumn(longIndex++);
+      const ColumnValue* value = anchor.LongValue(longIndex++);
       if (value && value->HasBytes() && !value->complex) {
         entry.bytes.assign(value->bytes.begin(), value->bytes.begin() + value->length);
         entry.length = value->length;
@@ -252,8 +217,8 @@ void ReadAnchorValues(PageCompressionInfo& info, size_t columnLimit) {
 
 }  // namespace
 
-std::unique_ptr<PageCompressionInfo> ReadPageCompressionInfo(const ByteReader& page, const CPage* owner,
-                                                             bool legacyCatalog, size_t columnLimit) {
+std::unique_ptr<PageCompressionInfo> ReadPageCompressionInfo(const ByteReader& page, bool legacyCatalog,
+                                                             size_t columnLimit) {
   auto flags = page.U8(kCompressionBlockStart);
   auto dictionaryOffset = page.U16(99);
   auto size = page.U16(101);
@@ -263,15 +228,19 @@ std::unique_ptr<PageCompressionInfo> ReadPageCompressionInfo(const ByteReader& p
   info->dictionaryOffset = *dictionaryOffset;
   info->size = *size;
 
-  if ((info->flags & kCompressionHasAnchor) == 0) return info;
+  // The anchor record and the dictionary are flagged each on its own; an
+  // anchor record that is flagged but cannot be parsed makes the block
+  // implausible, and the dictionary is not read either.
+  const bool hasAnchor = (info->flags & kCompressionHasAnchor) != 0;
   const bool hasDictionary = (info->flags & kCompressionHasDictionary) != 0;
-  if (hasDictionary || !legacyCatalog) {
+  if (hasAnchor && (hasDictionary || !legacyCatalog)) {
     const size_t start = hasDictionary ? kAnchorWithDictionary : kAnchorWithoutDictionary;
     const ByteReader tail = page.Tail(start);
-    info->anchorRecord = CPrimaryRecord::ParseAnchor(tail, owner, std::min<int32_t>(info->size, static_cast<int32_t>(tail.size())));
+    info->anchorRecord = std::make_unique<CompressedRow>(
+        ParseCompressedRow(tail, std::min<int32_t>(info->size, static_cast<int32_t>(tail.size()))));
   }
   const bool anchorValid = info->anchorRecord && !info->anchorRecord->invalid;
-  if (hasDictionary && anchorValid) ReadDictionary(*info, page);
+  if (hasDictionary && (!hasAnchor || anchorValid)) ReadDictionary(*info, page);
   if (anchorValid && !legacyCatalog) ReadAnchorValues(*info, columnLimit);
   return info;
 }

@@ -4,14 +4,11 @@
 #include <optional>
 
 #include "session/app_state.h"
-#include "storage/compressed_row.h"
 #include "storage/scsu_decoder.h"
 
 namespace brinehold {
 
 namespace {
-
-thread_local const std::vector<CompressedColumnSpec>* currentColumns = nullptr;
 
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
@@ -31,16 +28,33 @@ Bytes WithPrefix(const Bytes& stored, const PageCompressionInfo::Entry* anchor, 
   return value;
 }
 
-}  // namespace
-
-const std::vector<CompressedColumnSpec>* CurrentCompressedColumns() { return currentColumns; }
-
-CompressedColumnsScope::CompressedColumnsScope(std::vector<CompressedColumnSpec> columns)
-    : columns_(std::move(columns)), previous_(currentColumns) {
-  currentColumns = &columns_;
+// A float or real keeps its high-order bytes; the low-order zero bytes it
+// left out come back in front (the column is little-endian).
+Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
+  if (stored.size() >= width) return Bytes(stored.end() - static_cast<std::ptrdiff_t>(width), stored.end());
+  Bytes out(width - stored.size(), 0);
+  out.insert(out.end(), stored.begin(), stored.end());
+  return out;
 }
 
-CompressedColumnsScope::~CompressedColumnsScope() { currentColumns = previous_; }
+// Fixed-width text comes back padded with blanks (UTF-16 blanks for
+// nchar), which then belong to the value; everything else is padded with
+// zeros. True when the padding is part of the value.
+bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
+  const bool fixedText = !blueprint.variable && blueprint.width > 0;
+  if (fixedText && blueprint.valueClass == CompressedValueClass::Char) {
+    data.insert(data.end(), count, ' ');
+    return true;
+  }
+  if (fixedText && blueprint.valueClass == CompressedValueClass::Unicode) {
+    for (size_t i = 0; i < count; ++i) data.push_back(i % 2 == 0 ? ' ' : 0);
+    return true;
+  }
+  data.insert(data.end(), count, 0);
+  return false;
+}
+
+}  // namespace
 
 Bytes NumericColumnBytes(const ByteReader& stored, int32_t width) {
   if (stored.empty() || stored.size() > 8) return {};
@@ -57,7 +71,7 @@ Bytes NumericColumnBytes(const ByteReader& stored, int32_t width) {
 }
 
 RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompressionInfo* info,
-                                const std::vector<CompressedColumnSpec>& columns) {
+                                const CompressedRowLayout& columns) {
   RebuiltRow out;
   const CompressedRowParts& parts = record.compressedParts;
   const size_t count = std::min({static_cast<size_t>(std::max(record.columnCount, 0)),
@@ -71,7 +85,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
   for (size_t i = 0; i < count; ++i) {
     if (StopRequested()) break;
     const uint8_t code = parts.descriptorCodes[i];
-    const CompressedColumnSpec& blueprint = columns[i];
+    const CompressedColumnLayout& blueprint = columns[i];
     const PageCompressionInfo::Entry* anchor =
         info && i < info->anchorValues.size() ? &info->anchorValues[i] : nullptr;
     CompressedColumn column;
@@ -143,12 +157,15 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
       width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
     } else if (blueprint.valueClass == CompressedValueClass::Bit) {
       width = 1;
+    } else if (blueprint.valueClass == CompressedValueClass::Float) {
+      width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
     } else if (blueprint.variable || blueprint.width <= 0) {
       width = blueprint.width > 0 ? std::min(value.size(), static_cast<size_t>(blueprint.width)) : value.size();
     } else {
       width = static_cast<size_t>(blueprint.width);
     }
     if (longSlot) out.longValues.emplace_back(*longSlot, value);
+    if (blueprint.valueClass == CompressedValueClass::Float) value = FloatColumnBytes(value, width);
     if (value.size() > width) value.resize(width);
     if (out.data.size() + width > kRebuildBufferSize) {
       out.columns.push_back(column);  // does not fit: not written
@@ -157,7 +174,7 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
     column.offset = static_cast<int32_t>(out.data.size());
     column.length = static_cast<int32_t>(value.size());
     out.data.insert(out.data.end(), value.begin(), value.end());
-    out.data.resize(out.data.size() + (width - value.size()), 0);
+    if (AppendPadding(out.data, width - value.size(), blueprint)) column.length = static_cast<int32_t>(width);
     out.columns.push_back(column);
   }
   return out;

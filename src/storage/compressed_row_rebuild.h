@@ -35,52 +35,22 @@
 // table has computed columns or a clustered key that is not its first
 // column; the values layer builds it that way.
 //
-// The column list comes from the table being read: CompressedColumnsScope
-// makes a list current for the thread while its pages are read (a page read
-// outside any scope rebuilds nothing).
+// The column layout comes from the table being read
+// (compressed_column_layout.h); the page that holds the row calls the
+// rebuild.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "storage/compressed_column_layout.h"
+#include "storage/compressed_row.h"
 #include "storage/primary_record.h"
-#include "storage/primary_record_page.h"
 
 namespace brinehold {
 
 inline constexpr size_t kRebuildBufferSize = 4096;
-
-enum class CompressedValueClass : uint8_t {
-  Plain,    // bytes as stored (after the prefix step)
-  Numeric,  // big-endian integer with inverted top bit
-  Unicode,  // SCSU text
-  Bit,      // one byte, 0 or 1: a compressed row keeps no bit groups
-};
-
-// What the rebuild needs to know of one column of the table.
-struct CompressedColumnSpec {
-  CompressedValueClass valueClass = CompressedValueClass::Plain;
-  int32_t width = 0;      // fixed size or declared length; 0 or less: unknown / (max)
-  bool variable = false;  // takes only its value's length
-};
-
-// The column list current on this thread, or null outside any scope.
-const std::vector<CompressedColumnSpec>* CurrentCompressedColumns();
-
-// Makes `columns` current for the lifetime of the scope (restoring the
-// previous list afterwards).
-class CompressedColumnsScope {
- public:
-  explicit CompressedColumnsScope(std::vector<CompressedColumnSpec> columns);
-  ~CompressedColumnsScope();
-  CompressedColumnsScope(const CompressedColumnsScope&) = delete;
-  CompressedColumnsScope& operator=(const CompressedColumnsScope&) = delete;
-
- private:
-  std::vector<CompressedColumnSpec> columns_;
-  const std::vector<CompressedColumnSpec>* previous_;
-};
 
 // The rebuilt row: the new fixed data, the per-column places, and the
 // rebuilt bytes of the plain long values (by index into the value list).
@@ -95,7 +65,7 @@ struct RebuiltRow {
 // smallest of the record's column count, its descriptor count and the
 // column list.
 RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompressionInfo* info,
-                                const std::vector<CompressedColumnSpec>& columns);
+                                const CompressedRowLayout& columns);
 
 // Installs a rebuilt row in the record: fixed data and length, long values,
 // per-column places.

@@ -5,6 +5,7 @@
 #include "session/app_state.h"
 #include "session/window_port.h"
 #include "storage/page_stream.h"
+#include "storage/snapshot_file.h"
 
 namespace brinehold {
 
@@ -197,7 +198,9 @@ std::unique_ptr<CDataFile> OpenDataFile(const std::string& path, bool advanced, 
 
   if (!file->primary_.Open(path)) {
     file->valid = false;
-    Notify(window, &WindowPort::ScanFailed, kTextCannotOpen);
+    // From a snapshot, the file may have moved since it was saved.
+    std::string text = TheApp().snapshotLoaded ? kTextSnapshotDataFileMissing + path : kTextCannotOpen;
+    Notify(window, &WindowPort::ScanFailed, text.c_str());
   } else if (file->primary_.Length() < kPageSize) {
     file->fileLength = file->primary_.Length();
     file->valid = false;
@@ -211,7 +214,8 @@ std::unique_ptr<CDataFile> OpenDataFile(const std::string& path, bool advanced, 
     ProbeAlignment(file->primary_, file->fileLength, file->pageCount, remainder, file->baseOffset, window);
     if (!file->BuildPageInventory()) {
       file->valid = false;
-      Notify(window, &WindowPort::ScanFailed, kTextNotValidMdf);
+      Notify(window, &WindowPort::ScanFailed,
+             file->openFailure.empty() ? kTextNotValidMdf : file->openFailure.c_str());
     }
   }
   TheApp().stopRequested = false;
@@ -225,12 +229,17 @@ bool CDataFile::BuildPageInventory() {
   dataPages.clear();
   iamPages.clear();
   verification = {};
+  inventoryFileLengths.clear();
+  openFailure.clear();
 
-  if (TheApp().snapshotLoaded) {
-    if (!loadSnapshotInventory || !loadSnapshotInventory(*this) || systemPages.empty()) return false;
+  inventoryFromSnapshot = TheApp().snapshotLoaded;
+  if (inventoryFromSnapshot) {
+    if (!LoadSnapshotInventory(TheApp().settings.snapshotPath, *this, openFailure) || systemPages.empty())
+      return false;
     Notify(window, &WindowPort::StatusText, kTextSnapshotLoaded);
     return true;
   }
+  inventoryFileLengths[1] = fileLength;
 
   ProgressReset(window, pageCount);
   ProgressPos(window, 0);
@@ -273,12 +282,16 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
         info.fileId = fileId;
         databaseFiles.push_back(info);
         secondaryFiles[fileId] = info;
-        MergeFoundPages(systemPages, foundSystem, fileId);
-        MergeFoundPages(dataPages, foundData, fileId);
         verification.checked += foundVerification.checked;
         for (FailedPage failed : foundVerification.failed) {
           failed.address.fileId = fileId;
           verification.failed.push_back(failed);
+        }
+        if (!SnapshotHoldsFile(fileId, info.fileLength)) {
+          DropSnapshotEntries(fileId);
+          MergeFoundPages(systemPages, foundSystem, fileId);
+          MergeFoundPages(dataPages, foundData, fileId);
+          inventoryFileLengths[fileId] = info.fileLength;
         }
       }
     }
@@ -303,11 +316,32 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
     entry.baseOffset = static_cast<uint32_t>(offset);
     int16_t fileId = static_cast<int16_t>(entry.fileId);
     secondaryFiles[fileId] = entry;
+    if (SnapshotHoldsFile(fileId, entry.fileLength)) continue;
+    DropSnapshotEntries(fileId);
     ProgressReset(window, entry.pageCount);
     ProgressPos(window, 0);
     ScanPages(file, offset, entry.pageCount, false, fileId, nullptr,
               {systemPages, dataPages, nullptr, &verification}, window);
     ProgressPos(window, entry.pageCount);
+    inventoryFileLengths[fileId] = entry.fileLength;
+  }
+}
+
+bool CDataFile::SnapshotHoldsFile(int16_t fileId, uint64_t length) const {
+  if (!inventoryFromSnapshot) return false;
+  auto recorded = inventoryFileLengths.find(fileId);
+  return recorded != inventoryFileLengths.end() && recorded->second == length;
+}
+
+void CDataFile::DropSnapshotEntries(int16_t fileId) {
+  if (!inventoryFromSnapshot) return;
+  for (PageInventory* map : {&systemPages, &dataPages}) {
+    for (auto it = map->begin(); it != map->end();) {
+      std::vector<PageEntry>& list = it->second;
+      size_t before = list.size();
+      std::erase_if(list, [fileId](const PageEntry& entry) { return entry.fileId == fileId; });
+      it = (before > 0 && list.empty()) ? map->erase(it) : std::next(it);
+    }
   }
 }
 

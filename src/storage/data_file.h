@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +21,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/read_only_file.h"
+#include "storage/compressed_column_layout.h"
 #include "storage/page_address.h"
 #include "storage/page_header.h"
 #include "storage/page_verification.h"
@@ -100,9 +100,16 @@ class CDataFile {
   WindowPort* window = nullptr;
   bool valid = false;
 
-  // Fills the maps from a saved inventory instead of reading pages; set by
-  // the snapshot loader. Returns false when the load fails.
-  std::function<bool(CDataFile&)> loadSnapshotInventory;
+  // File id -> length of that file when its pages were inventoried (by the
+  // pass, or as recorded in a snapshot). A snapshot keeps them so that a
+  // later load can tell a file that changed size.
+  std::map<int16_t, uint64_t> inventoryFileLengths;
+  // True when the inventory was taken from a snapshot (TheApp().snapshotLoaded
+  // at open, the snapshot named by settings.snapshotPath).
+  bool inventoryFromSnapshot = false;
+  // Why the open failed, when it has its own text (a snapshot that could not
+  // be used); UM_SCAN_FAILED carries it.
+  std::string openFailure;
 
   bool IsValid() const { return valid; }
 
@@ -121,13 +128,21 @@ class CDataFile {
   std::optional<CPage_Header> ReadPageHeader(PageAddress address) const;
   // The same, keeping the raw page in currentPageBuffer for the caller.
   std::optional<CPage_Header> ReadPageHeaderKeep(PageAddress address);
-  std::unique_ptr<CDataPage> ReadDataPage(PageAddress address) const;
+  // A data page; with `layout` (that of the table being read), its
+  // compressed rows are rebuilt into plain column bytes.
+  std::unique_ptr<CDataPage> ReadDataPage(PageAddress address, const CompressedRowLayout* layout = nullptr) const;
   std::unique_ptr<IamPage> ReadIamPage(PageAddress address) const;
 
   ReadOnlyFile& PrimaryFile() { return primary_; }
 
  private:
   friend std::unique_ptr<CDataFile> OpenDataFile(const std::string&, bool, WindowPort*);
+
+  // A secondary file whose pages a snapshot already holds at the length it
+  // has now is not read again; otherwise what the snapshot held for it is
+  // dropped and the file is read as in a full scan.
+  bool SnapshotHoldsFile(int16_t fileId, uint64_t length) const;
+  void DropSnapshotEntries(int16_t fileId);
 
   ReadOnlyFile primary_;
 };

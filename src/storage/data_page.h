@@ -8,7 +8,8 @@ namespace brinehold {
 
 class CDataPage : public PrimaryRecordPage {
  public:
-  CDataPage(Bytes buffer, const CDataFile* file) : PrimaryRecordPage(std::move(buffer), file) {}
+  CDataPage(Bytes buffer, const CDataFile* file, const CompressedRowLayout* layout = nullptr)
+      : PrimaryRecordPage(std::move(buffer), file, layout) {}
   ~CDataPage() override = default;
 };
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "session/app_state.h"
-#include "storage/compressed_row.h"
-#include "storage/compressed_row_rebuild.h"
 #include "storage/data_file.h"
 #include "storage/page.h"
 #include "storage/primary_record_page.h"
@@ -26,16 +24,6 @@ int32_t Clamp(int32_t maxLength, size_t available) {
 }
 
 }  // namespace
-
-Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
-  Bytes out;
-  if (auto copy = bytes.Copy(offset, count)) {
-    out = std::move(*copy);
-    out.push_back(0);
-    out.push_back(0);
-  }
-  return out;
-}
 
 bool IsSparseVector(const ByteReader& value) {
   if (value.size() == 16) return false;  // a 16-byte complex column is a large-value pointer
@@ -75,6 +63,14 @@ bool CPrimaryRecord::IsColumnNull(int32_t column) const {
   return (nullBitmap[byte] >> (column % 8)) & 1;
 }
 
+void CPrimaryRecord::TakeStatusFlags() {
+  compressed = (statusA & kStatusCompressed) != 0;
+  // A compressed row has no null bitmap: its descriptors say which columns
+  // are null, and bit 0x10 is part of its record type.
+  hasNullBitmap = !compressed && (statusA & kStatusNullBitmap) != 0;
+  hasVariableColumns = (statusA & (compressed ? kCompressedLongData : kStatusVariableColumns)) != 0;
+}
+
 bool CPrimaryRecord::ReadStatus(const ByteReader& bytes, bool searching) {
   (void)searching;
   if (page && page->HeaderValid()) {
@@ -91,10 +87,8 @@ bool CPrimaryRecord::ReadStatus(const ByteReader& bytes, bool searching) {
   }
   statusA = *a;
   statusB = bytes.GetOr<uint8_t>(1, 0);
-  recordType = RecordTypeOf(statusA);
-  compressed = (statusA & kStatusCompressed) != 0;
-  hasNullBitmap = (statusA & kStatusNullBitmap) != 0;
-  hasVariableColumns = (statusA & kStatusVariableColumns) != 0;
+  TakeStatusFlags();
+  recordType = compressed ? CompressedRecordTypeOf(statusA) : RecordTypeOf(statusA);
 
   const bool showDeleted = TheApp().settings.showDeleted;
   switch (recordType) {
@@ -116,22 +110,40 @@ bool CPrimaryRecord::ReadStatus(const ByteReader& bytes, bool searching) {
 }
 
 CPrimaryRecord::CPrimaryRecord(ByteReader bytes, const CPage* page_, int32_t maxLength_,
-                               int forwardingHops)
+                               int forwardingHops, const CompressedRowLayout* layout)
     : page(page_), maxLength(maxLength_) {
   if (!ReadStatus(bytes, false)) return;
   int32_t limit = Clamp(maxLength, bytes.size());
   if (compressed) {
-    ParseCompressedRow(*this, bytes, limit);
+    ParseCompressed(bytes, limit);
     return;
   }
   if (recordType == kForwardingStubType) {
-    ResolveForwardingStub(bytes, limit, forwardingHops);
+    ResolveForwardingStub(bytes, limit, forwardingHops, layout);
     return;
   }
   ParsePlain(bytes, limit);
 }
 
-void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limit, int forwardingHops) {
+void CPrimaryRecord::ParseCompressed(const ByteReader& bytes, int32_t limit) {
+  CompressedRow row = ParseCompressedRow(bytes, limit);
+  if (row.invalid) {
+    invalid = true;
+    return;
+  }
+  columnCount = row.columnCount;
+  compressedParts = std::move(row.parts);
+  values = std::move(row.longValues);
+  if (row.hasLongData) variableColumnCount = static_cast<int32_t>(values.size());
+  recordLength = row.length;
+  if (recordLength > 0) {
+    const ByteReader view(bytes.data(), static_cast<size_t>(std::max(limit, 0)));
+    if (auto copy = view.Copy(0, static_cast<size_t>(recordLength))) image = std::move(*copy);
+  }
+}
+
+void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limit, int forwardingHops,
+                                           const CompressedRowLayout* layout) {
   fixedLength = kUnresolvedForwardLength;
   ByteReader stub = ByteReader(bytes.data(), static_cast<size_t>(limit));
   auto pageNumber = stub.I32(1);
@@ -146,7 +158,7 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   if (!page || !page->File()) return;
   auto buffer = page->File()->ReadPage(forwardedFrom->page);
   if (!buffer) return;
-  auto target = PrimaryRecordPage::ForSlot(std::move(*buffer), page->File(), *slot, forwardingHops + 1);
+  auto target = PrimaryRecordPage::ForSlot(std::move(*buffer), page->File(), *slot, forwardingHops + 1, layout);
   const CPrimaryRecord* row = target ? target->Record(0) : nullptr;
   if (!row || row->image.empty()) return;
   // Only a moved row (or one deleted since, or the next stub of a chain)
@@ -166,17 +178,13 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   ByteReader view(copy);
   statusA = view.GetOr<uint8_t>(0, 0);
   statusB = view.GetOr<uint8_t>(1, 0);
-  compressed = (statusA & kStatusCompressed) != 0;
-  hasNullBitmap = (statusA & kStatusNullBitmap) != 0;
-  hasVariableColumns = (statusA & kStatusVariableColumns) != 0;
+  TakeStatusFlags();
   fixedLength = 0;
   if (compressed) {
-    ParseCompressedRow(*this, view, Clamp(maxLength, view.size()));
+    ParseCompressed(view, Clamp(maxLength, view.size()));
     // A moved compressed row is rebuilt with the anchor values and the
     // dictionary of the page it moved to, not of the page of its stub.
-    const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns();
-    if (!invalid && columns && !TheApp().settings.legacyCatalog)
-      ApplyRebuiltRow(*this, RebuildCompressedRow(*this, target->CompressionInfo(), *columns));
+    movedRowCompression = target->SharedCompressionInfo();
     return;
   }
   ParsePlain(view, Clamp(maxLength, view.size()));
@@ -283,7 +291,7 @@ std::unique_ptr<CPrimaryRecord> CPrimaryRecord::ParseCarved(ByteReader bytes, co
   if (!record->ReadStatus(bytes, true)) return nullptr;
   if (record->recordType != kPrimaryRecordType && record->recordType != kGhostDataRecordType) return nullptr;
   if (record->compressed)
-    ParseCompressedRow(*record, bytes, record->maxLength);
+    record->ParseCompressed(bytes, record->maxLength);
   else
     record->ParsePlain(bytes, record->maxLength);
   if (record->invalid || record->recordLength <= 0) return nullptr;

@@ -24,8 +24,10 @@
 // values.
 //
 // Rows in the compressed row format (status bit 0x01) are flagged
-// `compressed` and parsed by ParseCompressedRow (compressed_row.h); the
-// page then rebuilds their columns (compressed_row_rebuild.h).
+// `compressed` and take their parts from ParseCompressedRow
+// (compressed_row.h); the page then rebuilds their columns
+// (compressed_row_rebuild.h). A stub whose moved row is compressed keeps the
+// compression information of the page the row moved to, for that rebuild.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,8 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "storage/compressed_column_layout.h"
+#include "storage/compressed_row.h"
 #include "storage/page_address.h"
 #include "storage/record.h"
 
@@ -41,29 +45,8 @@ namespace brinehold {
 
 class CPage;
 
-inline constexpr int32_t kMaxRecordSize = 8060;
 inline constexpr int32_t kUnresolvedForwardLength = -5;
 inline constexpr int kMaxForwardingHops = 4;
-
-// Where one column of a rebuilt compressed row lies in the record's fixed
-// data; offset -1 when the column has no bytes there (null, a long value
-// kept in the value list, or a column that did not fit).
-struct CompressedColumn {
-  bool isNull = false;
-  int32_t offset = -1;
-  int32_t length = 0;  // bytes of the value; 0 when not known
-};
-
-// The parts of a row in the compressed format, filled by the compressed-row
-// parser; `columns` by the rebuild.
-struct CompressedRowParts {
-  std::vector<uint8_t> descriptorCodes;
-  Bytes shortData;
-  int32_t shortDataLength = 0;
-  int32_t longValueCount = 0;
-  bool rebuilt = false;
-  std::vector<CompressedColumn> columns;
-};
 
 // Where a forwarding stub points.
 struct ForwardingTarget {
@@ -71,19 +54,16 @@ struct ForwardingTarget {
   int16_t slot = 0;
 };
 
-// A copy of [offset, offset + count) of `bytes` with two zero bytes
-// appended, as value bytes are kept (text then always ends in a zero code
-// unit); empty when the range does not fit.
-Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count);
-
 class CPrimaryRecord : public CRecord {
  public:
   // A record read through a slot. `bytes` starts at the record and may run to
   // the end of the page buffer; `maxLength` is the number of bytes the record
   // may occupy (8192 minus the slot offset). `page` may be null (no page
   // checks, stubs cannot be resolved). `forwardingHops` counts the stubs
-  // already followed to get here.
-  CPrimaryRecord(ByteReader bytes, const CPage* page, int32_t maxLength, int forwardingHops = 0);
+  // already followed to get here. `layout` is the compressed-row layout of
+  // the table being read (may be null), for the page a stub leads to.
+  CPrimaryRecord(ByteReader bytes, const CPage* page, int32_t maxLength, int forwardingHops = 0,
+                 const CompressedRowLayout* layout = nullptr);
 
   // The parse of the deleted-row search: maximum length 8060, no forwarding.
   // Returns the record and sets `length` to the bytes it spans, or returns
@@ -96,11 +76,6 @@ class CPrimaryRecord : public CRecord {
   // type filter applies). Null when nothing parses there; the caller checks
   // the row's shape (record_shape.h).
   static std::unique_ptr<CPrimaryRecord> ParseCarved(ByteReader bytes, const CPage* page, int32_t limit);
-
-  // The anchor record of a page-compressed page: parsed in the compressed
-  // format whatever its status bits say, without the record-type filter.
-  // Defined with the compressed-row parser.
-  static std::unique_ptr<CPrimaryRecord> ParseAnchor(ByteReader bytes, const CPage* page, int32_t maxLength);
 
   // --- parsed parts (copies) -------------------------------------------
   const CPage* page = nullptr;  // not owned
@@ -128,6 +103,9 @@ class CPrimaryRecord : public CRecord {
   int32_t recordLength = 0;
   std::optional<ForwardingTarget> forwardedFrom;  // set for stubs: where they point
   CompressedRowParts compressedParts;
+  // For a stub whose moved row is compressed: the compression information
+  // of the page the row moved to (null when that page has none).
+  std::shared_ptr<const PageCompressionInfo> movedRowCompression;
 
   // --- convenience for readers of the parts ----------------------------
   bool IsUsable() const { return !invalid && !hidden; }
@@ -148,13 +126,18 @@ class CPrimaryRecord : public CRecord {
   explicit CPrimaryRecord(SearchTag) {}
 
  private:
+  // compressed, hasNullBitmap and hasVariableColumns from statusA.
+  void TakeStatusFlags();
   // Status byte, type filter and flags; false when the record is invalid.
   bool ReadStatus(const ByteReader& bytes, bool searching);
   // The plain row parse on `bytes` limited to `limit` bytes.
   void ParsePlain(const ByteReader& bytes, int32_t limit);
   // Returns the record length (position after the last column).
   int32_t ParseVariableColumns(const ByteReader& bytes, int32_t position, int32_t limit);
-  void ResolveForwardingStub(const ByteReader& bytes, int32_t limit, int forwardingHops);
+  void ResolveForwardingStub(const ByteReader& bytes, int32_t limit, int forwardingHops,
+                             const CompressedRowLayout* layout);
+  // Takes the parts of a row in the compressed format from `bytes`.
+  void ParseCompressed(const ByteReader& bytes, int32_t limit);
 };
 
 // Unpacks a sparse-column vector (kind 5) into its values; empty when the

@@ -32,10 +32,10 @@ bool IsDeletedRowSignature(const ByteReader& page, size_t offset) {
   return (*a == 0x30 || *a == 0x3C) && *rest == 0x008400;
 }
 
-PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file)
+PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, const CompressedRowLayout* layout)
     : RecordPage(std::move(buffer), file) {
   ownSlotCount_ = slots_.size();
-  ReadCompressionInfo();
+  ReadCompressionInfo(layout);
   if (!PassesSanityCheck()) return;
   const ScanSettings& settings = TheApp().settings;
   const bool searchDeleted = settings.showDeleted && settings.showAdvancedDeleted;
@@ -47,8 +47,8 @@ PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file)
   // signature to look for.
   if (shape && shape->columnCount <= 0 && shape->fixedEnd <= 0 && header_.minimumFixedLength < 4) shape = nullptr;
   if (searchDeleted && !shape) SearchDeletedRows();
-  BuildRecordList();
-  if (shape) CarveShapedRows(*shape);
+  BuildRecordList(layout);
+  if (shape) CarveShapedRows(*shape, layout);
 }
 
 PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, NoRecordScan)
@@ -57,35 +57,34 @@ PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, NoReco
 }
 
 PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, OneSlot, int32_t slotIndex,
-                                     int forwardingHops)
+                                     int forwardingHops, const CompressedRowLayout* layout)
     : RecordPage(std::move(buffer), file) {
   ownSlotCount_ = slots_.size();
-  ReadCompressionInfo();
+  ReadCompressionInfo(layout);
   if (!HeaderValid() || !hasSlotArray_ || slotIndex < 0 || slotIndex >= SlotCount()) return;
   records_.push_back(RecordForSlot(slots_[static_cast<size_t>(slotIndex)], kLowestForwardedSlot,
-                                   kHighestForwardedSlot, forwardingHops));
+                                   kHighestForwardedSlot, forwardingHops, layout));
 }
 
 PrimaryRecordPage::~PrimaryRecordPage() = default;
 
 std::unique_ptr<PrimaryRecordPage> PrimaryRecordPage::ForSlot(Bytes buffer, const CDataFile* file,
-                                                              int32_t slotIndex, int forwardingHops) {
-  return std::make_unique<PrimaryRecordPage>(std::move(buffer), file, OneSlot{}, slotIndex,
-                                             forwardingHops);
+                                                              int32_t slotIndex, int forwardingHops,
+                                                              const CompressedRowLayout* layout) {
+  return std::make_unique<PrimaryRecordPage>(std::move(buffer), file, OneSlot{}, slotIndex, forwardingHops,
+                                             layout);
 }
 
 bool PrimaryRecordPage::PassesSanityCheck() const {
   return HeaderValid() && hasSlotArray_ && SlotCount() <= kMaxSanitySlots && header_.PassesSanityCheck();
 }
 
-void PrimaryRecordPage::ReadCompressionInfo() {
+void PrimaryRecordPage::ReadCompressionInfo(const CompressedRowLayout* layout) {
   // Page-compressed pages carry an anchor record and a dictionary after the
   // header (type flag bit 0x80); the anchor values are taken for the columns
   // of the table being read.
   if (!HeaderValid() || !header_.HasCompressionInfo()) return;
-  const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns();
-  compression_ = ReadPageCompressionInfo(Reader(), this, TheApp().settings.legacyCatalog,
-                                         columns ? columns->size() : 0);
+  compression_ = ReadPageCompressionInfo(Reader(), TheApp().settings.legacyCatalog, layout ? layout->size() : 0);
 }
 
 void PrimaryRecordPage::SearchDeletedRows() {
@@ -119,8 +118,8 @@ void PrimaryRecordPage::SearchDeletedRows() {
 }
 
 std::unique_ptr<CPrimaryRecord> PrimaryRecordPage::RecordForSlot(uint16_t slot, int32_t lowestSlot,
-                                                                 int32_t highestSlot,
-                                                                 int forwardingHops) const {
+                                                                 int32_t highestSlot, int forwardingHops,
+                                                                 const CompressedRowLayout* layout) const {
   if (header_.pageType == kIndexPageType && header_.level > 0) return nullptr;
   if (header_.ghostRecordCount >= SlotCount() && !TheApp().settings.showDeleted) return nullptr;
   if (slot == 0 || slot < lowestSlot || slot > highestSlot) return nullptr;
@@ -129,26 +128,26 @@ std::unique_ptr<CPrimaryRecord> PrimaryRecordPage::RecordForSlot(uint16_t slot, 
   // the page.
   ByteReader tail = ByteReader(buffer_).Tail(slot);
   return std::make_unique<CPrimaryRecord>(tail, this, static_cast<int32_t>(kPageSize) - slot,
-                                          forwardingHops);
+                                          forwardingHops, layout);
 }
 
-void PrimaryRecordPage::RebuildCompressed(CPrimaryRecord& record) const {
-  // Compressed rows are rebuilt into plain column bytes with this page's
-  // anchor values and dictionary, for the columns of the table being read.
-  if (!record.compressed || record.invalid || record.compressedParts.rebuilt || TheApp().settings.legacyCatalog)
-    return;
-  if (const std::vector<CompressedColumnSpec>* columns = CurrentCompressedColumns())
-    ApplyRebuiltRow(record, RebuildCompressedRow(record, compression_.get(), *columns));
-}
-
-void PrimaryRecordPage::BuildRecordList() {
+void PrimaryRecordPage::BuildRecordList(const CompressedRowLayout* layout) {
   records_.clear();
   records_.reserve(slots_.size());
+  const bool rebuild = layout && !TheApp().settings.legacyCatalog;
   for (uint16_t slot : slots_) {
-    auto record = RecordForSlot(slot, kLowestSlot, kHighestSlot, 0);
-    if (record) RebuildCompressed(*record);
+    auto record = RecordForSlot(slot, kLowestSlot, kHighestSlot, 0, layout);
+    if (rebuild && record && record->compressed && !record->invalid && !record->compressedParts.rebuilt)
+      RebuildCompressed(*record, *layout);
     records_.push_back(std::move(record));
   }
+}
+
+void PrimaryRecordPage::RebuildCompressed(CPrimaryRecord& record, const CompressedRowLayout& layout) const {
+  // A moved row takes the anchor values and the dictionary of the page it
+  // moved to, not those of the page of its stub.
+  const PageCompressionInfo* info = record.forwardedFrom ? record.movedRowCompression.get() : compression_.get();
+  ApplyRebuiltRow(record, RebuildCompressedRow(record, info, layout));
 }
 
 std::vector<std::pair<int32_t, int32_t>> PrimaryRecordPage::OwnRecordExtents() const {
@@ -177,7 +176,7 @@ std::vector<std::pair<int32_t, int32_t>> PrimaryRecordPage::OwnRecordExtents() c
   return merged;
 }
 
-void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
+void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape, const CompressedRowLayout* layout) {
   if (header_.pageType != kDataPageType) return;
   // Plain rows need a fixed-data end; rows in the compressed format have
   // none (a page that gives none still has its compressed rows found).
@@ -220,7 +219,9 @@ void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape) {
     }
     int32_t length = record->recordLength;
     if (record->statusA & kStatusVersionTag) length = std::min(length + kVersionTagLength, room);
-    RebuildCompressed(*record);
+    if (layout && record->compressed && !record->invalid && !record->compressedParts.rebuilt &&
+        !TheApp().settings.legacyCatalog)
+      RebuildCompressed(*record, *layout);
     slots_.push_back(static_cast<uint16_t>(position));
     records_.push_back(std::move(record));
     position += length;  // the same bytes are never reported twice

@@ -4,7 +4,9 @@
 // Built from a page buffer in one go: header and slot array, the page's
 // compression information, the deleted-row search (only when both
 // settings.showDeleted and settings.showAdvancedDeleted are on), then one
-// record per slot. Read-only afterwards.
+// record per slot; with a compressed-row layout (that of the table being
+// read), every compressed row is rebuilt into plain column bytes
+// (compressed_row_rebuild.h). Read-only afterwards.
 //
 // Page sanity check: a page without header or slot array, with more than
 // 8192 slots, or with a negative previous/next/this page pointer part, free
@@ -39,34 +41,20 @@ namespace brinehold {
 
 struct RecordShape;
 
-// The compression information block of a page-compressed page (page offsets
-// 96 .. 102, anchor record, anchor values, dictionary). Filled by the
-// compressed-page reader; absent on ordinary pages.
-struct PageCompressionInfo {
-  uint8_t flags = 0;              // 0x02 anchor record, 0x04 dictionary
-  uint16_t dictionaryOffset = 0;  // relative to page offset 96
-  uint16_t size = 0;
-  std::unique_ptr<CPrimaryRecord> anchorRecord;
-  struct Entry {
-    Bytes bytes;
-    int32_t length = 0;  // -2 null anchor value, -1 empty
-  };
-  std::vector<Entry> anchorValues;
-  std::vector<uint16_t> dictionaryEndOffsets;
-  std::vector<Entry> dictionary;
-};
-
 class PrimaryRecordPage : public RecordPage {
  public:
-  // The whole page: every slot's record (and found deleted rows).
-  PrimaryRecordPage(Bytes buffer, const CDataFile* file);
+  // The whole page: every slot's record (and found deleted rows). `layout`
+  // may be null (compressed rows are then parsed, not rebuilt); it must
+  // outlive the constructor only.
+  PrimaryRecordPage(Bytes buffer, const CDataFile* file, const CompressedRowLayout* layout = nullptr);
   ~PrimaryRecordPage() override;
 
   // Only the record of slot `slotIndex` (entry 0 of the record list, null
   // when the slot yields none); slot values 1 .. 8096 are accepted. Used to
   // resolve forwarding stubs; `forwardingHops` is passed on to the record.
   static std::unique_ptr<PrimaryRecordPage> ForSlot(Bytes buffer, const CDataFile* file,
-                                                    int32_t slotIndex, int forwardingHops);
+                                                    int32_t slotIndex, int forwardingHops,
+                                                    const CompressedRowLayout* layout = nullptr);
 
   const CPrimaryRecord* Record(size_t index) const {
     return static_cast<const CPrimaryRecord*>(RecordAt(index));
@@ -75,6 +63,7 @@ class PrimaryRecordPage : public RecordPage {
   // the deleted-row search.
   size_t OwnSlotCount() const { return ownSlotCount_; }
   const PageCompressionInfo* CompressionInfo() const { return compression_.get(); }
+  std::shared_ptr<const PageCompressionInfo> SharedCompressionInfo() const { return compression_; }
 
  protected:
   struct NoRecordScan {};
@@ -89,29 +78,31 @@ class PrimaryRecordPage : public RecordPage {
  public:
   // Reached through ForSlot only (the tag type is private).
   PrimaryRecordPage(Bytes buffer, const CDataFile* file, OneSlot, int32_t slotIndex,
-                    int forwardingHops);
+                    int forwardingHops, const CompressedRowLayout* layout);
 
  private:
 
   bool PassesSanityCheck() const;
-  void ReadCompressionInfo();
+  void ReadCompressionInfo(const CompressedRowLayout* layout);
   void SearchDeletedRows();
-  void BuildRecordList();
-  void RebuildCompressed(CPrimaryRecord& record) const;
+  void BuildRecordList(const CompressedRowLayout* layout);
+  // Rebuilds a compressed record's columns with the compression information
+  // of the page that holds its row.
+  void RebuildCompressed(CPrimaryRecord& record, const CompressedRowLayout& layout) const;
   // [start, end) of the records the page's own slots reference, sorted and
   // merged.
   std::vector<std::pair<int32_t, int32_t>> OwnRecordExtents() const;
-  void CarveShapedRows(const RecordShape& shape);
+  void CarveShapedRows(const RecordShape& shape, const CompressedRowLayout* layout);
   // The row of `shape` at `position` within `room` bytes, in the compressed
   // or the plain format, or null.
   std::unique_ptr<CPrimaryRecord> CarveAt(int32_t position, int32_t room, const RecordShape& shape,
                                           int32_t fixedEnd, bool compressedRows) const;
   // The record for a slot offset under the record-list rules, or null.
-  std::unique_ptr<CPrimaryRecord> RecordForSlot(uint16_t slot, int32_t lowestSlot,
-                                                int32_t highestSlot, int forwardingHops) const;
+  std::unique_ptr<CPrimaryRecord> RecordForSlot(uint16_t slot, int32_t lowestSlot, int32_t highestSlot,
+                                                int forwardingHops, const CompressedRowLayout* layout) const;
 
   size_t ownSlotCount_ = 0;
-  std::unique_ptr<PageCompressionInfo> compression_;
+  std::shared_ptr<const PageCompressionInfo> compression_;
 };
 
 // True when the four bytes at `offset` are the deleted-row signature.

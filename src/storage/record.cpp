@@ -15,4 +15,14 @@ const char* RecordTypeName(uint8_t type) {
   }
 }
 
+Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
+  Bytes out;
+  if (auto copy = bytes.Copy(offset, count)) {
+    out = std::move(*copy);
+    out.push_back(0);
+    out.push_back(0);
+  }
+  return out;
+}
+
 }  // namespace brinehold

@@ -13,6 +13,8 @@
 
 namespace brinehold {
 
+inline constexpr int32_t kMaxRecordSize = 8060;
+
 // Bits 1-3 of status byte A.
 enum RecordType : uint8_t {
   kPrimaryRecordType = 0,
@@ -33,6 +35,16 @@ inline constexpr uint8_t kStatusVersionTag = 0x40;
 
 inline constexpr RecordType RecordTypeOf(uint8_t statusA) {
   return static_cast<RecordType>((statusA >> 1) & 0x07);
+}
+
+// The status byte of a row in the compressed format (bit 0x01 set) is laid
+// out differently: 0x02 the row carries versioning information, bits 2-4
+// the record type, 0x20 a long-data region follows; there is no null
+// bitmap.
+inline constexpr uint8_t kCompressedVersioning = 0x02;
+inline constexpr uint8_t kCompressedLongData = 0x20;
+inline constexpr RecordType CompressedRecordTypeOf(uint8_t status) {
+  return static_cast<RecordType>((status >> 2) & 0x07);
 }
 
 // A short name of a record type for diagnostics ("primary", "ghost data").
@@ -57,6 +69,11 @@ struct ColumnValue {
     return HasBytes() ? ByteReader(bytes.data(), static_cast<size_t>(length)) : ByteReader();
   }
 };
+
+// A copy of [offset, offset + count) of `bytes` with two zero bytes
+// appended, as value bytes are kept (text then always ends in a zero code
+// unit); empty when the range does not fit.
+Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count);
 
 // One value of a sparse-column vector.
 struct SparseValue {

@@ -18,10 +18,21 @@ using namespace binxml;
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+
+// A qualified-name table entry. The placeholder entry (0,0,0) names
+// nothing: a reference to it is damage.
 struct QName {
-  uint32_t uri = 0;
-  uint32_t prefix = 0;
-  uint32_t local = 0;
+  std::string prefix;
+  std::string local;
+  std::string uri;
+  bool usable = false;
+};
+
+// The name tables of one document; a nested document has its own.
+struct NameTables {
+  std::vector<std::string> names{std::string()};
+  std::vector<QName> qnames{QName()};
 };
 
 struct Attribute {
@@ -86,26 +97,42 @@ std::string TagName(const std::string& prefix, const std::string& local) {
 
 class Decoder {
  public:
-  Decoder(ByteReader in, const BinaryXmlLimits& limits) : in_(in), limits_(limits) {
-    names_.emplace_back();
-    qnames_.emplace_back();
-  }
+  Decoder(ByteReader in, const BinaryXmlLimits& limits) : in_(in), limits_(limits) {}
 
-  std::optional<std::string> Run() {
-    if (in_.U8(0) != kSignature0 || in_.U8(1) != kSignature1) return std::nullopt;
-    auto version = in_.U8(2);
-    if (version != kVersion1 && version != kVersion2) return std::nullopt;
-    if (in_.U8(3) != kEncodingUtf16Low || in_.U8(4) != kEncodingUtf16High) return std::nullopt;
-    pos_ = 5;
+  std::optional<std::string> Run(BinaryXmlError* error) {
+    if (!Header()) return Fail(error, 0);
     while (pos_ < in_.size()) {
-      if (!Step()) return std::nullopt;
-      if (out_.size() + pendingBytes_ > limits_.maxOutputBytes) return std::nullopt;
+      const size_t at = pos_;
+      if (!Step() || out_.size() + pendingBytes_ > limits_.maxOutputBytes) return Fail(error, at);
     }
-    if (start_ || !open_.empty()) return std::nullopt;
+    if (start_ || !open_.empty() || !outer_.empty()) return Fail(error, in_.size());
     return std::move(out_);
   }
 
  private:
+  std::optional<std::string> Fail(BinaryXmlError* error, size_t at) const {
+    if (error) {
+      error->offset = at;
+      auto token = in_.U8(at);
+      error->token = token ? int{*token} : -1;
+    }
+    return std::nullopt;
+  }
+
+  // Signature, version and encoding at the position; for a nested document
+  // also an xml declaration, which has no place inside another document.
+  bool Header() {
+    if (in_.U8(pos_) != kSignature0 || in_.U8(pos_ + 1) != kSignature1) return false;
+    auto version = in_.U8(pos_ + 2);
+    if (version != kVersion1 && version != kVersion2) return false;
+    if (in_.U8(pos_ + 3) != kEncodingUtf16Low || in_.U8(pos_ + 4) != kEncodingUtf16High) return false;
+    pos_ += 5;
+    if (outer_.empty() || in_.U8(pos_) != kXmlDecl) return true;
+    ++pos_;
+    std::string ignored;
+    return ReadDeclarationFields(&ignored);
+  }
+
   bool Step() {
     const uint8_t token = *in_.U8(pos_++);
     if (IsValueToken(token)) return ContentValue(token);
@@ -114,39 +141,26 @@ class Decoder {
       case kNameDef: {
         auto name = ReadUtf16Text(in_, &pos_);
         if (!name) return false;
-        names_.push_back(std::move(*name));
+        tables_.names.push_back(std::move(*name));
         return true;
       }
-      case kQNameDef: {
-        QName q;
-        auto uri = ReadMb32(in_, &pos_);
-        auto prefix = uri ? ReadMb32(in_, &pos_) : std::nullopt;
-        auto local = prefix ? ReadMb32(in_, &pos_) : std::nullopt;
-        if (!local || *uri >= names_.size() || *prefix >= names_.size() || *local >= names_.size() ||
-            names_[*local].empty())
-          return false;
-        q.uri = *uri;
-        q.prefix = *prefix;
-        q.local = *local;
-        qnames_.push_back(q);
-        return true;
-      }
+      case kQNameDef:
+        return QNameDefinition();
       case kFlushNames:
-        names_.resize(1);
-        qnames_.resize(1);
+        tables_ = NameTables();
         return true;
       case kElement: {
         if (start_ && !CloseStart(false)) return false;
         auto q = ReadQNameRef();
         if (!q || open_.size() + 1 > limits_.maxDepth) return false;
-        start_ = StartTag{names_[q->prefix], names_[q->local], names_[q->uri], {}};
+        start_ = StartTag{q->prefix, q->local, q->uri, {}};
         return true;
       }
       case kAttribute: {
         if (!start_ || start_->attributesEnded) return false;
         auto q = ReadQNameRef();
         if (!q) return false;
-        Attribute attribute{names_[q->prefix], names_[q->local], names_[q->uri], {}};
+        Attribute attribute{q->prefix, q->local, q->uri, {}};
         bool previousTyped = false;
         while (pos_ < in_.size() && IsValueToken(*in_.U8(pos_))) {
           const uint8_t valueToken = *in_.U8(pos_++);
@@ -189,10 +203,10 @@ class Decoder {
       }
       case kPi: {
         auto target = ReadMb32(in_, &pos_);
-        if (!target || *target >= names_.size() || names_[*target].empty()) return false;
+        if (!target || *target >= tables_.names.size() || tables_.names[*target].empty()) return false;
         auto data = ReadUtf16Text(in_, &pos_);
         if (!data || !CloseStartIfAny()) return false;
-        out_ += "<?" + names_[*target];
+        out_ += "<?" + tables_.names[*target];
         if (!data->empty()) {
           std::string body = *data;
           for (size_t at = body.find("?>"); at != std::string::npos; at = body.find("?>", at + 2))
@@ -202,28 +216,29 @@ class Decoder {
         out_ += "?>";
         return true;
       }
-      case kCData: {
+      case kCData:
+        return CDataSection();
+      case kXmlText: {
+        // Xml already in text form (as the server received it): copied as
+        // it stands.
         auto text = ReadUtf16Text(in_, &pos_);
         if (!text || !CloseStartIfAny()) return false;
-        std::string body = *text;
-        for (size_t at = body.find("]]>"); at != std::string::npos; at = body.find("]]>", at + 15))
-          body.replace(at, 3, "]]]]><![CDATA[>");
-        out_ += "<![CDATA[" + body + "]]>";
+        out_ += *text;
         return true;
       }
-      case kCDataEnd:
-        return true;
       case kXmlDecl:
         return XmlDeclaration();
       case kDocTypeDecl:
-      case kDocTypeDeclHigh:
         return DocTypeDeclaration();
       case kNest:
-        if (++nestDepth_ > limits_.maxDepth) return false;
-        return true;
+        if (!CloseStartIfAny() || outer_.size() + 1 > limits_.maxDepth) return false;
+        outer_.push_back(std::move(tables_));
+        tables_ = NameTables();
+        return Header();
       case kEndNest:
-        if (nestDepth_ == 0) return false;
-        --nestDepth_;
+        if (outer_.empty()) return false;
+        tables_ = std::move(outer_.back());
+        outer_.pop_back();
         return true;
       case kExtension: {
         auto length = ReadMb32(in_, &pos_);
@@ -236,15 +251,61 @@ class Decoder {
 
   std::optional<QName> ReadQNameRef() {
     auto ref = ReadMb32(in_, &pos_);
-    if (!ref || *ref == 0 || *ref >= qnames_.size()) return std::nullopt;
-    return qnames_[*ref];
+    if (!ref || *ref >= tables_.qnames.size() || !tables_.qnames[*ref].usable) return std::nullopt;
+    return tables_.qnames[*ref];
+  }
+
+  // Three name references: namespace uri, prefix, local name. A local name
+  // of 0 declares a namespace; its prefix entry is "xmlns" or "xmlns:p".
+  bool QNameDefinition() {
+    auto uri = ReadMb32(in_, &pos_);
+    auto prefix = uri ? ReadMb32(in_, &pos_) : std::nullopt;
+    auto local = prefix ? ReadMb32(in_, &pos_) : std::nullopt;
+    const auto& names = tables_.names;
+    if (!local || *uri >= names.size() || *prefix >= names.size() || *local >= names.size()) return false;
+    QName q;
+    if (*local != 0) {
+      q = {names[*prefix], names[*local], names[*uri], true};
+    } else if (*prefix != 0 || *uri != 0) {
+      const std::string& declared = names[*prefix];
+      if (declared == "xmlns") {
+        q = {"", "xmlns", std::string(kXmlnsNamespace), true};
+      } else if (declared.size() > 6 && declared.compare(0, 6, "xmlns:") == 0) {
+        q = {"xmlns", declared.substr(6), std::string(kXmlnsNamespace), true};
+      } else {
+        return false;
+      }
+    }
+    tables_.qnames.push_back(std::move(q));
+    return true;
   }
 
   std::optional<std::string> ReadValue(uint8_t token) {
     if (token != kXsdQName) return ReadBinaryXmlValue(token, in_, &pos_);
     auto q = ReadQNameRef();
     if (!q) return std::nullopt;
-    return TagName(names_[q->prefix], names_[q->local]);
+    return TagName(q->prefix, q->local);
+  }
+
+  // One or more runs of text, then the end token; "]]>" inside is split
+  // over two sections.
+  bool CDataSection() {
+    auto text = ReadUtf16Text(in_, &pos_);
+    if (!text) return false;
+    std::string body = std::move(*text);
+    for (;;) {
+      auto next = in_.U8(pos_++);
+      if (next == kCDataEnd) break;
+      if (next != kCData) return false;
+      auto more = ReadUtf16Text(in_, &pos_);
+      if (!more || body.size() + more->size() > limits_.maxOutputBytes) return false;
+      body += *more;
+    }
+    if (!CloseStartIfAny()) return false;
+    for (size_t at = body.find("]]>"); at != std::string::npos; at = body.find("]]>", at + 15))
+      body.replace(at, 3, "]]]]><![CDATA[>");
+    out_ += "<![CDATA[" + body + "]]>";
+    return true;
   }
 
   bool ContentValue(uint8_t token) {
@@ -329,31 +390,37 @@ class Decoder {
   }
 
   bool XmlDeclaration() {
-    if (!out_.empty() || start_ || !open_.empty()) return false;
+    if (!out_.empty() || start_ || !open_.empty() || !outer_.empty()) return false;
+    std::string text;
+    if (!ReadDeclarationFields(&text)) return false;
+    out_ += text;
+    return true;
+  }
+
+  // Version, then the encoding when its token follows, then the standalone
+  // byte (0 not given, 1 yes, 2 no).
+  bool ReadDeclarationFields(std::string* text) {
     auto version = ReadUtf16Text(in_, &pos_);
     if (!version) return false;
     std::string encoding;
     if (in_.U8(pos_) == kEncoding) {
       ++pos_;
-      auto text = ReadUtf16Text(in_, &pos_);
-      if (!text) return false;
-      encoding = *text;
+      auto read = ReadUtf16Text(in_, &pos_);
+      if (!read) return false;
+      encoding = *read;
     }
-    int standalone = 0;
-    if (auto flag = in_.U8(pos_); flag && *flag <= 2) {
-      standalone = *flag;
-      ++pos_;
-    }
-    out_ += "<?xml version=\"";
-    AppendEscaped(out_, *version, true);
-    out_ += "\"";
+    auto standalone = in_.U8(pos_++);
+    if (!standalone || *standalone > 2) return false;
+    *text += "<?xml version=\"";
+    AppendEscaped(*text, *version, true);
+    *text += "\"";
     if (!encoding.empty()) {
-      out_ += " encoding=\"";
-      AppendEscaped(out_, encoding, true);
-      out_ += "\"";
+      *text += " encoding=\"";
+      AppendEscaped(*text, encoding, true);
+      *text += "\"";
     }
-    if (standalone != 0) out_ += standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
-    out_ += "?>";
+    if (*standalone != 0) *text += *standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
+    *text += "?>";
     return true;
   }
 
@@ -365,14 +432,15 @@ class Decoder {
     for (;;) {
       auto next = in_.U8(pos_);
       std::optional<std::string>* field = nullptr;
-      if (next == kSystem || next == kSystemHigh) field = &system;
-      else if (next == kPublic || next == kPublicHigh) field = &publicId;
-      else if (next == kSubset || next == kSubsetHigh) field = &subset;
+      if (next == kSystem) field = &system;
+      else if (next == kPublic) field = &publicId;
+      else if (next == kSubset) field = &subset;
       if (!field || field->has_value()) break;
       ++pos_;
       *field = ReadUtf16Text(in_, &pos_);
       if (!*field) return false;
     }
+    if (!outer_.empty()) return true;  // a nested document's type is not the value's
     out_ += "<!DOCTYPE " + *name;
     auto quoted = [](const std::string& text) {
       return text.find('"') == std::string::npos ? "\"" + text + "\"" : "'" + text + "'";
@@ -388,21 +456,21 @@ class Decoder {
   const BinaryXmlLimits& limits_;
   size_t pos_ = 0;
   std::string out_;
-  std::vector<std::string> names_;
-  std::vector<QName> qnames_;
+  NameTables tables_;
+  std::vector<NameTables> outer_;  // of the documents a nested one sits in
   std::optional<StartTag> start_;
   size_t pendingBytes_ = 0;
   std::vector<OpenElement> open_;
   std::vector<Binding> bindings_;
   std::map<std::string, std::string> scope_;
-  size_t nestDepth_ = 0;
   bool previousTyped_ = false;
 };
 
 }  // namespace
 
-std::optional<std::string> DecodeBinaryXml(std::span<const uint8_t> stored, const BinaryXmlLimits& limits) {
-  return Decoder(ByteReader(stored), limits).Run();
+std::optional<std::string> DecodeBinaryXml(std::span<const uint8_t> stored, const BinaryXmlLimits& limits,
+                                           BinaryXmlError* error) {
+  return Decoder(ByteReader(stored), limits).Run(error);
 }
 
 }  // namespace brinehold

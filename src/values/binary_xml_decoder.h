@@ -12,6 +12,11 @@
 // whose prefix is not bound to its namespace where it is used gets the
 // missing declaration on its element, so the text is namespace well-formed.
 //
+// Namespace declarations (qualified names with local name 0) come out as
+// xmlns attributes; raw xml text is copied as it is; a nested document (its
+// own header and name tables) is decoded in place, without its declaration
+// and document type.
+//
 // Any damage gives nothing: an unknown token, a field cut short, a name or
 // qualified-name reference that is not defined, an end tag without a start,
 // an attribute outside a start tag, elements still open at the end, nesting
@@ -30,10 +35,19 @@ namespace brinehold {
 
 struct BinaryXmlLimits {
   size_t maxOutputBytes = size_t{64} << 20;
-  size_t maxDepth = 512;
+  size_t maxDepth = 512;  // open elements; also nested documents
+};
+
+// Where decoding stopped: the offset of the token that could not be read
+// (0 for a bad header, the input's size when the input ended with elements
+// or nested documents still open) and that token's byte (-1 at the end).
+struct BinaryXmlError {
+  size_t offset = 0;
+  int token = -1;
 };
 
 std::optional<std::string> DecodeBinaryXml(std::span<const uint8_t> stored,
-                                           const BinaryXmlLimits& limits = BinaryXmlLimits());
+                                           const BinaryXmlLimits& limits = BinaryXmlLimits(),
+                                           BinaryXmlError* error = nullptr);
 
 }  // namespace brinehold

@@ -8,6 +8,16 @@
 // variable-length integers of 7 bits per byte, lowest group first, a set
 // high bit meaning another byte follows.
 //
+// Names: kNameDef appends a UTF-16 name to the name table (entry 0 is the
+// empty name); kQNameDef appends a qualified name of three name references,
+// namespace uri, prefix and local name. A local name of 0 makes it a
+// namespace declaration: the prefix entry then holds "xmlns" or
+// "xmlns:p", and the attribute's value is the namespace uri; the triple
+// 0,0,0 only takes a place in the table. A CDATA section is one or more
+// kCData runs closed by kCDataEnd. A nested document (kNest) opens with its
+// own header and name tables and ends with kEndNest, which brings back the
+// tables of the outer document.
+//
 // Header-only: the decoder and the synthetic writer share these values.
 #pragma once
 
@@ -25,18 +35,10 @@ inline constexpr uint8_t kEncodingUtf16High = 0x04;
 // Structure.
 inline constexpr uint8_t kXmlDecl = 0xFE;
 inline constexpr uint8_t kEncoding = 0xFD;
-inline constexpr uint8_t kDocTypeDecl = 0xB4;
-inline constexpr uint8_t kSystem = 0xB3;
-inline constexpr uint8_t kPublic = 0xB2;
-inline constexpr uint8_t kSubset = 0xB1;
-// The same four tokens as numbered in the structure-token range (0xFC
-// document type, 0xFB system id, 0xFA public id, 0xF9 internal subset).
-// Published descriptions of the format differ on which numbers a writer
-// uses; neither range means anything else, so the reader takes both.
-inline constexpr uint8_t kDocTypeDeclHigh = 0xFC;
-inline constexpr uint8_t kSystemHigh = 0xFB;
-inline constexpr uint8_t kPublicHigh = 0xFA;
-inline constexpr uint8_t kSubsetHigh = 0xF9;
+inline constexpr uint8_t kDocTypeDecl = 0xFC;
+inline constexpr uint8_t kSystem = 0xFB;
+inline constexpr uint8_t kPublic = 0xFA;
+inline constexpr uint8_t kSubset = 0xF9;
 inline constexpr uint8_t kElement = 0xF8;
 inline constexpr uint8_t kEndElement = 0xF7;
 inline constexpr uint8_t kAttribute = 0xF6;
@@ -44,10 +46,11 @@ inline constexpr uint8_t kEndAttributes = 0xF5;
 inline constexpr uint8_t kPi = 0xF4;
 inline constexpr uint8_t kComment = 0xF3;
 inline constexpr uint8_t kCData = 0xF2;
-inline constexpr uint8_t kCDataEnd = 0xEE;
+inline constexpr uint8_t kCDataEnd = 0xF1;
 inline constexpr uint8_t kNameDef = 0xF0;
 inline constexpr uint8_t kQNameDef = 0xEF;
-inline constexpr uint8_t kNest = 0xEC;
+inline constexpr uint8_t kXmlText = 0xED;  // raw xml text, copied as it is
+inline constexpr uint8_t kNest = 0xEC;     // a nested document: header, own names, up to kEndNest
 inline constexpr uint8_t kEndNest = 0xEB;
 inline constexpr uint8_t kExtension = 0xEA;
 inline constexpr uint8_t kFlushNames = 0xE9;

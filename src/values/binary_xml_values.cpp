@@ -17,7 +17,6 @@ namespace brinehold::binxml {
 namespace {
 
 constexpr int64_t kDayOf1900 = 693595;  // 1900-01-01 counted from 0001-01-01
-constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kSecondsPerDay = 86400;
 
 std::string Digits2(int value) {
@@ -79,13 +78,13 @@ std::string UnsignedText(unsigned long long value) {
 std::string DoubleText(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  return FormatFloatValue(value);
+  return ShortestDoubleText(value);
 }
 
 std::string RealText(float value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  return FormatRealValue(value);
+  return ShortestRealText(value);
 }
 
 std::string Uint128Text(unsigned __int128 value) {
@@ -98,17 +97,27 @@ std::string Uint128Text(unsigned __int128 value) {
   return digits;
 }
 
-std::optional<std::string> DecimalValue(ByteReader in, size_t* pos) {
+// A length byte (7, 11, 15 or 19: the bytes that follow), precision,
+// scale, sign (0 negative) and 4 to 16 magnitude bytes. The xsd decimal
+// drops the trailing zeros of its fraction ("1.50" is "1.5", "2.00" is "2").
+std::optional<std::string> DecimalValue(ByteReader in, size_t* pos, bool trimZeros) {
   size_t at = *pos;
   auto length = in.U8(at++);
   if (!length || *length < 4 || *length > 19) return std::nullopt;
   auto body = ReadFixed(in, &at, *length);
   if (!body) return std::nullopt;
-  const int scale = body->GetOr<uint8_t>(1, 0);
+  int scale = body->GetOr<uint8_t>(1, 0);
   const bool positive = body->GetOr<uint8_t>(2, 1) != 0;
   if (scale > 38) return std::nullopt;
   unsigned __int128 magnitude = 0;
   for (size_t i = body->size(); i > 3; --i) magnitude = (magnitude << 8) | body->GetOr<uint8_t>(i - 1, 0);
+  if (trimZeros) {
+    if (magnitude == 0) scale = 0;
+    while (scale > 0 && magnitude % 10 == 0) {
+      magnitude /= 10;
+      --scale;
+    }
+  }
   std::string digits = Uint128Text(magnitude);
   if (scale > 0) {
     if (digits.size() <= static_cast<size_t>(scale)) digits.insert(0, static_cast<size_t>(scale) + 1 - digits.size(), '0');
@@ -123,24 +132,28 @@ std::optional<std::string> TenThousandths(int64_t count) { return FormatTenThous
 // Bytes of the time part for a scale of the newer time types.
 int TimeBytes(int scale) { return scale <= 2 ? 3 : (scale <= 4 ? 4 : 5); }
 
+// Which parts a newer token stores (`stores*`) and which its text shows.
+// The time and the dateTime tokens store scale, time and date; the three
+// offset tokens store scale, time, date and offset; the date token its date.
 struct NewerParts {
-  bool hasTime = false, hasDate = false, hasOffset = false;
+  bool storesTime = false, storesOffset = false;
+  bool showsDate = false, showsTime = false;
 };
 
 std::optional<std::string> NewerDateTime(uint8_t token, ByteReader in, size_t* pos) {
   NewerParts parts;
   switch (token) {
-    case kXsdTime2: parts = {true, false, false}; break;
-    case kXsdDate2: parts = {false, true, false}; break;
-    case kXsdDateTime2: parts = {true, true, false}; break;
-    case kXsdTimeOffset: parts = {true, false, true}; break;
-    case kXsdDateOffset: parts = {false, true, true}; break;
-    default: parts = {true, true, true}; break;
+    case kXsdDate2: parts = {false, false, true, false}; break;
+    case kXsdTime2: parts = {true, false, false, true}; break;
+    case kXsdDateTime2: parts = {true, false, true, true}; break;
+    case kXsdTimeOffset: parts = {true, true, false, true}; break;
+    case kXsdDateOffset: parts = {true, true, true, false}; break;
+    default: parts = {true, true, true, true}; break;
   }
   size_t at = *pos;
   int scale = 0;
   uint64_t units = 0;
-  if (parts.hasTime) {
+  if (parts.storesTime) {
     auto scaleByte = in.U8(at++);
     if (!scaleByte || *scaleByte > 7) return std::nullopt;
     scale = *scaleByte;
@@ -149,13 +162,13 @@ std::optional<std::string> NewerDateTime(uint8_t token, ByteReader in, size_t* p
     units = *bytes->UInt(0, bytes->size());
   }
   int64_t day = 0;
-  if (parts.hasDate) {
+  {
     auto bytes = ReadFixed(in, &at, 3);
     if (!bytes) return std::nullopt;
     day = static_cast<int64_t>(*bytes->UInt(0, 3));
   }
   int offset = 0;
-  if (parts.hasOffset) {
+  if (parts.storesOffset) {
     auto minutes = in.I16(at);
     if (!minutes || *minutes < -14 * 60 || *minutes > 14 * 60) return std::nullopt;
     offset = *minutes;
@@ -163,8 +176,8 @@ std::optional<std::string> NewerDateTime(uint8_t token, ByteReader in, size_t* p
   }
   uint64_t perSecond = 1;
   for (int i = 0; i < scale; ++i) perSecond *= 10;
-  if (parts.hasTime && units / perSecond >= static_cast<uint64_t>(kSecondsPerDay)) return std::nullopt;
-  if (parts.hasOffset && parts.hasTime) {
+  if (units / perSecond >= static_cast<uint64_t>(kSecondsPerDay)) return std::nullopt;
+  if (parts.storesOffset) {
     // Stored in UTC: shown at the local time of its offset.
     int64_t seconds = static_cast<int64_t>(units / perSecond) + offset * 60;
     const uint64_t fraction = units % perSecond;
@@ -178,39 +191,81 @@ std::optional<std::string> NewerDateTime(uint8_t token, ByteReader in, size_t* p
     units = static_cast<uint64_t>(seconds) * perSecond + fraction;
   }
   std::string out;
-  if (parts.hasDate) {
-    auto date = DateText(day);
-    if (!date) return std::nullopt;
-    out = *date;
-  }
-  if (parts.hasTime) {
-    auto time = TimeText(units, scale, false);
+  auto date = DateText(day);
+  if (!date) return std::nullopt;
+  if (parts.showsDate) out = *date;
+  if (parts.showsTime) {
+    auto time = TimeText(units, scale, true);
     if (!time) return std::nullopt;
-    out += (parts.hasDate ? "T" : "") + *time;
+    out += (parts.showsDate ? "T" : "") + *time;
   }
-  if (parts.hasOffset) out += OffsetText(offset);
+  if (parts.storesOffset) out += OffsetText(offset);
   *pos = at;
   return out;
 }
 
-std::optional<std::string> TicksValue(uint8_t token, ByteReader in, size_t* pos) {
-  auto ticks = in.I64(*pos);
-  if (!ticks || *ticks < 0) return std::nullopt;
-  const int64_t day = *ticks / (kTicksPerSecond * kSecondsPerDay);
-  const uint64_t ofDay = static_cast<uint64_t>(*ticks % (kTicksPerSecond * kSecondsPerDay));
-  std::string out;
-  if (token != kXsdTime) {
-    auto date = DateText(day);
-    if (!date) return std::nullopt;
-    out = *date;
+// The xsd time, dateTime and date tokens: one 64-bit value whose two low
+// bits are flags, the rest counted by successive division. dateTime and
+// time: milliseconds (1000), seconds (60), minutes (60), hours (24, time:
+// the rest), then day (31), month (12) and the year offset by 9999. date: a
+// zone field (29 * 60; minus 14 * 60 it is the negated offset in minutes),
+// then day, month and year. Times are in UTC ("Z"); the fraction shows
+// three digits when not zero.
+std::string YearText(int64_t year) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%s%04lld", year < 0 ? "-" : "", static_cast<long long>(year < 0 ? -year : year));
+  return text;
+}
+
+std::optional<std::string> PackedTime(int64_t* packed) {
+  const int64_t milliseconds = *packed % 1000;
+  *packed /= 1000;
+  const int64_t second = *packed % 60;
+  *packed /= 60;
+  const int64_t minute = *packed % 60;
+  *packed /= 60;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(*packed % 24), static_cast<int>(minute),
+                static_cast<int>(second));
+  std::string out = text;
+  if (milliseconds != 0) {
+    std::snprintf(text, sizeof text, ".%03d", static_cast<int>(milliseconds));
+    out += text;
   }
-  if (token != kXsdDate) {
-    auto time = TimeText(ofDay, 7, true);
-    if (!time) return std::nullopt;
-    out += (token == kXsdDateTime ? "T" : "") + *time;
+  return out;
+}
+
+std::optional<std::string> PackedDate(int64_t packed) {
+  const int day = static_cast<int>(packed % 31) + 1;
+  packed /= 31;
+  const int month = static_cast<int>(packed % 12) + 1;
+  const int64_t year = packed / 12 - 9999;
+  if (year < -9999 || year > 9999) return std::nullopt;
+  return YearText(year) + "-" + Digits2(month) + "-" + Digits2(day);
+}
+
+std::optional<std::string> PackedValue(uint8_t token, ByteReader in, size_t* pos) {
+  auto raw = in.I64(*pos);
+  if (!raw || *raw < 0) return std::nullopt;
+  int64_t packed = *raw / 4;
+  std::string out;
+  if (token == kXsdDate) {
+    const int offset = 14 * 60 - static_cast<int>(packed % (29 * 60));
+    auto date = PackedDate(packed / (29 * 60));
+    if (!date) return std::nullopt;
+    out = *date + OffsetText(offset);
+  } else if (token == kXsdTime) {
+    auto time = PackedTime(&packed);
+    if (!time || packed > 23) return std::nullopt;
+    out = *time + "Z";
+  } else {
+    auto time = PackedTime(&packed);
+    auto date = PackedDate(packed / 24);
+    if (!time || !date) return std::nullopt;
+    out = *date + "T" + *time + "Z";
   }
   *pos += 8;
-  return out + "Z";
+  return out;
 }
 
 std::optional<std::string> SqlDateTime(ByteReader in, size_t* pos) {
@@ -219,9 +274,10 @@ std::optional<std::string> SqlDateTime(ByteReader in, size_t* pos) {
   if (!days || !ticks || *ticks >= 300u * kSecondsPerDay) return std::nullopt;
   auto date = DateText(kDayOf1900 + *days);
   if (!date) return std::nullopt;
-  // 1/300 s rounded to whole milliseconds.
+  // 1/300 s rounded to whole milliseconds, shown with three digits when
+  // not zero.
   const uint64_t millis = (static_cast<uint64_t>(*ticks) * 10 + 1) / 3;
-  auto time = TimeText(millis, 3, true);
+  auto time = millis % 1000 == 0 ? TimeText(millis / 1000, 0, false) : TimeText(millis, 3, false);
   if (!time) return std::nullopt;
   *pos += 8;
   return *date + "T" + *time;
@@ -239,8 +295,8 @@ std::optional<std::string> SqlSmallDateTime(ByteReader in, size_t* pos) {
 
 std::optional<std::string> CodePageText(ByteReader in, size_t* pos) {
   size_t at = *pos;
-  auto length = ReadMb32(in, &at);
-  if (!length || *length < 4) return std::nullopt;
+  auto length = ReadMb64(in, &at);
+  if (!length || *length < 4 || *length > in.size()) return std::nullopt;
   auto body = ReadFixed(in, &at, *length);
   if (!body) return std::nullopt;
   const int codePage = body->GetOr<int32_t>(0, 0);
@@ -322,13 +378,9 @@ std::optional<std::string> ReadBinaryXmlValue(uint8_t token, ByteReader in, size
         return DoubleText(value);
       }
       return std::nullopt;
-    case kSqlMoney: {
-      auto high = in.I32(*pos);
-      auto low = in.U32(*pos + 4);
-      if (!high || !low) return std::nullopt;
-      *pos += 8;
-      return TenThousandths(static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*high)) << 32) | *low));
-    }
+    case kSqlMoney:
+      if (auto v = Fixed<int64_t>(in, pos)) return TenThousandths(*v);
+      return std::nullopt;
     case kSqlSmallMoney:
       if (auto v = Fixed<int32_t>(in, pos)) return TenThousandths(*v);
       return std::nullopt;
@@ -337,8 +389,9 @@ std::optional<std::string> ReadBinaryXmlValue(uint8_t token, ByteReader in, size
       return std::nullopt;
     case kSqlDecimal:
     case kSqlNumeric:
+      return DecimalValue(in, pos, false);
     case kXsdDecimal:
-      return DecimalValue(in, pos);
+      return DecimalValue(in, pos, true);
     case kSqlBinary:
     case kSqlVarBinary:
     case kSqlImage:
@@ -364,7 +417,7 @@ std::optional<std::string> ReadBinaryXmlValue(uint8_t token, ByteReader in, size
     case kXsdTime:
     case kXsdDateTime:
     case kXsdDate:
-      return TicksValue(token, in, pos);
+      return PackedValue(token, in, pos);
     case kXsdTimeOffset:
     case kXsdDateTimeOffset:
     case kXsdDateOffset:

@@ -1,6 +1,7 @@
 #include "values/compressed_columns.h"
 
 #include <algorithm>
+#include <string>
 
 #include "storage/compressed_row.h"
 #include "storage/primary_record.h"
@@ -47,8 +48,12 @@ std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns)
 
 namespace {
 
-CompressedColumnSpec SpecFor(const ColumnInfo& column) {
-  CompressedColumnSpec blueprint;
+bool IsMaxType(const ColumnInfo& column) {
+  return column.declaredLength == -1 || column.typeText.find("(max)") != std::string::npos;
+}
+
+CompressedColumnLayout LayoutFor(const ColumnInfo& column) {
+  CompressedColumnLayout blueprint;
   const bool known = column.kind >= 0 && column.kind <= kLastValueKind;
   const ValueKind kind = known ? static_cast<ValueKind>(column.kind) : ValueKind::VarBinary;
   switch (kind) {
@@ -67,8 +72,18 @@ CompressedColumnSpec SpecFor(const ColumnInfo& column) {
       return blueprint;
     case ValueKind::NChar:
     case ValueKind::NVarChar:
-      blueprint.valueClass = CompressedValueClass::Unicode;
+      // Unicode compression covers nchar(n) and nvarchar(n); nvarchar(max)
+      // values stay UCS-2 even in the row.
+      if (!IsMaxType(column)) blueprint.valueClass = CompressedValueClass::Unicode;
       break;
+    case ValueKind::Char:
+      blueprint.valueClass = CompressedValueClass::Char;
+      break;
+    case ValueKind::Float:
+    case ValueKind::Real:
+      blueprint.valueClass = CompressedValueClass::Float;
+      blueprint.width = FixedSizeOfKind(kind);
+      return blueprint;
     default:
       break;
   }
@@ -85,20 +100,19 @@ CompressedColumnSpec SpecFor(const ColumnInfo& column) {
 
 }  // namespace
 
-std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns,
-                                                           std::vector<int32_t> places) {
+CompressedRowLayout CompressedRowLayoutFor(const std::vector<ColumnInfo>& columns, std::vector<int32_t> places) {
   if (places.size() != columns.size()) places = CompressedPlacesFor(columns);
   int32_t highest = -1;
   for (int32_t place : places) highest = std::max(highest, place);
   // Places no column names keep their value's bytes as they are.
-  CompressedColumnSpec unnamed;
+  CompressedColumnLayout unnamed;
   unnamed.variable = true;
-  std::vector<CompressedColumnSpec> specs(static_cast<size_t>(highest + 1), unnamed);
+  CompressedRowLayout layout(static_cast<size_t>(highest + 1), unnamed);
   for (size_t i = 0; i < columns.size(); ++i) {
     if (places[i] < 0) continue;
-    specs[static_cast<size_t>(places[i])] = SpecFor(columns[i]);
+    layout[static_cast<size_t>(places[i])] = LayoutFor(columns[i]);
   }
-  return specs;
+  return layout;
 }
 
 }  // namespace brinehold

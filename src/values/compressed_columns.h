@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "catalog/column_info.h"
-#include "storage/compressed_row_rebuild.h"
+#include "storage/compressed_column_layout.h"
 
 namespace brinehold {
 
@@ -48,7 +48,6 @@ std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns)
 // Unicode character kinds (nchar, nvarchar), bit, and the rest, with each
 // column's size. A place no column names (a physical column the table's
 // list does not show, such as a uniquifier) takes its value's bytes.
-std::vector<CompressedColumnSpec> CompressedColumnSpecsFor(const std::vector<ColumnInfo>& columns,
-                                                           std::vector<int32_t> places = {});
+CompressedRowLayout CompressedRowLayoutFor(const std::vector<ColumnInfo>& columns, std::vector<int32_t> places = {});
 
 }  // namespace brinehold

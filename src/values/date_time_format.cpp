@@ -156,10 +156,10 @@ std::string FormatDateTimeOffset(ByteReader bytes, int scale, int length) {
   int64_t carry = second >= 0 ? second / kSecondsPerDay : -((-second + kSecondsPerDay - 1) / kSecondsPerDay);
   auto text = DateTimeText(day + carry, second - carry * kSecondsPerDay);
   if (!text) return kUnshowableDate;
-  if (scale > 0) *text += FractionText(split->fraction, scale) + " ";
+  if (scale > 0) *text += FractionText(split->fraction, scale);
   int magnitude = offset < 0 ? -offset : offset;
   char zone[32];
-  std::snprintf(zone, sizeof zone, " %c%d:%d", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+  std::snprintf(zone, sizeof zone, " %c%02d:%02d", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
   return *text + zone;
 }
 

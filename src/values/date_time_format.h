@@ -44,9 +44,8 @@ std::string FormatTime(ByteReader bytes, int scale, int length);
 std::string FormatDateTime2(ByteReader bytes, int scale, int length);
 // datetimeoffset(scale): length 8, 9 or 10 = time, day and then the offset
 // in minutes (signed 16-bit, last two bytes). The stored time is UTC; the
-// offset is added (carrying into the date) and shown after it as
-// " +H:M" (two blanks before the sign when a fraction is shown), with
-// hours and minutes as plain numbers: +5:30, +1:0, -8:0.
+// offset is added (carrying into the date) and shown after one blank as
+// SQL Server shows it: +05:30, +00:00, -14:00.
 std::string FormatDateTimeOffset(ByteReader bytes, int scale, int length);
 
 }  // namespace brinehold

@@ -1,9 +1,11 @@
 #include "values/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace brinehold {
 namespace {
@@ -39,12 +41,63 @@ std::string NonFiniteText(double value) {
   return value < 0 ? "-Infinity" : "Infinity";
 }
 
+// Shortest round-trip digits (scientific form from to_chars) laid out in
+// fixed notation for decimal exponents -5 to 15, else as d.dddE+XX.
+std::string LayOutShortest(const char* first, const char* last) {
+  std::string_view text(first, static_cast<size_t>(last - first));
+  std::string sign;
+  if (!text.empty() && text.front() == '-') {
+    sign = "-";
+    text.remove_prefix(1);
+  }
+  const size_t e = text.find('e');
+  if (e == std::string_view::npos) return sign + std::string(text);
+  std::string digits;
+  for (char c : text.substr(0, e)) {
+    if (c != '.') digits.push_back(c);
+  }
+  const int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+  const int count = static_cast<int>(digits.size());
+  if (exponent < -5 || exponent > 15) {
+    std::string out = sign + digits.substr(0, 1);
+    if (count > 1) out += "." + digits.substr(1);
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+    return out + tail;
+  }
+  if (exponent < 0) return sign + "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  if (exponent + 1 >= count) return sign + digits + std::string(static_cast<size_t>(exponent + 1 - count), '0');
+  return sign + digits.substr(0, static_cast<size_t>(exponent + 1)) + "." + digits.substr(static_cast<size_t>(exponent + 1));
+}
+
 }  // namespace
 
+std::string ShortestDoubleText(double value) {
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  return LayOutShortest(text, result.ptr);
+}
+
+std::string ShortestRealText(float value) {
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  return LayOutShortest(text, result.ptr);
+}
+
 std::string FormatDecimal(ByteReader bytes, int precision, int scale) {
+  return FormatDecimalOfWidth(bytes, MagnitudeBytes(precision), scale);
+}
+
+size_t DecimalMagnitudeBytes(size_t storedLength, int precision) {
+  const size_t stored = storedLength - 1;
+  if (storedLength > 0 && (stored == 4 || stored == 8 || stored == 12 || stored == 16)) return stored;
+  return MagnitudeBytes(precision);
+}
+
+std::string FormatDecimalOfWidth(ByteReader bytes, size_t width, int scale) {
   bool negative = bytes.GetOr<uint8_t>(0, 0) == 0;
   uint16_t limbs[8] = {};
-  size_t width = MagnitudeBytes(precision);
+  if (width > 16) width = 16;
   for (size_t i = 0; i < width; i += 2) {
     uint16_t limb = bytes.GetOr<uint8_t>(1 + i, 0) | (bytes.GetOr<uint8_t>(2 + i, 0) << 8);
     limbs[7 - i / 2] = limb;
@@ -81,21 +134,7 @@ std::string FormatSmallMoney(ByteReader bytes) { return FormatTenThousandths(byt
 
 std::string FormatFloatValue(double value) {
   if (!std::isfinite(value)) return NonFiniteText(value);
-  int decimals = 6;
-  if (value != 0) {
-    decimals = 15 - static_cast<int>(std::ceil(std::log10(std::fabs(value))));
-    if (decimals < 0) decimals = 6;
-  }
-  // The widest text: 309 integer digits, or 15 + 324 decimals for the
-  // smallest subnormal.
-  char text[512];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string result = text;
-  if (result.find('.') != std::string::npos) {
-    while (!result.empty() && result.back() == '0') result.pop_back();
-    if (!result.empty() && result.back() == '.') result.pop_back();
-  }
-  return result;
+  return ShortestDoubleText(value);
 }
 
 std::string FormatFloat(ByteReader bytes) {
@@ -107,12 +146,7 @@ std::string FormatFloat(ByteReader bytes) {
 
 std::string FormatRealValue(float value) {
   if (!std::isfinite(value)) return NonFiniteText(value);
-  char text[64];
-  for (int digits = 6; digits <= 9; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-    if (std::strtof(text, nullptr) == value) break;
-  }
-  return text;
+  return ShortestRealText(value);
 }
 
 std::string FormatReal(ByteReader bytes) {

@@ -22,6 +22,13 @@ namespace brinehold {
 // 0 with scale 2 is "0.00". A magnitude with more digits than the precision
 // (only in damaged rows) is shown in full.
 std::string FormatDecimal(ByteReader bytes, int precision, int scale);
+// The same with the magnitude's width in bytes (4, 8, 12 or 16) given.
+std::string FormatDecimalOfWidth(ByteReader bytes, size_t magnitudeBytes, int scale);
+// The magnitude's width of a stored decimal: the stored length tells it
+// (5, 9, 13 or 17 bytes with the sign); only a length that is none of these
+// falls back to the precision, so a missing or damaged precision in the
+// catalog does not misread the value.
+size_t DecimalMagnitudeBytes(size_t storedLength, int precision);
 
 // A signed 64-bit count of ten-thousandths, always with four decimals.
 std::string FormatMoney(ByteReader bytes);
@@ -29,17 +36,21 @@ std::string FormatMoney(ByteReader bytes);
 std::string FormatSmallMoney(ByteReader bytes);
 std::string FormatTenThousandths(int64_t count);
 
-// An IEEE double in fixed notation with 15 significant digits and trailing
-// zeros removed: 1.5, 100, 0.333333333333333, 1000000000000000. A value
-// that is not finite shows as "Infinity", "-Infinity" or "NaN".
+// An IEEE double as the shortest text that reads back as the same value:
+// fixed notation from 1E-05 up to 1E+16 (0.1, 1.5, 100, 1000000000000000,
+// 0.30000000000000004), exponent form outside it ("1E+300", "4.9E-324"),
+// "-0" for negative zero. A value that is not finite shows as "Infinity",
+// "-Infinity" or "NaN".
 std::string FormatFloat(ByteReader bytes);
 std::string FormatFloatValue(double value);
 
-// An IEEE single, printed as a stream prints by default (six significant
-// digits, the shorter of fixed and exponent notation: 1.5, 1e-05), with as
-// many more digits (up to nine) as it takes to show the stored value
-// exactly: 1234567 stays 1234567. Not finite: as FormatFloat.
+// An IEEE single by the same rule, with the digits a single needs: 1.5,
+// 1234567, 0.1, "1E-45".
 std::string FormatReal(ByteReader bytes);
 std::string FormatRealValue(float value);
+
+// The shortest round-trip texts above for finite values.
+std::string ShortestDoubleText(double value);
+std::string ShortestRealText(float value);
 
 }  // namespace brinehold

@@ -7,7 +7,6 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
-#include "values/compressed_columns.h"
 
 namespace brinehold {
 
@@ -96,13 +95,12 @@ const char* RowOriginName(RowOrigin origin) {
 }
 
 PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
-                      RowDecodingContext& context) {
+                      const RowDecodingContext& context) {
   // Compressed rows are rebuilt, and deleted rows carved, for this table's
   // columns while the page is read.
-  CompressedColumnsScope compressedColumns(CompressedColumnSpecsFor(context.columns, context.compressedPlaces));
   RecordShapeScope recordShape(TableRecordShape(schema));
   PageRows result;
-  auto page = file.ReadDataPage(address);
+  auto page = file.ReadDataPage(address, &context.compressedLayout);
   if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return result;
   result.verification = page->Verification();
   const RenderVariant variant = TableRenderVariant(schema);
@@ -122,7 +120,7 @@ PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSch
 }
 
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
-                                     RowDecodingContext& context) {
+                                     const RowDecodingContext& context) {
   return ReadPageRows(file, address, schema, context).rows;
 }
 

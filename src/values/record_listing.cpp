@@ -52,6 +52,7 @@ void RecordListing::ResetPages() {
   firstRow = lastRow = rowsListed = 0;
   itemCounter = 0;
   shownPage_ = 0;
+  currentRowContext_.reset();
 }
 
 bool RecordListing::HasNextPage() const {
@@ -122,7 +123,14 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   // and positions of the table listed before it.
   ResetPages();
   shownPage_ = 1;
+  // The row context is made once per table and serves its paging too.
   currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
+  // The SQL Server 2000 layout in Standard mode is listed as usual: its
+  // rows never reach a consumer.
+  RowConsumer* const consumer = rowConsumer;
+  if (!advancedMode && app.settings.legacyCatalog) rowConsumer = nullptr;
+  withoutRowLimit_ = rowConsumer && !advancedMode;
+  if (rowConsumer) rowConsumer->BeginTable(catalog.tableSchema);
   if (advancedMode) {
     pageList = PagesFromInventory(catalog.tableSchema);
     ListPageList(catalog);
@@ -131,7 +139,8 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   } else {
     ListModernTable(catalog);
   }
-  currentRowContext_.reset();
+  rowConsumer = consumer;
+  withoutRowLimit_ = false;
   if (app.stopRequested) app.stopRequested = false;
   app.tableLoadActive = false;
 }
@@ -167,7 +176,7 @@ bool RecordListing::ListPageList(CDatabaseCatalog& catalog) {
     resumePosition = walk.next;
   }
   if (walk.processed > 0) {
-    LogLine(Format("%d rows to %d", 0, static_cast<int>(walk.processed)));
+    if (!rowConsumer) LogLine(Format("%d rows to %d", 0, static_cast<int>(walk.processed)));
     firstRow = 0;
     lastRow = walk.processed;
   }
@@ -199,13 +208,13 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
       // The next list page starts at a row that exists: one that ends
       // exactly with the data (or with pages that give no rows) is never
       // offered as a further, empty page.
-      if (walk.processed == kRowsPerListPage) {
+      if (walk.processed == kRowsPerListPage && !withoutRowLimit_) {
         walk.limitReached = true;
         walk.next = PagePosition{static_cast<int64_t>(p), static_cast<int64_t>(r)};
         return walk;
       }
       ++walk.processed;
-      InsertRecordRow(rows[r], schema);
+      TakeRow(rows[r], schema);
       if (lastPageFailed_) {
         ++damagedRows_;
         if (damagedPages_.empty() || damagedPages_.back() != pageList[p]) damagedPages_.push_back(pageList[p]);
@@ -233,6 +242,15 @@ void RecordListing::ReportDamagedRows() {
                                static_cast<long long>(damagedRows_), pages.c_str()));
   window_.ShowStatusLine(true);
   damageShown_ = true;
+}
+
+void RecordListing::TakeRow(const RenderedRow& row, const TableSchema& schema) {
+  if (!rowConsumer) {
+    InsertRecordRow(row, schema);
+    return;
+  }
+  rowConsumer->ConsumeRow(row, schema);
+  ++itemCounter;
 }
 
 void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& schema) {
@@ -283,7 +301,6 @@ void RecordListing::ReportPagedList() {
 }
 
 void RecordListing::EndPagingWorker() {
-  currentRowContext_.reset();
   // A stop ends this list page only; left set, it would empty the next
   // page the user asks for.
   TheApp().stopRequested = false;
@@ -306,7 +323,6 @@ void RecordListing::ShowNextRecords(CDatabaseCatalog& catalog) {
   window_.SetProgressRange(firstRow, lastRow);
   window_.SetProgressPosition(0);
   itemCounter = 0;
-  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
 
   window_.EnablePagingButton(Button::Next, true);
   window_.EnablePagingButton(Button::Previous, true);
@@ -359,7 +375,6 @@ void RecordListing::ShowPreviousRecords(CDatabaseCatalog& catalog) {
   if (rowsListed >= kRowsPerListPage) rowsListed -= kRowsPerListPage;
   window_.DeleteAllListItems();
   itemCounter = 0;
-  currentRowContext_ = std::make_unique<RowDecodingContext>(BuildRowDecodingContext(catalog.tableSchema.columns));
 
   const Walk walk = WalkRows(catalog, start, true);
   shownPage_ = target;

@@ -31,6 +31,14 @@
 // TheApp().isRunning for their duration and clear it at the end; a stop
 // request ends every page walk at the next row and is cleared at the end.
 // One worker uses a listing at a time.
+//
+// Loaders that keep rows for themselves (the SharePoint site, list and
+// document tables) set `rowConsumer` around ListTable: the rows then go to
+// it instead of the records list. In Standard mode with the modern catalog
+// layout the whole table is read; in Advanced mode the page inventory is
+// read up to the 1000-row limit of a list page, and the resume point is kept
+// as a listing keeps it; with the SQL Server 2000 layout in Standard mode the
+// table is listed as usual and the consumer gets nothing.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +76,16 @@ struct NextMarker {
   int32_t rowIndex = 0;
 };
 
+// Takes the rows of a table load instead of the records list.
+class RowConsumer {
+ public:
+  virtual ~RowConsumer() = default;
+  // Before any page of the table (the catalog's current schema) is read.
+  virtual void BeginTable(const TableSchema& /*schema*/) {}
+  // One rendered row with at least one cell.
+  virtual void ConsumeRow(const RenderedRow& row, const TableSchema& schema) = 0;
+};
+
 class RecordListing {
  public:
   explicit RecordListing(WindowPort& window);
@@ -87,6 +105,9 @@ class RecordListing {
   // The rendered rows of one page. Left empty, pages are read from the
   // catalog's data file (GetPageRows of page_rows.h); tests put rows here.
   std::function<std::vector<RenderedRow>(PageAddress, RowDecodingContext&)> pageRows;
+
+  // Set by a loader for the length of its ListTable call; see above.
+  RowConsumer* rowConsumer = nullptr;
 
   // What selecting a table resets: pageNumber and nextMarker.
   void ResetPagingCounters();
@@ -132,6 +153,8 @@ class RecordListing {
   // Lists rows from `start` until 1000 rows were processed, the pages end,
   // or a stop (and, when `pollRunning`, a cleared isRunning) ends the walk.
   Walk WalkRows(CDatabaseCatalog& catalog, PagePosition start, bool pollRunning);
+  // Where a walked row goes: the consumer or the records list.
+  void TakeRow(const RenderedRow& row, const TableSchema& schema);
   void LogLine(const std::string& text);
   // Log text, page caption and caption bar of a list page reached by paging.
   void ReportPagedList();
@@ -143,6 +166,7 @@ class RecordListing {
   WindowPort& window_;
   std::unique_ptr<RowDecodingContext> currentRowContext_;
   size_t columnListSize_ = 0;  // remembered by PrepareRecordColumns
+  bool withoutRowLimit_ = false;  // a consumer reading a whole table
   int64_t shownPage_ = 0;
   bool lastPageFailed_ = false;  // the page GetPageRows read last failed verification
   int64_t damagedRows_ = 0;

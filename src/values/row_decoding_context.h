@@ -1,26 +1,29 @@
-// RowDecodingContext and RenderedRow: the column list a listing renders
-// into, and one rendered row.
+// RowDecodingContext and RenderedRow: what rendering a table's rows needs,
+// made once per table, and one rendered row.
 //
-// A listing builds one context from the current table's column list and
-// keeps it for all its pages. The renderer writes each column's text into
-// the context's copy of the column and appends a copy of the whole list as
-// one row; it may also rewrite a column's hobt column id (a row with fewer
-// columns than the table), and the rewrite stays for the following rows.
+// A listing builds one context from the table's column list and keeps it
+// for all the pages it reads: the column list, where each column stands
+// among a compressed row's descriptors, and the compressed-row layout the
+// pages are read with (storage/compressed_column_layout.h). Rendering reads
+// the context and never changes it; each row is a copy of the column list
+// whose value texts hold that row's texts.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "catalog/column_info.h"
+#include "storage/compressed_column_layout.h"
 
 namespace brinehold {
 
 struct RowDecodingContext {
   std::vector<ColumnInfo> columns;
   // For each column, its place among a compressed row's descriptors (-1:
-  // not stored), taken from the column list as the table defines it, before
-  // any row rewrites a hobt column id. Empty: a column's place is its index.
+  // not stored). Empty: a column's place is its index.
   std::vector<int32_t> compressedPlaces;
+  // One entry per descriptor place, for rebuilding compressed rows.
+  CompressedRowLayout compressedLayout;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

@@ -14,18 +14,42 @@
 #include "values/value_decoder.h"
 #include "values/value_state.h"
 
-namespace brinehold {
+// The plain row as the renderer meets it (parsed by storage/primary_record.h):
+//
+//   0 status A | 1 status B | 2-3 end of fixed data | 4 .. fixed data |
+//   column count (2) | null bitmap | variable count (2) | end offsets (2 each) |
+//   variable data
+//
+// The catalog gives a fixed column's place as an offset from the record
+// start (the leaf offset; in the SQL Server 2000 layout also the row
+// offset), so its place in the record's fixed data is that offset less
+// kFixedDataStart. A negative leaf offset names a variable column instead:
+// its bitwise complement is the column's index among the variable values.
+// Where a column's own offset is missing or out of range, the row's running
+// fixed offset (the sum of the declared lengths read so far) stands in.
+//
+// A rebuilt compressed row (storage/compressed_row_rebuild.h) holds its
+// columns in descriptor order in the fixed data, each at the offset its
+// CompressedColumnEntry gives; long values stay in the value list.
 
-RowDecodingContext BuildRowDecodingContext(const std::vector<ColumnInfo>& columns) {
-  RowDecodingContext context;
-  context.columns = columns;
-  context.compressedPlaces = CompressedPlacesFor(columns);
-  return context;
-}
+namespace brinehold {
 
 namespace {
 
+constexpr int64_t kFixedDataStart = 4;  // status A, status B, end-of-fixed-data field
+constexpr int32_t kTextPointerSize = 16;
+// The first byte (or 16-bit word) of a complex column value.
+constexpr int32_t kComplexRowOverflow = 2;
+constexpr int32_t kComplexInlineRoot = 4;
+
 bool IsKind(int32_t kind, ValueKind expected) { return kind == static_cast<int32_t>(expected); }
+
+// A fixed column's place in the fixed data from an offset that counts from
+// the record start.
+int64_t FixedDataOffset(int64_t recordOffset) { return recordOffset - kFixedDataStart; }
+
+// The index among the variable values that a negative leaf offset names.
+size_t VariableIndexOf(int32_t leafOffset) { return static_cast<uint16_t>(~leafOffset); }
 
 // The state of one row while its columns are handled.
 struct RowState {
@@ -36,9 +60,27 @@ struct RowState {
   size_t sparseIndex = 0;
 };
 
+// What the handling of one column of the row carries from step to step.
+struct ColumnRead {
+  const ColumnInfo& column;
+  ValueState state;
+  std::optional<size_t> place;                      // descriptor place in a rebuilt compressed row
+  const CompressedColumnEntry* compressed = nullptr;  // its entry, when there is one
+  int32_t counter = 0;     // the row's column counter before this column
+  int32_t storedId = 0;    // the physical ordinal this row is read by
+  bool isNull = false;     // by the null bitmap
+  bool skipValue = false;  // positional null: no value, no "NULL" here
+};
+
+// The bytes of the record's fixed data and how many of them count.
+struct FixedData {
+  ByteReader bytes;
+  int64_t length = 0;
+};
+
 class RecordRenderer {
  public:
-  RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, RowDecodingContext& context,
+  RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
                  RenderVariant variant)
       : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
         variant_(variant) {
@@ -52,25 +94,22 @@ class RecordRenderer {
     compressedColumns_ = CompressedColumnsOf(record);
   }
 
-  // False when the variant leaves the row out.
-  bool Render() {
-    const size_t listSize = columns_.size();
-    size_t handled = listSize;
-    // A rebuilt compressed row finds each column by its descriptor place,
-    // so computed columns in the list do not push stored ones out of reach.
-    if (variant_ != RenderVariant::PositionalCatalog && !(IsRowsetVariant() && !compressedColumns_.empty()))
-      handled = std::min(listSize, static_cast<size_t>(std::max(recordColumns_, 0)));
-    for (size_t index = 0; index < listSize; ++index) {
-      ColumnInfo& column = columns_[index];
+  // The row, or nothing when the variant leaves it out.
+  std::optional<RenderedRow> Render() {
+    RenderedRow row = columns_;
+    const size_t handled = HandledColumns();
+    for (size_t index = 0; index < row.size(); ++index) {
+      ColumnInfo& column = row[index];
       if (index >= handled) {
         if (column.hobtColumnId != ColumnInfo::kNoStoredValue) column.valueText.clear();
         continue;
       }
-      RenderColumn(index, column, static_cast<int32_t>(handled));
+      // Nothing: the column keeps its definition text.
+      if (auto text = ColumnText(index, columns_[index], static_cast<int32_t>(handled)))
+        column.valueText = std::move(*text);
     }
-    if (variant_ == RenderVariant::PositionalTable && !columns_.empty() && columns_[0].valueText.empty())
-      return false;
-    return true;
+    if (variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty()) return std::nullopt;
+    return row;
   }
 
  private:
@@ -80,25 +119,94 @@ class RecordRenderer {
   bool IsRowsetVariant() const {
     return variant_ == RenderVariant::RowsetTable || variant_ == RenderVariant::RowsetCatalog;
   }
+  bool IsRebuiltRowset() const { return IsRowsetVariant() && !compressedColumns_.empty(); }
+
+  // How many columns of the list get a text from the record. A rebuilt
+  // compressed row finds each column by its descriptor place, so computed
+  // columns in the list do not push stored ones out of reach.
+  size_t HandledColumns() const {
+    const size_t listSize = columns_.size();
+    if (variant_ == RenderVariant::PositionalCatalog || IsRebuiltRowset()) return listSize;
+    return std::min(listSize, static_cast<size_t>(std::max(recordColumns_, 0)));
+  }
+
+  // --- one column ---------------------------------------------------------
+
+  // The column's text; nothing when it keeps its definition text.
+  std::optional<std::string> ColumnText(size_t index, const ColumnInfo& column, int32_t handled) {
+    const bool sparse = column.sparse != 0;
+    if (column.hobtColumnId == ColumnInfo::kNoStoredValue && variant_ != RenderVariant::PositionalCatalog)
+      return std::nullopt;
+    // The column counter of the catalog variant counts only columns the
+    // record holds; the ones past them are empty.
+    if (variant_ == RenderVariant::PositionalCatalog && !sparse && row_.columnCounter >= recordColumns_) return "";
+
+    // A rebuilt compressed row gives every bit column a byte of its own, so
+    // bits are not taken from a shared one.
+    BitGroup ownBit;
+    const std::optional<size_t> place = CompressedPlace(index);
+    const ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
+    ColumnRead read{column, state, place, nullptr, row_.columnCounter, StoredColumnId(column, handled), false, false};
+    if (!sparse) ++row_.columnCounter;
+
+    // A stored column past a rebuilt compressed row's descriptors was
+    // added after the row was written: the row holds no value for it.
+    if (IsRebuiltRowset() && !place) return "NULL";
+    if (ShowsNullByBitmap(read)) return "NULL";
+    if (place) {
+      read.compressed = &compressedColumns_[*place];
+      if (read.compressed->length > 0)
+        read.state.valueLength = static_cast<int16_t>(std::min<int32_t>(read.compressed->length, INT16_MAX));
+      if (read.compressed->isNull) return "NULL";
+    }
+
+    const LargeValueOptions options = OptionsFor(column, read.state);
+    std::string text = sparse ? SparseText(column, read.state) : StoredText(read, options);
+    return Finished(std::move(text), read);
+  }
 
   // The descriptor place of the column at `index` of a rebuilt compressed
   // row, when the row has an entry there.
   std::optional<size_t> CompressedPlace(size_t index) const {
-    if (!IsRowsetVariant() || compressedColumns_.empty()) return std::nullopt;
+    if (!IsRebuiltRowset()) return std::nullopt;
     int64_t place = static_cast<int64_t>(index);
     if (!places_.empty()) place = index < places_.size() ? places_[index] : -1;
     if (place < 0 || static_cast<size_t>(place) >= compressedColumns_.size()) return std::nullopt;
     return static_cast<size_t>(place);
   }
 
-  // The value-list index of the long value at descriptor `place`: the long
-  // values are kept in descriptor order, one per long-value code.
-  size_t LongValueIndex(size_t place) const {
-    size_t longs = 0;
-    const auto& codes = record_.compressedParts.descriptorCodes;
-    for (size_t i = 0; i < place && i < codes.size(); ++i)
-      if (codes[i] == kDescriptorLong) ++longs;
-    return longs;
+  // The physical ordinal the column is read by in this row: a column the
+  // record does not have by its ordinal is found by its column id.
+  int32_t StoredColumnId(const ColumnInfo& column, int32_t handled) const {
+    const int32_t limit = IsRowsetVariant() ? recordColumns_ : handled;
+    const bool remapped = IsRowsetVariant() || variant_ == RenderVariant::PositionalTable;
+    return remapped && column.hobtColumnId > limit ? column.columnId : column.hobtColumnId;
+  }
+
+  // The variant's null test. True when the column shows "NULL" right away;
+  // otherwise notes a null that the value steps handle.
+  bool ShowsNullByBitmap(ColumnRead& read) const {
+    const ColumnInfo& column = read.column;
+    const bool sparse = column.sparse != 0;
+    switch (variant_) {
+      case RenderVariant::RowsetTable:
+        // A compressed row says null through its descriptor.
+        read.isNull = read.place ? false : RowsetNullTest(column, read.storedId);
+        return !sparse && (!column.stored || read.isNull);
+      case RenderVariant::RowsetCatalog:
+        return !sparse && !column.stored;
+      case RenderVariant::PositionalTable:
+        if (!TheApp().stopRequested) {
+          if (column.nullBit >= 1 && column.nullBit <= recordColumns_) read.isNull = NullBit(column.nullBit - 1);
+          else read.isNull = NullBit(read.counter);
+        }
+        read.skipValue = read.isNull && read.state.isVariable;
+        return false;
+      case RenderVariant::PositionalCatalog:
+        if (!sparse && record_.hasNullBitmap) read.skipValue = NullBit(read.counter);
+        return false;
+    }
+    return false;
   }
 
   // Bit `bit` of the null bitmap; a record without bitmap, or a bit beyond
@@ -108,160 +216,32 @@ class RecordRenderer {
     return record_.IsColumnNull(static_cast<int32_t>(std::min<int64_t>(bit, INT32_MAX)));
   }
 
-  // The bitmap bit of the rowset variant.
-  bool RowsetNullTest(const ColumnInfo& column) const {
+  // The bitmap bit of the rowset variants: the column's null bit, else the
+  // bit of its ordinal behind the sparse columns.
+  bool RowsetNullTest(const ColumnInfo& column, int32_t storedId) const {
     if (TheApp().stopRequested) return false;
     if (column.nullBit >= 1 && column.nullBit <= recordColumns_) return NullBit(column.nullBit - 1);
     const int64_t sparseCount = record_.hasSparseVector ? static_cast<int64_t>(record_.sparseValues.size()) : 0;
-    const int64_t x = static_cast<int64_t>(column.hobtColumnId) - sparseCount - 1;
-    if (x >= 1 && x <= recordColumns_) return NullBit(x);
+    const int64_t bit = static_cast<int64_t>(storedId) - sparseCount - 1;
+    if (bit >= 1 && bit <= recordColumns_) return NullBit(bit);
     return NullBit(sparseCount);
   }
 
-  void RenderColumn(size_t index, ColumnInfo& column, int32_t handled) {
-    const bool positionalCatalog = variant_ == RenderVariant::PositionalCatalog;
-    // 1. Columns without a stored value keep their definition text.
-    if (column.hobtColumnId == ColumnInfo::kNoStoredValue && !positionalCatalog) return;
-    // A sparse column lives in the sparse vector, not in the column counter.
-    const bool sparse = column.sparse != 0;
-    // The column counter of the catalog variant counts only columns the
-    // record holds; the ones past them are empty.
-    if (positionalCatalog && !sparse && row_.columnCounter >= recordColumns_) {
-      column.valueText.clear();
-      return;
-    }
-    const int32_t counter = row_.columnCounter;
-    if (!sparse) ++row_.columnCounter;
-
-    // 2. The column's decoding state. A rebuilt compressed row gives every
-    // bit column a byte of its own, so bits are not taken from a shared one.
-    const std::optional<size_t> place = CompressedPlace(index);
-    BitGroup ownBit;
-    ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
-
-    // 3. A column the record does not have by its physical ordinal is found
-    // by its column id from now on.
-    if (IsRowsetVariant()) {
-      if (column.hobtColumnId > recordColumns_) column.hobtColumnId = column.columnId;
-    } else if (variant_ == RenderVariant::PositionalTable) {
-      if (column.hobtColumnId > handled) column.hobtColumnId = column.columnId;
-    }
-
-    // A stored column past a rebuilt compressed row's descriptors was
-    // added after the row was written: the row holds no value for it.
-    if (IsRowsetVariant() && !compressedColumns_.empty() && !place) {
-      column.valueText = "NULL";
-      return;
-    }
-
-    // 4, 5. Null test.
-    bool isNull = false;
-    bool skipValue = false;  // positional null: no value, no "NULL" here
-    switch (variant_) {
-      case RenderVariant::RowsetTable:
-        // A compressed row says null through its descriptor (below).
-        isNull = place ? false : RowsetNullTest(column);
-        [[fallthrough]];
-      case RenderVariant::RowsetCatalog:
-        if (!sparse && (!column.stored || isNull)) {
-          column.valueText = "NULL";
-          return;
-        }
-        break;
-      case RenderVariant::PositionalTable:
-        if (!TheApp().stopRequested) {
-          if (column.nullBit >= 1 && column.nullBit <= recordColumns_) isNull = NullBit(column.nullBit - 1);
-          else isNull = NullBit(counter);
-        }
-        skipValue = isNull && state.isVariable;
-        break;
-      case RenderVariant::PositionalCatalog:
-        if (!sparse && record_.hasNullBitmap) skipValue = NullBit(counter);
-        break;
-    }
-
-    // 6. Compressed rows: the per-column null flag and length.
-    compressedEntry_ = nullptr;
-    if (place) {
-      const CompressedColumnEntry& entry = compressedColumns_[*place];
-      compressedEntry_ = &entry;
-      if (entry.length > 0) state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
-      if (entry.isNull) {
-        column.valueText = "NULL";
-        return;
-      }
-    }
-
-    // 7. Large-value options by kind.
-    LargeValueOptions options = OptionsFor(column, state);
-    std::string text;
-
-    if (sparse) {
-      // 8. Sparse columns.
-      text = SparseText(column, state);
-    } else {
-      // 9. Variable-length or fixed-length.
-      bool variable = state.isVariable != 0;
-      size_t entryIndex = 0;
-      bool indexFromLeaf = false;
-      if (variant_ != RenderVariant::PositionalCatalog && column.leafOffset < 0) {
-        entryIndex = static_cast<size_t>(static_cast<uint16_t>(~column.leafOffset));
-        indexFromLeaf = true;
-      }
-      if (place) {
-        if (auto code = CompressedDescriptorCode(record_, *place)) {
-          // Short values, dictionary symbols and bits are rebuilt in place;
-          // long values stay in the value list, in descriptor order.
-          if (*code == kDescriptorLong) {
-            variable = true;
-            indexFromLeaf = false;
-            entryIndex = LongValueIndex(*place);
-          } else {
-            variable = false;
-          }
-        }
-      }
-      if (!indexFromLeaf && !(place && variable)) entryIndex = row_.variableIndex;
-
-      if (variable) {
-        if (variant_ == RenderVariant::PositionalTable && legacy_ && !skipValue && !record_.values.empty() &&
-            row_.variableIndex < record_.values.size()) {
-          const int16_t q = column.legacyRowOffset;
-          const size_t k = q < 0 ? static_cast<size_t>(static_cast<uint16_t>(~q)) : 0;
-          if (k < record_.values.size()) {
-            entryIndex = k;
-            row_.variableIndex = k;
-          }
-        }
-        if (!skipValue) {
-          if (const ColumnValue* entry = record_.VariableColumn(entryIndex)) text = VariableText(*entry, column, state, options);
-        }
-        ++row_.variableIndex;
-      } else if (skipValue && positionalCatalog) {
-        // A null fixed column of a catalog row still occupies its bytes.
-        row_.fixedOffset += state.fixedSize;
-      } else {
-        // 10. Fixed-length. A null fixed column still holds bytes (whatever
-        // was there before); they are read to keep the positions of the
-        // following columns, then not shown.
-        text = FixedText(column, state);
-        if (variant_ == RenderVariant::PositionalTable && isNull) text.clear();
-      }
-    }
-
-    // 11. Binary values carry "0x".
-    // A placeholder is not a value and gets no prefix.
+  // Binary values carry "0x" (a placeholder is not a value and gets none);
+  // a nullable column of a positional table row without text shows "NULL".
+  std::string Finished(std::string text, const ColumnRead& read) const {
     const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
-    if (!placeholder && (IsKind(state.kind, ValueKind::VarBinary) || IsKind(state.kind, ValueKind::ClrType))) {
+    const int32_t kind = read.state.kind;
+    if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType) ||
+                         IsKind(kind, ValueKind::Geometry))) {
       bool prefix;
       if (spillMode_) prefix = !IsSpillCellText(text);
       else if (IsTableVariant()) prefix = text != " ";
       else prefix = !text.empty() && text != " ";
       if (prefix) text = "0x" + text;
     }
-    if (variant_ == RenderVariant::PositionalTable && column.nullable && text.empty()) text = "NULL";
-    // 12.
-    column.valueText = std::move(text);
+    if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) text = "NULL";
+    return text;
   }
 
   LargeValueOptions OptionsFor(const ColumnInfo& column, ValueState& state) {
@@ -269,6 +249,7 @@ class RecordRenderer {
     switch (static_cast<ValueKind>(column.kind)) {
       case ValueKind::VarBinary:
       case ValueKind::ClrType:
+      case ValueKind::Geometry:
         options.renderMode = kRenderHex;
         break;
       case ValueKind::Image:
@@ -299,6 +280,83 @@ class RecordRenderer {
     return options;
   }
 
+  // --- stored values --------------------------------------------------------
+
+  // Where a column's value lies: among the variable values (at `index`) or
+  // in the fixed data.
+  struct ValuePlace {
+    bool variable = false;
+    size_t index = 0;
+  };
+
+  ValuePlace LocateValue(const ColumnRead& read) const {
+    ValuePlace at{read.state.isVariable != 0, 0};
+    bool indexFromLeaf = false;
+    if (variant_ != RenderVariant::PositionalCatalog && read.column.leafOffset < 0) {
+      at.index = VariableIndexOf(read.column.leafOffset);
+      indexFromLeaf = true;
+    }
+    if (read.place) {
+      // Short values, dictionary symbols and bits are rebuilt into the fixed
+      // data; long values stay in the value list, in descriptor order.
+      if (auto code = CompressedDescriptorCode(record_, *read.place)) {
+        at.variable = *code == kDescriptorLong;
+        if (at.variable) {
+          indexFromLeaf = false;
+          at.index = LongValueIndex(*read.place);
+        }
+      }
+    }
+    if (!indexFromLeaf && !(read.place && at.variable)) at.index = row_.variableIndex;
+    return at;
+  }
+
+  // The value-list index of the long value at descriptor `place`: the long
+  // values are kept in descriptor order, one per long-value code.
+  size_t LongValueIndex(size_t place) const {
+    size_t longs = 0;
+    const auto& codes = record_.compressedParts.descriptorCodes;
+    for (size_t i = 0; i < place && i < codes.size(); ++i)
+      if (codes[i] == kDescriptorLong) ++longs;
+    return longs;
+  }
+
+  std::string StoredText(ColumnRead& read, const LargeValueOptions& options) {
+    const ValuePlace at = LocateValue(read);
+    if (at.variable) return VariableColumnText(read, at.index, options);
+    if (read.skipValue && variant_ == RenderVariant::PositionalCatalog) {
+      // A null fixed column of a catalog row still occupies its bytes.
+      row_.fixedOffset += read.state.fixedSize;
+      return "";
+    }
+    // A null fixed column still holds bytes (whatever was there before);
+    // they are read to keep the positions of the following columns, then
+    // not shown.
+    std::string text = FixedText(read.column, read.state, read.compressed);
+    if (variant_ == RenderVariant::PositionalTable && read.isNull) text.clear();
+    return text;
+  }
+
+  std::string VariableColumnText(ColumnRead& read, size_t index, const LargeValueOptions& options) {
+    // SQL Server 2000 rows name a variable column's index in the legacy row
+    // offset.
+    if (variant_ == RenderVariant::PositionalTable && legacy_ && !read.skipValue && !record_.values.empty() &&
+        row_.variableIndex < record_.values.size()) {
+      const int16_t legacyOffset = read.column.legacyRowOffset;
+      const size_t legacyIndex = legacyOffset < 0 ? VariableIndexOf(legacyOffset) : 0;
+      if (legacyIndex < record_.values.size()) {
+        index = legacyIndex;
+        row_.variableIndex = legacyIndex;
+      }
+    }
+    std::string text;
+    if (!read.skipValue) {
+      if (const ColumnValue* entry = record_.VariableColumn(index)) text = VariableText(*entry, read.column, read.state, options);
+    }
+    ++row_.variableIndex;
+    return text;
+  }
+
   std::string SparseText(const ColumnInfo& column, ValueState& state) {
     auto decode = [&](const SparseValue& value) -> std::string {
       if (value.length <= 0 || value.bytes.size() < static_cast<size_t>(value.length)) return "";
@@ -319,117 +377,175 @@ class RecordRenderer {
     return "";
   }
 
-  std::string FixedText(const ColumnInfo& column, ValueState& state) {
+  // --- fixed-length values --------------------------------------------------
+
+  std::string FixedText(const ColumnInfo& column, ValueState& state, const CompressedColumnEntry* compressed) {
     if (!record_.HasFixedData()) {
       if (variant_ != RenderVariant::PositionalCatalog) row_.fixedOffset += state.fixedSize;
       return "";
     }
-    const ByteReader fixed = record_.FixedReader();
-    const int64_t length = std::min<int64_t>(record_.fixedLength, static_cast<int64_t>(fixed.size()));
-    int64_t& r = row_.fixedOffset;
-    auto decodeAt = [&](int64_t position) {
-      state.available = static_cast<uint64_t>(length - position);
-      return DecodeValue(state, fixed.Tail(static_cast<size_t>(position)), column);
-    };
-    const int32_t leaf = column.leafOffset;
+    const ByteReader bytes = record_.FixedReader();
+    const FixedData fixed{bytes, std::min<int64_t>(record_.fixedLength, static_cast<int64_t>(bytes.size()))};
     switch (variant_) {
       case RenderVariant::RowsetTable:
-      case RenderVariant::RowsetCatalog: {
-        // A rebuilt compressed row says where each column lies.
-        if (compressedEntry_) {
-          const int64_t at = compressedEntry_->offset;
-          if (at < 0 || at > length) return "";
-          return decodeAt(at);
-        }
-        const int64_t p = static_cast<int64_t>(leaf) - 4;
-        std::string text;
-        if (p >= 0 && p <= length) text = decodeAt(p);
-        else if (r < length) text = decodeAt(r);
-        else return "";
-        r += state.declaredLength;
-        return text;
-      }
-      case RenderVariant::PositionalCatalog: {
-        if (r > length || r < 0) return "";
-        std::string text = decodeAt(r);
-        r += state.declaredLength;
-        return text;
-      }
+      case RenderVariant::RowsetCatalog:
+        if (compressed) return CompressedFixedText(fixed, column, state, *compressed);
+        return RowsetFixedText(fixed, column, state);
+      case RenderVariant::PositionalCatalog:
+        return NextFixedText(fixed, column, state);
       case RenderVariant::PositionalTable:
-        break;
+        return legacy_ ? LegacyFixedText(fixed, column, state) : PositionalFixedText(fixed, column, state);
     }
-    // Positional table rows.
-    if (legacy_) {
-      const int32_t q = column.legacyRowOffset;
-      const int64_t p = (leaf <= 0 && q > 0) ? static_cast<int64_t>(q) - 4 : 0;
-      if (leaf < 0 && q > 0 && p < length) {
-        if (p < 0) return "";
-        std::string text = decodeAt(p);
-        r += state.declaredLength > 0 ? state.declaredLength : state.fixedSize;
-        return text;
-      }
-      const int64_t t = static_cast<int64_t>(q) - 4;
-      std::string text;
-      if (t < 0 || t == r || t >= length) {
-        if (r < 0 || r >= length) return "";
-        text = decodeAt(r);
-      } else {
-        text = decodeAt(t);
-      }
-      r += state.declaredLength;
-      return text;
-    }
-    const int64_t x = leaf < 0 ? 3 - static_cast<int64_t>(leaf) : leaf;
+    return "";
+  }
+
+  std::string DecodeAt(const FixedData& fixed, int64_t position, const ColumnInfo& column, ValueState& state) const {
+    state.available = static_cast<uint64_t>(fixed.length - position);
+    return DecodeValue(state, fixed.bytes.Tail(static_cast<size_t>(position)), column);
+  }
+
+  // A rebuilt compressed row says where each column lies.
+  std::string CompressedFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state,
+                                  const CompressedColumnEntry& entry) const {
+    const int64_t at = entry.offset;
+    if (at < 0 || at > fixed.length) return "";
+    return DecodeAt(fixed, at, column, state);
+  }
+
+  // Rowset variants: at the leaf offset, else at the running offset.
+  std::string RowsetFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+    const int64_t own = FixedDataOffset(column.leafOffset);
+    int64_t& running = row_.fixedOffset;
     std::string text;
-    if (x - 4 >= 0 && x - 4 <= length) text = decodeAt(x - 4);
-    else if (r >= 0 && r < length) text = decodeAt(r);
+    if (own >= 0 && own <= fixed.length) text = DecodeAt(fixed, own, column, state);
+    else if (running < fixed.length) text = DecodeAt(fixed, running, column, state);
     else return "";
-    r += state.declaredLength;
+    running += state.declaredLength;
     return text;
   }
 
+  // Catalog rows read by position: always at the running offset.
+  std::string NextFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+    int64_t& running = row_.fixedOffset;
+    if (running > fixed.length || running < 0) return "";
+    std::string text = DecodeAt(fixed, running, column, state);
+    running += state.declaredLength;
+    return text;
+  }
+
+  // SQL Server 2000 table rows: at the legacy row offset when it differs
+  // from the running offset and lies inside the data.
+  std::string LegacyFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+    const int32_t leaf = column.leafOffset;
+    const int32_t rowOffset = column.legacyRowOffset;
+    const int64_t legacyPlace = FixedDataOffset(rowOffset);
+    int64_t& running = row_.fixedOffset;
+    // A variable column by its leaf offset that the legacy row offset
+    // places in the fixed data.
+    if (leaf < 0 && rowOffset > 0 && legacyPlace < fixed.length) {
+      if (legacyPlace < 0) return "";
+      std::string text = DecodeAt(fixed, legacyPlace, column, state);
+      running += state.declaredLength > 0 ? state.declaredLength : state.fixedSize;
+      return text;
+    }
+    std::string text;
+    if (legacyPlace < 0 || legacyPlace == running || legacyPlace >= fixed.length) {
+      if (running < 0 || running >= fixed.length) return "";
+      text = DecodeAt(fixed, running, column, state);
+    } else {
+      text = DecodeAt(fixed, legacyPlace, column, state);
+    }
+    running += state.declaredLength;
+    return text;
+  }
+
+  // Positional table rows of the later layouts: at the leaf offset (a
+  // negative one, naming a variable column, by that column's index), else
+  // at the running offset.
+  std::string PositionalFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+    const int32_t leaf = column.leafOffset;
+    const int64_t own = leaf < 0 ? static_cast<int64_t>(VariableIndexOf(leaf)) : FixedDataOffset(leaf);
+    int64_t& running = row_.fixedOffset;
+    std::string text;
+    if (own >= 0 && own <= fixed.length) text = DecodeAt(fixed, own, column, state);
+    else if (running >= 0 && running < fixed.length) text = DecodeAt(fixed, running, column, state);
+    else return "";
+    running += state.declaredLength;
+    return text;
+  }
+
+  // --- variable-length values -------------------------------------------------
+
   std::string VariableText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
                            const LargeValueOptions& options) {
-    const bool isXml = IsKind(column.kind, ValueKind::Xml);
-    const bool positionalCatalog = variant_ == RenderVariant::PositionalCatalog;
-    if (!entry.complex) {
-      if (!entry.HasBytes()) return "";
-      state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
-      if (IsKind(state.kind, ValueKind::SqlVariant)) {
-        if (positionalCatalog) return DecodeValue(state, entry.Reader().Tail(8), column);
-        return DecodeVariant(entry.length, state, entry.Reader(), column);
-      }
-      return DecodeValue(state, entry.Reader(), column);
-    }
+    // A hierarchyid of no bytes is the root, a value like any other.
+    if (IsKind(state.kind, ValueKind::HierarchyId) && !entry.complex && entry.length == 0) return "/";
     if (!entry.HasBytes()) return "";
+    if (!entry.complex) return InRowText(entry, column, state);
     const ByteReader pointer = entry.Reader();
     const uint8_t first = pointer.GetOr<uint8_t>(0, 0);
-    if (entry.length == 16 && (first == 0 || positionalCatalog)) {
-      // A text pointer.
-      if (isXml) {
-        ValueCollector collector;
-        LargeValueOptions collect = options;
-        collect.collect = true;
-        std::string resolved = Resolve([&](const CDataFile& file) {
-          return ResolveTextPointer(file, pointer, collect, &collector);
-        }, " ");
-        if (positionalCatalog) return resolved;
-        return ConvertXml(collector);
-      }
-      if (placeholders_) return kTextBinaryData;
-      return Resolve([&](const CDataFile& file) { return ResolveTextPointer(file, pointer, options, nullptr); },
-                     " ");
-    }
+    if (entry.length == kTextPointerSize && (first == 0 || variant_ == RenderVariant::PositionalCatalog))
+      return TextPointerText(pointer, column, options);
     const int32_t complexKind = first != 0 ? first : pointer.GetOr<uint16_t>(0, 0);
-    if (complexKind != 2 && complexKind != 4) return "";
-    if (complexKind == 4 && placeholders_ && (!isXml || variant_ == RenderVariant::PositionalTable))
+    if (complexKind != kComplexRowOverflow && complexKind != kComplexInlineRoot) return "";
+    if (IsKind(state.kind, ValueKind::SqlVariant) && variant_ != RenderVariant::PositionalCatalog &&
+        !(complexKind == kComplexInlineRoot && placeholders_))
+      return VariantRootText(pointer, column, state, options);
+    return LargeRootText(pointer, complexKind, column, options);
+  }
+
+  std::string InRowText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state) const {
+    state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
+    if (IsKind(state.kind, ValueKind::SqlVariant)) {
+      // Catalog rows keep the variant's 8-byte header ahead of the value.
+      if (variant_ == RenderVariant::PositionalCatalog) return DecodeValue(state, entry.Reader().Tail(8), column);
+      return DecodeVariant(entry.length, state, entry.Reader(), column);
+    }
+    return DecodeValue(state, entry.Reader(), column);
+  }
+
+  // A 16-byte text pointer (text, ntext, image, and xml in catalog rows).
+  std::string TextPointerText(const ByteReader& pointer, const ColumnInfo& column, const LargeValueOptions& options) {
+    if (IsKind(column.kind, ValueKind::Xml)) {
+      ValueCollector collector;
+      LargeValueOptions collect = options;
+      collect.collect = true;
+      std::string resolved = Resolve([&](const CDataFile& file) {
+        return ResolveTextPointer(file, pointer, collect, &collector);
+      }, " ");
+      if (variant_ == RenderVariant::PositionalCatalog) return resolved;
+      return ConvertXml(collector);
+    }
+    if (placeholders_) return kTextBinaryData;
+    return Resolve([&](const CDataFile& file) { return ResolveTextPointer(file, pointer, options, nullptr); }, " ");
+  }
+
+  // An sql_variant pushed out of the row: its pieces joined, then decoded
+  // as a whole (base type, properties and data), as it is in the row.
+  std::string VariantRootText(const ByteReader& pointer, const ColumnInfo& column, ValueState& state,
+                              const LargeValueOptions& options) {
+    ValueCollector collector;
+    LargeValueOptions collect = options;
+    collect.collect = true;
+    Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, pointer, collect, &collector); }, "");
+    const Bytes joined = collector.Join();
+    if (joined.empty()) return "";
+    const int length = static_cast<int>(std::min<size_t>(joined.size(), INT32_MAX));
+    return DecodeVariant(length, state, ByteReader(joined), column);
+  }
+
+  // A row-overflow pointer or an in-row large-value root.
+  std::string LargeRootText(const ByteReader& pointer, int32_t complexKind, const ColumnInfo& column,
+                            const LargeValueOptions& options) {
+    const bool isXml = IsKind(column.kind, ValueKind::Xml);
+    if (complexKind == kComplexInlineRoot && placeholders_ && (!isXml || variant_ == RenderVariant::PositionalTable))
       return kTextBigBinaryData;
     if (isXml) {
       ValueCollector collector;
       LargeValueOptions collect = options;
       collect.collect = true;
       Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, pointer, collect, &collector); }, "");
-      if (positionalCatalog) return "";
+      if (variant_ == RenderVariant::PositionalCatalog) return "";
       return ConvertXml(collector);
     }
     spilledLargeRoot_ = false;
@@ -449,7 +565,7 @@ class RecordRenderer {
 
   const CPrimaryRecord& record_;
   const CDataFile* file_;
-  std::vector<ColumnInfo>& columns_;
+  const std::vector<ColumnInfo>& columns_;
   const std::vector<int32_t>& places_;
   RenderVariant variant_;
   bool legacy_ = false;
@@ -459,7 +575,6 @@ class RecordRenderer {
   bool spilledLargeRoot_ = false;
   int32_t recordColumns_ = 0;
   std::vector<CompressedColumnEntry> compressedColumns_;
-  const CompressedColumnEntry* compressedEntry_ = nullptr;  // of the column being rendered
   RowState row_;
 };
 
@@ -476,23 +591,27 @@ bool Selected(const CPrimaryRecord& record, RenderVariant variant) {
 
 }  // namespace
 
+std::optional<RenderedRow> RenderRecord(const CPrimaryRecord& record, const CDataFile* file,
+                                        const RowDecodingContext& context, RenderVariant variant) {
+  if (!Selected(record, variant)) return std::nullopt;
+  return RecordRenderer(record, file, context, variant).Render();
+}
+
 std::vector<RenderedRow> RenderRecordRows(const CPrimaryRecord& record, const CDataFile* file,
-                                          RowDecodingContext& context, RenderVariant variant) {
+                                          const RowDecodingContext& context, RenderVariant variant) {
   std::vector<RenderedRow> rows;
-  if (!Selected(record, variant)) return rows;
-  RecordRenderer renderer(record, file, context, variant);
-  if (renderer.Render()) rows.push_back(context.columns);
+  if (auto row = RenderRecord(record, file, context, variant)) rows.push_back(std::move(*row));
   return rows;
 }
 
-std::vector<RenderedRow> RenderPageRows(const PrimaryRecordPage& page, RowDecodingContext& context,
+std::vector<RenderedRow> RenderPageRows(const PrimaryRecordPage& page, const RowDecodingContext& context,
                                         RenderVariant variant) {
   std::vector<RenderedRow> rows;
   const size_t count = std::min(static_cast<size_t>(std::max(page.SlotCount(), 0)), page.RecordCount());
   for (size_t index = 0; index < count && !TheApp().stopRequested; ++index) {
     const CPrimaryRecord* record = page.Record(index);
     if (!record) continue;
-    for (RenderedRow& row : RenderRecordRows(*record, page.File(), context, variant)) rows.push_back(std::move(row));
+    if (auto row = RenderRecord(*record, page.File(), context, variant)) rows.push_back(std::move(*row));
   }
   return rows;
 }

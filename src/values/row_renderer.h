@@ -32,9 +32,11 @@
 // a value (a position past the data, a missing entry, columns the record
 // does not have because they were added later) gets empty text; columns
 // without a stored value (hobt column id -99) keep their definition text.
+// The context is only read: each row is a fresh copy of its column list.
 // A stop request ends the record loop; rows rendered so far are returned.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "storage/primary_record_page.h"
@@ -52,12 +54,17 @@ enum class RenderVariant {
 inline constexpr const char* kTextBinaryData = "<BINARY DATA>";
 inline constexpr const char* kTextBigBinaryData = "<BIG BINARY DATA>";
 
-std::vector<RenderedRow> RenderPageRows(const PrimaryRecordPage& page, RowDecodingContext& context,
+std::vector<RenderedRow> RenderPageRows(const PrimaryRecordPage& page, const RowDecodingContext& context,
                                         RenderVariant variant);
 
-// The rows of one record (zero or one), under the variant's record and
-// column rules; `file` resolves large values and may be null.
+// The row of one record, under the variant's record and column rules, or
+// nothing when the variant leaves the record out; `file` resolves large
+// values and may be null.
+std::optional<RenderedRow> RenderRecord(const CPrimaryRecord& record, const CDataFile* file,
+                                        const RowDecodingContext& context, RenderVariant variant);
+
+// The same as a list of zero or one rows.
 std::vector<RenderedRow> RenderRecordRows(const CPrimaryRecord& record, const CDataFile* file,
-                                          RowDecodingContext& context, RenderVariant variant);
+                                          const RowDecodingContext& context, RenderVariant variant);
 
 }  // namespace brinehold

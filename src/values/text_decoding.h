@@ -20,9 +20,6 @@ namespace brinehold {
 
 struct CodePageChoice {
   int codePage = 0;
-  // Char values with a known current collation keep their bytes after a
-  // zero byte visible (ConvertFixedChar); every other value ends at it.
-  bool fixedChar = false;
 };
 
 // The code page of a Char, VarChar or Text value of `column`. The column's
@@ -34,24 +31,22 @@ CodePageChoice SelectCodePage(ValueKind kind, const ColumnInfo& column);
 // The code page of a collation id, or nothing when it is unknown.
 std::optional<int> CodePageOfCollation(int64_t collationId);
 
-// The bytes up to the first zero byte, converted from `codePage`. Nothing
-// when the code page cannot be converted.
+// Character values keep every stored character: SQL Server stores "a\0b" as
+// three characters, so a zero byte (or code unit) inside a value is a zero
+// character of the text, not its end. Showing it is the caller's choice.
+
+// The bytes converted from `codePage`. Nothing when the code page cannot be
+// converted.
 std::optional<std::string> ConvertCodePage(ByteReader bytes, int codePage);
 
-// ConvertCodePage or, when that fails, the bytes up to the first zero byte
-// widened one to one.
+// ConvertCodePage or, when that fails, the bytes widened one to one.
 std::string ConvertCodePageOrWiden(ByteReader bytes, int codePage);
-
-// The bytes before the first zero byte converted from `codePage`; each byte
-// from there on appended as one character: a zero byte as "_", any other as
-// the system ANSI code page's character for it.
-std::string ConvertFixedChar(ByteReader bytes, int codePage);
 
 // True when the zero bytes among the first `length` bytes number exactly
 // length / 2 (the look of Latin text in UTF-16).
 bool LooksLikeUtf16(ByteReader bytes, size_t length);
 
-// UTF-16LE bytes up to the first zero code unit.
-std::string Utf16UpToZero(ByteReader bytes);
+// UTF-16LE bytes as text (an odd last byte is left out).
+std::string Utf16Text(ByteReader bytes);
 
 }  // namespace brinehold

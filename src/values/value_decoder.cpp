@@ -6,6 +6,7 @@
 #include "platform/text_codec.h"
 #include "values/binary_format.h"
 #include "values/date_time_format.h"
+#include "values/hierarchy_id.h"
 #include "values/number_format.h"
 #include "values/text_decoding.h"
 #include "values/convert_xml.h"
@@ -48,9 +49,7 @@ std::string DecodeBit(ValueState& state, ByteReader work) {
 }
 
 std::string Decode8BitText(ValueKind kind, ByteReader bytes, const ColumnInfo& column) {
-  CodePageChoice choice = SelectCodePage(kind, column);
-  if (choice.fixedChar) return ConvertFixedChar(bytes, choice.codePage);
-  return ConvertCodePageOrWiden(bytes, choice.codePage);
+  return ConvertCodePageOrWiden(bytes, SelectCodePage(kind, column).codePage);
 }
 
 }  // namespace
@@ -80,8 +79,10 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   const size_t declaredSize = static_cast<size_t>(std::max(declared, int32_t{0}));
   Bytes buffer = value.CopyClipped(0, valueSize);
   buffer.resize(valueSize + 2, 0);
-  const ByteReader whole(buffer);
   const ByteReader work(buffer.data(), valueSize);
+  // Character data is read from the bytes the view holds: the zero fill
+  // past them is not stored text.
+  const ByteReader present(buffer.data(), std::min(valueSize, value.size()));
   // Only decimal, numeric and the scaled time kinds read by declared length;
   // their copy is made when they need it.
   Bytes declaredBuffer;
@@ -124,8 +125,9 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
       return text;
     }
     case ValueKind::HierarchyId:
-      return FormatHex(work, true);
+      return FormatHierarchyId(work);
     case ValueKind::Geometry:
+      // Shown as geography is: the renderer adds "0x", in row and off-row.
       return FormatHex(work, false);
     case ValueKind::ClrType:
       if (!valueFits) return "";
@@ -138,27 +140,28 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
     }
     case ValueKind::Char:
       if (!valueFits) return "";
-      return Decode8BitText(kind, work, column);
+      return Decode8BitText(kind, present, column);
     case ValueKind::VarChar:
     case ValueKind::Text:
-      return Decode8BitText(kind, work, column);
+      return Decode8BitText(kind, present, column);
     case ValueKind::NChar:
       if (!valueFits) return "";
-      return Utf16UpToZero(whole);
+      return Utf16Text(present);
     case ValueKind::NVarChar:
-      return Utf16UpToZero(whole);
+      return Utf16Text(present);
     case ValueKind::NText:
       // ntext is always UTF-16; only an odd length (a damaged value) is
       // left to the look of its bytes.
-      if (valueLength % 2 == 0) return Utf16UpToZero(whole);
+      if (valueLength % 2 == 0) return Utf16Text(present);
       [[fallthrough]];
     case ValueKind::SqlVariant:
-      if (LooksLikeUtf16(work, static_cast<size_t>(valueLength))) return Utf16UpToZero(whole);
-      return ConvertCodePageOrWiden(work, kSystemAnsiCodePage);
+      if (LooksLikeUtf16(work, static_cast<size_t>(valueLength))) return Utf16Text(present);
+      return ConvertCodePageOrWiden(present, kSystemAnsiCodePage);
     case ValueKind::Decimal:
     case ValueKind::Numeric: {
       if (!declaredFits) return "";
-      std::string text = FormatDecimal(declaredBytes(), column.precision, column.scale);
+      const size_t width = DecimalMagnitudeBytes(declaredSize, column.precision);
+      std::string text = FormatDecimalOfWidth(declaredBytes(), width, column.scale);
       takeDeclared();
       return text;
     }
@@ -227,6 +230,9 @@ std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, 
   const ByteReader bytes(buffer);
   const int baseType = bytes.GetOr<uint8_t>(0, 0);
   auto data = [&](int offset) { return bytes.Tail(static_cast<size_t>(offset)); };
+  // Character data from the bytes the view holds, not the zero fill.
+  const ByteReader held(buffer.data(), std::min(buffer.size(), value.size()));
+  auto text = [&](int offset) { return held.Tail(std::min(held.size(), static_cast<size_t>(offset))); };
   auto exact = [&](int length) { return totalLength == length; };
 
   switch (baseType) {
@@ -280,7 +286,8 @@ std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, 
     case 108: {
       if (totalLength <= 4) return "";
       if (baseType == 108) state.declaredLength = totalLength - 4;
-      return FormatDecimal(data(4), bytes.GetOr<uint8_t>(2, 0), bytes.GetOr<uint8_t>(3, 0));
+      const size_t width = DecimalMagnitudeBytes(static_cast<size_t>(totalLength - 4), bytes.GetOr<uint8_t>(2, 0));
+      return FormatDecimalOfWidth(data(4), width, bytes.GetOr<uint8_t>(3, 0));
     }
     case 36:
       if (!exact(18)) return "";
@@ -296,12 +303,12 @@ std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, 
       // The value carries its own collation id in bytes 4-7.
       if (totalLength <= 8) return "";
       int codePage = CodePageOfCollation(bytes.GetOr<int32_t>(4, 0)).value_or(kSystemAnsiCodePage);
-      return ConvertCodePageOrWiden(data(8), codePage);
+      return ConvertCodePageOrWiden(text(8), codePage);
     }
     case 239:
     case 231:
       if (totalLength <= 8) return "";
-      return Utf16UpToZero(data(8));
+      return Utf16Text(text(8));
     case 240:
       if (totalLength <= 2) return "";
       return FormatHex(data(2), true);

@@ -16,7 +16,7 @@ int16_t FixedSizeOfKind(ValueKind kind) {
     case ValueKind::UniqueIdentifier: return 16;
     case ValueKind::Money: return 8;
     case ValueKind::Float: return 8;
-    case ValueKind::Numeric: return 19;
+    case ValueKind::Numeric: return 17;  // sign and at most 16 magnitude bytes
     case ValueKind::SmallDateTime: return 4;
     case ValueKind::Real: return 4;
     case ValueKind::SmallMoney: return 4;

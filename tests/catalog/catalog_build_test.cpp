@@ -17,8 +17,8 @@ namespace brinehold {
 namespace {
 
 using writer::CatalogFileBuilder;
-using writer::ColumnSpec;
-using writer::ObjectSpec;
+using writer::ColumnBlueprint;
+using writer::ObjectBlueprint;
 
 class CatalogBuildTest : public ::testing::Test {
  protected:
@@ -157,14 +157,14 @@ TEST_F(CatalogBuildTest, ForeignKeyNamesTakeTheLastMatch) {
 
 TEST_F(CatalogBuildTest, NameRepairNumbersAcrossPagesAndBothColumnTables) {
   CatalogFileBuilder b;
-  ObjectSpec unnamed{500, "", "U "};
+  ObjectBlueprint unnamed{500, "", "U "};
   unnamed.withoutName = true;
   b.Add(34, writer::SysschobjsRow(unnamed));
   b.BreakPage(34);
   unnamed.id = 501;
   b.Add(34, writer::SysschobjsRow(unnamed));
   b.Add(34, writer::SysschobjsRow({502, std::string(1, '\0'), "U "}));  // present but empty
-  ColumnSpec column{500, 1, ""};
+  ColumnBlueprint column{500, 1, ""};
   column.withoutName = true;
   b.Add(41, writer::SyscolparsRow(column));
   column.columnId = 2;
@@ -192,10 +192,10 @@ TEST_F(CatalogBuildTest, LegacyLayoutIsDecidedByTheData) {
   b.Add(2, writer::SysindexesRow(600, 1, 50, 51));
   b.Add(2, writer::SysindexesRow(700, 0, 60, 61));  // a heap: no table entry
   b.Add(2, writer::SysindexesRow(50, 1, 70, 71));   // a system id: none either
-  ColumnSpec a{600, 1, "CustomerID", 175, 10};
+  ColumnBlueprint a{600, 1, "CustomerID", 175, 10};
   a.columnOrder = 1;
   a.typeStatus = 2;
-  ColumnSpec n{600, 2, "Name", 231, 80};
+  ColumnBlueprint n{600, 2, "Name", 231, 80};
   n.columnOrder = 2;
   b.Add(3, writer::SyscolumnsRow(a));
   b.BreakPage(3);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/record.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
 #include "writer/catalog_builder.h"
@@ -33,8 +34,8 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-writer::ColumnSpec Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
-  writer::ColumnSpec column;
+writer::ColumnBlueprint Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
+  writer::ColumnBlueprint column;
   column.objectId = 500;
   column.columnId = id;
   column.name = name;
@@ -44,7 +45,7 @@ writer::ColumnSpec Column(int32_t id, const std::string& name, uint8_t type, int
 }
 
 std::string BuildDatabase(test::TempDir& dir) {
-  writer::CompressedTableSpec table;
+  writer::CompressedTableBlueprint table;
   table.table = {500, "Parts"};
   table.columns = {Column(1, "Id", 56, 4),          Column(2, "Qty", 52, 2),
                    Column(3, "Total", 127, 8),      Column(4, "Price", 60, 8),
@@ -52,7 +53,7 @@ std::string BuildDatabase(test::TempDir& dir) {
                    Column(7, "Note", 167, 200)};
 
   // Row compression only.
-  writer::CompressedTableSpec::Page rowPage;
+  writer::CompressedTableBlueprint::Page rowPage;
   rowPage.rows.push_back(CompressedRowBuilder()
                              .Add(StoredValue(CompressedInteger(1)))
                              .Add(StoredValue(CompressedInteger(-5)))
@@ -73,8 +74,8 @@ std::string BuildDatabase(test::TempDir& dir) {
                              .Build());
 
   // Page compression: anchor values per column, a dictionary.
-  writer::CompressedTableSpec::Page pagePage;
-  writer::CompressionInfoSpec info;
+  writer::CompressedTableBlueprint::Page pagePage;
+  writer::CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Null())
@@ -130,10 +131,10 @@ TEST(CompressedRowsCliTest, RowAndPageCompressedRowsRenderTheirValues) {
 // compressed row on a page-compressed second page whose anchor the row's
 // prefix refers to).
 std::string BuildFlagsDatabase(test::TempDir& dir) {
-  writer::CompressedTableSpec table;
+  writer::CompressedTableBlueprint table;
   table.table = {501, "Flags"};
   auto column = [](int32_t id, const std::string& name, uint8_t type, int16_t length) {
-    writer::ColumnSpec made = Column(id, name, type, length);
+    writer::ColumnBlueprint made = Column(id, name, type, length);
     made.objectId = 501;
     return made;
   };
@@ -143,7 +144,7 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
   table.physicalOrder = {1, 5, 2, 4, 6};
 
   // Rows are written in the physical order: Id, Name, Active, Deleted, Archived.
-  writer::CompressedTableSpec::Page first;
+  writer::CompressedTableBlueprint::Page first;
   first.rows.push_back(CompressedRowBuilder()
                            .Add(StoredValue(CompressedInteger(1)))
                            .Add(StoredValue(B("alpha")))
@@ -152,8 +153,8 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
                            .Add(CompressedValue::Null())
                            .Build());
   first.rows.push_back(Bytes(9, 0));  // the stub, once the second page's number is known
-  writer::CompressedTableSpec::Page second;
-  writer::CompressionInfoSpec info;
+  writer::CompressedTableBlueprint::Page second;
+  writer::CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(StoredValue(B("gamma-ray")))
@@ -164,7 +165,7 @@ std::string BuildFlagsDatabase(test::TempDir& dir) {
   info.dictionary = {B("unused")};
   second.info = info;
   second.rows.push_back(CompressedRowBuilder()
-                            .SetStatus(0x03)  // compressed, forwarded row
+                            .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
                             .Add(StoredValue(CompressedInteger(2)))
                             .Add(StoredValue(PrefixValue(5, B("-burst"))))
                             .Add(CompressedValue::Empty())
@@ -200,6 +201,48 @@ TEST(CompressedRowsCliTest, BitsComputedColumnsPhysicalOrderAndMovedRows) {
   const std::string& shown = list.out;
   EXPECT_NE(shown.find("1\tTrue\tFalse\talpha\tNULL"), std::string::npos) << shown;
   EXPECT_NE(shown.find("2\tFalse\tTrue\tgamma-burst\tTrue"), std::string::npos) << shown;
+}
+
+// Values stored as the published format describes them: trailing blanks of
+// char and nchar left out, float and real without their low-order zero
+// bytes, nvarchar(max) kept in UCS-2 (no Unicode compression), and rows
+// whose status carries versioning information.
+TEST(CompressedRowsCliTest, TypesStoredAsPublished) {
+  test::TempDir dir;
+  writer::CompressedTableBlueprint table;
+  table.table = {500, "Facts"};
+  table.columns = {Column(1, "Id", 56, 4),    Column(2, "Code", 175, 5), Column(3, "Ratio", 62, 8),
+                   Column(4, "Small", 59, 4), Column(5, "Memo", 231, -1), Column(6, "Label", 239, 8)};
+  writer::CompressedTableBlueprint::Page page;
+  page.rows.push_back(CompressedRowBuilder()
+                          .SetStatus(writer::CompressedRowStatus(kPrimaryRecordType, false, true))
+                          .Add(StoredValue(CompressedInteger(1)))
+                          .Add(StoredValue(B("ab")))
+                          .Add(StoredValue({0xF0, 0x3F}))  // 1.0
+                          .Add(StoredValue({0x80, 0x3F}))  // 1.0f
+                          .Add(StoredValue({0xE9, 0x00, 0x74, 0x00, 0xE9, 0x00}))
+                          .Add(StoredValue(ScsuEncode("xy")))
+                          .Build());
+  page.rows.push_back(CompressedRowBuilder()
+                          .SetStatus(writer::CompressedRowStatus(kPrimaryRecordType, true, true))
+                          .Add(StoredValue(CompressedInteger(2)))
+                          .Add(CompressedValue::Empty())
+                          .Add(CompressedValue::Empty())
+                          .Add(CompressedValue::Null())
+                          .Add(StoredValue(writer::Utf16("naïve text")))
+                          .Add(CompressedValue::Null())
+                          .Build());
+  table.pages = {page};
+  writer::CatalogFileBuilder builder;
+  writer::AddCompressedTable(builder, table);
+  const std::string path = dir.Write("facts.mdf", builder.Build());
+
+  auto result = test::RunCli({"rows", path, "Facts"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u) << result.out;
+  EXPECT_EQ(lines[1], "1\tab   \t1\t1\tété\txy  ") << result.out;
+  EXPECT_EQ(lines[2], "2\t     \t0\tNULL\tnaïve text\tNULL") << result.out;
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ Bytes OrderRecord(int32_t id, const std::string& name, int32_t qty) {
 }
 
 std::string BuildOrders(const test::TempDir& dir) {
-  writer::UserTableSpec table;
+  writer::UserTableBlueprint table;
   table.table = {800, "Orders"};
   table.pageOwner = 0x4000;
   table.columns = {TableColumn{"Id", 56, 4, false}, TableColumn{"Qty", 56, 4, false},
@@ -123,7 +123,7 @@ TEST(DeletedRowsCli, CarvedCompressedRowsTakeTheirPagesAnchorAndDictionary) {
   using writer::CompressedValue;
   using writer::StoredValue;
   auto column = [](int32_t id, const std::string& name, uint8_t type, int16_t length) {
-    writer::ColumnSpec made;
+    writer::ColumnBlueprint made;
     made.objectId = 510;
     made.columnId = id;
     made.name = name;
@@ -132,11 +132,11 @@ TEST(DeletedRowsCli, CarvedCompressedRowsTakeTheirPagesAnchorAndDictionary) {
     return made;
   };
   auto text = [](const std::string& value) { return Bytes(value.begin(), value.end()); };
-  writer::CompressedTableSpec table;
+  writer::CompressedTableBlueprint table;
   table.table = {510, "Cities"};
   table.columns = {column(1, "Id", 56, 4), column(2, "Name", 167, 40)};
-  writer::CompressedTableSpec::Page page;
-  writer::CompressionInfoSpec info;
+  writer::CompressedTableBlueprint::Page page;
+  writer::CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Null()).Add(StoredValue(text("Port "))).Build();
   info.dictionary = {text("Lisbon")};
   page.info = info;

@@ -60,7 +60,7 @@ std::string ReadText(const std::string& path) {
 TEST(InfoCommandTest, SyntheticFileReportsItsBootPage) {
   test::TempDir dir;
   std::vector<uint8_t> image = test::MakeFileImage(16, test::SmallDatabaseShape, 512);
-  writer::BootPageSpec blueprint;
+  writer::BootPageLayout blueprint;
   blueprint.formatVersion = 957;
   blueprint.databaseName = u"Synthetic Db";
   blueprint.collationId = 53280;  // Vietnamese_CI_AS
@@ -82,7 +82,7 @@ TEST(InfoCommandTest, SyntheticFileReportsItsBootPage) {
 TEST(InfoCommandTest, UnknownVersionAndCollationStayVisibleAsRawNumbers) {
   test::TempDir dir;
   std::vector<uint8_t> image = test::MakeFileImage(16, test::SmallDatabaseShape);
-  writer::BootPageSpec blueprint;
+  writer::BootPageLayout blueprint;
   blueprint.formatVersion = 998;
   blueprint.collationId = -5;
   std::vector<uint8_t> boot = writer::BuildBootPage(blueprint);

@@ -26,7 +26,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(InventoryCommand, PrintsOneRowPerOwnerThenTheGeometry) {
   TempDir dir;
-  std::string path = dir.Write("db.mdf", test::MakeFileImage(20, [](uint32_t i, test::PageSpec& s) {
+  std::string path = dir.Write("db.mdf", test::MakeFileImage(20, [](uint32_t i, test::PageLayout& s) {
     if (i == 1) { s.owner = 7; s.type = 1; }
     if (i == 2) { s.owner = 1000; s.type = 10; }
     if (i >= 3) { s.owner = 1000; s.type = 1; }

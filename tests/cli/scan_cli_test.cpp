@@ -58,6 +58,10 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
       lines.size() > 5 ? lines[5] : std::string("?"),
       "Database version:  SQL Server 2012",
       lines.size() > 7 ? lines[7] : std::string("?"),
+      "Creating Tree.........",
+      "Process done.........",
+      "Retrieving Objects of Sysobjvalues System Tables...........",
+      "Retrieving  Objects of Sysobjvalues System Tables has been done...........",
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(lines, expected);

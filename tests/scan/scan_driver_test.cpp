@@ -104,11 +104,17 @@ TEST_F(ScanDriverTest, CompletedScanWritesEveryLineInOrder) {
       rows.size() > 4 ? rows[4] : std::string("?"),
       "Database version:  SQL Server 2008",
       "Collation Type: Unknown Collation",
+      "Creating Tree.........",
+      "Process done.........",
+      "Retrieving Objects of Sysobjvalues System Tables...........",
+      "Retrieving  Objects of Sysobjvalues System Tables has been done...........",
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(rows, expected);
   // The writer's pages carry checksums, and every one verifies.
   EXPECT_EQ(rows.at(4).rfind("Page verification: 0 of ", 0), 0u) << rows.at(4);
+  // The object tree is filled: its root is the path as chosen.
+  EXPECT_EQ(window_.TreeItemText(TreeId::Object, window_.TreeFirstChild(TreeId::Object, kNoTreeItem)), path);
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
   EXPECT_EQ(TheApp().isRunning, 0);
   EXPECT_EQ(TheApp().collationName, "Unknown Collation");
@@ -159,7 +165,7 @@ TEST_F(ScanDriverTest, UnwritableLogFolderDoesNotFailTheScan) {
     return true;
   };
   std::vector<std::string> rows = Scan(path);
-  EXPECT_EQ(rows.size(), 8u);  // with the page verification line
+  EXPECT_EQ(rows.size(), 12u);  // with the page verification line
   EXPECT_EQ(rows.back(), "Scanning completed for selected mdf file.");
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
   EXPECT_EQ(told, 1);

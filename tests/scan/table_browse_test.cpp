@@ -82,5 +82,35 @@ TEST_F(TableBrowseTest, TableClickNextAndPreviousListThroughTheSession) {
   EXPECT_EQ(TheApp().isRunning, 0);
 }
 
+// Clicks on the object tree: a table opens in the tree and is listed; a
+// view shows its definition in the status line instead of the list.
+TEST_F(TableBrowseTest, ObjectTreeClicksListTablesAndShowDefinitions) {
+  std::string path;
+  for (const std::string& file : test::CorpusDataFiles())
+    if (file.find("northwind") != std::string::npos) path = file;
+  if (path.empty()) GTEST_SKIP() << "no northwind file in the corpus at " << test::CorpusDir();
+  driver_.Session().dataFile = OpenDataFile(path, false, &window_);
+  ASSERT_TRUE(driver_.Session().dataFile->IsValid());
+  driver_.Session().catalog = BuildCatalog(*driver_.Session().dataFile);
+  ObjectTreeStage& stage = driver_.objectTree;
+  stage.BuildSkeleton(path);
+  ASSERT_TRUE(stage.Finish(*driver_.Session().catalog));
+
+  const TreeItem orders = stage.tree.FindChild(stage.tree.nodes().userTables, "Orders");
+  ASSERT_TRUE(commands_.OnObjectItemSelected(orders));
+  driver_.WaitForWorker();
+  EXPECT_EQ(window_.Snapshot().captionBar, "Orders[830]");
+  EXPECT_NE(stage.tree.FindChild(orders, "PrimaryKey"), kNoTreeItem);
+
+  const TreeItem view = stage.tree.FindChild(stage.tree.nodes().views, "Invoices");
+  ASSERT_TRUE(commands_.OnObjectItemSelected(view));
+  driver_.WaitForWorker();
+  const auto state = window_.Snapshot();
+  EXPECT_NE(state.statusLine.find("create view Invoices AS\r\nSELECT"), std::string::npos) << state.statusLine;
+  EXPECT_TRUE(state.statusLineVisible);
+  EXPECT_FALSE(state.listVisible);
+  EXPECT_EQ(TheApp().isRunning, 0);
+}
+
 }  // namespace
 }  // namespace brinehold

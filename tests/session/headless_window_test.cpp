@@ -108,5 +108,57 @@ TEST(ScanSettings, StartValues) {
   EXPECT_TRUE(TheApp().sqlVersionText.empty());
 }
 
+// The tree operations as the tree-building code uses them: first/last
+// insertion, navigation, one-level sort, the selection kept visible through a
+// collapse, the two trees kept apart, and foreign handles ignored.
+TEST(HeadlessWindow, TreesKeepOrderSelectionAndTheirOwnItems) {
+  HeadlessWindow window;
+  const TreeId tree = TreeId::Object;
+  const TreeItem root = window.InsertTreeItem(tree, kNoTreeItem, TreePosition::Last, "C:\\x.mdf", 0, 0);
+  const TreeItem b = window.InsertTreeItem(tree, root, TreePosition::First, "b", 0, 0);
+  const TreeItem a = window.InsertTreeItem(tree, root, TreePosition::Last, "A", 0, 0);
+  const TreeItem c = window.InsertTreeItem(tree, root, TreePosition::First, "c", 0, 0);
+  const TreeItem leaf = window.InsertTreeItem(tree, c, TreePosition::Last, "Columns", 0, 0);
+  const TreeItem b2 = window.InsertTreeItem(tree, root, TreePosition::Last, "B", 0, 0);
+  window.SetTreeItemBold(tree, c, true);
+  window.SetTreeItemData(tree, c, 1);
+  EXPECT_EQ(window.PrintTree(tree), "C:\\x.mdf\n  *c\n    Columns\n  b\n  A\n  B\n");
+
+  window.SortTreeChildren(tree, root);
+  EXPECT_EQ(window.TreeFirstChild(tree, root), a);
+  EXPECT_EQ(window.TreeNextSibling(tree, a), b) << "texts equal but for case keep their order";
+  EXPECT_EQ(window.TreeNextSibling(tree, b), b2);
+  EXPECT_EQ(window.TreeNextSibling(tree, b2), c);
+  EXPECT_EQ(window.TreeNextSibling(tree, c), kNoTreeItem);
+  EXPECT_EQ(window.TreeItemParent(tree, leaf), c);
+  EXPECT_EQ(window.TreeItemParent(tree, root), kNoTreeItem);
+  EXPECT_EQ(window.TreeFirstChild(tree, kNoTreeItem), root);
+  EXPECT_EQ(window.TreeItemData(tree, c), 1);
+  EXPECT_EQ(window.TreeItemText(tree, leaf), "Columns");
+
+  window.SelectTreeItem(tree, leaf);
+  window.CollapseTreeKeepSelection(tree);
+  auto state = window.Snapshot();
+  EXPECT_TRUE(state.objectTree.Find(root)->expanded && state.objectTree.Find(c)->expanded);
+  EXPECT_EQ(window.SelectedTreeItem(tree), leaf);
+
+  // The document tree is another control: the object tree's handles mean
+  // nothing there, and a parent it does not hold makes no item.
+  EXPECT_FALSE(state.documentTree.visible);
+  EXPECT_EQ(window.InsertTreeItem(TreeId::Document, root, TreePosition::Last, "x", 0, 0), kNoTreeItem);
+  const TreeItem site = window.InsertTreeItem(TreeId::Document, kNoTreeItem, TreePosition::Last, "SharePointACTUAL",
+                                              window.FolderIcon(), window.FolderIcon());
+  EXPECT_NE(site, kNoTreeItem);
+  EXPECT_EQ(window.TreeItemText(TreeId::Document, c), "");
+  EXPECT_EQ(window.FileIcon("a.DOCX"), window.FileIcon("b.docx"));
+  EXPECT_NE(window.FileIcon("a.pdf"), window.FileIcon("a.docx"));
+  EXPECT_NE(window.FileIcon("a.pdf"), window.FolderIcon());
+
+  window.DeleteAllTreeItems(tree);
+  EXPECT_EQ(window.PrintTree(tree), "");
+  EXPECT_EQ(window.SelectedTreeItem(tree), kNoTreeItem);
+  EXPECT_EQ(window.PrintTree(TreeId::Document), "SharePointACTUAL\n");
+}
+
 }  // namespace
 }  // namespace brinehold

@@ -16,20 +16,20 @@
 namespace brinehold {
 namespace {
 
-using test::PageSpec;
-using writer::BootPageSpec;
+using test::PageLayout;
+using writer::BootPageLayout;
 using writer::BuildBootPage;
 
 constexpr int32_t kSqlLatin1Cp1 = 872468488;      // SQL_Latin1_General_CP1_CI_AS
 constexpr int32_t kLatin1CiAs = 53256;            // Latin1_General_CI_AS
 constexpr int32_t kLatin1_100_CiAs = 0x0020D008;  // Latin1_General_100_CI_AS, not in the table below
 
-std::unique_ptr<CBootPage> Parse(const BootPageSpec& blueprint) {
+std::unique_ptr<CBootPage> Parse(const BootPageLayout& blueprint) {
   return std::make_unique<CBootPage>(BuildBootPage(blueprint), nullptr);
 }
 
 std::string NameOf(std::u16string name, char16_t padding = u'\u2020') {
-  BootPageSpec blueprint;
+  BootPageLayout blueprint;
   blueprint.databaseName = std::move(name);
   blueprint.padding = padding;
   return Parse(blueprint)->databaseName;
@@ -53,7 +53,7 @@ class BootPageTest : public ::testing::Test {
 
   // Applies a boot page carrying `storedId` and returns the current collation.
   CurrentCollation Detect(int32_t storedId) {
-    BootPageSpec blueprint;
+    BootPageLayout blueprint;
     blueprint.collationId = storedId;
     Parse(blueprint)->ApplyTo(TheApp());
     return TheApp().collation;
@@ -83,7 +83,7 @@ TEST(SqlVersionNameTest, EveryKnownVersionHasItsNameWithALeadingBlank) {
 // --- boot record fields --------------------------------------------------------
 
 TEST_F(BootPageTest, ReadsTheFieldsAtTheirOffsetsWithoutTouchingTheApplication) {
-  BootPageSpec blueprint;
+  BootPageLayout blueprint;
   blueprint.formatVersion = 869;
   blueprint.creationVersion = 706;
   blueprint.databaseName = u"J5Shop";
@@ -124,7 +124,7 @@ TEST_F(BootPageTest, NonLatinNameIsDecodedWhole) {
 }
 
 TEST_F(BootPageTest, NameOf104UnitsWithoutTerminatorIsTakenWholeAndNothingBeyond) {
-  BootPageSpec blueprint;
+  BootPageLayout blueprint;
   blueprint.databaseName = std::u16string(104, u'x');
   Bytes page = BuildBootPage(blueprint);
   page[356] = 'y';  // right after the field
@@ -135,7 +135,7 @@ TEST_F(BootPageTest, NameOf104UnitsWithoutTerminatorIsTakenWholeAndNothingBeyond
 // --- collation ---------------------------------------------------------------
 
 TEST_F(BootPageTest, AutoFindsTheStoredIdAndSetsTheCurrentCollation) {
-  BootPageSpec blueprint;
+  BootPageLayout blueprint;
   blueprint.formatVersion = 852;
   blueprint.collationId = kSqlLatin1Cp1;
   Parse(blueprint)->ApplyTo(TheApp());
@@ -222,7 +222,7 @@ class ReadBootPageTest : public BootPageTest {
   std::unique_ptr<CDataFile> Open(uint32_t pages, Placement placement, std::initializer_list<uint32_t> boots) {
     Bytes image(size_t{pages} * 8192, 0);
     for (uint32_t i = 0; i < pages; ++i) {
-      PageSpec blueprint;
+      PageLayout blueprint;
       blueprint.pageNumber = i;
       if (i == placement.physical) {
         blueprint.owner = placement.owner;
@@ -234,7 +234,7 @@ class ReadBootPageTest : public BootPageTest {
       std::memcpy(image.data() + size_t{i} * 8192, page.data(), 8192);
     }
     for (uint32_t at : boots) {
-      BootPageSpec blueprint;
+      BootPageLayout blueprint;
       std::string name = "at" + std::to_string(at);
       blueprint.databaseName = std::u16string(name.begin(), name.end());
       Bytes page = BuildBootPage(blueprint);

@@ -20,13 +20,12 @@ TEST(CompressedCorpusTest, RebuiltColumnsStayInsideTheirRows) {
   BRINEHOLD_REQUIRE_CORPUS(files);
   TheApp().ResetForTests();
   TheApp().settings.showDeleted = true;
-  std::vector<CompressedColumnSpec> columns;
+  CompressedRowLayout columns;
   for (int i = 0; i < 12; ++i) {
     columns.push_back({CompressedValueClass::Numeric, 4, false});
     columns.push_back({CompressedValueClass::Plain, 100, true});
     columns.push_back({CompressedValueClass::Unicode, 200, true});
   }
-  CompressedColumnsScope scope(columns);
   size_t compressed = 0;
   for (const std::string& path : files) {
     SCOPED_TRACE(path);
@@ -36,7 +35,7 @@ TEST(CompressedCorpusTest, RebuiltColumnsStayInsideTheirRows) {
     for (const auto& [owner, entries] : file->dataPages) {
       for (const PageEntry& entry : entries) {
         if (entry.pageType != kDataPageType) continue;
-        auto page = file->ReadDataPage(entry.Address());
+        auto page = file->ReadDataPage(entry.Address(), &columns);
         if (!page) continue;
         for (size_t i = 0; i < page->RecordCount(); ++i) {
           const CPrimaryRecord* record = page->Record(i);

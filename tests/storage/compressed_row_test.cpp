@@ -23,7 +23,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
-using writer::CompressionInfoSpec;
+using writer::CompressionInfoLayout;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -32,16 +32,16 @@ std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8000
 }
 
 // A data page holding the compression block (when given) and rows.
-Bytes PageWith(const std::optional<CompressionInfoSpec>& info, const std::vector<Bytes>& rows) {
+Bytes PageWith(const std::optional<CompressionInfoLayout>& info, const std::vector<Bytes>& rows) {
   Bytes page = writer::CompressedDataPage(PageAddress{1, 100}, 77, info, rows);
   page.resize(kPageBufferSize, 0);
   return page;
 }
 
-CompressedColumnSpec Numeric(int32_t width) { return {CompressedValueClass::Numeric, width, false}; }
-CompressedColumnSpec Text(int32_t width) { return {CompressedValueClass::Plain, width, true}; }
-CompressedColumnSpec Unicode(int32_t width) { return {CompressedValueClass::Unicode, width, true}; }
-CompressedColumnSpec FixedBytes(int32_t width) { return {CompressedValueClass::Plain, width, false}; }
+CompressedColumnLayout Numeric(int32_t width) { return {CompressedValueClass::Numeric, width, false}; }
+CompressedColumnLayout Text(int32_t width) { return {CompressedValueClass::Plain, width, true}; }
+CompressedColumnLayout Unicode(int32_t width) { return {CompressedValueClass::Unicode, width, true}; }
+CompressedColumnLayout FixedBytes(int32_t width) { return {CompressedValueClass::Plain, width, false}; }
 
 // The rebuilt bytes of column `index` of a record.
 Bytes ColumnBytes(const CPrimaryRecord& record, size_t index) {
@@ -61,7 +61,7 @@ class CompressedRowTest : public ::testing::Test {
 
 TEST_F(CompressedRowTest, ColumnCountOutsideOneTo1024IsInvalid) {
   EXPECT_TRUE(Parse({0x01, 0x00})->invalid);
-  EXPECT_TRUE(Parse({0x01, 0x81, 0x04, 0x00})->invalid);  // 0x0481 = 1153
+  EXPECT_TRUE(Parse({0x01, 0x84, 0x81, 0x00})->invalid);  // 0x0481 = 1153
   EXPECT_TRUE(Parse({0x01})->invalid);                    // no count at all
   auto ok = Parse({0x01, 0x01, 0x02, 0x7F});
   EXPECT_FALSE(ok->invalid);
@@ -86,8 +86,69 @@ TEST_F(CompressedRowTest, WideCountAboveTheLimitIsReadHighByteFirst) {
   EXPECT_FALSE(record->invalid);
   EXPECT_EQ(record->columnCount, 300);
   EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 300u);
-  // Without room for that many descriptors the row stays invalid.
-  EXPECT_TRUE(Parse({0x01, 0x81, 0x2C, 0x00, 0x00})->invalid);
+}
+
+// Rows written byte by byte from the published description of the format:
+// status 0x01 compressed, 0x02 versioning, record type in bits 2-4, 0x20
+// long data, no null bitmap; a column count with its top bit set is a
+// 15-bit count, most significant byte first.
+TEST_F(CompressedRowTest, StatusBitsAndColumnCountAsPublished) {
+  struct Case {
+    const char* what;
+    Bytes row;
+    bool invalid;
+    uint8_t type;
+    int32_t columns;
+    size_t longValues;
+  };
+  Bytes wide{0x01, 0x81, 0x01};          // 257 columns
+  wide.insert(wide.end(), 129, 0x00);    // null descriptors
+  wide.insert(wide.end(), 8, 0x00);      // (257 - 1) / 30 cluster bytes
+  const Case cases[] = {
+      {"plain primary", {0x01, 0x01, 0x02, 0x07}, false, kPrimaryRecordType, 1, 0},
+      {"primary with versioning", {0x03, 0x01, 0x02, 0x07}, false, kPrimaryRecordType, 1, 0},
+      {"versioning and long data",
+       {0x23, 0x01, 0x0A, 0x01, 0x01, 0x00, 0x03, 0x00, 'a', 'b', 'c'}, false, kPrimaryRecordType, 1, 1},
+      {"forwarded row", {0x05, 0x01, 0x02, 0x07}, false, kForwardedRecordType, 1, 0},
+      {"ghost data row", {0x19, 0x01, 0x02, 0x07}, true, kGhostDataRecordType, 0, 0},
+      {"bit 4 is part of the type", {0x11, 0x01, 0x02, 0x07}, true, kLargeValueFragmentType, 0, 0},
+      {"two-byte count", wide, false, kPrimaryRecordType, 257, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto record = Parse(c.row, static_cast<int32_t>(c.row.size()));
+    EXPECT_TRUE(record->compressed);
+    EXPECT_FALSE(record->hasNullBitmap);
+    EXPECT_EQ(record->recordType, c.type);
+    EXPECT_EQ(record->invalid, c.invalid);
+    if (c.invalid) continue;
+    EXPECT_EQ(record->columnCount, c.columns);
+    EXPECT_EQ(record->values.size(), c.longValues);
+  }
+  // With deleted rows shown, a ghost row is read in the same format.
+  TheApp().settings.showDeleted = true;
+  auto ghost = Parse({0x19, 0x01, 0x02, 0x07}, 4);
+  EXPECT_FALSE(ghost->invalid);
+  EXPECT_EQ(ghost->compressedParts.shortData, Bytes{0x07});
+}
+
+// A compression block written byte by byte: a dictionary flagged without
+// an anchor record, its entry ends counted from the start of the entries.
+TEST_F(CompressedRowTest, DictionaryWithoutAnchorEndsCountFromTheEntries) {
+  Bytes page = PageWith(std::nullopt, {});
+  page[2] |= 0x80;  // header type flag bits: compression information
+  const Bytes block{0x04, 0x00, 0x00, 0x07, 0x00, 0x10, 0x00,  // flags, (2), dictionary at +7, size 16
+                    0x02, 0x00, 0x03, 0x00, 0x05, 0x00,        // two entries ending at 3 and 5
+                    'a',  'b',  'c',  'd',  'e'};
+  std::copy(block.begin(), block.end(), page.begin() + 96);
+  const CompressedRowLayout layout{Text(10)};
+  PrimaryRecordPage read(page, nullptr, &layout);
+  const PageCompressionInfo* info = read.CompressionInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->anchorRecord, nullptr);
+  ASSERT_EQ(info->dictionary.size(), 2u);
+  EXPECT_EQ(info->dictionary[0].bytes, B("abc"));
+  EXPECT_EQ(info->dictionary[1].bytes, B("de"));
 }
 
 // Written out byte by byte: 30 columns have no cluster byte before their
@@ -187,13 +248,9 @@ TEST_F(CompressedRowTest, DamagedLongDataAndShortData) {
   record = Parse(shortCut, static_cast<int32_t>(shortCut.size()));
   EXPECT_FALSE(record->invalid);
   EXPECT_TRUE(record->compressedParts.shortData.empty());
-  // Null bitmap (status 0x10) after the short data.
-  Bytes withBitmap = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetNullBitmap({0x01}).Build();
-  record = Parse(withBitmap);
-  EXPECT_EQ(record->nullBitmap, Bytes{0x01});
-  EXPECT_TRUE(record->IsColumnNull(0));
   // An index-type record keeps no short data.
-  Bytes index = CompressedRowBuilder().Add(CompressedValue::Short({7})).SetStatus(0x07).Build();
+  Bytes index =
+      CompressedRowBuilder().Add(CompressedValue::Short({7})).SetStatus(writer::CompressedRowStatus(kIndexRecordType)).Build();
   record = Parse(index);
   EXPECT_TRUE(record->compressedParts.shortData.empty());
 }
@@ -211,16 +268,16 @@ Bytes Anchor() {
       .Build();
 }
 
-std::vector<CompressedColumnSpec> AnchorColumns() {
+std::vector<CompressedColumnLayout> AnchorColumns() {
   return {Numeric(4), Text(20), Text(20), Text(40), Numeric(8)};
 }
 
 TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), B("z")};
-  CompressedColumnsScope scope(AnchorColumns());
-  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  const CompressedRowLayout layout(AnchorColumns());
+  PrimaryRecordPage page(PageWith(info, {}), nullptr, &layout);
   const PageCompressionInfo* ci = page.CompressionInfo();
   ASSERT_NE(ci, nullptr);
   EXPECT_EQ(ci->flags, 0x06);
@@ -239,46 +296,47 @@ TEST_F(CompressedRowTest, AnchorRecordAnchorValuesAndDictionary) {
 
   // Anchor values only for the columns of the table being read.
   {
-    CompressedColumnsScope two({Numeric(4), Text(20)});
-    PrimaryRecordPage narrow(PageWith(info, {}), nullptr);
+    const CompressedRowLayout two({Numeric(4), Text(20)});
+    PrimaryRecordPage narrow(PageWith(info, {}), nullptr, &two);
     EXPECT_EQ(narrow.CompressionInfo()->anchorValues.size(), 2u);
   }
 }
 
 TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
-  CompressedColumnsScope scope(AnchorColumns());
-  CompressionInfoSpec info;
+  const CompressedRowLayout layout(AnchorColumns());
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("x")};
 
   // Size 0: nothing is read.
-  CompressionInfoSpec zero = info;
+  CompressionInfoLayout zero = info;
   zero.size = 0;
-  EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr).CompressionInfo(), nullptr);
+  EXPECT_EQ(PrimaryRecordPage(PageWith(zero, {}), nullptr, &layout).CompressionInfo(), nullptr);
 
-  // The dictionary flag without the anchor flag: neither is read.
-  CompressionInfoSpec noAnchor = info;
+  // The dictionary flag without the anchor flag: the dictionary alone.
+  CompressionInfoLayout noAnchor = info;
   noAnchor.flags = 0x04;
-  PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr);
+  PrimaryRecordPage p1(PageWith(noAnchor, {}), nullptr, &layout);
   ASSERT_NE(p1.CompressionInfo(), nullptr);
   EXPECT_EQ(p1.CompressionInfo()->anchorRecord, nullptr);
-  EXPECT_TRUE(p1.CompressionInfo()->dictionary.empty());
+  ASSERT_EQ(p1.CompressionInfo()->dictionary.size(), 1u);
+  EXPECT_EQ(p1.CompressionInfo()->dictionary[0].bytes, B("x"));
   EXPECT_TRUE(p1.CompressionInfo()->anchorValues.empty());
 
   // An invalid anchor record (column count 0) prevents dictionary and
   // anchor values.
-  CompressionInfoSpec badAnchor = info;
+  CompressionInfoLayout badAnchor = info;
   badAnchor.anchorRecord = {0x01, 0x00};
-  PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr);
+  PrimaryRecordPage p2(PageWith(badAnchor, {}), nullptr, &layout);
   ASSERT_NE(p2.CompressionInfo()->anchorRecord, nullptr);
   EXPECT_TRUE(p2.CompressionInfo()->anchorRecord->invalid);
   EXPECT_TRUE(p2.CompressionInfo()->dictionary.empty());
   EXPECT_TRUE(p2.CompressionInfo()->anchorValues.empty());
 
   // A dictionary offset not below the size: no dictionary, anchor kept.
-  CompressionInfoSpec badOffset = info;
+  CompressionInfoLayout badOffset = info;
   badOffset.dictionaryOffset = 4000;
-  PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr);
+  PrimaryRecordPage p3(PageWith(badOffset, {}), nullptr, &layout);
   EXPECT_TRUE(p3.CompressionInfo()->dictionary.empty());
   EXPECT_EQ(p3.CompressionInfo()->anchorValues.size(), 5u);
 
@@ -286,36 +344,36 @@ TEST_F(CompressedRowTest, ImplausibleBlocksGiveNoAnchorAndNoDictionary) {
   writer::PageBuilder plain(PageAddress{1, 100}, 1, 77);
   Bytes buffer = plain.Build();
   buffer.resize(kPageBufferSize, 0);
-  EXPECT_EQ(PrimaryRecordPage(buffer, nullptr).CompressionInfo(), nullptr);
+  EXPECT_EQ(PrimaryRecordPage(buffer, nullptr, &layout).CompressionInfo(), nullptr);
 }
 
 TEST_F(CompressedRowTest, DictionaryStopsAtTheFirstEndOffsetAbove4096) {
-  CompressedColumnsScope scope(AnchorColumns());
-  CompressionInfoSpec info;
+  const CompressedRowLayout layout(AnchorColumns());
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
   info.dictionary = {B("one"), B("two"), B("three")};
   Bytes page = PageWith(info, {});
   // Dictionary at 96 + 7 + anchor size; its second end offset becomes 5000.
   const size_t dictionary = 96 + 7 + Anchor().size();
   PutUInt(page, dictionary + 4, 5000, 2);
-  PrimaryRecordPage read(page, nullptr);
+  PrimaryRecordPage read(page, nullptr, &layout);
   ASSERT_NE(read.CompressionInfo(), nullptr);
   ASSERT_EQ(read.CompressionInfo()->dictionary.size(), 1u);
   EXPECT_EQ(read.CompressionInfo()->dictionary[0].bytes, B("one"));
 
   // An entry count far beyond the page reads only what is there.
   PutUInt(page, dictionary, 0xFFFF, 2);
-  PrimaryRecordPage huge(page, nullptr);
+  PrimaryRecordPage huge(page, nullptr, &layout);
   EXPECT_LE(huge.CompressionInfo()->dictionary.size(), 4096u);
 }
 
 TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
-  CompressedColumnsScope scope({Text(20)});
-  CompressionInfoSpec info;
+  const CompressedRowLayout layout({Text(20)});
+  CompressionInfoLayout info;
   info.flags = 0x02;
   info.anchorRecord = CompressedRowBuilder().Add(CompressedValue::Short(B("abcxyz"))).SetStatus(0x21).Build();
   // The size field is the anchor's first two bytes: 0x21, 0x01 = 289.
-  PrimaryRecordPage page(PageWith(info, {}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {}), nullptr, &layout);
   ASSERT_NE(page.CompressionInfo(), nullptr);
   EXPECT_EQ(page.CompressionInfo()->size, 0x0121);
   ASSERT_NE(page.CompressionInfo()->anchorRecord, nullptr);
@@ -324,7 +382,7 @@ TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
 
   // The SQL Server 2000 catalog layout reads no such anchor.
   TheApp().settings.legacyCatalog = true;
-  PrimaryRecordPage legacy(PageWith(info, {}), nullptr);
+  PrimaryRecordPage legacy(PageWith(info, {}), nullptr, &layout);
   ASSERT_NE(legacy.CompressionInfo(), nullptr);
   EXPECT_EQ(legacy.CompressionInfo()->anchorRecord, nullptr);
 }
@@ -332,9 +390,9 @@ TEST_F(CompressedRowTest, AnchorWithoutDictionarySitsAt101) {
 // --- rebuild ------------------------------------------------------------
 
 TEST_F(CompressedRowTest, IntStoredAs8005RebuildsToFive) {
-  CompressedColumnsScope scope({Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4)});
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Raw(3, {0x80, 0x05})).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   ASSERT_TRUE(record->compressedParts.rebuilt);
@@ -366,9 +424,9 @@ TEST_F(CompressedRowTest, NumbersWithTheInvertedTopBitKeepTheirSign) {
 }
 
 TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   // Column 2: prefix 3 of "abcxyz" + "def". Column 4 (bigint anchor
   // 0x0102030405 stored as 81 02 03 04 05): the first 4 bytes + 0x09.
   Bytes row = CompressedRowBuilder()
@@ -379,7 +437,7 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
                   .Add(CompressedValue::Short(writer::PrefixValue(4, {0x09})))
                   .Build();
   // Column 3 is a long value (prefix 0): rebuilt in the value list too.
-  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   ASSERT_EQ(record->values.size(), 1u);
@@ -392,14 +450,14 @@ TEST_F(CompressedRowTest, PrefixAgainstTheAnchor) {
   EXPECT_EQ(ColumnBytes(*record, 4), (Bytes{0x09, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00}));
 
   // Without an anchor the stored bytes are the value.
-  PrimaryRecordPage bare(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage bare(PageWith(std::nullopt, {row}), nullptr, &layout);
   EXPECT_EQ(ColumnBytes(*bare.Record(0), 2), writer::PrefixValue(3, B("def")));
 }
 
 TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = Anchor();
-  CompressedColumnsScope scope(AnchorColumns());
+  const CompressedRowLayout layout(AnchorColumns());
   Bytes row = CompressedRowBuilder()
                   .Add(CompressedValue::Empty())
                   .Add(CompressedValue::Empty())
@@ -407,7 +465,7 @@ TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
                   .Add(CompressedValue::Empty())
                   .Add(CompressedValue::Empty())
                   .Build();
-  PrimaryRecordPage page(PageWith(info, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   EXPECT_EQ(ColumnBytes(*record, 0), Bytes());            // null anchor value: nothing
   EXPECT_EQ(record->compressedParts.columns[0].offset, 0);  // but the int keeps its 4 zero bytes
@@ -418,7 +476,7 @@ TEST_F(CompressedRowTest, EmptyCodeTakesTheAnchorValue) {
 }
 
 TEST_F(CompressedRowTest, DictionarySymbols) {
-  CompressionInfoSpec info;
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Short(B("abcxyz")))
@@ -429,7 +487,7 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
   // values of numeric columns carry it) + 0x09.
   info.dictionary = {B("Seattle Washington"), CompressedInteger(7), writer::PrefixValue(3, B("dd")),
                      Bytes{0x82, 0x09}};
-  CompressedColumnsScope scope({Numeric(4), Text(40), Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4), Text(40), Numeric(4)});
   Bytes row1 = CompressedRowBuilder()
                    .Add(CompressedValue::Symbol(1))
                    .Add(CompressedValue::Symbol(0))
@@ -440,7 +498,7 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
                    .Add(CompressedValue::Symbol(2))
                    .Add(CompressedValue::Short(CompressedInteger(-3)))
                    .Build();
-  PrimaryRecordPage page(PageWith(info, {row1, row2}), nullptr);
+  PrimaryRecordPage page(PageWith(info, {row1, row2}), nullptr, &layout);
   const CPrimaryRecord* first = page.Record(0);
   const CPrimaryRecord* second = page.Record(1);
   ASSERT_NE(first, nullptr);
@@ -454,14 +512,14 @@ TEST_F(CompressedRowTest, DictionarySymbols) {
 }
 
 TEST_F(CompressedRowTest, UnicodeColumnsAreScsuAndBecomeUtf16) {
-  CompressedColumnsScope scope({Unicode(40), Unicode(400)});
+  const CompressedRowLayout layout({Unicode(40), Unicode(400)});
   const Bytes russian{0x12, 0x9C, 0xBE, 0xC1, 0xBA, 0xB2, 0xB0};
   const std::string longText = "Öl fließt über die Straße, Москва";
   Bytes row = CompressedRowBuilder()
                   .Add(CompressedValue::Short(russian))
                   .Add(CompressedValue::Long(writer::ScsuEncode(longText)))
                   .Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(ColumnBytes(*record, 0), DecodeScsuToUtf16Le(russian));
@@ -474,10 +532,10 @@ TEST_F(CompressedRowTest, UnicodeColumnsAreScsuAndBecomeUtf16) {
 }
 
 TEST_F(CompressedRowTest, ComplexLongValuesStayPointers) {
-  CompressedColumnsScope scope({Text(-1)});
+  const CompressedRowLayout layout({Text(-1)});
   const Bytes pointer{0x04, 0x00, 0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Long(pointer, true)).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_EQ(record->values.size(), 1u);
   EXPECT_TRUE(record->values[0].complex);
@@ -488,11 +546,11 @@ TEST_F(CompressedRowTest, ComplexLongValuesStayPointers) {
 
 TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
   // Five fixed binary(1000) columns: the fifth does not fit in 4096 bytes.
-  std::vector<CompressedColumnSpec> columns(5, FixedBytes(1000));
-  CompressedColumnsScope scope(columns);
+  std::vector<CompressedColumnLayout> columns(5, FixedBytes(1000));
+  const CompressedRowLayout layout(columns);
   CompressedRowBuilder builder;
   for (int i = 0; i < 5; ++i) builder.Add(CompressedValue::Long(Bytes(900, static_cast<uint8_t>('a' + i))));
-  PrimaryRecordPage page(PageWith(std::nullopt, {builder.Build()}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {builder.Build()}), nullptr, &layout);
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->fixedLength, 4000);
@@ -500,9 +558,9 @@ TEST_F(CompressedRowTest, RebuildStaysInsideItsBufferAndColumnList) {
   EXPECT_EQ(record->compressedParts.columns[4].offset, -1);
 
   // Columns beyond the table's list are not rebuilt.
-  CompressedColumnsScope one({Numeric(4)});
+  const CompressedRowLayout one({Numeric(4)});
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Add(CompressedValue::Short({0x86})).Build();
-  PrimaryRecordPage narrow(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage narrow(PageWith(std::nullopt, {row}), nullptr, &one);
   EXPECT_EQ(narrow.Record(0)->compressedParts.columns.size(), 1u);
 
   // Outside any table, nothing is rebuilt.
@@ -522,7 +580,7 @@ TEST_F(CompressedRowTest, BitColumnsTakeTheirValueFromTheDescriptor) {
                         .Add(CompressedValue::Raw(11))
                         .Add(CompressedValue::Long(B("a value too long for short data")))
                         .Build();
-  CompressedColumnSpec bit{CompressedValueClass::Bit, 1, false};
+  CompressedColumnLayout bit{CompressedValueClass::Bit, 1, false};
   auto record = Parse(row);
   ASSERT_FALSE(record->invalid);
   ApplyRebuiltRow(*record, RebuildCompressedRow(*record, nullptr, {bit, bit, bit, Numeric(2), bit, Text(100)}));
@@ -542,10 +600,10 @@ TEST_F(CompressedRowTest, BitColumnsTakeTheirValueFromTheDescriptor) {
 }
 
 TEST_F(CompressedRowTest, LegacyCatalogLeavesRowsAsParsed) {
-  CompressedColumnsScope scope({Numeric(4)});
+  const CompressedRowLayout layout({Numeric(4)});
   TheApp().settings.legacyCatalog = true;
   Bytes row = CompressedRowBuilder().Add(CompressedValue::Short({0x85})).Build();
-  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr);
+  PrimaryRecordPage page(PageWith(std::nullopt, {row}), nullptr, &layout);
   ASSERT_NE(page.Record(0), nullptr);
   EXPECT_FALSE(page.Record(0)->compressedParts.rebuilt);
   EXPECT_EQ(page.Record(0)->compressedParts.shortData, Bytes{0x85});

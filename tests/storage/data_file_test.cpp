@@ -15,7 +15,7 @@ namespace {
 
 using test::MakeFileImage;
 using test::MakePage;
-using test::PageSpec;
+using test::PageLayout;
 using test::SmallDatabaseShape;
 using test::TempDir;
 
@@ -101,7 +101,7 @@ TEST_F(DataFileTest, FileOfZerosKeepsRemainderAndFails) {
 
 TEST_F(DataFileTest, LengthMultipleOfPageSizeAlwaysReadsFromZero) {
   // No page carries its own number, but there is no remainder to skip.
-  auto image = MakeFileImage(16, [](uint32_t i, PageSpec& s) {
+  auto image = MakeFileImage(16, [](uint32_t i, PageLayout& s) {
     s.pageNumber = i + 1000;
     s.owner = i == 3 ? 5 : 0;
   });
@@ -112,7 +112,7 @@ TEST_F(DataFileTest, LengthMultipleOfPageSizeAlwaysReadsFromZero) {
 }
 
 TEST_F(DataFileTest, SinglePageFileScansPageZeroOnly) {
-  PageSpec blueprint;
+  PageLayout blueprint;
   blueprint.owner = 7;
   blueprint.type = 1;
   auto file = Open(MakePage(blueprint));
@@ -152,7 +152,7 @@ TEST_F(DataFileTest, UnopenableOrShortFilesFailWithTheirOwnText) {
 }
 
 TEST_F(DataFileTest, NoSystemPageMeansInvalid) {
-  auto file = Open(MakeFileImage(10, [](uint32_t, PageSpec& s) {
+  auto file = Open(MakeFileImage(10, [](uint32_t, PageLayout& s) {
     s.owner = 5000;
     s.type = 1;
   }));
@@ -164,7 +164,7 @@ TEST_F(DataFileTest, NoSystemPageMeansInvalid) {
 // --- inventory -------------------------------------------------------------
 
 TEST_F(DataFileTest, InventorySortsPagesIntoTheThreeMaps) {
-  auto file = Open(MakeFileImage(12, [](uint32_t i, PageSpec& s) {
+  auto file = Open(MakeFileImage(12, [](uint32_t i, PageLayout& s) {
     switch (i) {
       case 1: s.owner = 7; s.type = 1; break;    // system table with data pages
       case 2: s.owner = 99; s.type = 11; break;  // allocation page
@@ -194,7 +194,7 @@ TEST_F(DataFileTest, InventorySortsPagesIntoTheThreeMaps) {
 }
 
 TEST_F(DataFileTest, InventoryRecordsPhysicalPositionNotHeaderNumber) {
-  auto file = Open(MakeFileImage(10, [](uint32_t i, PageSpec& s) {
+  auto file = Open(MakeFileImage(10, [](uint32_t i, PageLayout& s) {
     if (i == 4) {
       s.owner = 7;
       s.type = 1;
@@ -206,7 +206,7 @@ TEST_F(DataFileTest, InventoryRecordsPhysicalPositionNotHeaderNumber) {
 }
 
 TEST_F(DataFileTest, RebuildDoesNotDoubleAnyList) {
-  auto file = Open(MakeFileImage(12, [](uint32_t i, PageSpec& s) {
+  auto file = Open(MakeFileImage(12, [](uint32_t i, PageLayout& s) {
     s.owner = i == 1 ? 7 : 1000;
     s.type = i == 2 ? 10 : 1;
   }));
@@ -241,7 +241,7 @@ TEST_F(DataFileTest, ReadPageChecksEveryBound) {
 
 TEST_F(DataFileTest, HeaderReadsRestoreTornBitsOnlyInTheKeptBuffer) {
   auto image = MakeFileImage(12, SmallDatabaseShape);
-  PageSpec blueprint;
+  PageLayout blueprint;
   blueprint.pageNumber = 5;
   blueprint.owner = 1000;
   blueprint.type = 1;
@@ -297,7 +297,7 @@ TEST_F(DataFileTest, StopBeforeAnySystemPageFailsTheOpen) {
 }
 
 TEST_F(DataFileTest, MessagesComeInOrderWithAboutAHundredPositions) {
-  auto file = Open(MakeFileImage(1000, [](uint32_t i, PageSpec& s) {
+  auto file = Open(MakeFileImage(1000, [](uint32_t i, PageLayout& s) {
     s.owner = i == 1 ? 7 : 0;
     s.pageNumber = 0;  // no page in place: the probe walks the whole file
   }));

@@ -26,7 +26,7 @@ namespace {
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
-using writer::CompressionInfoSpec;
+using writer::CompressionInfoLayout;
 using writer::DatabaseFileBuilder;
 using writer::ForwardingStub;
 using writer::RecordBuilder;
@@ -166,7 +166,7 @@ TEST_F(ForwardingStubTest, DeletedMovedRowShowsOnlyWithDeletedRows) {
 // "moved" in SCSU, dictionary entry 0, the anchor value of column 4.
 Bytes CompressedMovedRow() {
   return CompressedRowBuilder()
-      .SetStatus(0x01 | (kForwardedRecordType << 1))
+      .SetStatus(writer::CompressedRowStatus(kForwardedRecordType))
       .Add(CompressedValue::Short(CompressedInteger(42)))
       .Add(CompressedValue::Null())
       .Add(CompressedValue::Short(writer::ScsuEncode("moved")))
@@ -177,8 +177,8 @@ Bytes CompressedMovedRow() {
 
 // Compression information whose column-4 anchor value and first dictionary
 // entry name the page.
-CompressionInfoSpec InfoNaming(const std::string& page) {
-  CompressionInfoSpec info;
+CompressionInfoLayout InfoNaming(const std::string& page) {
+  CompressionInfoLayout info;
   info.anchorRecord = CompressedRowBuilder()
                           .Add(CompressedValue::Null())
                           .Add(CompressedValue::Null())
@@ -190,7 +190,7 @@ CompressionInfoSpec InfoNaming(const std::string& page) {
   return info;
 }
 
-std::vector<CompressedColumnSpec> MovedRowColumns() {
+CompressedRowLayout MovedRowColumns() {
   return {{CompressedValueClass::Numeric, 4, false},
           {CompressedValueClass::Numeric, 4, false},
           {CompressedValueClass::Unicode, 20, true},
@@ -233,8 +233,8 @@ TEST_F(ForwardingStubTest, CompressedMovedRowTakesItsOwnPagesAnchorAndDictionary
   file.SetPage(20, writer::CompressedDataPage({1, 20}, 500, InfoNaming("p20"), {stayed, ForwardingStub({1, 21}, 0)}));
   file.SetPage(21, writer::CompressedDataPage({1, 21}, 500, InfoNaming("p21"), {CompressedMovedRow()}));
   auto data = Open(file);
-  CompressedColumnsScope scope(MovedRowColumns());
-  auto page = data->ReadDataPage({1, 20});
+  const CompressedRowLayout layout = MovedRowColumns();
+  auto page = data->ReadDataPage({1, 20}, &layout);
   ASSERT_NE(page, nullptr);
   ASSERT_EQ(page->RecordCount(), 2u);
 

@@ -20,7 +20,7 @@ namespace brinehold {
 namespace {
 
 using writer::DatabaseFileBuilder;
-using writer::IamSpec;
+using writer::IamLayout;
 
 constexpr int32_t kOwner = 1977;
 
@@ -37,8 +37,8 @@ class IamChainTest : public ::testing::Test {
     return opened;
   }
 
-  static IamSpec Spec(std::vector<PageAddress> singles, std::vector<int32_t> extents, PageAddress next = {0, 0}) {
-    IamSpec blueprint;
+  static IamLayout Layout(std::vector<PageAddress> singles, std::vector<int32_t> extents, PageAddress next = {0, 0}) {
+    IamLayout blueprint;
     blueprint.owner = kOwner;
     blueprint.singlePages = std::move(singles);
     blueprint.extents = std::move(extents);
@@ -72,9 +72,9 @@ TEST_F(IamChainTest, SinglePagesThenExtentPagesIamPageByIamPage) {
   DatabaseFileBuilder file(96);
   // Mixed-extent pages first (the first eight pages of a unit), then
   // uniform extents, spread over three IAM pages.
-  writer::AddIamPage(file, 20, Spec({{1, 21}, {1, 22}, {1, 23}}, {5, 7}, {1, 30}));
-  writer::AddIamPage(file, 30, Spec({{1, 31}}, {9}, {1, 33}));
-  writer::AddIamPage(file, 33, Spec({}, {10, 11}));
+  writer::AddIamPage(file, 20, Layout({{1, 21}, {1, 22}, {1, 23}}, {5, 7}, {1, 30}));
+  writer::AddIamPage(file, 30, Layout({{1, 31}}, {9}, {1, 33}));
+  writer::AddIamPage(file, 33, Layout({}, {10, 11}));
   auto data = Open(file);
   auto pages = ListIamChainPages(*data, {1, 20});
   EXPECT_EQ(Numbers(pages), Join({{21, 22, 23}, Range(40, 8), Range(56, 8), {31}, Range(72, 8), Range(80, 16)}));
@@ -85,30 +85,30 @@ TEST_F(IamChainTest, SinglePagesThenExtentPagesIamPageByIamPage) {
 
 TEST_F(IamChainTest, SlotsWithoutPageOrFileOrBeyondTheFileAreSkipped) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 0}, {0, 25}, {1, 26}, {1, 64}, {1, 63}, {2, 27}}, {}));
+  writer::AddIamPage(file, 20, Layout({{1, 0}, {0, 25}, {1, 26}, {1, 64}, {1, 63}, {2, 27}}, {}));
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), (std::vector<int32_t>{26, 63}));
 }
 
 TEST_F(IamChainTest, PageZeroAsFirstIamGivesNothingAndNextZeroEndsTheChain) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}));
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {}));
   auto data = Open(file);
   EXPECT_TRUE(ListIamChainPages(*data, {1, 0}).empty());
   EXPECT_TRUE(WalkIamChain(*data, {0, 0}).empty());
   EXPECT_EQ(WalkIamChain(*data, {1, 20}).size(), 1u);
   // Extent 0 holds page 0, which is never listed.
   DatabaseFileBuilder zero(64);
-  writer::AddIamPage(zero, 20, Spec({}, {0}));
+  writer::AddIamPage(zero, 20, Layout({}, {0}));
   auto withZero = Open(zero);
   EXPECT_EQ(Numbers(ListIamChainPages(*withZero, {1, 20})), Range(1, 7));
 }
 
 TEST_F(IamChainTest, ChainsThatLoopEnd) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}, {1, 30}));
-  writer::AddIamPage(file, 30, Spec({{1, 31}}, {}, {1, 20}));  // back to the first
-  writer::AddIamPage(file, 40, Spec({{1, 41}}, {}, {1, 40}));  // points at itself
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {}, {1, 30}));
+  writer::AddIamPage(file, 30, Layout({{1, 31}}, {}, {1, 20}));  // back to the first
+  writer::AddIamPage(file, 40, Layout({{1, 41}}, {}, {1, 40}));  // points at itself
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), (std::vector<int32_t>{21, 31}));
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 40})), (std::vector<int32_t>{41}));
@@ -116,10 +116,10 @@ TEST_F(IamChainTest, ChainsThatLoopEnd) {
 
 TEST_F(IamChainTest, UnreadableOrForeignPagesEndTheChain) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}, {1, 500}));  // beyond the file
-  writer::AddIamPage(file, 30, Spec({{1, 31}}, {}, {1, 35}));
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {}, {1, 500}));  // beyond the file
+  writer::AddIamPage(file, 30, Layout({{1, 31}}, {}, {1, 35}));
   file.Page(35, kDataPageType, kOwner);  // a data page, not an IAM page
-  writer::AddIamPage(file, 36, Spec({{1, 37}}, {}));
+  writer::AddIamPage(file, 36, Layout({{1, 37}}, {}));
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), (std::vector<int32_t>{21}));
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 30})), (std::vector<int32_t>{31}));
@@ -128,14 +128,14 @@ TEST_F(IamChainTest, UnreadableOrForeignPagesEndTheChain) {
 
 TEST_F(IamChainTest, ChainEndsWhereADamagedPointerLeadsIntoAnotherUnitsChain) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}, {1, 30}));
-  IamSpec foreign = Spec({{1, 31}}, {}, {1, 40});
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {}, {1, 30}));
+  IamLayout foreign = Layout({{1, 31}}, {}, {1, 40});
   foreign.owner = kOwner + 1;  // another table's chain
   writer::AddIamPage(file, 30, foreign);
-  writer::AddIamPage(file, 40, Spec({{1, 41}}, {}));
-  IamSpec otherIndex = Spec({{1, 51}}, {});
+  writer::AddIamPage(file, 40, Layout({{1, 41}}, {}));
+  IamLayout otherIndex = Layout({{1, 51}}, {});
   otherIndex.indexId = 2;  // same object, another index
-  writer::AddIamPage(file, 45, Spec({{1, 46}}, {}, {1, 50}));
+  writer::AddIamPage(file, 45, Layout({{1, 46}}, {}, {1, 50}));
   writer::AddIamPage(file, 50, otherIndex);
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), (std::vector<int32_t>{21}));
@@ -148,8 +148,8 @@ TEST_F(IamChainTest, APageNamedTwiceIsListedOnce) {
   DatabaseFileBuilder file(96);
   // Page 41 in a slot and again in the extent 40..47; page 22 in two slots
   // and again in the second IAM page's slots.
-  writer::AddIamPage(file, 20, Spec({{1, 22}, {1, 41}, {1, 22}}, {5}, {1, 30}));
-  writer::AddIamPage(file, 30, Spec({{1, 22}, {1, 31}}, {}));
+  writer::AddIamPage(file, 20, Layout({{1, 22}, {1, 41}, {1, 22}}, {5}, {1, 30}));
+  writer::AddIamPage(file, 30, Layout({{1, 22}, {1, 31}}, {}));
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), Join({{22, 41, 40}, Range(42, 6), {31}}));
 }
@@ -157,18 +157,18 @@ TEST_F(IamChainTest, APageNamedTwiceIsListedOnce) {
 TEST_F(IamChainTest, IamPageWithoutBitmapContributesItsSlots) {
   DatabaseFileBuilder file(64);
   writer::PageBuilder& page = file.Page(20, kIamPageType, kOwner);
-  page.AddRecord(writer::IamHeaderRecord(Spec({{1, 21}, {1, 22}}, {})));
+  page.AddRecord(writer::IamHeaderRecord(Layout({{1, 21}, {1, 22}}, {})));
   page.SetNext({1, 30});
-  writer::AddIamPage(file, 30, Spec({}, {4}));
+  writer::AddIamPage(file, 30, Layout({}, {4}));
   auto data = Open(file);
   EXPECT_EQ(Numbers(ListIamChainPages(*data, {1, 20})), Join({{21, 22}, Range(32, 8)}));
 }
 
 TEST_F(IamChainTest, InventoryWalkTakesTheOwnersIamPagesInOrder) {
   DatabaseFileBuilder file(96);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {5}));
-  writer::AddIamPage(file, 30, Spec({{1, 31}}, {}));
-  IamSpec other = Spec({{1, 61}}, {});
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {5}));
+  writer::AddIamPage(file, 30, Layout({{1, 31}}, {}));
+  IamLayout other = Layout({{1, 61}}, {});
   other.owner = kOwner + 1;
   writer::AddIamPage(file, 60, other);
   auto data = Open(file);
@@ -180,7 +180,7 @@ TEST_F(IamChainTest, InventoryWalkTakesTheOwnersIamPagesInOrder) {
 
 TEST_F(IamChainTest, StopRequestEndsTheWalk) {
   DatabaseFileBuilder file(64);
-  writer::AddIamPage(file, 20, Spec({{1, 21}}, {}));
+  writer::AddIamPage(file, 20, Layout({{1, 21}}, {}));
   auto data = Open(file);
   TheApp().stopRequested = true;
   EXPECT_TRUE(ListIamChainPages(*data, {1, 20}).empty());
@@ -203,9 +203,9 @@ TEST_F(IamChainTest, ChainAcrossTwoAllocationIntervals) {
   };
   // First interval: IAM page 20 maps extents 3 and 4 and leads to the IAM
   // page of the second interval, which lies in that interval itself.
-  IamSpec first = Spec({{1, 21}}, {3, 4}, {1, static_cast<int32_t>(kPagesPerInterval + 16)});
+  IamLayout first = Layout({{1, 21}}, {3, 4}, {1, static_cast<int32_t>(kPagesPerInterval + 16)});
   put(20, writer::BuildIamPage({1, 20}, first));
-  IamSpec second = Spec({}, {0, 7, 8}, {0, 0});  // extent 8 lies beyond the file
+  IamLayout second = Layout({}, {0, 7, 8}, {0, 0});  // extent 8 lies beyond the file
   second.startPage = {1, kPagesPerInterval};
   put(kPagesPerInterval + 16, writer::BuildIamPage({1, static_cast<int32_t>(kPagesPerInterval + 16)}, second));
   ::close(fd);

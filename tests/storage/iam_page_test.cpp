@@ -12,7 +12,7 @@
 namespace brinehold {
 namespace {
 
-using writer::IamSpec;
+using writer::IamLayout;
 
 class IamPageTest : public ::testing::Test {
  protected:
@@ -20,7 +20,7 @@ class IamPageTest : public ::testing::Test {
   void TearDown() override { TheApp().ResetForTests(); }
 
   // An IAM page object at `self` over a file of `pageCount` pages.
-  std::unique_ptr<IamPage> Page(PageAddress self, const IamSpec& blueprint, uint64_t pageCount) {
+  std::unique_ptr<IamPage> Page(PageAddress self, const IamLayout& blueprint, uint64_t pageCount) {
     file_.pageCount = pageCount;
     return FromBytes(writer::BuildIamPage(self, blueprint));
   }
@@ -39,7 +39,7 @@ class IamPageTest : public ::testing::Test {
 };
 
 TEST_F(IamPageTest, HeaderFieldsAndSinglePageSlots) {
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.sequence = 7;
   blueprint.singlePages = {{1, 40}, {1, 41}, {0, 42}, {1, 0}};
   auto iam = Page({1, 20}, blueprint, 100);
@@ -53,7 +53,7 @@ TEST_F(IamPageTest, HeaderFieldsAndSinglePageSlots) {
 }
 
 TEST_F(IamPageTest, BitsZeroAndThreeListExtentsAtZeroAndTwentyFourWithinTheFile) {
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.extents = {0, 3, 12};  // extent 12 starts at page 96: beyond 12 whole extents
   auto iam = Page({1, 20}, blueprint, 100);
   EXPECT_EQ(iam->FlagCount(), kExtentsPerInterval);
@@ -72,14 +72,14 @@ TEST_F(IamPageTest, BitsZeroAndThreeListExtentsAtZeroAndTwentyFourWithinTheFile)
 }
 
 TEST_F(IamPageTest, LastBitOfTheIntervalIsRead) {
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.extents = {kExtentsPerInterval - 1};
   auto iam = Page({1, 20}, blueprint, kPagesPerInterval);
   EXPECT_EQ(FirstPages(ListAllocatedExtents(*iam)), (std::vector<int32_t>{kPagesPerInterval - 8}));
 }
 
 TEST_F(IamPageTest, IntervalComesFromTheStartPageOrTheOwnPageNumber) {
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.extents = {0, 2};
   // A page of the second interval with a damaged start page maps its own
   // interval.
@@ -100,7 +100,7 @@ TEST_F(IamPageTest, ExtentsOfASecondaryFileAreBoundedByThatFile) {
   SecondaryFileInfo info;
   info.pageCount = 40;
   file_.secondaryFiles[3] = info;
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.startPage = {3, 0};
   blueprint.extents = {1, 4, 5};
   auto iam = Page({1, 20}, blueprint, 1000);
@@ -115,7 +115,7 @@ TEST_F(IamPageTest, ExtentsOfASecondaryFileAreBoundedByThatFile) {
 TEST_F(IamPageTest, DamagedPagesKeepDefaults) {
   // Only the header record: slots but no bitmap.
   writer::PageBuilder headerOnly({1, 20}, kIamPageType, 77);
-  IamSpec blueprint;
+  IamLayout blueprint;
   blueprint.singlePages = {{1, 50}};
   headerOnly.AddRecord(writer::IamHeaderRecord(blueprint));
   auto iam = FromBytes(headerOnly.Build());
@@ -133,14 +133,14 @@ TEST_F(IamPageTest, DamagedPagesKeepDefaults) {
 
   // A stop request leaves the bitmap unexpanded.
   TheApp().stopRequested = true;
-  IamSpec bits;
+  IamLayout bits;
   bits.extents = {1};
   EXPECT_EQ(Page({1, 20}, bits, 100)->FlagCount(), 0);
 }
 
 TEST_F(IamPageTest, OversizedBitmapIsCutToOneInterval) {
   writer::PageBuilder page({1, 20}, kIamPageType, 77);
-  page.AddRecord(writer::IamHeaderRecord(IamSpec{}));
+  page.AddRecord(writer::IamHeaderRecord(IamLayout{}));
   // Stretch the fixed part to 8000 bytes of all-ones.
   Bytes big = {0, 0};
   writer::AppendLE(big, 8000 + 4, 2);

@@ -20,7 +20,7 @@ namespace {
 
 using writer::DatabaseFileBuilder;
 using writer::LargeValueWriter;
-using writer::LobLinkSpec;
+using writer::LobLinkLayout;
 
 constexpr int32_t kOwner = 4242;
 
@@ -57,7 +57,7 @@ class LobValueTest : public ::testing::Test {
     ASSERT_TRUE(data_->IsValid());
   }
 
-  std::string Pointer(const LobLinkSpec& at, const LargeValueOptions& options, ValueCollector* collector = nullptr) {
+  std::string Pointer(const LobLinkLayout& at, const LargeValueOptions& options, ValueCollector* collector = nullptr) {
     return ResolveTextPointer(*data_, ByteReader(writer::TextPointer(at.page, at.slot)), options, collector);
   }
 
@@ -165,7 +165,7 @@ TEST_F(LobValueTest, DataFragmentsOfAnyLengthAndTextEncodings) {
   EXPECT_EQ(Pointer(unicode, TextMode(true)), "Gr\xC3\xBC\xC3\x9F\x65 \xE6\x97\xA5\xE6\x9C\xAC");
   // Nothing readable: the single blank of an empty resolution.
   EXPECT_EQ(Pointer(empty, TextMode()), " ");
-  LobLinkSpec nowhere{{1, 20}, 60, 0};
+  LobLinkLayout nowhere{{1, 20}, 60, 0};
   EXPECT_EQ(Pointer(nowhere, TextMode()), " ");
 }
 
@@ -251,7 +251,7 @@ TEST_F(LobValueTest, StaleLinksAfterTheLinkCountAreNotFollowed) {
   auto other = lob_.WriteChunks(Ascii("other"), 8);
   // Room for five links, one in use; the next slot still points at another
   // value's fragment, as servers leave it.
-  std::vector<LobLinkSpec> links = {mine[0], other[0]};
+  std::vector<LobLinkLayout> links = {mine[0], other[0]};
   Bytes root = writer::LargeRootFragment(1, links, 0, 5);
   PutUInt(root, 12, 1, 2);  // link count 1
   auto placed = lob_.Place(root);
@@ -270,11 +270,11 @@ TEST_F(LobValueTest, StaleLinksAfterTheLinkCountAreNotFollowed) {
 
 TEST_F(LobValueTest, LoopingStructuresEnd) {
   // A large root whose only link is itself.
-  const LobLinkSpec self{{1, 20}, 0, 0};
+  const LobLinkLayout self{{1, 20}, 0, 0};
   lob_.Place(writer::LargeRootFragment(1, {self, self}));
   // An internal node and a large root pointing at each other, with data.
   auto data = lob_.WriteChunks(Ascii("data"), 4);
-  const LobLinkSpec nodeAt{{1, 20}, 3, 0};
+  const LobLinkLayout nodeAt{{1, 20}, 3, 0};
   lob_.Place(writer::LargeRootFragment(2, {nodeAt}));             // slot 2
   lob_.Place(writer::InternalFragment(2, {data[0], {{1, 20}, 2, 0}, data[0]}));  // slot 3
   Open();
@@ -286,9 +286,9 @@ TEST_F(LobValueTest, LoopingStructuresEnd) {
 TEST_F(LobValueTest, DepthAndSizeAreBounded) {
   // A chain of internal nodes deeper than any server builds.
   auto data = lob_.WriteChunks(Ascii("deep"), 4);
-  LobLinkSpec below = data[0];
+  LobLinkLayout below = data[0];
   for (int level = 0; level < kMaxLobDepth + 4; ++level) below = lob_.Place(writer::InternalFragment(9, {below}));
-  LobLinkSpec shallow = data[0];
+  LobLinkLayout shallow = data[0];
   for (int level = 0; level < 4; ++level) shallow = lob_.Place(writer::InternalFragment(9, {shallow}));
   auto big = lob_.Write(Pattern(30000), 3000, 4);
   Open();

@@ -9,10 +9,10 @@ namespace brinehold {
 namespace {
 
 using test::MakePage;
-using test::PageSpec;
+using test::PageLayout;
 
 Bytes TornPage(uint32_t tornBits, uint16_t flagBits = 0x100) {
-  PageSpec blueprint;
+  PageLayout blueprint;
   blueprint.flagBits = flagBits;
   blueprint.tornBits = tornBits;
   blueprint.fill = 0xFF;

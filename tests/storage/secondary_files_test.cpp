@@ -12,7 +12,7 @@ namespace brinehold {
 namespace {
 
 using test::MakeFileImage;
-using test::PageSpec;
+using test::PageLayout;
 using test::TempDir;
 
 // A secondary file of file id 3: system table 7 on page 1, data pages of
@@ -22,7 +22,7 @@ std::vector<uint8_t> SecondaryImage(int16_t fileId = 3, uint32_t pages = 12, siz
   id = fileId;
   return MakeFileImage(
       pages,
-      [](uint32_t i, PageSpec& s) {
+      [](uint32_t i, PageLayout& s) {
         s.fileId = i == 4 ? 0 : id;
         if (i == 1) {
           s.owner = 7;

@@ -131,7 +131,7 @@ struct UserType {
 };
 
 // "varchar(11)" -> name and arguments.
-std::pair<std::string, std::vector<std::string>> SplitTypeSpec(const std::string& blueprint) {
+std::pair<std::string, std::vector<std::string>> SplitTypeText(const std::string& blueprint) {
   std::vector<Token> tokens = Tokenize(blueprint);
   std::pair<std::string, std::vector<std::string>> out;
   if (tokens.empty()) return out;
@@ -205,7 +205,7 @@ std::vector<ScriptTable> ParseCreateTables(const std::string& script) {
       const std::string name = Lower(t[j].text);
       j += 2;
       if (j >= t.size()) break;
-      auto [base, args] = SplitTypeSpec(t[j].text);
+      auto [base, args] = SplitTypeText(t[j].text);
       UserType type;
       if (auto builtin = BuiltinTypeText(base, args)) type.typeText = *builtin;
       if (j + 2 < t.size() && IsPunct(t[j + 1], ',') && t[j + 2].kind == TokenKind::String)

@@ -10,7 +10,7 @@ void Put(std::vector<uint8_t>& page, size_t offset, uint64_t value, size_t width
 
 }  // namespace
 
-std::vector<uint8_t> MakePage(const PageSpec& blueprint) {
+std::vector<uint8_t> MakePage(const PageLayout& blueprint) {
   std::vector<uint8_t> page(8192, blueprint.fill);
   for (size_t i = 0; i < 96; ++i) page[i] = 0;
   page[0] = 1;
@@ -28,7 +28,7 @@ std::vector<uint8_t> MakeFileImage(uint32_t pages, PageShaper shape, size_t befo
   std::vector<uint8_t> image(before, junk);
   image.reserve(before + size_t{pages} * 8192 + after);
   for (uint32_t i = 0; i < pages; ++i) {
-    PageSpec blueprint;
+    PageLayout blueprint;
     blueprint.pageNumber = i;
     if (shape) shape(i, blueprint);
     std::vector<uint8_t> page = MakePage(blueprint);
@@ -38,7 +38,7 @@ std::vector<uint8_t> MakeFileImage(uint32_t pages, PageShaper shape, size_t befo
   return image;
 }
 
-void SmallDatabaseShape(uint32_t index, PageSpec& blueprint) {
+void SmallDatabaseShape(uint32_t index, PageLayout& blueprint) {
   if (index == 1) {
     blueprint.owner = 7;
     blueprint.type = 1;

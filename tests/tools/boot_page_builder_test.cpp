@@ -14,7 +14,7 @@
 namespace brinehold {
 namespace {
 
-using writer::BootPageSpec;
+using writer::BootPageLayout;
 
 TEST(BootPageBuilderTest, LayoutMatchesRealBootPagesOfTheSameVersion) {
   auto files = test::CorpusDataFiles();
@@ -27,7 +27,7 @@ TEST(BootPageBuilderTest, LayoutMatchesRealBootPagesOfTheSameVersion) {
     ASSERT_EQ(file.ReadAt(9 * 8192, real.data(), real.size()), real.size());
     ByteReader r(real);
 
-    BootPageSpec blueprint;
+    BootPageLayout blueprint;
     blueprint.formatVersion = r.GetOr<uint16_t>(100, 0);
     Bytes built = writer::BuildBootPage(blueprint);
     ByteReader b(built);
@@ -53,7 +53,7 @@ TEST(BootPageBuilderTest, BootRecordPlacedInASyntheticFileIsReadBack) {
 
   writer::DatabaseFileBuilder builder(24);
   builder.Page(16, 1, 7).AddRecord(Bytes(20, 0));  // a page of object 7, in place
-  BootPageSpec blueprint;
+  BootPageLayout blueprint;
   blueprint.formatVersion = 782;
   blueprint.databaseName = u"project";
   blueprint.padding = u' ';

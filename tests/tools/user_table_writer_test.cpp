@@ -24,7 +24,7 @@ namespace {
 
 using writer::Cell;
 using writer::TableColumn;
-using writer::UserTableSpec;
+using writer::UserTableBlueprint;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -39,8 +39,8 @@ std::string Body(int row) {
   return text;
 }
 
-UserTableSpec LongTable() {
-  UserTableSpec blueprint;
+UserTableBlueprint LongTable() {
+  UserTableBlueprint blueprint;
   blueprint.table = {600, "Notes"};
   blueprint.pageOwner = 0x3000;
   blueprint.primaryKey = {1};
@@ -52,8 +52,8 @@ UserTableSpec LongTable() {
   return blueprint;
 }
 
-UserTableSpec BlobTable(const Bytes& big) {
-  UserTableSpec blueprint;
+UserTableBlueprint BlobTable(const Bytes& big) {
+  UserTableBlueprint blueprint;
   blueprint.table = {700, "Blobs"};
   blueprint.pageOwner = 0x3010;
   blueprint.columns = {TableColumn{"Id", 56, 4, true}, TableColumn{"Note", 231, 100, true},
@@ -75,7 +75,7 @@ class UserTableWriterTest : public ::testing::Test {
     writer::CatalogFileBuilder builder;
     long_ = writer::AddUserTable(builder, LongTable());
     blobs_ = writer::AddUserTable(builder, BlobTable(big_));
-    UserTableSpec empty;
+    UserTableBlueprint empty;
     empty.table = {800, "Empty"};
     empty.pageOwner = 0x3020;
     empty.columns = {TableColumn{"Id", 56, 4, false}};

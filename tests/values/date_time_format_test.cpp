@@ -109,14 +109,14 @@ std::string Dto(uint64_t count, int64_t day, int offset, int scale, int timeWidt
 
 TEST(FormatDateTimeOffsetTest, CarriesAcrossMidnight) {
   int64_t day = DayNumber(2020, 1, 1);
-  EXPECT_EQ(Dto(23 * 3600 + 30 * 60, day, 60, 0, 3), "2020-01-02 00:30:00 +1:0");
-  EXPECT_EQ(Dto(12 * 3600, day, 0, 0, 3), "2020-01-01 12:00:00 +0:0");
-  EXPECT_EQ(Dto(0, day, 330, 0, 3), "2020-01-01 05:30:00 +5:30");
+  EXPECT_EQ(Dto(23 * 3600 + 30 * 60, day, 60, 0, 3), "2020-01-02 00:30:00 +01:00");
+  EXPECT_EQ(Dto(12 * 3600, day, 0, 0, 3), "2020-01-01 12:00:00 +00:00");
+  EXPECT_EQ(Dto(0, day, 330, 0, 3), "2020-01-01 05:30:00 +05:30");
   // A negative offset carries back into the previous day, year included.
-  EXPECT_EQ(Dto(3600, day, -120, 0, 3), "2019-12-31 23:00:00 -2:0");
-  EXPECT_EQ(Dto(0, day, -330, 0, 3), "2019-12-31 18:30:00 -5:30");
-  // With a scale the fraction follows and two blanks stand before the sign.
-  EXPECT_EQ(Dto((23ull * 3600 + 59 * 60 + 59) * 1000 + 5, day, 1, 3, 4), "2020-01-02 00:00:59.005  +0:1");
+  EXPECT_EQ(Dto(3600, day, -120, 0, 3), "2019-12-31 23:00:00 -02:00");
+  EXPECT_EQ(Dto(0, day, -330, 0, 3), "2019-12-31 18:30:00 -05:30");
+  // With a scale the fraction follows; one blank before the offset.
+  EXPECT_EQ(Dto((23ull * 3600 + 59 * 60 + 59) * 1000 + 5, day, 1, 3, 4), "2020-01-02 00:00:59.005 +00:01");
   EXPECT_EQ(Dto(863999999999ull, 3652058, 840, 7, 5), " ");  // past 9999-12-31
   EXPECT_EQ(Dto(0, 0, -1, 0, 3), " ");                         // before 0001-01-01
 }

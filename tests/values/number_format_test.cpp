@@ -87,17 +87,24 @@ TEST(FormatFloatTest, WorkedExamples) {
   EXPECT_EQ(FormatFloatValue(-2.25), "-2.25");
   EXPECT_EQ(FormatFloatValue(1e15), "1000000000000000");
   EXPECT_EQ(FormatFloatValue(0.1), "0.1");
-  EXPECT_EQ(FormatFloatValue(1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(FormatFloatValue(1e16), "10000000000000000");
+  EXPECT_EQ(FormatFloatValue(1.0 / 3), "0.3333333333333333");
+  EXPECT_EQ(FormatFloatValue(1e16), "1E+16");
   EXPECT_EQ(FormatFloatValue(10000), "10000");
   EXPECT_EQ(FormatFloat(ByteReader(LeBytes().Double(50000).bytes())), "50000");
 }
 
-TEST(FormatFloatTest, SmallAndHugeMagnitudesKeepTheirDigits) {
+TEST(FormatFloatTest, ShortestTextThatReadsBackTheSameValue) {
+  // Values 15 digits cannot tell apart stay apart.
+  EXPECT_EQ(FormatFloatValue(0.1 + 0.2), "0.30000000000000004");
+  EXPECT_EQ(FormatFloatValue(1 + 0x1p-52), "1.0000000000000002");
+  EXPECT_EQ(FormatFloatValue(-0.0), "-0");
+  // Exponent form outside 1E-05 .. 1E+16.
   EXPECT_EQ(FormatFloatValue(0.00001), "0.00001");
-  EXPECT_EQ(FormatFloatValue(1.25e-20), "0.0000000000000000000125");
-  EXPECT_EQ(FormatFloatValue(1e300).size(), 301u);
-  EXPECT_EQ(FormatFloatValue(std::numeric_limits<double>::denorm_min()).substr(0, 4), "0.00");
+  EXPECT_EQ(FormatFloatValue(1.25e-20), "1.25E-20");
+  EXPECT_EQ(FormatFloatValue(1e300), "1E+300");
+  EXPECT_EQ(FormatFloatValue(-1.5e16), "-1.5E+16");
+  EXPECT_EQ(FormatFloatValue(std::numeric_limits<double>::denorm_min()), "5E-324");
+  EXPECT_EQ(FormatFloatValue(std::numeric_limits<double>::max()), "1.7976931348623157E+308");
 }
 
 TEST(FormatFloatTest, NotFiniteIsShownAsSuch) {
@@ -113,13 +120,13 @@ TEST(FormatRealTest, DefaultDigitsAndExactValues) {
   EXPECT_EQ(FormatRealValue(0), "0");
   EXPECT_EQ(FormatRealValue(-3.25f), "-3.25");
   EXPECT_EQ(FormatRealValue(123456.f), "123456");
-  // Small magnitudes in exponent form rather than "0".
-  EXPECT_EQ(FormatRealValue(0.00001f), "1e-05");
+  // The digits a single needs, in the same notation as float.
+  EXPECT_EQ(FormatRealValue(0.00001f), "0.00001");
   EXPECT_EQ(FormatRealValue(0.0001f), "0.0001");
-  // Six digits would show another number; the stored one is shown.
   EXPECT_EQ(FormatRealValue(1234567.f), "1234567");
-  EXPECT_EQ(FormatRealValue(12345670.f), "1.234567e+07");
-  EXPECT_EQ(FormatRealValue(1e20f), "1e+20");
+  EXPECT_EQ(FormatRealValue(12345670.f), "12345670");
+  EXPECT_EQ(FormatRealValue(1e20f), "1E+20");
+  EXPECT_EQ(FormatRealValue(std::numeric_limits<float>::denorm_min()), "1E-45");
   EXPECT_EQ(FormatRealValue(std::numeric_limits<float>::infinity()), "Infinity");
   EXPECT_EQ(FormatReal(ByteReader(LeBytes().Single(2.5f).bytes())), "2.5");
 }

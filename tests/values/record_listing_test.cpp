@@ -350,8 +350,8 @@ class RecordListingSourceTest : public RecordListingTest {
     for (const PageAddress& page : listing_.pageList) numbers.push_back(page.pageNumber);
     return numbers;
   }
-  static writer::IamSpec Iam(std::vector<PageAddress> singles) {
-    writer::IamSpec blueprint;
+  static writer::IamLayout Iam(std::vector<PageAddress> singles) {
+    writer::IamLayout blueprint;
     blueprint.owner = 4242;
     blueprint.singlePages = std::move(singles);
     return blueprint;

@@ -82,7 +82,7 @@ TEST_F(ValueDecoderTest, InitValueStateSizes) {
   EXPECT_EQ(s.fixedSize, 12);
   EXPECT_EQ(s.valueLength, 12);
   ColumnInfo numeric = Column("numeric(9)", ValueKind::Numeric);
-  EXPECT_EQ(InitValueState(numeric, numeric.kind, nullptr).fixedSize, 19);
+  EXPECT_EQ(InitValueState(numeric, numeric.kind, nullptr).fixedSize, 17);  // sign and at most 16 magnitude bytes
   ColumnInfo name = Column("nvarchar(100)", ValueKind::NVarChar);
   s = InitValueState(name, name.kind, nullptr);
   EXPECT_EQ(s.isVariable, 1);
@@ -144,9 +144,9 @@ TEST_F(ValueDecoderTest, BinaryKinds) {
   EXPECT_EQ(state.valueLength, 8);
   ColumnInfo h = Column("hierarchyid(892)", ValueKind::ClrType);
   h.kind = static_cast<int32_t>(ValueKind::HierarchyId);
-  EXPECT_EQ(Decode(h, LeBytes().Raw({0x58})), "0x58");
+  EXPECT_EQ(Decode(h, LeBytes().Raw({0x58})), "/1/");
   h.kind = static_cast<int32_t>(ValueKind::Geometry);
-  EXPECT_EQ(Decode(h, LeBytes().Raw({0xE6, 0x10})), "E610");
+  EXPECT_EQ(Decode(h, LeBytes().Raw({0xE6, 0x10})), "E610");  // the renderer adds "0x"
   EXPECT_EQ(Decode(Column("mytype(-1)", ValueKind::ClrType), LeBytes().Raw({0xCA, 0xFE})), "CAFE");
   ColumnInfo image = Column("image(16)", ValueKind::Image);
   EXPECT_EQ(Decode(image, LeBytes().Raw({1, 2, 3})), "");
@@ -192,9 +192,9 @@ TEST_F(ValueDecoderTest, EightBitTextFallbacks) {
   EXPECT_EQ(Decode(Column("varchar(20)", ValueKind::VarChar, kUnicodeOnly), latin), "café€");
   // A UTF-8 collation.
   EXPECT_EQ(Decode(Column("varchar(20)", ValueKind::VarChar, kUtf8), LeBytes().Raw({0xC3, 0xA9, 'x'})), "éx");
-  // Text ends at the first zero byte.
+  // A zero byte is a character of the value, not its end.
   EXPECT_EQ(Decode(Column("varchar(20)", ValueKind::VarChar, kLatinSql), LeBytes().Text("ab").Raw({0}).Text("cd")),
-            "ab");
+            std::string("ab\0cd", 5));
 }
 
 TEST_F(ValueDecoderTest, CodePageIsTheColumnsOutsideATableListing) {
@@ -206,17 +206,18 @@ TEST_F(ValueDecoderTest, CodePageIsTheColumnsOutsideATableListing) {
 
 TEST_F(ValueDecoderTest, FixedCharKeepsBytesAfterAZero) {
   TheApp().tableLoadActive = true;
-  TheApp().collation = {true, kLatinSql, 1252};
-  EXPECT_EQ(Decode(Column("char(6)", ValueKind::Char, kLatinSql), LeBytes().Text("ab").Raw({0, 'c', 0xE9, 0})),
-            "ab_cé_");
-  // Without a known current collation the text ends at the zero.
-  TheApp().collation = {};
-  EXPECT_EQ(Decode(Column("char(6)", ValueKind::Char, kLatinSql), LeBytes().Text("ab").Raw({0, 'c', 0xE9, 0})), "ab");
+  const std::string expected("ab\0c\xC3\xA9\0", 7);
+  for (bool known : {true, false}) {
+    TheApp().collation = known ? CurrentCollation{true, kLatinSql, 1252} : CurrentCollation{};
+    EXPECT_EQ(Decode(Column("char(6)", ValueKind::Char, kLatinSql), LeBytes().Text("ab").Raw({0, 'c', 0xE9, 0})),
+              expected);
+  }
 }
 
 TEST_F(ValueDecoderTest, Utf16Kinds) {
   EXPECT_EQ(Decode(Column("nvarchar(40)", ValueKind::NVarChar), LeBytes().Utf16(u"Quản Lý 1")), "Quản Lý 1");
-  EXPECT_EQ(Decode(Column("nvarchar(40)", ValueKind::NVarChar), LeBytes().Utf16(u"ab").Int(0, 2).Utf16(u"cd")), "ab");
+  EXPECT_EQ(Decode(Column("nvarchar(40)", ValueKind::NVarChar), LeBytes().Utf16(u"ab").Int(0, 2).Utf16(u"cd")),
+            std::string("ab\0cd", 5));
   ColumnInfo nchar = Column("nchar(8)", ValueKind::NChar);
   EXPECT_EQ(Decode(nchar, LeBytes().Utf16(u"日本語 ")), "日本語 ");
   EXPECT_EQ(Decode(nchar, LeBytes().Utf16(u"日本")), "");  // shorter than its fixed size
@@ -265,7 +266,7 @@ TEST_F(ValueDecoderTest, DecimalAndMoneyKinds) {
   EXPECT_EQ(Decode(Column("money(8)", ValueKind::Money), LeBytes().Int(199900, 8)), "19.9900");
   EXPECT_EQ(Decode(Column("smallmoney(4)", ValueKind::SmallMoney), LeBytes().Int(12345, 4)), "1.2345");
   EXPECT_EQ(Decode(Column("float(8)", ValueKind::Float), LeBytes().Double(0.1)), "0.1");
-  EXPECT_EQ(Decode(Column("real(4)", ValueKind::Real), LeBytes().Single(0.00001f)), "1e-05");
+  EXPECT_EQ(Decode(Column("real(4)", ValueKind::Real), LeBytes().Single(0.00001f)), "0.00001");
 }
 
 TEST_F(ValueDecoderTest, DateKindsUseTheColumnScale) {
@@ -297,7 +298,7 @@ TEST_F(ValueDecoderTest, DateKindsUseTheColumnScale) {
                             .Int(23 * 3600 + 30 * 60, 3)
                             .Int(static_cast<uint64_t>(DayNumber(2020, 1, 1)), 3)
                             .Int(60, 2)),
-            "2020-01-02 00:30:00 +1:0");
+            "2020-01-02 00:30:00 +01:00");
 }
 
 class FixedXml final : public XmlConverter {
@@ -389,7 +390,7 @@ TEST_F(ValueDecoderTest, VariantFixedBaseTypes) {
   EXPECT_EQ(Variant(LeBytes().Raw({104, 1, 2})), "True");
   EXPECT_EQ(Variant(LeBytes().Raw({104, 1, 0})), "False");
   EXPECT_EQ(Variant(LeBytes().Raw({62, 1}).Double(2.5)), "2.5");
-  EXPECT_EQ(Variant(LeBytes().Raw({59, 1}).Single(0.00001f)), "1e-05");
+  EXPECT_EQ(Variant(LeBytes().Raw({59, 1}).Single(0.00001f)), "0.00001");
   EXPECT_EQ(Variant(LeBytes().Raw({60, 1}).Int(static_cast<uint64_t>(-5), 8)), "-0.0005");
   EXPECT_EQ(Variant(LeBytes().Raw({122, 1}).Int(12345, 4)), "1.2345");
   EXPECT_EQ(Variant(LeBytes().Raw({61, 1}).Int(0, 4).Int(0, 4)), "1900-01-01 00:00:00");
@@ -410,7 +411,7 @@ TEST_F(ValueDecoderTest, VariantScaledBaseTypes) {
                         .Int(23 * 3600 + 30 * 60, 3)
                         .Int(static_cast<uint64_t>(DayNumber(2020, 1, 1)), 3)
                         .Int(60, 2)),
-            "2020-01-02 00:30:00 +1:0");
+            "2020-01-02 00:30:00 +01:00");
   EXPECT_EQ(Variant(LeBytes().Raw({106, 1, 5, 2, 1}).Int(1234, 4)), "12.34");
   ValueState state;
   ColumnInfo column;
@@ -425,14 +426,16 @@ TEST_F(ValueDecoderTest, VariantStringAndBinaryBaseTypes) {
   EXPECT_EQ(Variant(LeBytes().Raw({167, 1}).Int(20, 2).Int(static_cast<uint32_t>(kLatinSql), 4).Text("caf").Raw({0xE9})),
             "café");
   EXPECT_EQ(Variant(LeBytes().Raw({175, 1}).Int(6, 2).Int(kCyrillic, 4).Raw({0xCF, 0xF0, 0xE8})), "При");
-  EXPECT_EQ(Variant(LeBytes().Raw({167, 1}).Int(6, 2).Int(0, 4).Text("ab").Raw({0}).Text("c")), "ab");
+  EXPECT_EQ(Variant(LeBytes().Raw({167, 1}).Int(6, 2).Int(0, 4).Text("ab").Raw({0}).Text("c")),
+            std::string("ab\0c", 4));
   EXPECT_EQ(Variant(LeBytes().Raw({231, 1}).Int(20, 2).Int(0, 4).Utf16(u"Ωx")), "Ωx");
-  EXPECT_EQ(Variant(LeBytes().Raw({239, 1}).Int(20, 2).Int(0, 4).Utf16(u"a").Int(0, 2).Utf16(u"b")), "a");
+  EXPECT_EQ(Variant(LeBytes().Raw({239, 1}).Int(20, 2).Int(0, 4).Utf16(u"a").Int(0, 2).Utf16(u"b")),
+            std::string("a\0b", 3));
   // Binary data is shown as hexadecimal, zero bytes included.
   EXPECT_EQ(Variant(LeBytes().Raw({165, 1}).Int(8, 2).Raw({0x00, 0x41, 0xFF})), "0x0041FF");
   EXPECT_EQ(Variant(LeBytes().Raw({173, 1}).Int(2, 2).Raw({0x12, 0x34})), "0x1234");
   EXPECT_EQ(Variant(LeBytes().Raw({240, 1, 0xAB})), "0xAB");
-  // A total length larger than the bytes present reads zeros.
+  // A total length larger than the bytes present adds nothing to the text.
   EXPECT_EQ(Variant(LeBytes().Raw({231, 1}).Int(20, 2).Int(0, 4).Utf16(u"z"), 40), "z");
 }
 

@@ -66,7 +66,11 @@ uint32_t BinaryXmlWriter::NameRef(const std::string& name) {
 uint32_t BinaryXmlWriter::QNameRef(const std::string& qualifiedName, const std::string& uri) {
   std::string prefix, local;
   SplitQualified(qualifiedName, &prefix, &local);
-  const auto key = std::make_tuple(NameRef(uri), NameRef(prefix), NameRef(local));
+  // A namespace declaration: the whole "xmlns" or "xmlns:p" as the prefix,
+  // local name 0.
+  const bool declaration = prefix == "xmlns" || (prefix.empty() && local == "xmlns");
+  const auto key = declaration ? std::make_tuple(uint32_t{0}, NameRef(qualifiedName), uint32_t{0})
+                               : std::make_tuple(NameRef(uri), NameRef(prefix), NameRef(local));
   auto found = qnames_.find(key);
   if (found != qnames_.end()) return found->second;
   out_.push_back(kQNameDef);
@@ -193,6 +197,21 @@ BinaryXmlWriter& BinaryXmlWriter::FlushNames() {
   return *this;
 }
 
+BinaryXmlWriter& BinaryXmlWriter::XmlText(const std::string& text) {
+  CloseAttributes();
+  out_.push_back(kXmlText);
+  AppendUtf16Text(out_, text);
+  return *this;
+}
+
+BinaryXmlWriter& BinaryXmlWriter::Nested(const Bytes& document) {
+  CloseAttributes();
+  out_.push_back(kNest);
+  out_.insert(out_.end(), document.begin(), document.end());
+  out_.push_back(kEndNest);
+  return *this;
+}
+
 BinaryXmlWriter& BinaryXmlWriter::Raw(const Bytes& bytes) {
   out_.insert(out_.end(), bytes.begin(), bytes.end());
   return *this;
@@ -237,13 +256,7 @@ Bytes Float(double value) {
   return Fixed(kSqlFloat, bits);
 }
 
-Bytes Money(int64_t tenThousandths) {
-  const uint64_t bits = static_cast<uint64_t>(tenThousandths);
-  Bytes out = Token(kSqlMoney);
-  AppendLE(out, bits >> 32, 4);
-  AppendLE(out, bits & 0xFFFFFFFFu, 4);
-  return out;
-}
+Bytes Money(int64_t tenThousandths) { return Fixed(kSqlMoney, static_cast<uint64_t>(tenThousandths)); }
 
 Bytes SmallMoney(int32_t tenThousandths) { return Fixed(kSqlSmallMoney, static_cast<uint32_t>(tenThousandths)); }
 
@@ -286,20 +299,27 @@ Bytes SmallDateTime(uint16_t daysSince1900, uint16_t minutes) {
   return out;
 }
 
-Bytes Ticks(uint8_t token, int64_t ticks) { return Fixed(token, static_cast<uint64_t>(ticks)); }
+Bytes Packed(uint8_t token, const PackedParts& p) {
+  int64_t value = 0;
+  if (token == kXsdDate) {
+    value = ((int64_t{p.year} + 9999) * 12 + (p.month - 1)) * 31 + (p.day - 1);
+    value = value * (29 * 60) + (14 * 60 - p.offsetMinutes);
+  } else {
+    if (token == kXsdDateTime) value = ((int64_t{p.year} + 9999) * 12 + (p.month - 1)) * 31 + (p.day - 1);
+    value = (((value * 24 + p.hour) * 60 + p.minute) * 60 + p.second) * 1000 + p.millisecond;
+  }
+  return Fixed(token, static_cast<uint64_t>(value * 4));
+}
 
 Bytes Newer(uint8_t token, uint8_t scale, uint64_t timeUnits, uint32_t day, int16_t offsetMinutes) {
-  const bool time = token == kXsdTime2 || token == kXsdDateTime2 || token == kXsdTimeOffset ||
-                    token == kXsdDateTimeOffset;
-  const bool date = token == kXsdDate2 || token == kXsdDateTime2 || token == kXsdDateOffset ||
-                    token == kXsdDateTimeOffset;
+  const bool time = token != kXsdDate2;
   const bool offset = token == kXsdTimeOffset || token == kXsdDateOffset || token == kXsdDateTimeOffset;
   Bytes out = Token(token);
   if (time) {
     out.push_back(scale);
     AppendLE(out, timeUnits, scale <= 2 ? 3 : (scale <= 4 ? 4 : 5));
   }
-  if (date) AppendLE(out, day, 3);
+  AppendLE(out, day, 3);
   if (offset) AppendLE(out, static_cast<uint16_t>(offsetMinutes), 2);
   return out;
 }

@@ -6,9 +6,10 @@
 // definition and a qualified-name definition ahead of the token that uses
 // them) and referred to afterwards; after attributes the first content or
 // end closes the attribute list. Qualified names are written "prefix:local"
-// with their namespace uri; namespace declarations are written as the
-// caller gives them (Attribute("xmlns:p", uri)). Raw() appends bytes as
-// they are, for damaged and hostile streams; nothing is checked.
+// with their namespace uri; namespace declarations are given as attributes
+// (Attribute("xmlns:p", uri)) and written as the format declares them (a
+// qualified name with local name 0). Raw() appends bytes as they are, for
+// damaged and hostile streams; nothing is checked.
 //
 // The XmlValue helpers give the token and payload of one typed value, in
 // the layouts the decoder reads (values/binary_xml_values.h).
@@ -46,6 +47,10 @@ class BinaryXmlWriter {
   BinaryXmlWriter& EndElement();
   // Forgets every name defined so far (and tells the reader to).
   BinaryXmlWriter& FlushNames();
+  // Xml in text form, copied into the output as it is.
+  BinaryXmlWriter& XmlText(const std::string& text);
+  // A whole stored document (another writer's Finish()) nested here.
+  BinaryXmlWriter& Nested(const Bytes& document);
   BinaryXmlWriter& Raw(const Bytes& bytes);
 
   Bytes Finish() const { return out_; }
@@ -92,10 +97,14 @@ Bytes VarBinary(const Bytes& bytes);
 Bytes BinHex(const Bytes& bytes);
 Bytes DateTime(int32_t daysSince1900, uint32_t threeHundredths);
 Bytes SmallDateTime(uint16_t daysSince1900, uint16_t minutes);
-// token: the xsd date, time or dateTime token; 100 ns since 0001-01-01 UTC.
-Bytes Ticks(uint8_t token, int64_t ticks);
-// token: one of the six newer date and time tokens; parts not in the
-// token's layout are left out.
+// The xsd date, time or dateTime token's packed value (UTC; the date token
+// keeps its offset).
+struct PackedParts {
+  int year = 1, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0, offsetMinutes = 0;
+};
+Bytes Packed(uint8_t token, const PackedParts& parts);
+// token: one of the six newer date and time tokens: scale and time (not for
+// the date token), the day, and the offset for the three offset tokens.
 Bytes Newer(uint8_t token, uint8_t scale, uint64_t timeUnits, uint32_t day, int16_t offsetMinutes);
 }  // namespace xmlvalue
 

@@ -35,7 +35,7 @@ uint16_t BootRecordLength(uint16_t formatVersion) {
   return std::max(length, kMinimumRecordLength);
 }
 
-Bytes BuildBootRecord(const BootPageSpec& blueprint) {
+Bytes BuildBootRecord(const BootPageLayout& blueprint) {
   uint16_t length = blueprint.recordLength ? std::max(blueprint.recordLength, kMinimumRecordLength)
                                       : BootRecordLength(blueprint.formatVersion);
   Bytes record(length, 0);
@@ -52,11 +52,11 @@ Bytes BuildBootRecord(const BootPageSpec& blueprint) {
   return record;
 }
 
-void PlaceBootRecord(PageBuilder& page, const BootPageSpec& blueprint) {
+void PlaceBootRecord(PageBuilder& page, const BootPageLayout& blueprint) {
   page.AddRecordAt(static_cast<uint16_t>(kRecordStart), BuildBootRecord(blueprint));
 }
 
-Bytes BuildBootPage(const BootPageSpec& blueprint) {
+Bytes BuildBootPage(const BootPageLayout& blueprint) {
   PageBuilder page(PageAddress{blueprint.fileId, blueprint.pageNumber}, kBootPageType, kBootPageOwner);
   PlaceBootRecord(page, blueprint);
   return page.Build();

@@ -23,7 +23,7 @@
 
 namespace brinehold::writer {
 
-struct BootPageSpec {
+struct BootPageLayout {
   uint16_t formatVersion = 904;
   uint16_t creationVersion = 0;  // 0: the same as formatVersion
   std::u16string databaseName = u"Synthetic";
@@ -45,12 +45,12 @@ inline constexpr int32_t kBootPageOwner = 99;
 uint16_t BootRecordLength(uint16_t formatVersion);
 
 // The boot record alone (it belongs at page offset 96).
-Bytes BuildBootRecord(const BootPageSpec& blueprint);
+Bytes BuildBootRecord(const BootPageLayout& blueprint);
 
 // Places the boot record at offset 96 of `page` (slot 0).
-void PlaceBootRecord(PageBuilder& page, const BootPageSpec& blueprint);
+void PlaceBootRecord(PageBuilder& page, const BootPageLayout& blueprint);
 
 // A whole boot page, 8192 bytes.
-Bytes BuildBootPage(const BootPageSpec& blueprint);
+Bytes BuildBootPage(const BootPageLayout& blueprint);
 
 }  // namespace brinehold::writer

@@ -44,7 +44,7 @@ Bytes NamedRow(Bytes fixed, uint16_t columnCount, bool withoutName, const std::s
 
 }  // namespace
 
-Bytes SysschobjsRow(const ObjectSpec& blueprint) {
+Bytes SysschobjsRow(const ObjectBlueprint& blueprint) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(blueprint.id), 4);
   AppendLE(fixed, static_cast<uint32_t>(blueprint.schemaId), 4);
@@ -60,7 +60,7 @@ Bytes SysschobjsRow(const ObjectSpec& blueprint) {
   return NamedRow(std::move(fixed), 12, blueprint.withoutName, blueprint.name);
 }
 
-Bytes SysobjectsRow(const ObjectSpec& blueprint) {
+Bytes SysobjectsRow(const ObjectBlueprint& blueprint) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(blueprint.id), 4);
   AppendType(fixed, blueprint.type);
@@ -76,7 +76,7 @@ Bytes SysobjectsRow(const ObjectSpec& blueprint) {
   return NamedRow(std::move(fixed), 25, blueprint.withoutName, blueprint.name);
 }
 
-Bytes SyscolparsRow(const ColumnSpec& blueprint) {
+Bytes SyscolparsRow(const ColumnBlueprint& blueprint) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(blueprint.objectId), 4);
   AppendLE(fixed, 0, 2);  // number
@@ -95,7 +95,7 @@ Bytes SyscolparsRow(const ColumnSpec& blueprint) {
   return NamedRow(std::move(fixed), 16, blueprint.withoutName, blueprint.name, blueprint.identity);
 }
 
-Bytes SyscolumnsRow(const ColumnSpec& blueprint) {
+Bytes SyscolumnsRow(const ColumnBlueprint& blueprint) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint32_t>(blueprint.objectId), 4);
   fixed.push_back(blueprint.systemTypeId);
@@ -279,9 +279,9 @@ CatalogFileBuilder& CatalogFileBuilder::AddRawPage(int32_t owner, Bytes page) {
   return *this;
 }
 
-CatalogFileBuilder& CatalogFileBuilder::AddTable(const ObjectSpec& table, const std::vector<ColumnSpec>& columns) {
+CatalogFileBuilder& CatalogFileBuilder::AddTable(const ObjectBlueprint& table, const std::vector<ColumnBlueprint>& columns) {
   Add(34, SysschobjsRow(table));
-  for (const ColumnSpec& column : columns) Add(41, SyscolparsRow(column));
+  for (const ColumnBlueprint& column : columns) Add(41, SyscolparsRow(column));
   return *this;
 }
 

@@ -24,7 +24,7 @@
 
 namespace brinehold::writer {
 
-struct ObjectSpec {
+struct ObjectBlueprint {
   int32_t id = 0;
   std::string name;
   std::string type = "U ";  // two characters
@@ -34,7 +34,7 @@ struct ObjectSpec {
   bool withoutName = false;  // no variable-length column at all
 };
 
-struct ColumnSpec {
+struct ColumnBlueprint {
   int32_t objectId = 0;
   int32_t columnId = 0;
   std::string name;
@@ -48,13 +48,13 @@ struct ColumnSpec {
 };
 
 // sysschobjs (owner 34).
-Bytes SysschobjsRow(const ObjectSpec& blueprint);
+Bytes SysschobjsRow(const ObjectBlueprint& blueprint);
 // sysobjects of SQL Server 2000 (owner 1).
-Bytes SysobjectsRow(const ObjectSpec& blueprint);
+Bytes SysobjectsRow(const ObjectBlueprint& blueprint);
 // syscolpars (owner 41 or 2187).
-Bytes SyscolparsRow(const ColumnSpec& blueprint);
+Bytes SyscolparsRow(const ColumnBlueprint& blueprint);
 // syscolumns of SQL Server 2000 (owner 3).
-Bytes SyscolumnsRow(const ColumnSpec& blueprint);
+Bytes SyscolumnsRow(const ColumnBlueprint& blueprint);
 // sysindexes of SQL Server 2000 (owner 2).
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage);
 // syssingleobjrefs (owner 74); class 28 names the referencing column of a
@@ -89,7 +89,7 @@ class CatalogFileBuilder {
  public:
   explicit CatalogFileBuilder(uint16_t formatVersion = 904);
 
-  BootPageSpec boot;
+  BootPageLayout boot;
 
   // Appends a record to the current page of `owner` (a new page when the
   // current one is full).
@@ -100,7 +100,7 @@ class CatalogFileBuilder {
   CatalogFileBuilder& AddRawPage(int32_t owner, Bytes page);
 
   // A modern catalog's object and its columns in one go.
-  CatalogFileBuilder& AddTable(const ObjectSpec& table, const std::vector<ColumnSpec>& columns);
+  CatalogFileBuilder& AddTable(const ObjectBlueprint& table, const std::vector<ColumnBlueprint>& columns);
 
   Bytes Build() const;
   bool WriteTo(const std::string& path) const;

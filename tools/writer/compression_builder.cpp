@@ -39,14 +39,16 @@ CompressedRowBuilder& CompressedRowBuilder::Add(CompressedValue value) {
   return *this;
 }
 
-CompressedRowBuilder& CompressedRowBuilder::SetStatus(uint8_t statusA) {
-  status_ = statusA;
+CompressedRowBuilder& CompressedRowBuilder::SetStatus(uint8_t status) {
+  status_ = status;
   return *this;
 }
 
-CompressedRowBuilder& CompressedRowBuilder::SetNullBitmap(Bytes bitmap) {
-  nullBitmap_ = std::move(bitmap);
-  return *this;
+uint8_t CompressedRowStatus(uint8_t recordType, bool longData, bool versioning) {
+  uint8_t status = static_cast<uint8_t>(0x01 | ((recordType & 0x07) << 2));
+  if (longData) status |= 0x20;
+  if (versioning) status |= 0x02;
+  return status;
 }
 
 Bytes CompressedRowBuilder::Build() const {
@@ -54,14 +56,15 @@ Bytes CompressedRowBuilder::Build() const {
   std::vector<const CompressedValue*> longs;
   for (const CompressedValue& value : values_)
     if (value.code == 10) longs.push_back(&value);
-  uint8_t status = 0x01;
-  if (!longs.empty()) status |= 0x20;
-  if (nullBitmap_) status |= 0x10;
-  if (status_) status = *status_;
+  const uint8_t status = status_.value_or(CompressedRowStatus(0, !longs.empty()));
 
   Bytes row{status};
-  if (count < 0x80) AppendLE(row, count, 1);
-  else AppendLE(row, count, 2);
+  if (count < 0x80) {
+    row.push_back(static_cast<uint8_t>(count));
+  } else {
+    row.push_back(static_cast<uint8_t>(0x80 | ((count >> 8) & 0x7F)));
+    row.push_back(static_cast<uint8_t>(count & 0xFF));
+  }
   for (size_t i = 0; i < count; i += 2) {
     uint8_t b = values_[i].code & 0x0F;
     if (i + 1 < count) b = static_cast<uint8_t>(b | (values_[i + 1].code << 4));
@@ -70,7 +73,6 @@ Bytes CompressedRowBuilder::Build() const {
   const size_t clusters = count > 0 ? (count - 1) / 30 : 0;
   row.insert(row.end(), clusters, 0);
   for (const CompressedValue& value : values_) row.insert(row.end(), value.shortBytes.begin(), value.shortBytes.end());
-  if (nullBitmap_) row.insert(row.end(), nullBitmap_->begin(), nullBitmap_->end());
   if (!longs.empty()) {
     row.push_back(0x01);
     AppendLE(row, longs.size(), 2);
@@ -160,7 +162,7 @@ Bytes ScsuEncode(const std::string& utf8) {
   return out;
 }
 
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint) {
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& blueprint) {
   page.SetTypeFlagBits(0x80);
   const bool dictionary = (blueprint.flags & 0x04) != 0;
   Bytes block{blueprint.flags, 0, 0};
@@ -168,7 +170,7 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blue
     Bytes dict;
     const size_t n = blueprint.dictionary.size();
     AppendLE(dict, blueprint.dictionaryCount.value_or(static_cast<uint16_t>(n)), 2);
-    size_t end = 2 + 2 * n;
+    size_t end = 0;  // from the start of the entries
     for (const Bytes& entry : blueprint.dictionary) {
       end += entry.size();
       AppendLE(dict, end, 2);
@@ -190,7 +192,7 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blue
   return static_cast<uint16_t>(96 + std::max<size_t>(block.size(), 7));
 }
 
-Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous, PageAddress next,
                          const std::vector<std::optional<DeleteStyle>>& deleted) {
   PageBuilder page(self, 1, owner);
@@ -201,12 +203,12 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
   return page.Build();
 }
 
-PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint) {
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableBlueprint& blueprint) {
   builder.AddTable(blueprint.table, blueprint.columns);
   builder.Add(5, SysrowsetsRow(blueprint.rowsetId, blueprint.table.id, 0, 0));
   std::vector<int32_t> order = blueprint.physicalOrder;
   if (order.empty()) {
-    for (const ColumnSpec& column : blueprint.columns)
+    for (const ColumnBlueprint& column : blueprint.columns)
       if (std::find(blueprint.computedColumns.begin(), blueprint.computedColumns.end(), column.columnId) ==
           blueprint.computedColumns.end())
         order.push_back(column.columnId);
@@ -224,7 +226,7 @@ PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTabl
     const PageAddress self{1, first + i};
     const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
     const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
-    const CompressedTableSpec::Page& page = blueprint.pages[static_cast<size_t>(i)];
+    const CompressedTableBlueprint::Page& page = blueprint.pages[static_cast<size_t>(i)];
     builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next, page.deleted));
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};

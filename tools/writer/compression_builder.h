@@ -1,13 +1,15 @@
 // Rows and pages of row- and page-compressed tables.
 //
 // CompressedRowBuilder lays out one row in the compressed format: status
-// byte, column count (one byte below 128, otherwise two bytes
-// little-endian, which the reader takes with the top bit included), the
-// 4-bit descriptor codes, the short-data cluster bytes ((count - 1) / 30,
-// zero), the short data, and, when a column holds a long value, the
-// long-data region (header 0x01, count, end offsets with bit 15 for complex
-// values, cluster bytes, values). Each column is given with its descriptor
-// code, so a test can write any code, including ones the reader ignores.
+// byte (0x01, versioning 0x02, record type in bits 2-4, 0x20 long data),
+// column count (one byte below 128, otherwise a 15-bit count in two bytes
+// behind the top bit, most significant byte first), the 4-bit descriptor
+// codes, the short-data cluster bytes ((count - 1) / 30, zero), the short
+// data, and, when a column holds a long value, the long-data region (header
+// 0x01, count, end offsets with bit 15 for complex values, cluster bytes,
+// values). There is no null bitmap. Each column is given with its
+// descriptor code, so a test can write any code, including ones the reader
+// ignores.
 //
 // The encoders produce stored values as the engine keeps them: integers
 // big-endian with the top bit inverted and leading sign bytes left out,
@@ -16,7 +18,8 @@
 //
 // PlaceCompressionInfo writes a page's compression information block at
 // offset 96 (flags, dictionary offset at 99, size at 101, the anchor record
-// at 103 and the dictionary after it) and returns where rows may start.
+// at 103 and the dictionary after it: entry count, end offsets counted from
+// the start of the entries, entries) and returns where rows may start.
 // Without the dictionary flag the anchor record sits at 101, so the size
 // field is made of the anchor's first two bytes, as the reader takes it.
 #pragma once
@@ -58,17 +61,19 @@ CompressedValue StoredValue(Bytes bytes);
 class CompressedRowBuilder {
  public:
   CompressedRowBuilder& Add(CompressedValue value);
-  // Status byte A; by default 0x01 plus 0x20 when a long value is present.
-  CompressedRowBuilder& SetStatus(uint8_t statusA);
-  // A null bitmap after the short data (status bit 0x10).
-  CompressedRowBuilder& SetNullBitmap(Bytes bitmap);
+  // The status byte; by default CompressedRowStatus(primary) with the
+  // long-data bit when a long value is present.
+  CompressedRowBuilder& SetStatus(uint8_t status);
   Bytes Build() const;
 
  private:
   std::vector<CompressedValue> values_;
   std::optional<uint8_t> status_;
-  std::optional<Bytes> nullBitmap_;
 };
+
+// The status byte of a compressed row of `recordType` (numbered as in plain
+// rows).
+uint8_t CompressedRowStatus(uint8_t recordType, bool longData = false, bool versioning = false);
 
 // An integer as a compressed row stores it: big-endian, top bit inverted,
 // the fewest bytes that keep the value (at least one).
@@ -80,7 +85,7 @@ Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix);
 // as a quoted surrogate pair).
 Bytes ScsuEncode(const std::string& utf8);
 
-struct CompressionInfoSpec {
+struct CompressionInfoLayout {
   uint8_t flags = 0x06;  // 0x02 anchor record, 0x04 dictionary
   Bytes anchorRecord;
   std::vector<Bytes> dictionary;
@@ -91,12 +96,12 @@ struct CompressionInfoSpec {
 
 // Writes the block into `page` (and sets type flag bit 0x80); returns the
 // first free offset after it.
-uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoSpec& blueprint);
+uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& blueprint);
 
 // A data page of a compressed table: the compression information (when
 // given) and the rows one after another behind it; rows with a style in
 // `deleted` are deleted in that style (AddRowsWithDeletions).
-Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoSpec>& info,
+Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0},
                          const std::vector<std::optional<DeleteStyle>>& deleted = {});
 
@@ -105,9 +110,9 @@ Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<Co
 // page per entry of `pages` (each its compression information and rows),
 // linked by their previous/next pointers; the allocation unit names the
 // first of them.
-struct CompressedTableSpec {
-  ObjectSpec table;
-  std::vector<ColumnSpec> columns;
+struct CompressedTableBlueprint {
+  ObjectBlueprint table;
+  std::vector<ColumnBlueprint> columns;
   int64_t rowsetId = 0x0100000001F40000;         // 72057594070302720
   int64_t allocationUnitId = 0x0100000007A00000;  // pages carry owner 0x7A0
   // Column ids the rows do not store (computed columns): no rowset column.
@@ -116,13 +121,13 @@ struct CompressedTableSpec {
   // stored columns in column order.
   std::vector<int32_t> physicalOrder;
   struct Page {
-    std::optional<CompressionInfoSpec> info;
+    std::optional<CompressionInfoLayout> info;
     std::vector<Bytes> rows;
     std::vector<std::optional<DeleteStyle>> deleted;  // per row; none: live
   };
   std::vector<Page> pages;
 };
 // Returns the address of the table's first data page (0:0 without pages).
-PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableSpec& blueprint);
+PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTableBlueprint& blueprint);
 
 }  // namespace brinehold::writer

@@ -15,7 +15,7 @@ void PutAddress(Bytes& fixed, size_t offset, PageAddress address) {
   PutUInt(fixed, offset + 4, static_cast<uint16_t>(address.fileId), 2);
 }
 
-void Fill(PageBuilder& page, const IamSpec& blueprint) {
+void Fill(PageBuilder& page, const IamLayout& blueprint) {
   page.SetOwnerObjectId(blueprint.owner);
   page.SetIndexId(blueprint.indexId);
   page.SetNext(blueprint.next);
@@ -27,7 +27,7 @@ void Fill(PageBuilder& page, const IamSpec& blueprint) {
 
 }  // namespace
 
-Bytes IamHeaderRecord(const IamSpec& blueprint) {
+Bytes IamHeaderRecord(const IamLayout& blueprint) {
   Bytes fixed(kHeaderFixedSize, 0);
   PutUInt(fixed, 0, blueprint.sequence, 4);
   PutAddress(fixed, 36, blueprint.startPage);
@@ -47,13 +47,13 @@ Bytes IamBitmapRecord(const std::vector<int32_t>& extents) {
   return RecordBuilder().SetFixed(bitmap).SetColumnCount(0).WithoutNullBitmap().Build();
 }
 
-PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& blueprint) {
+PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamLayout& blueprint) {
   PageBuilder& page = file.Page(number, kIamPageType, blueprint.owner);
   Fill(page, blueprint);
   return page;
 }
 
-Bytes BuildIamPage(PageAddress self, const IamSpec& blueprint) {
+Bytes BuildIamPage(PageAddress self, const IamLayout& blueprint) {
   PageBuilder page(self, kIamPageType, blueprint.owner);
   Fill(page, blueprint);
   return page.Build();

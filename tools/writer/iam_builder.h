@@ -1,6 +1,6 @@
 // IAM pages for synthetic databases.
 //
-// IamSpec describes one IAM page: the interval it maps (start page), its
+// IamLayout describes one IAM page: the interval it maps (start page), its
 // eight single-page slots, the allocated extents (indices within the
 // interval), and its neighbours in the chain. AddIamPage lays it out as a
 // server does: page type 10, record 0 the 90-byte IAM header, record 1 the
@@ -19,7 +19,7 @@
 
 namespace brinehold::writer {
 
-struct IamSpec {
+struct IamLayout {
   int32_t owner = 0;
   int16_t indexId = 0;
   uint32_t sequence = 0;
@@ -33,14 +33,14 @@ struct IamSpec {
 };
 
 // Record 0 of an IAM page: the header fields of `blueprint`.
-Bytes IamHeaderRecord(const IamSpec& blueprint);
+Bytes IamHeaderRecord(const IamLayout& blueprint);
 // Record 1 of an IAM page: the extent bitmap.
 Bytes IamBitmapRecord(const std::vector<int32_t>& extents);
 
 // Puts an IAM page at `number` of `file` and returns its builder.
-PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamSpec& blueprint);
+PageBuilder& AddIamPage(DatabaseFileBuilder& file, uint32_t number, const IamLayout& blueprint);
 
 // A stand-alone IAM page image at `self` (for tests that need no file).
-Bytes BuildIamPage(PageAddress self, const IamSpec& blueprint);
+Bytes BuildIamPage(PageAddress self, const IamLayout& blueprint);
 
 }  // namespace brinehold::writer

@@ -34,13 +34,13 @@ Bytes DataFragment(uint64_t valueId, const Bytes& data) {
   return out;
 }
 
-Bytes InternalFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links, uint16_t level, uint16_t maxLinks) {
+Bytes InternalFragment(uint64_t valueId, const std::vector<LobLinkLayout>& links, uint16_t level, uint16_t maxLinks) {
   Bytes out;
   Head(out, valueId, 2);
   AppendLE(out, maxLinks ? maxLinks : links.size(), 2);
   AppendLE(out, links.size(), 2);
   AppendLE(out, level, 2);
-  for (const LobLinkSpec& link : links) {
+  for (const LobLinkLayout& link : links) {
     AppendLE(out, link.offsetOrSize, 8);
     AppendLE(out, static_cast<uint32_t>(link.page.pageNumber), 4);
     AppendLE(out, static_cast<uint16_t>(link.page.fileId), 2);
@@ -49,7 +49,7 @@ Bytes InternalFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links, 
   return out;
 }
 
-Bytes LargeRootFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links, uint16_t level, uint16_t maxLinks,
+Bytes LargeRootFragment(uint64_t valueId, const std::vector<LobLinkLayout>& links, uint16_t level, uint16_t maxLinks,
                         uint16_t type) {
   Bytes out;
   Head(out, valueId, type);
@@ -57,7 +57,7 @@ Bytes LargeRootFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links,
   AppendLE(out, links.size(), 2);
   AppendLE(out, level, 2);
   AppendLE(out, 0, 4);
-  for (const LobLinkSpec& link : links) {
+  for (const LobLinkLayout& link : links) {
     AppendLE(out, link.offsetOrSize, 4);
     AppendLE(out, static_cast<uint32_t>(link.page.pageNumber), 4);
     AppendLE(out, static_cast<uint16_t>(link.page.fileId), 2);
@@ -84,10 +84,10 @@ Bytes TextPointer(PageAddress page, uint16_t slot, uint64_t timestamp) {
   return out;
 }
 
-Bytes InRowRoot(const std::vector<LobLinkSpec>& entries, uint8_t kind) {
+Bytes InRowRoot(const std::vector<LobLinkLayout>& entries, uint8_t kind) {
   Bytes out(12, 0);
   out[0] = kind;
-  for (const LobLinkSpec& entry : entries) {
+  for (const LobLinkLayout& entry : entries) {
     AppendLE(out, entry.offsetOrSize, 4);
     AppendLE(out, static_cast<uint32_t>(entry.page.pageNumber), 4);
     AppendLE(out, static_cast<uint16_t>(entry.page.fileId), 2);
@@ -99,7 +99,7 @@ Bytes InRowRoot(const std::vector<LobLinkSpec>& entries, uint8_t kind) {
 LargeValueWriter::LargeValueWriter(DatabaseFileBuilder& file, uint32_t firstPage, int32_t owner)
     : file_(file), page_(firstPage), owner_(owner) {}
 
-LobLinkSpec LargeValueWriter::Place(const Bytes& fragment) {
+LobLinkLayout LargeValueWriter::Place(const Bytes& fragment) {
   Bytes record = TextRecordBytes(fragment);
   PageBuilder* page = &file_.Page(page_, kTextMixPage, owner_);
   if (started_) {
@@ -111,16 +111,16 @@ LobLinkSpec LargeValueWriter::Place(const Bytes& fragment) {
   }
   started_ = true;
   int slot = page->AddRecord(record);
-  return LobLinkSpec{PageAddress{file_.FileId(), static_cast<int32_t>(page_)}, static_cast<uint16_t>(slot), 0};
+  return LobLinkLayout{PageAddress{file_.FileId(), static_cast<int32_t>(page_)}, static_cast<uint16_t>(slot), 0};
 }
 
-std::vector<LobLinkSpec> LargeValueWriter::WriteChunks(const Bytes& value, size_t chunk) {
-  std::vector<LobLinkSpec> links;
+std::vector<LobLinkLayout> LargeValueWriter::WriteChunks(const Bytes& value, size_t chunk) {
+  std::vector<LobLinkLayout> links;
   const uint64_t id = nextValueId_++;
   chunk = std::max<size_t>(chunk, 1);
   for (size_t at = 0; at < value.size(); at += chunk) {
     size_t n = std::min(chunk, value.size() - at);
-    LobLinkSpec link = Place(DataFragment(id, Bytes(value.begin() + static_cast<long>(at),
+    LobLinkLayout link = Place(DataFragment(id, Bytes(value.begin() + static_cast<long>(at),
                                                     value.begin() + static_cast<long>(at + n))));
     link.offsetOrSize = at + n;
     links.push_back(link);
@@ -128,19 +128,19 @@ std::vector<LobLinkSpec> LargeValueWriter::WriteChunks(const Bytes& value, size_
   return links;
 }
 
-LobLinkSpec LargeValueWriter::Write(const Bytes& value, size_t chunk, size_t fanout, bool smallRoot) {
+LobLinkLayout LargeValueWriter::Write(const Bytes& value, size_t chunk, size_t fanout, bool smallRoot) {
   if (smallRoot && value.size() <= chunk) return Place(SmallRootFragment(nextValueId_++, value));
   const uint64_t id = nextValueId_;
-  std::vector<LobLinkSpec> level = WriteChunks(value, chunk);
+  std::vector<LobLinkLayout> level = WriteChunks(value, chunk);
   fanout = std::max<size_t>(fanout, 2);
   uint16_t depth = 0;
   while (level.size() > fanout) {
     ++depth;
-    std::vector<LobLinkSpec> parents;
+    std::vector<LobLinkLayout> parents;
     for (size_t at = 0; at < level.size(); at += fanout) {
-      std::vector<LobLinkSpec> group(level.begin() + static_cast<long>(at),
+      std::vector<LobLinkLayout> group(level.begin() + static_cast<long>(at),
                                      level.begin() + static_cast<long>(std::min(level.size(), at + fanout)));
-      LobLinkSpec node = Place(InternalFragment(id, group, depth));
+      LobLinkLayout node = Place(InternalFragment(id, group, depth));
       node.offsetOrSize = group.back().offsetOrSize;
       parents.push_back(node);
     }

@@ -21,7 +21,7 @@
 
 namespace brinehold::writer {
 
-struct LobLinkSpec {
+struct LobLinkLayout {
   PageAddress page;
   uint16_t slot = 0;
   uint64_t offsetOrSize = 0;  // internal: offset; large root: size
@@ -29,10 +29,10 @@ struct LobLinkSpec {
 
 Bytes SmallRootFragment(uint64_t valueId, const Bytes& data);
 Bytes DataFragment(uint64_t valueId, const Bytes& data);
-Bytes InternalFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links, uint16_t level = 0,
+Bytes InternalFragment(uint64_t valueId, const std::vector<LobLinkLayout>& links, uint16_t level = 0,
                        uint16_t maxLinks = 0);
 // `type` may be 5 or one of the variants read alike (4, 6).
-Bytes LargeRootFragment(uint64_t valueId, const std::vector<LobLinkSpec>& links, uint16_t level = 0,
+Bytes LargeRootFragment(uint64_t valueId, const std::vector<LobLinkLayout>& links, uint16_t level = 0,
                         uint16_t maxLinks = 0, uint16_t type = 5);
 
 // A text-page record holding `fragment` (record type 4).
@@ -43,7 +43,7 @@ Bytes TextPointer(PageAddress page, uint16_t slot, uint64_t timestamp = 0);
 
 // An in-row root: a 12-byte header (first byte `kind`) and one 12-byte entry
 // per link (its offsetOrSize is written as the entry's size).
-Bytes InRowRoot(const std::vector<LobLinkSpec>& entries, uint8_t kind = 4);
+Bytes InRowRoot(const std::vector<LobLinkLayout>& entries, uint8_t kind = 4);
 
 // Writes large values onto text pages of a DatabaseFileBuilder, starting at
 // `firstPage` and taking further pages as they fill.
@@ -52,17 +52,17 @@ class LargeValueWriter {
   LargeValueWriter(DatabaseFileBuilder& file, uint32_t firstPage, int32_t owner);
 
   // Places a fragment record; returns where it went.
-  LobLinkSpec Place(const Bytes& fragment);
+  LobLinkLayout Place(const Bytes& fragment);
 
   // The value as data fragments of `chunk` bytes under a tree of link
   // nodes with at most `fanout` links each: large root on top, internal
   // nodes below it (several levels when the value needs them). Returns the
   // root. A value of up to `chunk` bytes with `smallRoot` set becomes one
   // small root.
-  LobLinkSpec Write(const Bytes& value, size_t chunk = 8000, size_t fanout = 64, bool smallRoot = true);
+  LobLinkLayout Write(const Bytes& value, size_t chunk = 8000, size_t fanout = 64, bool smallRoot = true);
 
   // The data fragments of the value (no root), as in-row root entries.
-  std::vector<LobLinkSpec> WriteChunks(const Bytes& value, size_t chunk = 8000);
+  std::vector<LobLinkLayout> WriteChunks(const Bytes& value, size_t chunk = 8000);
 
   // Pages used so far.
   uint32_t LastPage() const { return page_; }

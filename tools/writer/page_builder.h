@@ -104,7 +104,7 @@ class PageBuilder {
 enum class DeleteStyle { Ghost, SlotZeroed, Compacted };
 
 struct DeletedRow {
-  size_t row = 0;  // index into UserTableSpec::rows
+  size_t row = 0;  // index into UserTableBlueprint::rows
   DeleteStyle style = DeleteStyle::Ghost;
 };
 

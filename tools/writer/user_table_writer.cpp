@@ -21,6 +21,7 @@ constexpr uint8_t kInRowData = 1;
 constexpr uint8_t kLobData = 2;
 constexpr uint8_t kClusteredIndex = 1;
 constexpr size_t kChunk = 8000;
+constexpr uint8_t kBitType = 104;
 constexpr size_t kSinglePageSlots = 8;
 constexpr int64_t kAllocationUnitBase = int64_t{1} << 56;
 // sysidxstats status bits of a primary key: a real index, unique, primary
@@ -40,6 +41,7 @@ int16_t FixedSizeOf(const TableColumn& column) {
   switch (column.systemTypeId) {
     case 36: return 16;
     case 48: return 1;
+    case kBitType: return 1;
     case 52: return 2;
     case 56: return 4;
     case 58: return 4;
@@ -60,23 +62,36 @@ int HexDigit(char c) {
   return -1;
 }
 
-// Where each column lies in a row: leaf offset and whether it is variable.
+// Where each column lies in a row: leaf offset, whether it is variable and,
+// for a bit column, its bit in the shared byte (-1 otherwise). Bit columns
+// share a byte with the bit columns before them, wherever those stand, up to
+// eight to a byte, as the engine lays them out.
 struct Placement {
   int32_t leafOffset = 0;
   bool variable = false;
+  int32_t bit = -1;
 };
 
 std::vector<Placement> PlaceColumns(const std::vector<TableColumn>& columns, size_t& fixedSize) {
   std::vector<Placement> placements;
   int32_t offset = 4;
   int32_t variableIndex = 0;
+  Placement bitGroup;  // the last bit column placed: its byte and bit
   for (const TableColumn& column : columns) {
     Placement placement;
     placement.variable = IsVariableType(column.systemTypeId);
     if (placement.variable) {
       placement.leafOffset = -(++variableIndex);
+    } else if (column.systemTypeId == kBitType && bitGroup.bit >= 0 && bitGroup.bit < 7) {
+      placement.leafOffset = bitGroup.leafOffset;
+      placement.bit = bitGroup.bit + 1;
+      bitGroup = placement;
     } else {
       placement.leafOffset = offset;
+      if (column.systemTypeId == kBitType) {
+        placement.bit = 0;
+        bitGroup = placement;
+      }
       offset += FixedSizeOf(column);
     }
     placements.push_back(placement);
@@ -97,6 +112,12 @@ class OffRowPages {
   Bytes InRowRootFor(const Bytes& value) {
     used_ = true;
     return InRowRoot(writer_.WriteChunks(value, kChunk), 4);
+  }
+
+  Bytes TextPointerFor(const Bytes& value) {
+    used_ = true;
+    const LobLinkLayout root = writer_.Write(value, kChunk);
+    return TextPointer(root.page, root.slot);
   }
 
   // The text pages written, in page order.
@@ -126,7 +147,7 @@ std::vector<Bytes> IamPagesFor(const std::vector<PageAddress>& pages, uint32_t f
   std::vector<Bytes> out;
   const size_t count = std::max<size_t>(1, (pages.size() + kSinglePageSlots - 1) / kSinglePageSlots);
   for (size_t i = 0; i < count; ++i) {
-    IamSpec blueprint;
+    IamLayout blueprint;
     blueprint.owner = owner;
     blueprint.indexId = headerIndexId;
     blueprint.sequence = 0;
@@ -169,6 +190,20 @@ Bytes Int32Bytes(int32_t value) {
 
 Bytes TinyIntBytes(uint8_t value) { return Bytes{value}; }
 
+Bytes BitBytes(bool value) { return Bytes{static_cast<uint8_t>(value ? 1 : 0)}; }
+
+Bytes Int16Bytes(int16_t value) {
+  Bytes bytes;
+  AppendLE(bytes, static_cast<uint16_t>(value), 2);
+  return bytes;
+}
+
+Bytes Int64Bytes(int64_t value) {
+  Bytes bytes;
+  AppendLE(bytes, static_cast<uint64_t>(value), 8);
+  return bytes;
+}
+
 Bytes DateTimeBytes(int year, int month, int day, int hour, int minute, int second) {
   // Days from 1900-01-01 by the civil calendar.
   auto daysFromCivil = [](int y, int m, int d) {
@@ -193,7 +228,7 @@ int64_t AllocationUnitIdForOwner(int32_t owner) {
   return kAllocationUnitBase + (static_cast<int64_t>(static_cast<uint32_t>(owner)) << 16);
 }
 
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint) {
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint) {
   WrittenTable written;
   const int64_t unitId = AllocationUnitIdForOwner(blueprint.pageOwner);
   const int64_t lobUnitId = AllocationUnitIdForOwner(blueprint.pageOwner + 1);
@@ -208,7 +243,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
   size_t offRowBytes = 0, offRowValues = 0;
   for (const auto& row : blueprint.rows) {
     for (const Cell& cell : row) {
-      if (cell.kind != Cell::Kind::OffRow) continue;
+      if (cell.kind != Cell::Kind::OffRow && cell.kind != Cell::Kind::TextPointer) continue;
       offRowBytes += cell.bytes.size();
       ++offRowValues;
     }
@@ -224,6 +259,11 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
       const Cell cell = i < row.size() ? row[i] : Cell::Null();
       const Placement& place = placements[i];
       if (cell.kind == Cell::Kind::Null) record.SetNull(static_cast<uint16_t>(i));
+      if (place.bit >= 0) {
+        if (!cell.bytes.empty() && cell.bytes[0] != 0)
+          fixed[static_cast<size_t>(place.leafOffset - 4)] |= static_cast<uint8_t>(1u << place.bit);
+        continue;
+      }
       if (!place.variable) {
         const size_t at = static_cast<size_t>(place.leafOffset - 4);
         const size_t size = static_cast<size_t>(FixedSizeOf(blueprint.columns[i]));
@@ -234,6 +274,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
         case Cell::Kind::Null: record.AddEmptyVariable(); break;
         case Cell::Kind::InRow: record.AddVariable(cell.bytes); break;
         case Cell::Kind::OffRow: record.AddVariable(offRow.InRowRootFor(cell.bytes), true); break;
+        case Cell::Kind::TextPointer: record.AddVariable(offRow.TextPointerFor(cell.bytes), true); break;
       }
     }
     record.SetFixed(std::move(fixed));
@@ -297,10 +338,10 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
   }
 
   // Catalog rows.
-  std::vector<ColumnSpec> columns;
+  std::vector<ColumnBlueprint> columns;
   for (size_t i = 0; i < blueprint.columns.size(); ++i) {
     const TableColumn& column = blueprint.columns[i];
-    ColumnSpec c;
+    ColumnBlueprint c;
     c.objectId = blueprint.table.id;
     c.columnId = static_cast<int32_t>(i + 1);
     c.name = column.name;
@@ -311,7 +352,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blue
   }
   builder.AddTable(blueprint.table, columns);
   if (!blueprint.primaryKey.empty() && !blueprint.primaryKeyName.empty()) {
-    ObjectSpec key;
+    ObjectBlueprint key;
     key.id = blueprint.primaryKeyObjectId;
     key.name = blueprint.primaryKeyName;
     key.type = "PK";

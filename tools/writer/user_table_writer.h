@@ -13,7 +13,9 @@
 // Row layout as the engine writes it: the fixed-length columns in column
 // order (leaf offsets from 4), then the variable-length ones in column order
 // (leaf offsets -1, -2, ...); the null bitmap has one bit per column, bit
-// n-1 for column id n. A null fixed column keeps zero bytes. An off-row
+// n-1 for column id n. A null fixed column keeps zero bytes. Bit columns
+// share one byte, up to eight to a byte, in column order from the lowest
+// bit, wherever they stand among the other columns. An off-row
 // cell (only for the (max) types) is stored as a 24-byte in-row root whose
 // entry points at data fragments of up to 8000 bytes on text pages.
 //
@@ -43,32 +45,38 @@ struct TableColumn {
   bool nullable = false;
 };
 
-// One cell of a row: null, the stored bytes, or a large value kept off-row.
+// One cell of a row: null, the stored bytes, a large value kept off-row
+// under an in-row root (the (max) types), or the value of a text, ntext or
+// image column, always kept on text pages behind a 16-byte text pointer.
 struct Cell {
-  enum class Kind { Null, InRow, OffRow };
+  enum class Kind { Null, InRow, OffRow, TextPointer };
   Kind kind = Kind::Null;
   Bytes bytes;
 
   static Cell Null() { return {}; }
   static Cell Value(Bytes bytes) { return {Kind::InRow, std::move(bytes)}; }
   static Cell Large(Bytes bytes) { return {Kind::OffRow, std::move(bytes)}; }
+  static Cell Image(Bytes bytes) { return {Kind::TextPointer, std::move(bytes)}; }
 };
 
-// Stored forms of the common types.
+// Stored forms of the common types (bit: one byte, 0 or 1).
 // "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx" as SQL Server keeps it: the first
 // three groups little-endian, the last two as written. Malformed text gives
 // sixteen zero bytes.
 Bytes GuidBytes(const std::string& text);
 Bytes Int32Bytes(int32_t value);
 Bytes TinyIntBytes(uint8_t value);
+Bytes BitBytes(bool value);
+Bytes Int16Bytes(int16_t value);
+Bytes Int64Bytes(int64_t value);
 // datetime: 1/300 s since midnight (4 bytes), then days since 1900-01-01
 // (4 bytes). Dates before 1900 are not supported.
 Bytes DateTimeBytes(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // nvarchar text (UTF-16LE).
 Bytes NVarCharBytes(const std::string& text);
 
-struct UserTableSpec {
-  ObjectSpec table;  // type "U "
+struct UserTableBlueprint {
+  ObjectBlueprint table;  // type "U "
   std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
   std::vector<std::vector<Cell>> rows;
   // Rows of `rows` that were deleted, and how (the others are live).
@@ -96,6 +104,6 @@ int64_t AllocationUnitIdForOwner(int32_t owner);
 
 // Writes the table; rows with fewer cells than columns get nulls for the
 // rest.
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableSpec& blueprint);
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint);
 
 }  // namespace brinehold::writer

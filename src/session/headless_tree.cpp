@@ -1,0 +1,109 @@
+#include "session/headless_tree.h"
+
+#include <algorithm>
+
+namespace brinehold {
+
+bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition position, const std::string& text,
+                          int image, int selectedImage) {
+  std::vector<TreeItem>* siblings = MutableChildren(parent);
+  if (!siblings || handle == kNoTreeItem) return false;
+  if (position == TreePosition::First) {
+    siblings->insert(siblings->begin(), handle);
+  } else {
+    siblings->push_back(handle);
+  }
+  Item item;
+  item.parent = parent;
+  item.text = text;
+  item.image = image;
+  item.selectedImage = selectedImage;
+  items_[handle] = std::move(item);
+  return true;
+}
+
+const HeadlessTree::Item* HeadlessTree::Find(TreeItem item) const {
+  auto it = items_.find(item);
+  return it == items_.end() ? nullptr : &it->second;
+}
+
+HeadlessTree::Item* HeadlessTree::Find(TreeItem item) {
+  auto it = items_.find(item);
+  return it == items_.end() ? nullptr : &it->second;
+}
+
+const std::vector<TreeItem>* HeadlessTree::Children(TreeItem item) const {
+  if (item == kNoTreeItem) return &top_;
+  const Item* found = Find(item);
+  return found ? &found->children : nullptr;
+}
+
+std::vector<TreeItem>* HeadlessTree::MutableChildren(TreeItem item) {
+  if (item == kNoTreeItem) return &top_;
+  Item* found = Find(item);
+  return found ? &found->children : nullptr;
+}
+
+TreeItem HeadlessTree::NextSibling(TreeItem item) const {
+  const Item* found = Find(item);
+  if (!found) return kNoTreeItem;
+  const std::vector<TreeItem>* siblings = Children(found->parent);
+  if (!siblings) return kNoTreeItem;
+  auto it = std::find(siblings->begin(), siblings->end(), item);
+  if (it == siblings->end() || ++it == siblings->end()) return kNoTreeItem;
+  return *it;
+}
+
+void HeadlessTree::SortChildren(TreeItem item) {
+  std::vector<TreeItem>* children = MutableChildren(item);
+  if (!children) return;
+  std::stable_sort(children->begin(), children->end(),
+                   [this](TreeItem a, TreeItem b) { return TreeTextLess(Find(a)->text, Find(b)->text); });
+}
+
+void HeadlessTree::Select(TreeItem item) {
+  if (item != kNoTreeItem && !Find(item)) return;
+  selected_ = item;
+  ExpandAncestors(item);
+}
+
+void HeadlessTree::ExpandAncestors(TreeItem item) {
+  const Item* found = Find(item);
+  while (found && found->parent != kNoTreeItem) {
+    Item* parent = Find(found->parent);
+    if (!parent) break;
+    parent->expanded = true;
+    found = parent;
+  }
+}
+
+void HeadlessTree::CollapseKeepSelection() {
+  for (TreeItem item : top_) Find(item)->expanded = false;
+  ExpandAncestors(selected_);
+}
+
+void HeadlessTree::Clear() {
+  items_.clear();
+  top_.clear();
+  selected_ = kNoTreeItem;
+}
+
+std::string HeadlessTree::Print() const {
+  std::string out;
+  for (TreeItem item : top_) PrintItem(item, 0, out);
+  return out;
+}
+
+void HeadlessTree::PrintItem(TreeItem item, int depth, std::string& out) const {
+  // Iterative over siblings, recursive over depth: trees built from a
+  // database are wide, and only as deep as the folder paths they show.
+  const Item* found = Find(item);
+  if (!found) return;
+  out.append(static_cast<size_t>(depth) * 2, ' ');
+  if (found->bold) out.push_back('*');
+  out += found->text;
+  out.push_back('\n');
+  for (TreeItem child : found->children) PrintItem(child, depth + 1, out);
+}
+
+}  // namespace brinehold

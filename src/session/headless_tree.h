@@ -1,0 +1,67 @@
+// HeadlessTree: one tree control kept in memory.
+//
+// Holds what a tree view holds for each item (text, images, data, bold and
+// expanded state, parent and ordered children) plus the selection, so that
+// tests and the command line can read back what the tree-building code
+// made. Handles come from the owner (unique within a window, never reused).
+// Not thread-safe: HeadlessWindow guards it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "session/window_port.h"
+
+namespace brinehold {
+
+class HeadlessTree {
+ public:
+  struct Item {
+    TreeItem parent = kNoTreeItem;
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    int64_t data = 0;
+    bool bold = false;
+    bool expanded = false;
+    std::vector<TreeItem> children;
+  };
+
+  explicit HeadlessTree(bool shown = true) : visible(shown) {}
+
+  // False when `parent` is neither kNoTreeItem nor an item of this tree.
+  bool Insert(TreeItem handle, TreeItem parent, TreePosition position, const std::string& text, int image,
+              int selectedImage);
+  const Item* Find(TreeItem item) const;
+  Item* Find(TreeItem item);
+  // The children of `item`, or the top-level items for kNoTreeItem.
+  const std::vector<TreeItem>* Children(TreeItem item) const;
+  TreeItem NextSibling(TreeItem item) const;
+  void SortChildren(TreeItem item);
+  void Select(TreeItem item);
+  TreeItem Selected() const { return selected_; }
+  void CollapseKeepSelection();
+  void Clear();
+
+  size_t Size() const { return items_.size(); }
+  // One item a line in display order, two blanks of indent per level, bold
+  // items with a leading "*" after the indent; lines end in "\n".
+  std::string Print() const;
+
+  bool visible;
+  bool checkBoxes = false;
+  uint32_t background = 0xFFFFFFFF;  // none set
+
+ private:
+  std::vector<TreeItem>* MutableChildren(TreeItem item);
+  void ExpandAncestors(TreeItem item);
+  void PrintItem(TreeItem item, int depth, std::string& out) const;
+
+  std::map<TreeItem, Item> items_;
+  std::vector<TreeItem> top_;
+  TreeItem selected_ = kNoTreeItem;
+};
+
+}  // namespace brinehold

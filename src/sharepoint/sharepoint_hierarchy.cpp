@@ -1,0 +1,254 @@
+#include "sharepoint/sharepoint_hierarchy.h"
+
+#include "catalog/database_catalog.h"
+#include "catalog/table_schema.h"
+
+namespace brinehold {
+
+namespace {
+
+
+// The ten "AllDocs" columns in the order docColumns_ keeps them.
+enum DocColumn { kId, kType, kWebId, kListId, kSiteId, kDirName, kLeafName, kSize, kTimeCreated, kTimeLastModified };
+constexpr const char* kDocColumnNames[] = {"Id",      "Type",     "WebId", "ListId",      "SiteId",
+                                           "DirName", "LeafName", "Size",  "TimeCreated", "TimeLastModified"};
+
+// A document's list id must be longer than this to be attached to a list.
+constexpr size_t kShortListId = 5;
+
+// The non-empty parts of a path split at '/'.
+std::vector<std::string> PathParts(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    if (slash > start) parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+// The two-field consumers of the site and list tables: the key, the second
+// field and the title, by column name.
+struct RecordFields {
+  const char* key;
+  const char* second;
+  const char* title;
+};
+
+template <typename Record>
+Record ReadKeyedRow(const RenderedRow& row, const TableSchema& schema, const RecordFields& names,
+                    std::string Record::*key, std::string Record::*second, std::string Record::*title) {
+  Record record;
+  const bool keyFirst = row.front().name == names.key;
+  if (keyFirst) record.*key = TrimBlanks(row.front().valueText);
+  for (size_t i = schema.firstStoredColumn + 1; i < row.size(); ++i) {
+    const ColumnInfo& cell = row[i];
+    if (cell.name == names.key) {
+      if (!keyFirst) record.*key = TrimBlanks(cell.valueText);
+    } else if (cell.name == names.second) {
+      record.*second = cell.valueText;
+    } else if (cell.name == names.title) {
+      record.*title = cell.valueText;
+    }
+  }
+  return record;
+}
+
+}  // namespace
+
+SharePointHierarchy::SharePointHierarchy(WindowPort& window) : window_(window) {}
+
+bool SharePointHierarchy::LoadTable(CDatabaseCatalog& catalog, RecordListing& listing, const std::string& name,
+                                    Table table, bool advancedMode) {
+  LoadTableSchema(catalog, name, "U ", {});
+  const TableSchema& schema = catalog.tableSchema;
+  if (!schema.found || schema.columns.empty()) return false;
+  bool& flag = table == Table::Webs ? loadingWebs : table == Table::Lists ? loadingLists : loadingDocs;
+  flag = true;
+  listing.rowConsumer = this;
+  listing.ListTable(catalog, name, advancedMode);
+  listing.rowConsumer = nullptr;
+  flag = false;
+  return true;
+}
+
+void SharePointHierarchy::BeginTable(const TableSchema& schema) {
+  if (!loadingDocs) return;
+  docColumnsFound_ = true;
+  for (size_t c = 0; c < docColumns_.size(); ++c) {
+    size_t at = 0;
+    while (at < schema.columns.size() && schema.columns[at].name != kDocColumnNames[c]) ++at;
+    if (at == schema.columns.size()) docColumnsFound_ = false;
+    docColumns_[c] = at;
+  }
+}
+
+void SharePointHierarchy::ConsumeRow(const RenderedRow& row, const TableSchema& schema) {
+  if (loadingDocs)
+    ConsumeDocRow(row);
+  else if (loadingWebs)
+    ConsumeWebRow(row, schema);
+  else if (loadingLists)
+    ConsumeListRow(row, schema);
+}
+
+void SharePointHierarchy::ConsumeWebRow(const RenderedRow& row, const TableSchema& schema) {
+  if (row.empty()) return;
+  webs.push_back(ReadKeyedRow<WebRecord>(row, schema, {"Id", "SiteId", "Title"}, &WebRecord::id,
+                                         &WebRecord::siteId, &WebRecord::title));
+}
+
+void SharePointHierarchy::ConsumeListRow(const RenderedRow& row, const TableSchema& schema) {
+  if (row.empty()) return;
+  lists.push_back(ReadKeyedRow<ListRecord>(row, schema, {"tp_WebId", "tp_ID", "tp_Title"}, &ListRecord::webId,
+                                           &ListRecord::listId, &ListRecord::title));
+}
+
+void SharePointHierarchy::ConsumeDocRow(const RenderedRow& row) {
+  if (!docColumnsFound_ || row.empty()) return;
+  if (row.front().valueText.empty() || row.front().valueText == "NULL") return;
+  auto cell = [&](DocColumn column) -> const std::string* {
+    const size_t at = docColumns_[column];
+    if (at >= row.size() || row[at].name != kDocColumnNames[column]) return nullptr;
+    return &row[at].valueText;
+  };
+  DocRecord doc;
+  if (auto text = cell(kId)) doc.id = TrimBlanks(*text);
+  if (auto text = cell(kSiteId)) doc.siteId = *text;
+  if (auto text = cell(kListId)) doc.listId = *text;
+  if (auto text = cell(kType)) doc.type = static_cast<uint8_t>(DecimalValue(*text));
+  if (auto text = cell(kDirName)) doc.dirName = *text;
+  if (auto text = cell(kWebId)) doc.webId = *text;
+  if (auto text = cell(kLeafName)) doc.leafName = *text;
+  if (auto text = cell(kSize)) doc.size = DecimalValue(*text);
+  if (auto text = cell(kTimeCreated)) doc.timeCreated = *text;
+  if (auto text = cell(kTimeLastModified)) doc.timeLastModified = *text;
+  const int32_t index = static_cast<int32_t>(documents.size());
+  if (doc.listId.size() > kShortListId) AttachDocumentToList(doc, index);
+  documents.push_back(std::move(doc));
+}
+
+TreeItem SharePointHierarchy::InsertNode(TreeItem parent, const std::string& text, int image) {
+  const TreeItem item = window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, text, image, image);
+  if (item != 0) childByText_[parent].emplace(text, item);
+  return item;
+}
+
+void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
+  if (item == 0) return;
+  TreeItemTag tag;  // starts as 'N', 0
+  tag.kind = kind;
+  tag.value = value;
+  itemTags.push_back(tag);
+  window_.SetTreeItemData(TreeId::Document, item, static_cast<int64_t>(itemTags.size()));
+}
+
+TreeItem SharePointHierarchy::ChildWithText(TreeItem parent, const std::string& text) const {
+  auto children = childByText_.find(parent);
+  if (children == childByText_.end()) return 0;
+  auto found = children->second.find(text);
+  return found == children->second.end() ? 0 : found->second;
+}
+
+const TreeItemTag* SharePointHierarchy::TagOf(TreeItem item) {
+  if (item == 0) return nullptr;
+  const int64_t data = window_.TreeItemData(TreeId::Document, item);
+  if (data < 1 || static_cast<uint64_t>(data) > itemTags.size()) return nullptr;
+  return &itemTags[static_cast<size_t>(data - 1)];
+}
+
+void SharePointHierarchy::BuildSiteTree() {
+  const int folder = window_.FolderIcon();
+  sitesRoot_ = InsertNode(0, kTextSitesRoot, folder);
+  for (WebRecord& web : webs) web.treeItem = InsertNode(sitesRoot_, web.title, folder);
+}
+
+void SharePointHierarchy::AttachListsToSites() {
+  const int folder = window_.FolderIcon();
+  for (ListRecord& list : lists) {
+    for (const WebRecord& web : webs) {
+      if (web.id != list.webId) continue;
+      // A site whose node could not be made gives its lists none either.
+      if (web.treeItem != 0) {
+        list.treeItem = InsertNode(web.treeItem, list.title, folder);
+        AttachTag(list.treeItem, 'D', 0);
+      }
+      break;
+    }
+  }
+}
+
+void SharePointHierarchy::AttachDocumentToList(const DocRecord& document, int32_t index) {
+  const ListRecord* list = nullptr;
+  for (const ListRecord& candidate : lists) {
+    if (candidate.listId == document.listId && candidate.webId == document.webId) {
+      list = &candidate;
+      break;
+    }
+  }
+  // Without a node of its own the list has nowhere to put the document:
+  // inserting under item 0 would add it to the top level.
+  if (!list || list->treeItem == 0) return;
+  const TreeItem node = list->treeItem;
+  const int folder = window_.FolderIcon();
+  for (const std::string& part : PathParts(document.dirName)) {
+    if (ChildWithText(node, part) == 0) AttachTag(InsertNode(node, part, folder), 'D', index);
+  }
+  if (ChildWithText(node, document.leafName) != 0) return;
+  if (document.size > 0 && document.type == 0)
+    AttachTag(InsertNode(node, document.leafName, window_.FileIcon(document.leafName)), 'F', index);
+  else if (document.type == 1)
+    AttachTag(InsertNode(node, document.leafName, folder), 'D', index);
+}
+
+void SharePointHierarchy::BuildFolderTree() {
+  window_.SetTreeBackground(TreeId::Document, kFolderTreeBackground);
+  foldersRoot_ = InsertNode(0, kTextFoldersRoot, window_.FolderIcon());
+  for (size_t i = 0; i < documents.size(); ++i) {
+    const DocRecord& document = documents[i];
+    const TreeItem folder = FindOrCreateFolderPath(document.dirName);
+    if (folder == 0 || document.size <= 0) continue;
+    AttachTag(InsertNode(folder, document.leafName, window_.FileIcon(document.leafName)), 'F',
+              static_cast<int32_t>(i));
+  }
+  window_.ExpandTreeItem(TreeId::Document, foldersRoot_);
+}
+
+TreeItem SharePointHierarchy::FindOrCreateFolderPath(const std::string& path) {
+  const std::vector<std::string> parts = PathParts(path);
+  if (parts.empty() || foldersRoot_ == 0) return 0;
+  TreeItem current = foldersRoot_;
+  for (const std::string& raw : parts) {
+    const std::string part = TrimBlanks(raw);
+    // Only folders are looked at: a document whose name equals a folder's
+    // must not become the parent of that folder's contents.
+    auto& folders = folderByText_[current];
+    auto found = folders.find(part);
+    if (found != folders.end()) {
+      current = found->second;
+      continue;
+    }
+    const TreeItem created = InsertNode(current, part, window_.FolderIcon());
+    if (created == 0) return 0;
+    AttachTag(created, 'D', 0);
+    folders.emplace(part, created);
+    current = created;
+  }
+  return current;
+}
+
+void SharePointHierarchy::Reset() {
+  webs.clear();
+  lists.clear();
+  documents.clear();
+  itemTags.clear();
+  childByText_.clear();
+  folderByText_.clear();
+  sitesRoot_ = foldersRoot_ = 0;
+  loadingWebs = loadingLists = loadingDocs = false;
+  docColumnsFound_ = false;
+}
+
+}  // namespace brinehold

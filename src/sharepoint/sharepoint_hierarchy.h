@@ -1,0 +1,109 @@
+// SharePointHierarchy: the sites, lists and documents of a content
+// database and the document tree built from them.
+//
+// During a document-recovery scan the completion stages load the site
+// table, "AllLists" and "AllDocs" through the record listing (LoadTable),
+// which hands every rendered row to this object: exactly one of the
+// loading flags is set around each load and picks the consumer (Docs before
+// Webs before Lists). The consumers keep the needed columns as texts.
+//
+// Two roots are built in the document tree:
+//  - "SharePointACTUAL": a node per site (BuildSiteTree), a node per list
+//    under its site (AttachListsToSites), and under each list node, flat,
+//    the parts of its documents' folder paths and the documents themselves
+//    (AttachDocumentToList, called while "AllDocs" is read);
+//  - "SharePointData": the folder hierarchy of the documents' directory
+//    paths, with every document of a size above 0 under its folder
+//    (BuildFolderTree). Doubled, trailing and blank-surrounded separators
+//    lead to the same folders.
+// Nodes of lists and folders carry a 'D' tag and documents an 'F' tag
+// (sharepoint_records.h); the tree item's data is the tag's number in
+// `itemTags` plus one, 0 for the roots and sites.
+//
+// The tree is changed only through the WindowPort, from the one worker
+// that runs the scan. Children are found through an index kept beside the
+// tree, since only this object inserts into the document tree.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sharepoint/sharepoint_records.h"
+#include "session/window_port.h"
+#include "values/record_listing.h"
+
+namespace brinehold {
+
+class CDatabaseCatalog;
+
+inline constexpr const char* kTextSitesRoot = "SharePointACTUAL";
+inline constexpr const char* kTextFoldersRoot = "SharePointData";
+inline constexpr uint32_t kFolderTreeBackground = 0xDEC4B0;  // RGB(176, 196, 222) as 0x00BBGGRR
+
+class SharePointHierarchy : public RowConsumer {
+ public:
+  
+  explicit SharePointHierarchy(WindowPort& window);
+  SharePointHierarchy(const SharePointHierarchy&) = delete;
+  SharePointHierarchy& operator=(const SharePointHierarchy&) = delete;
+
+  std::vector<WebRecord> webs;
+  std::vector<ListRecord> lists;
+  std::vector<DocRecord> documents;
+  std::vector<TreeItemTag> itemTags;
+
+  bool loadingWebs = false;
+  bool loadingLists = false;
+  bool loadingDocs = false;
+
+  // Loads table `name` ("U ") into the catalog's current schema and, when it
+  // has columns, reads its rows into the collection `flag` selects.
+  // Returns whether the table was found with columns.
+  enum class Table { Webs, Lists, Docs };
+  bool LoadTable(CDatabaseCatalog& catalog, RecordListing& listing, const std::string& name, Table table,
+                 bool advancedMode);
+
+  void BeginTable(const TableSchema& schema) override;
+  void ConsumeRow(const RenderedRow& row, const TableSchema& schema) override;
+  void ConsumeWebRow(const RenderedRow& row, const TableSchema& schema);
+  void ConsumeListRow(const RenderedRow& row, const TableSchema& schema);
+  void ConsumeDocRow(const RenderedRow& row);
+
+  void BuildSiteTree();
+  void AttachListsToSites();
+  void AttachDocumentToList(const DocRecord& document, int32_t index);
+  void BuildFolderTree();
+  // The "SharePointData" node of `path`, made where missing; 0 for a path
+  // without parts.
+  TreeItem FindOrCreateFolderPath(const std::string& path);
+
+  // The tag of a document-tree node, null for a node without one.
+  const TreeItemTag* TagOf(TreeItem item);
+  TreeItem SitesRoot() const { return sitesRoot_; }
+  TreeItem FoldersRoot() const { return foldersRoot_; }
+
+  // Empties the collections, the tags and the tree index (not the tree).
+  void Reset();
+
+ private:
+  TreeItem InsertNode(TreeItem parent, const std::string& text, int image);
+  void AttachTag(TreeItem item, char kind, int32_t value);
+  TreeItem ChildWithText(TreeItem parent, const std::string& text) const;
+
+  WindowPort& window_;
+  TreeItem sitesRoot_ = 0;
+  TreeItem foldersRoot_ = 0;
+  // parent -> the first child of each text.
+  std::map<TreeItem, std::map<std::string, TreeItem>> childByText_;
+  // Folder-tree parent -> the first folder child of each trimmed text.
+  std::map<TreeItem, std::map<std::string, TreeItem>> folderByText_;
+  // Positions of the ten "AllDocs" columns; all found or the table yields
+  // no documents.
+  std::array<size_t, 10> docColumns_{};
+  bool docColumnsFound_ = false;
+};
+
+}  // namespace brinehold

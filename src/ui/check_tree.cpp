@@ -1,0 +1,286 @@
+#include "ui/check_tree.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+#include "ui/pictures.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace brinehold::ui {
+
+namespace {
+
+constexpr int kHandleRole = Qt::UserRole + 1;
+constexpr int kDataRole = Qt::UserRole + 2;
+
+TreeItem NewHandle() {
+  static std::atomic<TreeItem> next{0};
+  return ++next;
+}
+
+}  // namespace
+
+CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
+  setHeaderHidden(true);
+  setColumnCount(1);
+  setRootIsDecorated(true);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setAllColumnsShowFocus(true);
+  setExpandsOnDoubleClick(true);
+  setIconSize(QSize(16, 16));
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void CXHtmlTree::Initialise() {
+  clear();
+  items_.clear();
+  previousSelected_ = QPersistentModelIndex();
+  pressedItem_ = QPersistentModelIndex();
+}
+
+QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first) {
+  auto* item = new QTreeWidgetItem(QStringList{text});
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
+  item->setToolTip(0, text);
+  const TreeItem handle = NewHandle();
+  item->setData(0, kHandleRole, QVariant::fromValue<quint64>(handle));
+  item->setData(0, kDataRole, QVariant::fromValue<qint64>(0));
+  items_[handle] = item;
+  if (parent) {
+    parent->insertChild(first ? 0 : parent->childCount(), item);
+  } else {
+    insertTopLevelItem(first ? 0 : topLevelItemCount(), item);
+  }
+  RefreshImage(item);
+  if (parent) {
+    RefreshImage(parent);
+    // A new unchecked child leaves a checked parent partly checked.
+    UpdateAncestors(item);
+  }
+  return item;
+}
+
+QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
+  auto it = items_.find(handle);
+  return it == items_.end() ? nullptr : it->second;
+}
+
+TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {
+  return item ? item->data(0, kHandleRole).value<quint64>() : kNoTreeItem;
+}
+
+int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
+  return item ? item->data(0, kDataRole).value<qint64>() : 0;
+}
+
+void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
+  if (item) item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+}
+
+void CXHtmlTree::SortChildren(QTreeWidgetItem* item) {
+  QList<QTreeWidgetItem*> children;
+  if (item) {
+    children = item->takeChildren();
+  } else {
+    while (topLevelItemCount() > 0) children.append(takeTopLevelItem(0));
+  }
+  std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return TreeTextLess(a->text(0).toStdString(), b->text(0).toStdString());
+  });
+  if (item) {
+    item->addChildren(children);
+  } else {
+    addTopLevelItems(children);
+  }
+}
+
+void CXHtmlTree::RefreshImage(QTreeWidgetItem* item) {
+  if (!imagesByShape) return;
+  static const QIcon folder(TreeFolderImage());
+  static const QIcon object(TreeObjectImage());
+  item->setIcon(0, item->childCount() > 0 ? folder : object);
+}
+
+bool CXHtmlTree::IsChecked(const QTreeWidgetItem* item) const {
+  return item && item->data(0, Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+
+int CXHtmlTree::StateIndex(const QTreeWidgetItem* item) const {
+  if (!item) return 0;
+  int index = 1;
+  switch (item->data(0, Qt::CheckStateRole).toInt()) {
+    case Qt::Checked: index = 2; break;
+    case Qt::PartiallyChecked: index = 3; break;
+    default: break;
+  }
+  return item->isDisabled() ? index + 4 : index;
+}
+
+void CXHtmlTree::SetSubtree(QTreeWidgetItem* item, Qt::CheckState state) {
+  item->setData(0, Qt::CheckStateRole, state);
+  for (int i = 0; i < item->childCount(); ++i) SetSubtree(item->child(i), state);
+}
+
+void CXHtmlTree::UpdateAncestors(QTreeWidgetItem* item) {
+  for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
+    int checked = 0, partial = 0;
+    for (int i = 0; i < parent->childCount(); ++i) {
+      const int state = parent->child(i)->data(0, Qt::CheckStateRole).toInt();
+      checked += state == Qt::Checked;
+      partial += state == Qt::PartiallyChecked;
+    }
+    Qt::CheckState state = Qt::PartiallyChecked;
+    if (checked == parent->childCount()) state = Qt::Checked;
+    else if (checked == 0 && partial == 0) state = Qt::Unchecked;
+    parent->setData(0, Qt::CheckStateRole, state);
+  }
+}
+
+void CXHtmlTree::SetChecked(QTreeWidgetItem* item, bool checked) {
+  if (!item) return;
+  const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+  SetSubtree(item, state);
+  UpdateAncestors(item);
+  if (onCheckChanged) onCheckChanged(item, state);
+}
+
+void CXHtmlTree::Toggle(QTreeWidgetItem* item) {
+  if (item && !item->isDisabled()) SetChecked(item, !IsChecked(item));
+}
+
+void CXHtmlTree::SelectItem(QTreeWidgetItem* item) {
+  previousSelected_ = QPersistentModelIndex(currentIndex());
+  if (!item) {
+    clearSelection();
+    return;
+  }
+  setCurrentItem(item);
+  item->setSelected(true);
+  scrollToItem(item);
+}
+
+void CXHtmlTree::ReselectPrevious() {
+  QTreeWidgetItem* previous = previousSelected_.isValid() ? itemFromIndex(previousSelected_) : nullptr;
+  clearSelection();
+  if (previous) {
+    setCurrentItem(previous);
+    previous->setSelected(true);
+  } else {
+    setCurrentItem(nullptr);
+  }
+}
+
+void CXHtmlTree::CollapseTopLevel() {
+  QTreeWidgetItem* current = currentItem();
+  for (int i = 0; i < topLevelItemCount(); ++i) topLevelItem(i)->setExpanded(false);
+  if (current) {
+    for (QTreeWidgetItem* up = current->parent(); up; up = up->parent()) up->setExpanded(true);
+    setCurrentItem(current);
+    scrollToItem(current);
+  }
+}
+
+QTreeWidgetItem* CXHtmlTree::NextEnabled(QTreeWidgetItem* from, bool down) const {
+  QTreeWidgetItem* item = from;
+  do {
+    item = down ? itemBelow(item) : itemAbove(item);
+  } while (item && item->isDisabled());
+  return item;
+}
+
+void CXHtmlTree::keyPressEvent(QKeyEvent* event) {
+  QTreeWidgetItem* item = currentItem();
+  const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  switch (event->key()) {
+    case Qt::Key_Space:
+      Toggle(item);
+      return;
+    case Qt::Key_Right:
+      if (item && item->childCount() > 0 && !item->isExpanded()) item->setExpanded(true);
+      return;
+    case Qt::Key_Left:
+      if (item && item->childCount() > 0 && item->isExpanded()) item->setExpanded(false);
+      return;
+    case Qt::Key_Down:
+    case Qt::Key_Up: {
+      QTreeWidgetItem* next = item ? NextEnabled(item, event->key() == Qt::Key_Down) : topLevelItem(0);
+      if (next) SelectItem(next);
+      return;
+    }
+    case Qt::Key_Plus:
+      if (keypad && item) item->setExpanded(true);
+      if (keypad) return;
+      break;
+    case Qt::Key_Minus:
+      if (keypad && item) item->setExpanded(false);
+      if (keypad) return;
+      break;
+    case Qt::Key_Asterisk:
+      if (keypad && item) {
+        expandRecursively(indexFromItem(item));
+        scrollToItem(item, QAbstractItemView::PositionAtTop);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+CXHtmlTree::Hit CXHtmlTree::HitTest(const QPoint& pos, QTreeWidgetItem** hitItem) const {
+  QTreeWidgetItem* item = itemAt(pos);
+  *hitItem = item;
+  if (!item) return Hit::Nothing;
+  const QModelIndex index = indexFromItem(item);
+  const QRect rect = visualRect(index);
+  if (!rect.contains(pos)) return Hit::Nothing;  // the expand button or the lines
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.rect = rect;
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  const QRect check = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+  if (check.contains(pos)) return Hit::CheckBox;
+  return pos.x() > check.right() ? Hit::Label : Hit::Nothing;
+}
+
+void CXHtmlTree::mousePressEvent(QMouseEvent* event) {
+  pressedItem_ = QPersistentModelIndex();
+  if (event->button() != Qt::LeftButton) {
+    QTreeWidget::mousePressEvent(event);
+    return;
+  }
+  QTreeWidgetItem* item = nullptr;
+  const Hit hit = HitTest(event->position().toPoint(), &item);
+  if (hit == Hit::CheckBox) {
+    Toggle(item);
+    return;
+  }
+  if (hit == Hit::Label) {
+    pressedItem_ = QPersistentModelIndex(indexFromItem(item));
+    return;  // selected on release, as a click
+  }
+  QTreeWidget::mousePressEvent(event);
+}
+
+void CXHtmlTree::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeWidgetItem* pressed = pressedItem_.isValid() ? itemFromIndex(pressedItem_) : nullptr;
+  pressedItem_ = QPersistentModelIndex();
+  if (event->button() == Qt::LeftButton && pressed) {
+    QTreeWidgetItem* item = nullptr;
+    if (HitTest(event->position().toPoint(), &item) == Hit::Label && item == pressed) {
+      SelectItem(item);
+      if (onLabelClicked) onLabelClicked(item);
+    }
+    return;
+  }
+  QTreeWidget::mouseReleaseEvent(event);
+}
+
+}  // namespace brinehold::ui

@@ -1,0 +1,96 @@
+// CXHtmlTree: the check-box tree of the left pane (object tree and document
+// tree).
+//
+// A tree whose items carry tri-state check boxes with the smart-check rule:
+// checking or unchecking an item does the same to its whole subtree, and an
+// item with children shows checked when all its children are, unchecked
+// when none is, tri-state otherwise (its own flag is set exactly when all
+// children are checked). Each change is announced through onCheckChanged.
+//
+// Keyboard, while the tree has focus: Space toggles the current item's box;
+// Right expands and Left collapses an item with children; Down and Up move
+// to the next or previous visible item, skipping disabled ones; keypad plus
+// and minus expand and collapse, keypad asterisk expands the whole branch
+// and scrolls it into view.
+//
+// Clicks: a left click on an item's label (not on its check box, its expand
+// button or empty space) selects the item, even when it is already
+// selected, and calls onLabelClicked: the main window turns it into the
+// table or folder message of the current scan type. The item selected
+// before the click is remembered so that a refused click can be undone
+// (ReselectPrevious).
+//
+// Items are known to the rest of the program by handles (TreeItem): unique
+// within the process for an item's life and never reused, so a handle kept
+// across a reset finds nothing instead of a stranger. Each item also keeps
+// a 64-bit data value for its caller.
+//
+// Window thread only; the port hands the workers' requests over.
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QTreeWidget>
+#include <functional>
+#include <unordered_map>
+
+#include "session/window_port.h"
+
+namespace brinehold::ui {
+
+class CXHtmlTree : public QTreeWidget {
+ public:
+  explicit CXHtmlTree(QWidget* parent = nullptr);
+
+  // Empties the tree and switches check boxes and smart check on.
+  void Initialise();
+  // Inserts `text` under `parent` (nullptr: top level) as its first or last
+  // child, unchecked.
+  QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false);
+  // The item behind `handle`, or nullptr.
+  QTreeWidgetItem* Find(TreeItem handle) const;
+  TreeItem HandleOf(const QTreeWidgetItem* item) const;
+  int64_t DataOf(const QTreeWidgetItem* item) const;
+  void SetData(QTreeWidgetItem* item, int64_t data);
+  // Sorts the children of `item` (nullptr: the top level) by TreeTextLess,
+  // one level.
+  void SortChildren(QTreeWidgetItem* item);
+  void SetChecked(QTreeWidgetItem* item, bool checked);
+  bool IsChecked(const QTreeWidgetItem* item) const;
+  // 1 unchecked, 2 checked, 3 tri-state; 4 more when the item is disabled.
+  int StateIndex(const QTreeWidgetItem* item) const;
+  // Selects `item` as a click does, without calling onLabelClicked.
+  void SelectItem(QTreeWidgetItem* item);
+  void ReselectPrevious();
+  // Collapses every top-level branch, keeping the current item selected
+  // and visible.
+  void CollapseTopLevel();
+
+  // Images by shape: items with children get the folder picture, the
+  // others the object picture (the object tree); off for trees whose
+  // callers set their own icons.
+  bool imagesByShape = false;
+
+  std::function<void(QTreeWidgetItem* item)> onLabelClicked;
+  std::function<void(QTreeWidgetItem* item, Qt::CheckState state)> onCheckChanged;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  enum class Hit { Nothing, CheckBox, Label };
+  Hit HitTest(const QPoint& pos, QTreeWidgetItem** item) const;
+  void SetSubtree(QTreeWidgetItem* item, Qt::CheckState state);
+  void UpdateAncestors(QTreeWidgetItem* item);
+  void Toggle(QTreeWidgetItem* item);
+  QTreeWidgetItem* NextEnabled(QTreeWidgetItem* from, bool down) const;
+  void RefreshImage(QTreeWidgetItem* item);
+
+  std::unordered_map<TreeItem, QTreeWidgetItem*> items_;
+  // Persistent indexes: they become invalid when their items are deleted.
+  QPersistentModelIndex previousSelected_;
+  QPersistentModelIndex pressedItem_;
+};
+
+}  // namespace brinehold::ui

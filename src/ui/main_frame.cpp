@@ -1,0 +1,475 @@
+#include "ui/main_frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTextStream>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+
+#include "session/app_state.h"
+#include "values/selection_text.h"
+#include "ui/about_dialog.h"
+#include "ui/command_bar.h"
+#include "ui/message_boxes.h"
+#include "ui/open_dialog.h"
+#include "ui/panes.h"
+#include "ui/pictures.h"
+#include "ui/records_model.h"
+#include "ui/ui_texts.h"
+
+namespace brinehold::ui {
+
+namespace {
+
+int ClampToInt(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
+
+bool IsRunning() { return TheApp().isRunning == 1; }
+
+bool DatabaseRecoveryScan() { return TheApp().settings.scanType == ScanType::DatabaseRecovery; }
+
+QString CsvField(const QString& text) {
+  if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r')) return text;
+  QString quoted = text;
+  quoted.replace('"', "\"\"");
+  return '"' + quoted + '"';
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent),
+      log_(TheRecoveryLog()),
+      port_(*this),
+      listing_(port_),
+      driver_(port_, log_),
+      browse_(driver_, port_, log_, listing_) {
+  setObjectName("mainFrame");
+  setWindowTitle(kApplicationTitle);
+  setWindowIcon(ApplicationIcon());
+  BuildCommandBar();
+  view_ = new CHalvardView(this);
+  Panel()->leavesPagingStrip = []() { return DatabaseRecoveryScan(); };
+  Panel()->onPrevious = [this]() { port_.SendMessage({UM_PREV_PAGE, 0, 0, {}}); };
+  Panel()->onNext = [this]() { port_.SendMessage({UM_NEXT_PAGE, 0, 0, {}}); };
+  setCentralWidget(view_);
+  BuildStatusBar();
+  BuildPanes();
+  WireScan();
+  WireLog();
+
+  SetCaptionText(kCaptionSelectFile);
+  ShowProgress(false);
+
+  pollTimer_ = new QTimer(this);
+  connect(pollTimer_, &QTimer::timeout, this, [this]() { PollRunningState(); });
+  pollTimer_->start(100);
+  PollRunningState();
+}
+
+CMainFrame::~CMainFrame() {
+  // A stopped worker may still be sending; serve it until it has ended.
+  WaitForStoppedWorker();
+  driver_.WaitForWorker();
+  log_.onRow = nullptr;
+}
+
+CVantrelStatic* CMainFrame::Panel() const { return view_->Panel(); }
+CXHtmlTree* CMainFrame::ObjectTree() const { return fileView_->ObjectTree(); }
+CXHtmlTree* CMainFrame::DocumentTree() const { return fileView_->DocumentTree(); }
+QListWidget* CMainFrame::LogList() const { return outputWnd_->LogList(); }
+
+void CMainFrame::BuildCommandBar() {
+  commands_ = new CommandBar(this);
+  const std::pair<CommandId, void (CMainFrame::*)()> actions[] = {
+      {ID_OPEN, &CMainFrame::OnOpen},           {ID_STOP, &CMainFrame::OnStop},
+      {ID_SAVE, &CMainFrame::OnSave},           {ID_SAVE_RECORDS, &CMainFrame::OnSaveRecords},
+      {ID_LOAD_SNAPSHOT, &CMainFrame::OnLoadSnapshot}, {ID_SAVE_SNAPSHOT, &CMainFrame::OnSaveSnapshot},
+      {ID_HELP, &CMainFrame::OnHelp},           {ID_ABOUT, &CMainFrame::OnAbout},
+  };
+  for (const auto& [id, action] : actions)
+    connect(commands_->Button(id), &QToolButton::clicked, this, [this, action = action]() { (this->*action)(); });
+  connect(commands_->ApplicationButton(), &QToolButton::clicked, this, [this]() { OnOpen(); });
+  commands_->ApplicationButton()->setToolTip("Open Database file");
+
+  captionBar_ = new QLabel(this);
+  captionBar_->setObjectName("captionBar");
+  captionBar_->setContentsMargins(10, 4, 10, 4);
+  captionBar_->setStyleSheet("QLabel#captionBar { background: #fdf6e3; color: #3b3b3b; "
+                             "border-top: 1px solid #d8d0b8; border-bottom: 1px solid #d8d0b8; }");
+  auto* top = new QWidget(this);
+  auto* column = new QVBoxLayout(top);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(commands_);
+  column->addWidget(captionBar_);
+  setMenuWidget(top);
+}
+
+void CMainFrame::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("statusBar");
+  bar->setSizeGripEnabled(true);
+  statusLink_ = new QLabel(QString("<a href=\"%1\">%2 &mdash; %3</a>").arg(kMakerWebSite, kMakerName, kProductName), bar);
+  statusLink_->setObjectName("statusLink");
+  statusLink_->setOpenExternalLinks(true);
+  statusLink_->setContentsMargins(6, 0, 6, 0);
+  bar->addWidget(statusLink_);
+  titlePane_ = new QLabel(kApplicationTitle, bar);
+  titlePane_->setObjectName("titlePane");
+  titlePane_->setContentsMargins(6, 0, 6, 0);
+  bar->addPermanentWidget(titlePane_);
+  // The progress bar lies over the status bar at a fixed place, re-placed
+  // whenever the bar changes size.
+  progress_ = new QProgressBar(bar);
+  progress_->setObjectName("progressBar");
+  progress_->setTextVisible(false);
+  progress_->setRange(0, 100);
+  bar->installEventFilter(this);
+  bar->setMinimumHeight(24);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == statusBar() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+    progress_->setGeometry(250, 3, std::max(0, statusBar()->width() - 560), 17);
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::BuildPanes() {
+  setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+  fileView_ = new CFileView(this);
+  outputWnd_ = new COutputWnd(this);
+  addDockWidget(Qt::LeftDockWidgetArea, fileView_);
+  addDockWidget(Qt::BottomDockWidgetArea, outputWnd_);
+  resizeDocks({fileView_}, {300}, Qt::Horizontal);
+  resizeDocks({outputWnd_}, {140}, Qt::Vertical);
+  DocumentTree()->hide();
+  for (CXHtmlTree* tree : {ObjectTree(), DocumentTree()})
+    tree->onLabelClicked = [this](QTreeWidgetItem* item) { OnTreeLabelClicked(item); };
+}
+
+void CMainFrame::WireScan() {
+  driver_.hooks.messageBox = [this](const std::string& text) { port_.Run([&]() { ShowInformation(this, text); }); };
+  driver_.hooks.askYesNo = [this](const std::string& question) { return AskYesNo(this, question); };
+  driver_.hooks.setCaption = [this](const std::string& text) { port_.SetCaptionBar(text); };
+  driver_.hooks.showProgress = [this](bool visible) { port_.ShowProgressBar(visible); };
+  driver_.hooks.emptyObjectTree = [this]() { port_.Run([this]() { ObjectTree()->Initialise(); }); };
+  driver_.obtainSettings = [this](ScanSettings& settings) {
+    CVantrelFileSettingDlg dialog(settings, TheApp().collations, this);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  driver_.stages.prepareLayout = [this]() {
+    listing_.ResetPages();
+    port_.Run([this]() { LayoutForScanType(); });
+  };
+  driver_.stages.clearBrowseView = [this]() { ClearBrowseView(); };
+  driver_.stages.resetBrowseState = [this]() {
+    listing_.ResetPages();
+    port_.Run([this]() { ResetBrowseView(); });
+  };
+  browse_.messageBox = [this](const std::string& text) { ShowInformation(this, text); };
+  browse_.reselectPreviousItem = [this]() { port_.Run([this]() { ObjectTree()->ReselectPrevious(); }); };
+  browse_.showDefinition = [this](CDatabaseCatalog& catalog, const std::string&) { ShowDefinition(catalog); };
+}
+
+void CMainFrame::WireLog() {
+  log_.ClearList();
+  // Rows may come from the worker while it holds the log's lock: they are
+  // posted, never waited for, and arrive in the order they were written.
+  log_.onRow = [this](const std::string& text, bool) {
+    QMetaObject::invokeMethod(
+        LogList(),
+        [list = LogList(), row = QString::fromStdString(text)]() {
+          list->addItem(row);
+          list->scrollToBottom();
+        },
+        Qt::QueuedConnection);
+  };
+  log_.onWriteFailure = [this](const std::string& text) {
+    QMetaObject::invokeMethod(this, [this, text]() { ShowInformation(this, text); }, Qt::QueuedConnection);
+  };
+  log_.AppendLogList(kTextApplicationStarts);
+  TheApp().nextLogRow = 1;
+  log_.Close();
+}
+
+void CMainFrame::PollRunningState() {
+  commands_->Button(ID_STOP)->setEnabled(IsRunning());
+  if (!driver_.WorkerActive()) port_.FlushPendingRows();
+}
+
+void CMainFrame::WaitForStoppedWorker() {
+  while (driver_.WorkerActive()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  port_.FlushPendingRows();
+}
+
+int64_t CMainFrame::HandleMessage(const WindowMessage& message) {
+  switch (message.id) {
+    case UM_PROGRESS_RESET:
+      progress_->setValue(progress_->minimum());
+      progress_->setRange(ClampToInt(message.wParam), ClampToInt(std::max(message.wParam, message.lParam)));
+      progress_->setValue(progress_->minimum());
+      break;
+    case UM_STATUS_TEXT:
+      Panel()->StatusLine()->setPlainText(QString::fromStdString(message.text));
+      break;
+    case UM_SCAN_FAILED:
+      progress_->setValue(progress_->minimum());
+      Panel()->StatusLine()->clear();
+      driver_.OnScanFailed();
+      ShowError(this, message.text);
+      break;
+    case UM_TABLE_SELECTED:
+      OnTableSelected(message);
+      break;
+    case UM_FOLDER_SELECTED:
+      OnFolderSelected(message);
+      break;
+    case UM_PROGRESS_POS:
+      progress_->setValue(std::clamp(ClampToInt(message.wParam), progress_->minimum(), progress_->maximum()));
+      break;
+    case UM_LOG_LINE:
+      log_.AppendLogLine(message.text);
+      if (message.text == kTextScanCompletedLine) ShowTablesOfFinishedScan();
+      break;
+    case UM_PREV_PAGE:
+    case UM_NEXT_PAGE:
+      OnPagingMessage(message.id == UM_NEXT_PAGE);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void CMainFrame::ShowTablesOfFinishedScan() {
+  // The tree opens at the user tables, where most recoveries start.
+  const CObjectTree::Nodes& nodes = driver_.objectTree.tree.nodes();
+  for (TreeItem node : {nodes.root, nodes.tables, nodes.userTables})
+    if (QTreeWidgetItem* item = ObjectTree()->Find(node)) item->setExpanded(true);
+}
+
+void CMainFrame::SetCaptionText(const std::string& text) { captionBar_->setText(QString::fromStdString(text)); }
+
+void CMainFrame::ShowProgress(bool visible) {
+  progress_->setVisible(visible);
+  if (visible) progress_->setGeometry(250, 3, std::max(0, statusBar()->width() - 560), 17);
+}
+
+void CMainFrame::ReplaceLastLogRow(const QString& text) {
+  QListWidget* list = LogList();
+  if (list->count() > 0) list->item(list->count() - 1)->setText(text);
+}
+
+void CMainFrame::LayoutForScanType() {
+  CVantrelStatic* panel = Panel();
+  const bool documents = !DatabaseRecoveryScan();
+  panel->RecordsList()->setVisible(documents);
+  panel->PageCaption()->hide();
+  panel->PreviousButton()->hide();
+  panel->NextButton()->hide();
+  panel->StatusLine()->setVisible(!documents);
+  if (documents) DocumentTree()->Initialise();
+  fileView_->ShowDocumentTree(documents);
+  panel->Relayout();
+}
+
+void CMainFrame::ClearBrowseView() {
+  ObjectTree()->Initialise();
+  CVantrelStatic* panel = Panel();
+  panel->StatusLine()->clear();
+  panel->PageCaption()->clear();
+  panel->Model().DeleteAllRows();
+  panel->PreviousButton()->setEnabled(false);
+  panel->NextButton()->setEnabled(false);
+}
+
+void CMainFrame::ResetBrowseView() {
+  port_.FlushPendingRows();
+  RecordsModel& model = Panel()->Model();
+  model.DeleteAllRows();
+  while (model.columnCount() > 0) model.DeleteColumn(0);
+  Panel()->StatusLine()->clear();
+  ObjectTree()->Initialise();
+  DocumentTree()->Initialise();
+}
+
+void CMainFrame::OnTreeLabelClicked(QTreeWidgetItem* item) {
+  // The message depends on the scan type, not on the tree clicked.
+  const uint32_t id = DatabaseRecoveryScan() ? UM_TABLE_SELECTED : UM_FOLDER_SELECTED;
+  auto* tree = static_cast<CXHtmlTree*>(item->treeWidget());
+  port_.SendMessage({id, 0, static_cast<int64_t>(tree->HandleOf(item)), item->text(0).toStdString()});
+}
+
+void CMainFrame::OnTableSelected(const WindowMessage& message) {
+  const auto item = static_cast<TreeItem>(message.lParam);
+  std::string typeCode;
+  if (!IsRunning()) {
+    WaitForStoppedWorker();
+    // A table shows its columns and constraints from its first selection on.
+    typeCode = driver_.objectTree.tree.TableTypeOf(item);
+    CDatabaseCatalog* catalog = driver_.Session().catalog.get();
+    if (catalog && !typeCode.empty())
+      driver_.objectTree.tree.OpenTable(*catalog, item, driver_.objectTree.definitions.scanObjectValues);
+    selectedItem_ = item;
+  }
+  browse_.OnTableSelected(message.text, typeCode);
+}
+
+void CMainFrame::ShowDefinition(CDatabaseCatalog& catalog) {
+  const std::string text =
+      SelectionText(catalog, driver_.objectTree.tree, driver_.objectTree.definitions, selectedItem_).value_or("");
+  port_.ShowRecordsList(false);
+  port_.ShowPageCaption(false);
+  port_.ShowPagingButton(WindowPort::PagingButton::Previous, false);
+  port_.ShowPagingButton(WindowPort::PagingButton::Next, false);
+  port_.ShowStatusLine(true);
+  port_.SetStatusLine(text);
+}
+
+void CMainFrame::OnFolderSelected(const WindowMessage&) {
+  if (IsRunning()) {
+    DocumentTree()->ReselectPrevious();
+    ShowInformation(this, kTextWaitForRunning);
+    return;
+  }
+  WaitForStoppedWorker();
+}
+
+void CMainFrame::OnPagingMessage(bool next) {
+  if (!IsRunning()) WaitForStoppedWorker();
+  if (next) {
+    browse_.OnNextPage();
+  } else {
+    browse_.OnPreviousPage();
+  }
+}
+
+bool CMainFrame::RefuseWhileRunning(const char* text) {
+  if (!IsRunning()) return false;
+  ShowInformation(this, text);
+  return true;
+}
+
+void CMainFrame::OnOpen() {
+  if (!IsRunning()) WaitForStoppedWorker();
+  driver_.StartScan();
+}
+
+bool CMainFrame::StartScanOf(const QString& path, const QString& logFolder, ScanType type) {
+  if (!IsRunning()) WaitForStoppedWorker();
+  auto dialog = std::move(driver_.obtainSettings);
+  driver_.obtainSettings = [&](ScanSettings& settings) {
+    settings.mdfPath = path.toStdString();
+    settings.logFolder = logFolder.endsWith('/') ? logFolder.toStdString() : (logFolder + '/').toStdString();
+    settings.scanType = type;
+    settings.recoveryMode = static_cast<int32_t>(RecoveryMode::Standard);
+    return true;
+  };
+  const bool started = driver_.StartScan();
+  driver_.obtainSettings = std::move(dialog);
+  return started;
+}
+
+void CMainFrame::OnStop() { driver_.RequestStop(); }
+
+void CMainFrame::OnSave() {
+  if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  SaveRecordsAsCsv();
+}
+
+void CMainFrame::OnSaveRecords() {
+  if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  SaveRecordsAsCsv();
+}
+
+void CMainFrame::SaveRecordsAsCsv() {
+  const RecordsModel& model = Panel()->Model();
+  if (model.rowCount() == 0) {
+    ShowInformation(this, kTextNoRecordsToSave);
+    return;
+  }
+  const QString path = chooseCsvPath ? chooseCsvPath()
+                                     : QFileDialog::getSaveFileName(this, "Save Records", DefaultLogFolder() + "/records.csv",
+                                                                    "CSV Files (*.csv)");
+  if (path.isEmpty()) return;
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    ShowInformation(this, kTextRecordsNotSaved + path.toStdString());
+    return;
+  }
+  QTextStream out(&file);
+  QStringList line;
+  for (int column = 0; column < model.columnCount(); ++column)
+    line << CsvField(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+  out << line.join(',') << '\n';
+  for (int row = 0; row < model.rowCount(); ++row) {
+    line.clear();
+    const QStringList& texts = model.RowTexts(row);
+    for (int column = 0; column < model.columnCount(); ++column) line << CsvField(column < texts.size() ? texts[column] : QString());
+    out << line.join(',') << '\n';
+  }
+  out.flush();
+  if (file.error() != QFile::NoError) {
+    ShowInformation(this, kTextRecordsNotSaved + path.toStdString());
+    return;
+  }
+  ShowInformation(this, kTextRecordsSaved + path.toStdString());
+}
+
+void CMainFrame::OnLoadSnapshot() {
+  if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  ShowInformation(this, kTextSnapshotsUnavailable);
+}
+
+void CMainFrame::OnSaveSnapshot() {
+  if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  ShowInformation(this, kTextSnapshotsUnavailable);
+}
+
+void CMainFrame::OnHelp() {
+  if (RefuseWhileRunning(kTextStopToContinue)) return;
+  QDesktopServices::openUrl(QUrl(kUserManual));
+}
+
+void CMainFrame::OnAbout() {
+  if (RefuseWhileRunning(kTextStopToContinue)) return;
+  CVantrelAboutDlg about(this);
+  about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (IsRunning()) {
+    ShowInformation(this, kTextStopToClose);
+    event->ignore();
+    return;
+  }
+  if (!AskQuestion(this, kTextAskClose)) {
+    event->ignore();
+    return;
+  }
+  WaitForStoppedWorker();
+  driver_.WaitForWorker();
+  driver_.ResetSession();
+  // Every line was written as it came; closing flushes the file.
+  log_.Close();
+  const std::string& logPath = TheApp().settings.logFilePath;
+  if (!logPath.empty() && QFileInfo::exists(QString::fromStdString(logPath)))
+    ShowInformation(this, kTextLogFilePath + logPath);
+  event->accept();
+}
+
+}  // namespace brinehold::ui

@@ -1,0 +1,343 @@
+#include "ui/qt_window_port.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTableView>
+#include <QThread>
+#include <QToolButton>
+#include <algorithm>
+#include <climits>
+
+#include "ui/check_tree.h"
+#include "ui/main_frame.h"
+#include "ui/panes.h"
+#include "ui/records_model.h"
+#include "ui/records_panel.h"
+
+namespace brinehold::ui {
+
+namespace {
+
+constexpr size_t kBatchChanges = 4096;
+constexpr auto kBatchInterval = std::chrono::milliseconds(50);
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+int ClampToInt(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
+
+}  // namespace
+
+QtWindowPort::QtWindowPort(CMainFrame& frame) : frame_(frame), lastFlush_(std::chrono::steady_clock::now()) {}
+
+bool QtWindowPort::OnWindowThread() const { return QThread::currentThread() == frame_.thread(); }
+
+void QtWindowPort::Run(const std::function<void()>& work) {
+  if (OnWindowThread()) {
+    work();
+    return;
+  }
+  Flush();
+  QMetaObject::invokeMethod(&frame_, work, Qt::BlockingQueuedConnection);
+}
+
+void QtWindowPort::Flush() {
+  std::vector<RowChange> changes;
+  {
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    changes.swap(pending_);
+    lastFlush_ = std::chrono::steady_clock::now();
+  }
+  if (changes.empty()) return;
+  if (OnWindowThread()) {
+    ApplyRowChanges(changes);
+  } else {
+    QMetaObject::invokeMethod(&frame_, [this, &changes]() { ApplyRowChanges(changes); },
+                              Qt::BlockingQueuedConnection);
+  }
+}
+
+void QtWindowPort::FlushPendingRows() { Flush(); }
+
+void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
+  RecordsModel& model = frame_.Panel()->Model();
+  for (const RowChange& change : changes) {
+    if (change.insert) {
+      model.InsertRow(change.row, Text(change.text));
+    } else {
+      model.SetCell(change.row, change.column, Text(change.text));
+    }
+  }
+}
+
+void QtWindowPort::Collect(RowChange change) {
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    pending_.push_back(std::move(change));
+    due = pending_.size() >= kBatchChanges || std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval;
+  }
+  if (due) Flush();
+}
+
+int64_t QtWindowPort::SendMessage(const WindowMessage& message) {
+  int64_t result = 0;
+  Run([&]() { result = frame_.HandleMessage(message); });
+  return result;
+}
+
+void QtWindowPort::InsertListColumn(int index, const std::string& heading, int width) {
+  Run([&]() { frame_.Panel()->Model().InsertColumn(index, Text(heading), width); });
+}
+
+void QtWindowPort::DeleteListColumn(int index) {
+  Run([&]() { frame_.Panel()->Model().DeleteColumn(index); });
+}
+
+int QtWindowPort::InsertListItem(int index, const std::string& text) {
+  if (OnWindowThread()) {
+    Flush();
+    mirroredRowCount_ = -1;
+    return frame_.Panel()->Model().InsertRow(index, Text(text));
+  }
+  if (mirroredRowCount_ < 0) mirroredRowCount_ = ListItemCount();
+  const int at = (index < 0 || index > mirroredRowCount_) ? mirroredRowCount_ : index;
+  ++mirroredRowCount_;
+  Collect({true, at, 0, text});
+  return at;
+}
+
+void QtWindowPort::SetListSubItem(int item, int subItem, const std::string& text) {
+  if (OnWindowThread()) {
+    Flush();
+    frame_.Panel()->Model().SetCell(item, subItem, Text(text));
+    return;
+  }
+  Collect({false, item, subItem, text});
+}
+
+void QtWindowPort::SelectListItem(int item) {
+  Run([&]() {
+    QTableView* list = frame_.Panel()->RecordsList();
+    if (item < 0 || item >= list->model()->rowCount()) return;
+    list->selectRow(item);
+  });
+}
+
+void QtWindowPort::DeleteAllListItems() {
+  Run([&]() { frame_.Panel()->Model().DeleteAllRows(); });
+  mirroredRowCount_ = -1;
+}
+
+void QtWindowPort::DeleteSelectedListItems() {
+  Run([&]() {
+    QTableView* list = frame_.Panel()->RecordsList();
+    std::vector<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows()) rows.push_back(index.row());
+    frame_.Panel()->Model().DeleteRows(rows);
+  });
+  mirroredRowCount_ = -1;
+}
+
+int QtWindowPort::ListItemCount() {
+  int count = 0;
+  Run([&]() { count = frame_.Panel()->Model().rowCount(); });
+  return count;
+}
+
+void QtWindowPort::ShowRecordsList(bool visible) {
+  Run([&]() { frame_.Panel()->RecordsList()->setVisible(visible); });
+}
+
+void QtWindowPort::RepaintRecordsList() {
+  Run([&]() { frame_.Panel()->RecordsList()->viewport()->update(); });
+}
+
+void QtWindowPort::SetStatusLine(const std::string& text) {
+  Run([&]() { frame_.Panel()->StatusLine()->setPlainText(Text(text)); });
+}
+
+void QtWindowPort::ShowStatusLine(bool visible) {
+  Run([&]() { frame_.Panel()->StatusLine()->setVisible(visible); });
+}
+
+void QtWindowPort::SetPageCaption(const std::string& text) {
+  Run([&]() { frame_.Panel()->PageCaption()->setText(Text(text)); });
+}
+
+void QtWindowPort::ShowPageCaption(bool visible) {
+  Run([&]() { frame_.Panel()->PageCaption()->setVisible(visible); });
+}
+
+void QtWindowPort::ShowPagingButton(PagingButton button, bool visible) {
+  Run([&]() {
+    auto* panel = frame_.Panel();
+    (button == PagingButton::Previous ? panel->PreviousButton() : panel->NextButton())->setVisible(visible);
+  });
+}
+
+void QtWindowPort::EnablePagingButton(PagingButton button, bool enabled) {
+  Run([&]() {
+    auto* panel = frame_.Panel();
+    (button == PagingButton::Previous ? panel->PreviousButton() : panel->NextButton())->setEnabled(enabled);
+  });
+}
+
+void QtWindowPort::SetCaptionBar(const std::string& text) {
+  Run([&]() { frame_.SetCaptionText(text); });
+}
+
+void QtWindowPort::ReplaceLastLogLine(const std::string& text) {
+  Run([&]() { frame_.ReplaceLastLogRow(Text(text)); });
+}
+
+void QtWindowPort::ShowProgressBar(bool visible) {
+  Run([&]() { frame_.ShowProgress(visible); });
+}
+
+void QtWindowPort::SetProgressRange(int64_t low, int64_t high) {
+  Run([&]() { frame_.ProgressBar()->setRange(ClampToInt(low), ClampToInt(std::max(low, high))); });
+}
+
+void QtWindowPort::SetProgressPosition(int64_t position) {
+  Run([&]() { frame_.ProgressBar()->setValue(ClampToInt(position)); });
+}
+
+CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {
+  return tree == TreeId::Document ? frame_.DocumentTree() : frame_.ObjectTree();
+}
+
+TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
+                                      int /*image*/, int /*selectedImage*/) {
+  TreeItem handle = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
+    if (parent != kNoTreeItem && !parentItem) return;
+    handle = t->HandleOf(t->InsertItem(parentItem, Text(text), position == TreePosition::First));
+  });
+  return handle;
+}
+
+void QtWindowPort::SetTreeItemData(TreeId tree, TreeItem item, int64_t data) {
+  Run([&]() { Tree(tree)->SetData(Tree(tree)->Find(item), data); });
+}
+
+int64_t QtWindowPort::TreeItemData(TreeId tree, TreeItem item) {
+  int64_t data = 0;
+  Run([&]() { data = Tree(tree)->DataOf(Tree(tree)->Find(item)); });
+  return data;
+}
+
+void QtWindowPort::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) {
+      QFont font = found->font(0);
+      font.setBold(bold);
+      found->setFont(0, font);
+    }
+  });
+}
+
+std::string QtWindowPort::TreeItemText(TreeId tree, TreeItem item) {
+  std::string text;
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) text = found->text(0).toStdString();
+  });
+  return text;
+}
+
+TreeItem QtWindowPort::TreeItemParent(TreeId tree, TreeItem item) {
+  TreeItem parent = kNoTreeItem;
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) parent = Tree(tree)->HandleOf(found->parent());
+  });
+  return parent;
+}
+
+TreeItem QtWindowPort::TreeFirstChild(TreeId tree, TreeItem item) {
+  TreeItem child = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    if (item == kNoTreeItem) {
+      child = t->HandleOf(t->topLevelItem(0));
+    } else if (QTreeWidgetItem* found = t->Find(item)) {
+      child = t->HandleOf(found->child(0));
+    }
+  });
+  return child;
+}
+
+TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
+  TreeItem sibling = kNoTreeItem;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* found = t->Find(item);
+    if (!found) return;
+    QTreeWidgetItem* parent = found->parent();
+    const int index = parent ? parent->indexOfChild(found) : t->indexOfTopLevelItem(found);
+    sibling = t->HandleOf(parent ? parent->child(index + 1) : t->topLevelItem(index + 1));
+  });
+  return sibling;
+}
+
+void QtWindowPort::SortTreeChildren(TreeId tree, TreeItem item) {
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* found = item == kNoTreeItem ? nullptr : t->Find(item);
+    if (item == kNoTreeItem || found) t->SortChildren(found);
+  });
+}
+
+void QtWindowPort::SelectTreeItem(TreeId tree, TreeItem item) {
+  Run([&]() { Tree(tree)->SelectItem(item == kNoTreeItem ? nullptr : Tree(tree)->Find(item)); });
+}
+
+TreeItem QtWindowPort::SelectedTreeItem(TreeId tree) {
+  TreeItem selected = kNoTreeItem;
+  Run([&]() {
+    QTreeWidgetItem* current = Tree(tree)->currentItem();
+    if (current && current->isSelected()) selected = Tree(tree)->HandleOf(current);
+  });
+  return selected;
+}
+
+void QtWindowPort::ExpandTreeItem(TreeId tree, TreeItem item) {
+  Run([&]() {
+    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) found->setExpanded(true);
+  });
+}
+
+void QtWindowPort::CollapseTreeKeepSelection(TreeId tree) {
+  Run([&]() { Tree(tree)->CollapseTopLevel(); });
+}
+
+void QtWindowPort::DeleteAllTreeItems(TreeId tree) {
+  Run([&]() { Tree(tree)->Initialise(); });
+}
+
+void QtWindowPort::RedrawTree(TreeId tree) {
+  Run([&]() { Tree(tree)->viewport()->update(); });
+}
+
+void QtWindowPort::ShowTree(TreeId tree, bool visible) {
+  Run([&]() { frame_.FileView()->ShowDocumentTree((tree == TreeId::Document) == visible); });
+}
+
+void QtWindowPort::InitialiseTree(TreeId tree) {
+  Run([&]() { Tree(tree)->Initialise(); });
+}
+
+void QtWindowPort::SetTreeBackground(TreeId tree, uint32_t rgb) {
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QPalette palette = t->palette();
+    // COLORREF order: red in the low byte.
+    palette.setColor(QPalette::Base, QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+    t->setPalette(palette);
+  });
+}
+
+}  // namespace brinehold::ui

@@ -1,0 +1,109 @@
+// QtWindowPort: the main window as the workers' WindowPort.
+//
+// Every call runs on the window thread and returns after the window has
+// handled it: from the window thread directly, from a worker as a blocking
+// queued call (the worker waits while the window thread serves it). So the
+// order of a worker's requests is kept, texts may live on its stack, and
+// every change to the widgets happens on the window thread.
+//
+// The records list is the one hot path (a list page is 1000 rows of up to
+// hundreds of cells): a worker's row inserts and cell texts are collected
+// and handed over in batches, so a page costs a few dozen round trips
+// instead of one per cell. Any other request first hands over what was
+// collected, so the window sees every change in the worker's order; what a
+// worker collected last is handed over when it sends anything else, after
+// 50 ms, or when the window finds the worker ended (FlushPendingRows).
+//
+// The window must never block waiting for a worker while the worker waits
+// in a send (see CScanDriver::WorkerActive).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "session/window_port.h"
+
+namespace brinehold::ui {
+
+class CMainFrame;
+
+class QtWindowPort : public WindowPort {
+ public:
+  explicit QtWindowPort(CMainFrame& frame);
+
+  int64_t SendMessage(const WindowMessage& message) override;
+
+  void InsertListColumn(int index, const std::string& heading, int width) override;
+  void DeleteListColumn(int index) override;
+  int InsertListItem(int index, const std::string& text) override;
+  void SetListSubItem(int item, int subItem, const std::string& text) override;
+  void SelectListItem(int item) override;
+  void DeleteAllListItems() override;
+  void DeleteSelectedListItems() override;
+  int ListItemCount() override;
+  void ShowRecordsList(bool visible) override;
+  void RepaintRecordsList() override;
+  void SetStatusLine(const std::string& text) override;
+  void ShowStatusLine(bool visible) override;
+  void SetPageCaption(const std::string& text) override;
+  void ShowPageCaption(bool visible) override;
+  void ShowPagingButton(PagingButton button, bool visible) override;
+  void EnablePagingButton(PagingButton button, bool enabled) override;
+  void SetCaptionBar(const std::string& text) override;
+  void ReplaceLastLogLine(const std::string& text) override;
+  void ShowProgressBar(bool visible) override;
+  void SetProgressRange(int64_t low, int64_t high) override;
+  void SetProgressPosition(int64_t position) override;
+
+  TreeItem InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text, int image,
+                          int selectedImage) override;
+  void SetTreeItemData(TreeId tree, TreeItem item, int64_t data) override;
+  int64_t TreeItemData(TreeId tree, TreeItem item) override;
+  void SetTreeItemBold(TreeId tree, TreeItem item, bool bold) override;
+  std::string TreeItemText(TreeId tree, TreeItem item) override;
+  TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
+  TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
+  TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  void SortTreeChildren(TreeId tree, TreeItem item) override;
+  void SelectTreeItem(TreeId tree, TreeItem item) override;
+  TreeItem SelectedTreeItem(TreeId tree) override;
+  void ExpandTreeItem(TreeId tree, TreeItem item) override;
+  void CollapseTreeKeepSelection(TreeId tree) override;
+  void DeleteAllTreeItems(TreeId tree) override;
+  void RedrawTree(TreeId tree) override;
+  void ShowTree(TreeId tree, bool visible) override;
+  void InitialiseTree(TreeId tree) override;
+  void SetTreeBackground(TreeId tree, uint32_t rgb) override;
+
+  // Runs `work` on the window thread and returns when it is done.
+  void Run(const std::function<void()>& work);
+  // Window thread: applies the row changes a finished worker left behind.
+  void FlushPendingRows();
+
+ private:
+  struct RowChange {
+    bool insert = false;  // insert `text` at `row`, else set cell (row, column)
+    int row = 0;
+    int column = 0;
+    std::string text;
+  };
+
+  bool OnWindowThread() const;
+  class CXHtmlTree* Tree(TreeId tree) const;
+  // Worker side: hands the collected row changes to the window.
+  void Flush();
+  void ApplyRowChanges(const std::vector<RowChange>& changes);
+  void Collect(RowChange change);
+
+  CMainFrame& frame_;
+  std::mutex pendingMutex_;
+  std::vector<RowChange> pending_;
+  int mirroredRowCount_ = -1;  // row count as the collected changes leave it; -1 unknown
+  std::chrono::steady_clock::time_point lastFlush_;
+};
+
+}  // namespace brinehold::ui

@@ -1,0 +1,336 @@
+// The desktop application end to end under the offscreen platform: the
+// window at start, Open through the dialog and a scan of the sample, a
+// table listed 1000 rows at a time with Next and Previous, Stop during a
+// listing, refusals while an operation runs, the tree's check and click
+// rules, and the close sequence. Message boxes are answered by a seam and
+// recorded.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidgetItemIterator>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "session/app_state.h"
+#include "ui/application.h"
+#include "ui/check_tree.h"
+#include "ui/command_bar.h"
+#include "ui/main_frame.h"
+#include "ui/message_boxes.h"
+#include "ui/panes.h"
+#include "ui/records_model.h"
+#include "writer/sharepoint_sample.h"
+#include "writer/user_table_writer.h"
+
+namespace brinehold::ui {
+
+namespace {
+
+constexpr int kLedgerRows = 2500;
+constexpr int kLedgerColumns = 50;
+
+// The sample database with one more table, "Ledger", of 2500 rows by 50
+// int columns: three list pages, the last one partial.
+bool WriteTestDatabase(const QString& path) {
+  writer::CatalogFileBuilder builder = writer::BuildSharePointSample();
+  writer::UserTableBlueprint ledger;
+  ledger.table.id = 565577053;
+  ledger.table.name = "Ledger";
+  ledger.pageOwner = 0x3000;
+  for (int c = 1; c <= kLedgerColumns; ++c) ledger.columns.push_back({"Amount" + std::to_string(c), 56, 4, false});
+  for (int r = 0; r < kLedgerRows; ++r) {
+    std::vector<writer::Cell> row;
+    for (int c = 0; c < kLedgerColumns; ++c) row.push_back(writer::Cell::Value(writer::Int32Bytes(r * 100 + c)));
+    ledger.rows.push_back(std::move(row));
+  }
+  writer::AddUserTable(builder, ledger);
+  return builder.WriteTo(path.toStdString());
+}
+
+bool Running() { return TheApp().isRunning == 1; }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  QString database_;
+  std::vector<std::string> boxes_;
+  bool answerYes_ = true;
+  std::unique_ptr<CMainFrame> frame_;
+
+  std::vector<std::string> TakeBoxes() { return std::exchange(boxes_, {}); }
+  QStringList LogRows() const {
+    QStringList rows;
+    for (int i = 0; i < frame_->LogList()->count(); ++i) rows << frame_->LogList()->item(i)->text();
+    return rows;
+  }
+  // Waits until no worker runs and the window has taken everything it sent.
+  bool WaitForIdle(int timeoutMs = 60000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (Running() || frame_->Driver().WorkerActive()) {
+      if (timer.elapsed() > timeoutMs) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    QCoreApplication::processEvents();
+    frame_->Port().FlushPendingRows();
+    return true;
+  }
+  // Opens the dialog with the Open command and lets `fill` work on it.
+  void OpenWithDialog(const std::function<void(QDialog&)>& fill) {
+    QTimer::singleShot(0, this, [fill]() {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      fill(*dialog);
+    });
+    frame_->OnOpen();
+  }
+  static QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+      if ((*it)->text(0) == text) return *it;
+    return nullptr;
+  }
+  // A left click on the label of the item named `text`.
+  void ClickLabel(CXHtmlTree* tree, const QString& text) {
+    QTreeWidgetItem* item = FindItem(tree, text);
+    QVERIFY2(item, qPrintable(text));
+    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+    tree->scrollToItem(item);
+    const QRect rect = tree->visualItemRect(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 40, rect.center().y()));
+  }
+  void ListTable(const char* name) { ClickLabel(frame_->ObjectTree(), name); }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    database_ = dir_.filePath("sample.mdf");
+    QVERIFY(WriteTestDatabase(database_));
+    SetBoxAnswerer([this](BoxKind, const std::string& text) {
+      boxes_.push_back(text);
+      return answerYes_;
+    });
+    TheApp().ResetForTests();
+    frame_ = std::make_unique<CMainFrame>();
+    frame_->resize(1200, 800);
+    frame_->show();
+  }
+
+  void cleanupTestCase() {
+    WaitForIdle();
+    frame_.reset();
+    SetBoxAnswerer({});
+    TheApp().ResetForTests();
+  }
+
+  void startUpState() {
+    QCoreApplication::processEvents();
+    QCOMPARE(frame_->CaptionBar()->text(), QString("Select MDF database file to continue the recovery process."));
+    QCOMPARE(LogRows(), QStringList{"application starts"});
+    QCOMPARE(frame_->FileView()->windowTitle(), QString("Sharepoint Database Objects"));
+    QCOMPARE(frame_->OutputWnd()->windowTitle(), QString("Output"));
+    QVERIFY(frame_->FileView()->isVisible() && frame_->OutputWnd()->isVisible());
+    QVERIFY(!frame_->Commands()->Button(ID_STOP)->isEnabled());
+    QVERIFY(frame_->Commands()->Button(ID_OPEN)->isEnabled());
+    QVERIFY(!frame_->ProgressBar()->isVisible());
+    QVERIFY(frame_->ObjectTree()->isVisible() && !frame_->DocumentTree()->isVisible());
+    QVERIFY(frame_->Panel()->StatusLine()->isVisible() && !frame_->Panel()->RecordsList()->isVisible());
+    QVERIFY(!frame_->Panel()->NextButton()->isVisible());
+  }
+
+  void openDialogChecksThenScans() {
+    OpenWithDialog([this](QDialog& dialog) {
+      auto* ok = dialog.findChild<QPushButton*>("ok");
+      ok->click();  // no file chosen
+      dialog.findChild<QLineEdit*>("dataFilePath")->setText(dir_.filePath("missing.mdf"));
+      ok->click();
+      dialog.findChild<QLineEdit*>("dataFilePath")->setText(database_);
+      dialog.findChild<QLineEdit*>("logFolder")->setText(dir_.filePath("no such folder"));
+      ok->click();
+      dialog.findChild<QLineEdit*>("logFolder")->setText(dir_.path());
+      ok->click();
+    });
+    QVERIFY(Running() || frame_->Driver().WorkerActive());
+    QVERIFY(WaitForIdle());
+    const std::vector<std::string> expected = {
+        "Please select valid SQL file path to continue the recovery process.",
+        "Please select valid SQL file path to continue the recovery process.",
+        "Please select valid Log file path to continue the recovery process.", "Scanning process completed."};
+    QCOMPARE(TakeBoxes(), expected);
+    const QStringList rows = LogRows();
+    QVERIFY(rows.contains("Scanning of file starts..."));
+    QCOMPARE(rows.last(), QString("Scanning completed for selected mdf file."));
+    QCOMPARE(frame_->CaptionBar()->text(), QString("Scanning completed for selected mdf file"));
+    QVERIFY(!frame_->ProgressBar()->isVisible());
+    QTRY_VERIFY(!frame_->Commands()->Button(ID_STOP)->isEnabled());
+    QVERIFY(QFileInfo::exists(QString::fromStdString(TheApp().settings.logFilePath)));
+    QCOMPARE(frame_->ObjectTree()->topLevelItem(0)->text(0), database_);
+    QVERIFY(FindItem(frame_->ObjectTree(), "Ledger") && FindItem(frame_->ObjectTree(), "proc_GetDocsInFolder"));
+  }
+
+  void tableListsPagesOfAThousandRows() {
+    RecordsModel& model = frame_->Panel()->Model();
+    ListTable("Ledger");
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), 1000);
+    QCOMPARE(model.columnCount(), kLedgerColumns);
+    QCOMPARE(model.RowTexts(0).value(1), QString("1"));
+    QCOMPARE(frame_->Panel()->PageCaption()->text(), QString("Page1 - [1000](1-1000) Records"));
+    QVERIFY(frame_->Panel()->RecordsList()->isVisible() && frame_->Panel()->NextButton()->isVisible());
+
+    frame_->Panel()->NextButton()->click();
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), 1000);
+    QCOMPARE(model.RowTexts(0).value(0), QString("100000"));
+    QCOMPARE(frame_->Panel()->PageCaption()->text(), QString("Page2 - [1000](1001-2000) Records"));
+    frame_->Panel()->NextButton()->click();
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), kLedgerRows - 2000);
+    frame_->Panel()->PreviousButton()->click();
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.RowTexts(0).value(0), QString("100000"));
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{});
+  }
+
+  void stopEndsALongListing() {
+    RecordsModel& model = frame_->Panel()->Model();
+    // Stop when the first rows reach the window, while the worker waits.
+    auto connection = connect(&model, &QAbstractItemModel::rowsInserted, this, [this]() {
+      if (Running()) frame_->OnStop();
+    });
+    ListTable("Ledger");
+    QVERIFY(WaitForIdle());
+    disconnect(connection);
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Are you sure to stop the running process?"});
+    QVERIFY(model.rowCount() > 0 && model.rowCount() < 1000);
+    QVERIFY(!TheApp().stopRequested);
+    // The next listing runs in full.
+    ListTable("Ledger");
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), 1000);
+  }
+
+  void commandsAreRefusedWhileRunning() {
+    TheApp().isRunning = 1;
+    frame_->OnOpen();
+    frame_->OnSave();
+    frame_->OnSaveRecords();
+    frame_->OnLoadSnapshot();
+    frame_->OnSaveSnapshot();
+    frame_->OnHelp();
+    frame_->OnAbout();
+    frame_->Panel()->NextButton()->click();
+    ListTable("Ledger");
+    QVERIFY(!frame_->close());
+    QCoreApplication::processEvents();
+    QVERIFY(frame_->Commands()->Button(ID_STOP)->isEnabled());
+    TheApp().isRunning = 0;
+    const std::string wait = "Please wait for the running process.";
+    const std::string stop = "Please stop the running process to continue the process.";
+    const std::vector<std::string> expected = {wait, wait, wait, wait, wait, stop, stop, wait, wait,
+                                               "Please stop the running process to close the application."};
+    QCOMPARE(TakeBoxes(), expected);
+    QVERIFY(frame_->isVisible());
+  }
+
+  void viewShowsItsDefinition() {
+    ClickLabel(frame_->ObjectTree(), "Docs");
+    QVERIFY(WaitForIdle());
+    QVERIFY(frame_->Panel()->StatusLine()->isVisible() && !frame_->Panel()->RecordsList()->isVisible());
+    QVERIFY(frame_->Panel()->StatusLine()->toPlainText().startsWith("CREATE VIEW dbo.Docs"));
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{});
+  }
+
+  void treeChecksAndClicks() {
+    CXHtmlTree* tree = frame_->ObjectTree();
+    QTreeWidgetItem* tables = FindItem(tree, "User Tables");
+    QTreeWidgetItem* ledger = FindItem(tree, "Ledger");
+    QTreeWidgetItem* sites = FindItem(tree, "Sites");
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    QVERIFY(tables && ledger && sites && root);
+    tables->setExpanded(true);
+    tree->SetChecked(tables, true);
+    QCOMPARE(tree->StateIndex(sites), 2);
+    QCOMPARE(tree->StateIndex(ledger->child(0)), 2);
+    tree->SetChecked(ledger, false);
+    QCOMPARE(tree->StateIndex(tables), 3);
+    QCOMPARE(tree->StateIndex(root), 3);
+    // Space on the checked box of Sites; checking it again fills the node.
+    tree->SelectItem(sites);
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(tree->StateIndex(sites), 1);
+    tree->SetChecked(tables, false);
+    QCOMPARE(tree->StateIndex(root), 1);
+    // Down skips a disabled item.
+    ledger->setDisabled(true);
+    tree->SelectItem(tree->itemAbove(ledger));
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->currentItem(), sites);
+    QCOMPARE(tree->StateIndex(ledger), 5);
+    ledger->setDisabled(false);
+
+    // A click on a box checks it and lists nothing; a click on a label lists.
+    RecordsModel& model = frame_->Panel()->Model();
+    model.DeleteAllRows();
+    tree->scrollToItem(ledger);
+    const QRect rect = tree->visualItemRect(ledger);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 8, rect.center().y()));
+    QVERIFY(tree->IsChecked(ledger));
+    QVERIFY(!Running() && model.rowCount() == 0);
+    ClickLabel(tree, "Ledger");
+    QCOMPARE(tree->currentItem(), ledger);
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), 1000);
+    // Refused while running: the previous item is selected again.
+    TheApp().isRunning = 1;
+    ClickLabel(tree, "Sites");
+    TheApp().isRunning = 0;
+    QCOMPARE(tree->currentItem(), ledger);
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Please wait for the running process."});
+  }
+
+  void closeAsksAndShowsTheLogPath() {
+    answerYes_ = false;
+    QVERIFY(!frame_->close());
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Do you want to close the application?"});
+    answerYes_ = true;
+    const std::string logPath = TheApp().settings.logFilePath;
+    QVERIFY(frame_->close());
+    const std::vector<std::string> expected = {"Do you want to close the application?", "Log file path : " + logPath};
+    QCOMPARE(TakeBoxes(), expected);
+    // Every line reached the file: the last one too.
+    QFile log(QString::fromStdString(logPath));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray bytes = log.readAll();
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    QVERIFY(text.contains("Please wait while Ledger folder is scanning."));
+  }
+
+  void secondInstanceIsRefused() {
+    const QString path = dir_.filePath("instance.lock");
+    SingleInstanceLock first(path);
+    QVERIFY(first.TryAcquire());
+    SingleInstanceLock second(path);
+    QVERIFY(!second.TryAcquire());
+  }
+};
+
+}  // namespace brinehold::ui
+
+QTEST_MAIN(brinehold::ui::MainWindowTest)
+#include "main_window_test.moc"
