@@ -84,12 +84,15 @@ RecordShapeScope::~RecordShapeScope() { currentShape = previous_; }
 
 bool MayStartRecord(const ByteReader& bytes, const RecordShape& shape, int32_t fixedEnd) {
   auto a = bytes.U8(0);
-  if (!a || (*a & 0x80) != 0 || !IsDataRecordType(RecordTypeOf(*a))) return false;
-  if ((*a & kStatusVariableColumns) != 0 && shape.variableColumns == 0) return false;
+  if (!a) return false;
+  // A compressed row's status byte has its own layout (record.h).
   if ((*a & kStatusCompressed) != 0) {
+    if (!IsDataRecordType(CompressedRecordTypeOf(*a))) return false;
     auto count = bytes.U8(1);
     return count && (shape.columnCount <= 0 || (*count & 0x80) != 0 || *count == shape.columnCount);
   }
+  if ((*a & 0x80) != 0 || !IsDataRecordType(RecordTypeOf(*a))) return false;
+  if ((*a & kStatusVariableColumns) != 0 && shape.variableColumns == 0) return false;
   if (fixedEnd < 4) return false;
   auto b = bytes.U8(1);
   auto end = bytes.U16(2);

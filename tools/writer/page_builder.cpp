@@ -10,7 +10,8 @@ constexpr size_t kHeader = 96;
 
 bool IsGhostRecord(const Bytes& record) {
   if (record.empty()) return false;
-  uint8_t type = (record[0] >> 1) & 0x07;
+  // A compressed row (bit 0x01) keeps its record type in bits 2-4.
+  uint8_t type = (record[0] & 0x01) ? (record[0] >> 2) & 0x07 : (record[0] >> 1) & 0x07;
   return type == 5 || type == 6 || type == 7;
 }
 }  // namespace
@@ -79,7 +80,9 @@ void AddRowsWithDeletions(PageBuilder& page, uint16_t start, const std::vector<B
   for (size_t r = 0; r < rows.size(); ++r) {
     const std::optional<DeleteStyle> style = r < styles.size() ? styles[r] : std::nullopt;
     Bytes row = rows[r];
-    if (style && !row.empty()) row[0] = static_cast<uint8_t>((row[0] & ~0x0E) | (6 << 1));
+    if (style && !row.empty())
+      row[0] = (row[0] & 0x01) ? static_cast<uint8_t>((row[0] & ~0x1C) | (6 << 2))
+                               : static_cast<uint8_t>((row[0] & ~0x0E) | (6 << 1));
     if (style && *style == DeleteStyle::Compacted) {
       compacted.push_back(std::move(row));
       continue;
