@@ -10,6 +10,7 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/primary_record_page.h"
+#include "storage/record_shape.h"
 
 namespace brinehold::cli {
 
@@ -48,6 +49,12 @@ void PrintHeader(const CPage_Header& h) {
   std::printf("transaction_id\t%" PRIu32 ":%u\n", h.transactionIdHigh, h.transactionIdLow);
   std::printf("ghost_record_count\t%d\n", h.ghostRecordCount);
   std::printf("torn_bits\t0x%08" PRIx32 "\n", h.tornBits);
+}
+
+void PrintVerification(const PageVerification& verification) {
+  std::printf("verification\t%s\n", PageVerdictName(verification.verdict));
+  if (verification.protection == PageProtection::Checksum)
+    std::printf("computed_checksum\t0x%08" PRIx32 "\n", verification.computed);
 }
 
 std::string VariableLengths(const CPrimaryRecord& record) {
@@ -117,12 +124,16 @@ int RunPage(const std::vector<std::string>& args) {
   ScanSettings& settings = TheApp().settings;
   settings.showDeleted = parsed.Has("deleted") || parsed.Has("advanced-deleted");
   settings.showAdvancedDeleted = parsed.Has("advanced-deleted");
+  // Without a table, deleted rows are looked for in the shape the page's
+  // header gives: its minimum record length as the end of the fixed data.
+  RecordShapeScope shape(RecordShape{});
   PrimaryRecordPage page(std::move(*buffer), file);
   if (!page.HeaderValid()) {
     std::fprintf(stderr, "brinehold page: page %s has no header\n", address->ToString().c_str());
     return 1;
   }
   PrintHeader(page.Header());
+  PrintVerification(page.Verification());
   if (parsed.Has("records")) PrintRecords(page);
   return 0;
 }
@@ -134,8 +145,10 @@ CommandRegistration registration({30, "page", "page FILE FILEID:PAGE [--records]
                                   "variable column (c = complex), the record length and flags (invalid,\n"
                                   "hidden, compressed, sparse, found by the deleted-row search, the target\n"
                                   "of a forwarding stub). --deleted shows ghost rows; --advanced-deleted\n"
-                                  "also searches the page for deleted rows. Exit 1 when the file does not\n"
-                                  "open or the page is not in it.",
+                                  "also searches the page's free bytes for deleted rows whose fixed data\n"
+                                  "ends where the header's minimum record length says. The header lines\n"
+                                  "end with whether the page's checksum or torn bits verify. Exit 1 when\n"
+                                  "the file does not open or the page is not in it.",
                                   RunPage});
 
 }  // namespace

@@ -1,5 +1,5 @@
 // brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE [--limit N] [--advanced] [--show-deleted]
-//                [--advanced-deleted] [--sql2000] [--collation ID]
+//                [--advanced-deleted] [--mark-damaged] [--sql2000] [--collation ID]
 //                [--format tsv|csv|jsonl]
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "session/app_state.h"
+#include "values/page_rows.h"
 #include "values/record_format.h"
 #include "values/table_rows.h"
 
@@ -22,12 +23,17 @@ namespace {
 constexpr const char* kUsage =
     "usage: brinehold rows FILE|--snapshot SNAP [--mdf FILE] TABLE\n"
     "                                 [--limit N] [--advanced] [--show-deleted] [--advanced-deleted]\n"
-    "                                 [--sql2000] [--collation ID] [--format tsv|csv|jsonl]\n";
+    "                                 [--mark-damaged] [--sql2000] [--collation ID] [--format tsv|csv|jsonl]\n";
 
 constexpr size_t kFlushBytes = 1 << 20;
 
-std::vector<std::string> ColumnNames(const TableSchema& schema, const std::vector<size_t>& shown) {
+// Leading columns: whether a row was deleted (when deleted rows are shown)
+// and whether its page failed verification (when asked).
+std::vector<std::string> ColumnNames(const TableSchema& schema, const std::vector<size_t>& shown, bool markDeleted,
+                                     bool markDamaged) {
   std::vector<std::string> names;
+  if (markDeleted) names.push_back("deleted");
+  if (markDamaged) names.push_back("damaged");
   for (size_t index : shown) names.push_back(schema.columns[index].name);
   return names;
 }
@@ -41,7 +47,7 @@ int Usage(const std::string& problem) {
 
 int RunRows(const std::vector<std::string>& args) {
   ParsedArgs parsed =
-      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "sql2000"},
+      ParseArgs(args, {"advanced", "show-deleted", "advanced-deleted", "mark-damaged", "sql2000"},
                 {"limit", "collation", "snapshot", "mdf", "format"});
   if (!parsed.error.empty()) return Usage(parsed.error);
   DataSource source;
@@ -68,14 +74,18 @@ int RunRows(const std::vector<std::string>& args) {
   const TableSchema& schema = catalog.tableSchema;
   const std::vector<size_t> shown = ShownColumns(schema);
 
-  RecordWriter writer(*format, ColumnNames(schema, shown));
+  const bool markDeleted = settings.showDeleted;
+  const bool markDamaged = parsed.Has("mark-damaged");
+  RecordWriter writer(*format, ColumnNames(schema, shown, markDeleted, markDamaged));
   std::string out = writer.Header();
   long long printed = 0;
   std::vector<RecordCell> cells;
   const bool tsv = *format == RecordFormat::Tsv;
-  ForEachTableRow(catalog, [&](const RenderedRow& row) {
+  ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource& from) {
     if (limit >= 0 && printed >= limit) return false;
     cells.clear();
+    if (markDeleted) cells.push_back({RowOriginName(from.origin), false});
+    if (markDamaged) cells.push_back({from.damage, false});
     for (size_t index : shown) {
       if (index >= row.size()) break;
       cells.push_back({row[index].valueText, !tsv && IsNullCell(row[index])});
@@ -96,7 +106,7 @@ int RunRows(const std::vector<std::string>& args) {
 
 CommandRegistration registration(
     {45, "rows", "rows FILE|--snapshot SNAP [--mdf FILE] TABLE "
-                 "[--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--sql2000] "
+                 "[--limit N] [--advanced] [--show-deleted] [--advanced-deleted] [--mark-damaged] [--sql2000] "
                  "[--collation ID] [--format tsv|csv|jsonl]",
      "Opens the data file, rebuilds its catalog and prints the rows of the\n"
      "table TABLE (a user table, else a system table of that name) as\n"
@@ -113,8 +123,13 @@ CommandRegistration registration(
      "  --limit N        stop after N rows\n"
      "  --advanced       read the table's pages from the page inventory\n"
      "  --show-deleted   include deleted rows (ghost rows, and the rows of\n"
-     "                   pages the table has freed)\n"
-     "  --advanced-deleted  also search free page space for deleted rows\n"
+     "                   pages the table has freed); a first column\n"
+     "                   \"deleted\" says ghost, carved (found in free page\n"
+     "                   space) or nothing for a live row\n"
+     "  --advanced-deleted  also search free page space for deleted rows of\n"
+     "                   the table's own shape\n"
+     "  --mark-damaged   a column \"damaged\" names the failed check (checksum\n"
+     "                   mismatch, torn) of the page a row came from\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        accepted as by scan (the layout is decided by the data)\n"
      "  --snapshot SNAP  in place of FILE: the data file SNAP names, with the\n"

@@ -146,6 +146,10 @@ int CScanDriver::RunScan() {
   bool opened = file && file->IsValid();
   session_.dataFile = std::move(file);
   if (!opened) return Fail(ScanOutcome::OpenFailed);
+  // Pages whose checksum or torn bits disagree with their bytes are still
+  // read; the log says which they are.
+  if (session_.dataFile->verification.checked > 0)
+    for (const std::string& line : VerificationReport(session_.dataFile->verification)) Log(line);
 
   {
     auto catalog = std::make_unique<CDatabaseCatalog>(session_.dataFile.get());

@@ -85,6 +85,7 @@ struct ScanTarget {
   PageInventory& system;
   PageInventory& data;
   PageInventory* iam;
+  PageVerificationTally* verification;
 };
 
 bool IsPrimarySystemOwnerId(int32_t id);
@@ -106,6 +107,7 @@ void ScanPages(const ReadOnlyFile& file, uint64_t start, uint64_t pages, bool pr
     uint8_t type = page.GetOr<uint8_t>(1, 0);
     if (listedFileId > 0 && fileId != listedFileId) fileId = listedFileId;
     int32_t physical = static_cast<int32_t>(index);
+    if (target.verification) target.verification->Add(page, {primary ? int16_t{1} : fileId, physical});
 
     if (primary ? IsPrimarySystemOwnerId(owner) : IsSecondarySystemOwnerId(owner))
       AppendEntry(target.system[owner], {fileId, physical, type});
@@ -226,6 +228,7 @@ bool CDataFile::BuildPageInventory() {
   systemPages.clear();
   dataPages.clear();
   iamPages.clear();
+  verification = {};
   inventoryFileLengths.clear();
   openFailure.clear();
 
@@ -241,7 +244,8 @@ bool CDataFile::BuildPageInventory() {
   ProgressReset(window, pageCount);
   ProgressPos(window, 0);
   Notify(window, &WindowPort::StatusText, kTextMapping);
-  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr, {systemPages, dataPages, &iamPages}, window);
+  ScanPages(primary_, baseOffset, pageCount, true, 0, nullptr, {systemPages, dataPages, &iamPages, &verification},
+            window);
   ProgressPos(window, pageCount);
   Notify(window, &WindowPort::StatusText, kTextMappingDone);
   return !systemPages.empty();
@@ -270,13 +274,19 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
       // The file's pages join the inventory only once it is known to
       // belong to this database, under the id it was recognised by.
       PageInventory foundSystem, foundData;
+      PageVerificationTally foundVerification;
       int16_t fileId = 0;
-      ScanPages(file, offset, info.pageCount, false, 0, &fileId, {foundSystem, foundData, nullptr}, window);
+      ScanPages(file, offset, info.pageCount, false, 0, &fileId, {foundSystem, foundData, nullptr, &foundVerification}, window);
       ProgressPos(window, info.pageCount);
       if (fileId > 1 && secondaryFiles.count(fileId) == 0) {
         info.fileId = fileId;
         databaseFiles.push_back(info);
         secondaryFiles[fileId] = info;
+        verification.checked += foundVerification.checked;
+        for (FailedPage failed : foundVerification.failed) {
+          failed.address.fileId = fileId;
+          verification.failed.push_back(failed);
+        }
         if (!SnapshotHoldsFile(fileId, info.fileLength)) {
           DropSnapshotEntries(fileId);
           MergeFoundPages(systemPages, foundSystem, fileId);
@@ -310,7 +320,8 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
     DropSnapshotEntries(fileId);
     ProgressReset(window, entry.pageCount);
     ProgressPos(window, 0);
-    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr, {systemPages, dataPages, nullptr}, window);
+    ScanPages(file, offset, entry.pageCount, false, fileId, nullptr,
+              {systemPages, dataPages, nullptr, &verification}, window);
     ProgressPos(window, entry.pageCount);
     inventoryFileLengths[fileId] = entry.fileLength;
   }

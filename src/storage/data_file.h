@@ -24,6 +24,7 @@
 #include "storage/compressed_column_layout.h"
 #include "storage/page_address.h"
 #include "storage/page_header.h"
+#include "storage/page_verification.h"
 
 namespace brinehold {
 
@@ -88,6 +89,10 @@ class CDataFile {
   PageInventory systemPages;
   PageInventory dataPages;
   PageInventory iamPages;
+  // The checksums and torn bits of every page the inventory passes read
+  // (primary and secondary files; none when the inventory came from a
+  // snapshot).
+  PageVerificationTally verification;
   std::map<int16_t, SecondaryFileInfo> secondaryFiles;
   Bytes currentPageBuffer;
   std::string databaseName;

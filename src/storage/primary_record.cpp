@@ -284,4 +284,18 @@ std::unique_ptr<CPrimaryRecord> CPrimaryRecord::ParseForSearch(ByteReader bytes,
   return record;
 }
 
+std::unique_ptr<CPrimaryRecord> CPrimaryRecord::ParseCarved(ByteReader bytes, const CPage* page, int32_t limit) {
+  auto record = std::make_unique<CPrimaryRecord>(SearchTag{});
+  record->page = page;
+  record->maxLength = Clamp(limit, bytes.size());
+  if (!record->ReadStatus(bytes, true)) return nullptr;
+  if (record->recordType != kPrimaryRecordType && record->recordType != kGhostDataRecordType) return nullptr;
+  if (record->compressed)
+    record->ParseCompressed(bytes, record->maxLength);
+  else
+    record->ParsePlain(bytes, record->maxLength);
+  if (record->invalid || record->recordLength <= 0) return nullptr;
+  return record;
+}
+
 }  // namespace brinehold

@@ -71,6 +71,12 @@ class CPrimaryRecord : public CRecord {
   static std::unique_ptr<CPrimaryRecord> ParseForSearch(ByteReader bytes, const CPage* page,
                                                         int32_t& length);
 
+  // A row carved out of page bytes no slot references: at most `limit`
+  // bytes, plain or compressed, no forwarding, data record types only (the
+  // type filter applies). Null when nothing parses there; the caller checks
+  // the row's shape (record_shape.h).
+  static std::unique_ptr<CPrimaryRecord> ParseCarved(ByteReader bytes, const CPage* page, int32_t limit);
+
   // --- parsed parts (copies) -------------------------------------------
   const CPage* page = nullptr;  // not owned
   uint8_t statusA = 0;

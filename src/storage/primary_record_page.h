@@ -17,21 +17,29 @@
 // settings.showDeleted is off, and for a slot of 0 or outside 96 .. 8192.
 // Every other slot gets a CPrimaryRecord with maximum length 8192 - slot.
 //
-// Deleted-row search: walks the page from offset 96, record after record,
-// and hunts for the signature 30 00 84 00 / 3C 00 84 00 (a primary or ghost
-// data row with null bitmap, variable columns and 128 bytes of fixed data)
-// between them. Rows found at offsets no slot references are appended to the
-// slot list, so they follow the page's own rows.
+// Deleted-row search, while the table being read has made its record shape
+// current (record_shape.h): the bytes between the header and the slot array
+// that no live record occupies are searched for rows of that shape; a row
+// found there may not overlap a live record or one found before it, and the
+// search goes on after its end. Without a shape (the catalog bootstrap), the
+// search walks the page from offset 96, record after record, and hunts for
+// the signature 30 00 84 00 / 3C 00 84 00 (a primary or ghost data row with
+// null bitmap, variable columns and 128 bytes of fixed data) between them.
+// Rows found at offsets no slot references are appended to the slot list, so
+// they follow the page's own rows (entries from OwnSlotCount() on).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "storage/primary_record.h"
 #include "storage/record_page.h"
 
 namespace brinehold {
+
+struct RecordShape;
 
 class PrimaryRecordPage : public RecordPage {
  public:
@@ -81,6 +89,14 @@ class PrimaryRecordPage : public RecordPage {
   // Rebuilds a compressed record's columns with the compression information
   // of the page that holds its row.
   void RebuildCompressed(CPrimaryRecord& record, const CompressedRowLayout& layout) const;
+  // [start, end) of the records the page's own slots reference, sorted and
+  // merged.
+  std::vector<std::pair<int32_t, int32_t>> OwnRecordExtents() const;
+  void CarveShapedRows(const RecordShape& shape, const CompressedRowLayout* layout);
+  // The row of `shape` at `position` within `room` bytes, in the compressed
+  // or the plain format, or null.
+  std::unique_ptr<CPrimaryRecord> CarveAt(int32_t position, int32_t room, const RecordShape& shape,
+                                          int32_t fixedEnd, bool compressedRows) const;
   // The record for a slot offset under the record-list rules, or null.
   std::unique_ptr<CPrimaryRecord> RecordForSlot(uint16_t slot, int32_t lowestSlot, int32_t highestSlot,
                                                 int forwardingHops, const CompressedRowLayout* layout) const;

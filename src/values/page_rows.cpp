@@ -1,5 +1,8 @@
 #include "values/page_rows.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "catalog/table_schema.h"
 #include "session/app_state.h"
 #include "storage/data_file.h"
@@ -7,17 +10,118 @@
 
 namespace brinehold {
 
+namespace {
+
+constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";
+
+RowOrigin OriginOf(const PrimaryRecordPage& page, size_t index, const CPrimaryRecord& record) {
+  if (index >= page.OwnSlotCount()) return RowOrigin::Carved;
+  return record.recordType == kGhostDataRecordType ? RowOrigin::Ghost : RowOrigin::Live;
+}
+
+bool RendersWhole(const std::vector<RenderedRow>& rows) {
+  if (rows.size() != 1) return false;
+  return std::none_of(rows[0].begin(), rows[0].end(), [](const ColumnInfo& column) {
+    return column.valueText.find(kReplacementCharacter) != std::string::npos;
+  });
+}
+
+}  // namespace
+
 RenderVariant TableRenderVariant(const TableSchema& schema) {
   return !TheApp().settings.legacyCatalog && schema.HasRowsetColumns() ? RenderVariant::RowsetTable
                                                                        : RenderVariant::PositionalTable;
 }
 
+namespace {
+
+// Declared bytes of a type text such as "nvarchar(200)"; 0 for "(-1)" or
+// none.
+int32_t DeclaredBytes(const std::string& typeText) {
+  const size_t open = typeText.find('(');
+  if (open == std::string::npos) return 0;
+  return std::max(0, std::atoi(typeText.c_str() + open + 1));
+}
+
+// Null bits and value rules of the stored columns (leaf offsets -1, -2, ...
+// are the variable-length columns in stored order).
+void AddColumnRules(const TableSchema& schema, RecordShape& shape) {
+  shape.variables.assign(static_cast<size_t>(std::max(shape.variableColumns, 0)), {});
+  for (const ColumnInfo& column : schema.columns) {
+    if (column.hobtColumnId == ColumnInfo::kNoStoredValue) continue;
+    const int32_t bit = (column.nullBit & 0xFFFF) - 1;
+    if (bit >= 0 && !column.nullable) shape.notNullBits.push_back(bit);
+    if (column.leafOffset >= 0) continue;
+    const size_t index = static_cast<size_t>(-column.leafOffset - 1);
+    if (index >= shape.variables.size()) continue;
+    RecordShape::VariableColumn& rule = shape.variables[index];
+    rule.nullBit = bit;
+    rule.maxBytes = DeclaredBytes(column.typeText);
+    rule.evenLength = column.typeText.rfind("nvarchar", 0) == 0 || column.typeText.rfind("nchar", 0) == 0;
+  }
+}
+
+}  // namespace
+
+RecordShape TableRecordShape(const TableSchema& schema) {
+  RecordShape shape;
+  if (!TheApp().settings.legacyCatalog && schema.HasRowsetColumns()) {
+    int32_t variable = 0;
+    // The leaf offset is the low 16 bits of its field: negative for the
+    // variable-length columns. The fixed-data end itself comes from each
+    // page's header, which holds it for every layout the table had.
+    for (const RowsetColumnRow& column : schema.rowsetColumns) {
+      const int16_t leafOffset = static_cast<int16_t>(static_cast<uint32_t>(column.leafOffset) & 0xFFFF);
+      if (leafOffset < 0) ++variable;
+    }
+    shape.columnCount = static_cast<int32_t>(schema.rowsetColumns.size());
+    shape.variableColumns = variable;
+    AddColumnRules(schema, shape);
+    return shape;
+  }
+  shape.columnCount = static_cast<int32_t>(std::count_if(
+      schema.columns.begin(), schema.columns.end(),
+      [](const ColumnInfo& column) { return column.hobtColumnId != ColumnInfo::kNoStoredValue; }));
+  return shape;
+}
+
+const char* RowOriginName(RowOrigin origin) {
+  switch (origin) {
+    case RowOrigin::Ghost: return "ghost";
+    case RowOrigin::Carved: return "carved";
+    case RowOrigin::Live: break;
+  }
+  return "";
+}
+
+PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                      const RowDecodingContext& context) {
+  // Compressed rows are rebuilt, and deleted rows carved, for this table's
+  // columns while the page is read.
+  RecordShapeScope recordShape(TableRecordShape(schema));
+  PageRows result;
+  auto page = file.ReadDataPage(address, &context.compressedLayout);
+  if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return result;
+  result.verification = page->Verification();
+  const RenderVariant variant = TableRenderVariant(schema);
+  const size_t count = std::min(static_cast<size_t>(std::max(page->SlotCount(), 0)), page->RecordCount());
+  for (size_t index = 0; index < count && !TheApp().stopRequested; ++index) {
+    const CPrimaryRecord* record = page->Record(index);
+    if (!record) continue;
+    const RowOrigin origin = OriginOf(*page, index, *record);
+    std::vector<RenderedRow> rows = RenderRecordRows(*record, page->File(), context, variant);
+    if (origin == RowOrigin::Carved && !RendersWhole(rows)) continue;
+    for (RenderedRow& row : rows) {
+      result.rows.push_back(std::move(row));
+      result.origins.push_back(origin);
+    }
+  }
+  return result;
+}
+
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
                                      const RowDecodingContext& context) {
-  // Compressed rows are rebuilt for this table's columns while the page is read.
-  auto page = file.ReadDataPage(address, &context.compressedLayout);
-  if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
-  return RenderPageRows(*page, context, TableRenderVariant(schema));
+  return ReadPageRows(file, address, schema, context).rows;
 }
 
 }  // namespace brinehold

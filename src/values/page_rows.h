@@ -5,11 +5,20 @@
 // (type 1) gives no rows. The variant is RowsetTable when the
 // catalog is in the modern layout and the table has rowset-column rows,
 // PositionalTable otherwise. The page is released before returning.
+//
+// While the page is read, the table's record shape (TableRecordShape) is
+// current, so deleted rows of this table are carved out of the page's free
+// bytes when the user asked for them. A carved row that does not render
+// whole (no row, or a text that could not be decoded) is left out: bytes
+// that only look like a row are no row.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/page_verification.h"
+#include "storage/record_shape.h"
 #include "values/row_renderer.h"
 
 namespace brinehold {
@@ -18,6 +27,31 @@ class CDataFile;
 struct TableSchema;
 
 RenderVariant TableRenderVariant(const TableSchema& schema);
+
+// The shape of the table's rows: the column count (and the number of
+// variable-length columns) from its rowset columns when it has them,
+// otherwise the count of its stored columns; the fixed-data end from each
+// page's header.
+RecordShape TableRecordShape(const TableSchema& schema);
+
+// Where a rendered row came from.
+enum class RowOrigin : uint8_t {
+  Live,    // a record the slot array references
+  Ghost,   // a deleted record still in the slot array
+  Carved,  // a deleted record found in bytes no slot references
+};
+
+// "", "ghost", "carved".
+const char* RowOriginName(RowOrigin origin);
+
+struct PageRows {
+  std::vector<RenderedRow> rows;
+  std::vector<RowOrigin> origins;  // one per row
+  PageVerification verification;   // of the page as read
+};
+
+PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                      const RowDecodingContext& context);
 
 std::vector<RenderedRow> GetPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
                                      const RowDecodingContext& context);

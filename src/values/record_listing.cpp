@@ -192,6 +192,8 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
   const TableSchema& schema = catalog.tableSchema;
 
   Walk walk;
+  damagedRows_ = 0;
+  damagedPages_.clear();
   const size_t firstPage = start.pageIndex > 0 ? static_cast<size_t>(start.pageIndex) : 0;
   int64_t pagesRead = 0;
   for (size_t p = firstPage; p < pageList.size(); ++p) {
@@ -213,10 +215,33 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
       }
       ++walk.processed;
       TakeRow(rows[r], schema);
+      if (lastPageFailed_) {
+        ++damagedRows_;
+        if (damagedPages_.empty() || damagedPages_.back() != pageList[p]) damagedPages_.push_back(pageList[p]);
+      }
     }
     window_.SetProgressPosition(pagesRead);
   }
+  ReportDamagedRows();
   return walk;
+}
+
+void RecordListing::ReportDamagedRows() {
+  // The status line names the pages of this list page whose checksum or
+  // torn bits did not verify; their rows are shown all the same.
+  if (damagedRows_ == 0) {
+    if (damageShown_) window_.SetStatusLine("");
+    damageShown_ = false;
+    return;
+  }
+  std::string pages;
+  for (size_t i = 0; i < damagedPages_.size() && i < kDamagedPagesNamed; ++i)
+    pages += (i > 0 ? ", " : "") + damagedPages_[i].ToString();
+  if (damagedPages_.size() > kDamagedPagesNamed) pages += ", ...";
+  window_.SetStatusLine(Format("%lld rows come from pages that failed verification: %s",
+                               static_cast<long long>(damagedRows_), pages.c_str()));
+  window_.ShowStatusLine(true);
+  damageShown_ = true;
 }
 
 void RecordListing::TakeRow(const RenderedRow& row, const TableSchema& schema) {
@@ -258,9 +283,12 @@ void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& s
 
 std::vector<RenderedRow> RecordListing::GetPageRows(const CDatabaseCatalog& catalog, PageAddress address,
                                                     RowDecodingContext& context) {
+  lastPageFailed_ = false;
   if (pageRows) return pageRows(address, context);
   if (!catalog.dataFile) return {};
-  return brinehold::GetPageRows(*catalog.dataFile, address, catalog.tableSchema, context);
+  PageRows page = ReadPageRows(*catalog.dataFile, address, catalog.tableSchema, context);
+  lastPageFailed_ = page.verification.Failed();
+  return std::move(page.rows);
 }
 
 void RecordListing::ReportPagedList() {

@@ -21,6 +21,10 @@
 // rule of InsertRecordRow (a row whose texts are all empty, or "NULL"
 // followed by empty texts, is inserted and removed again).
 //
+// Rows of pages whose checksum or torn bits fail are listed like any other;
+// the status line then says how many rows of the list page came from such
+// pages, and names them.
+//
 // Everything the user sees goes through the WindowPort: list columns and
 // rows, the page caption ("Page2 - [1000](1001-2000) Records"), the caption
 // bar, the buttons, the progress bar and the log lines. The workers set
@@ -155,12 +159,20 @@ class RecordListing {
   // Log text, page caption and caption bar of a list page reached by paging.
   void ReportPagedList();
   void EndPagingWorker();
+  // The status line for the rows of the walk that came from pages failing
+  // verification (cleared again when a later walk has none).
+  void ReportDamagedRows();
 
   WindowPort& window_;
   std::unique_ptr<RowDecodingContext> currentRowContext_;
   size_t columnListSize_ = 0;  // remembered by PrepareRecordColumns
   bool withoutRowLimit_ = false;  // a consumer reading a whole table
   int64_t shownPage_ = 0;
+  bool lastPageFailed_ = false;  // the page GetPageRows read last failed verification
+  int64_t damagedRows_ = 0;
+  std::vector<PageAddress> damagedPages_;
+  bool damageShown_ = false;
+  static constexpr size_t kDamagedPagesNamed = 5;
 };
 
 }  // namespace brinehold

@@ -19,6 +19,11 @@ std::vector<size_t> ShownColumns(const TableSchema& schema) {
 bool IsNullCell(const ColumnInfo& cell) { return cell.valueText == "NULL"; }
 
 bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const RenderedRow&)>& visit) {
+  return ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource&) { return visit(row); });
+}
+
+bool ForEachTableRow(CDatabaseCatalog& catalog,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit) {
   const TableSchema& schema = catalog.tableSchema;
   const bool wasLoadActive = TheApp().tableLoadActive;
   TheApp().tableLoadActive = false;  // large values in full
@@ -29,9 +34,13 @@ bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const R
     bool any = false;
     for (const PageAddress& address : pages) {
       if (stopped || TheApp().stopRequested) break;
-      for (const RenderedRow& row : GetPageRows(file, address, schema, context)) {
+      const PageRows page = ReadPageRows(file, address, schema, context);
+      TableRowSource source;
+      if (page.verification.Failed()) source.damage = PageVerdictName(page.verification.verdict);
+      for (size_t r = 0; r < page.rows.size(); ++r) {
         any = true;
-        if (!visit(row)) {
+        source.origin = r < page.origins.size() ? page.origins[r] : RowOrigin::Live;
+        if (!visit(page.rows[r], source)) {
           stopped = true;
           break;
         }

@@ -15,8 +15,10 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
+#include "values/page_rows.h"
 #include "values/row_decoding_context.h"
 
 namespace brinehold {
@@ -27,6 +29,17 @@ struct TableSchema;
 std::vector<size_t> ShownColumns(const TableSchema& schema);
 
 bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const RenderedRow&)>& visit);
+
+// Where a row came from: live, ghost or carved, and the verdict name of its
+// page when that page failed verification (empty otherwise).
+struct TableRowSource {
+  RowOrigin origin = RowOrigin::Live;
+  std::string_view damage;
+};
+
+// The same walk, with each row's source.
+bool ForEachTableRow(CDatabaseCatalog& catalog,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit);
 
 // Whether a rendered cell stands for NULL.
 bool IsNullCell(const ColumnInfo& cell);

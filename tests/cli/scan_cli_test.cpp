@@ -55,8 +55,9 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
       "",
       "Advanced mode is selected for file recovery.",
       "Scanning of file starts...",
+      lines.size() > 5 ? lines[5] : std::string("?"),
       "Database version:  SQL Server 2012",
-      lines.size() > 6 ? lines[6] : std::string("?"),
+      lines.size() > 7 ? lines[7] : std::string("?"),
       "Creating Tree.........",
       "Process done.........",
       "Retrieving Objects of Sysobjvalues System Tables...........",
@@ -64,7 +65,8 @@ TEST(ScanCli, PrintsEveryLogLineAndWritesTheLog) {
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(lines, expected);
-  EXPECT_EQ(lines.at(6).rfind("Collation Type: ", 0), 0u);
+  EXPECT_EQ(lines.at(5).rfind("Page verification: 0 of ", 0), 0u);
+  EXPECT_EQ(lines.at(7).rfind("Collation Type: ", 0), 0u);
   EXPECT_NE(result.err.find("Scanning process completed."), std::string::npos);
   std::vector<std::string> files = LogFiles(logs);
   ASSERT_EQ(files.size(), 1u);

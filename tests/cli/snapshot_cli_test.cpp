@@ -156,7 +156,12 @@ TEST(SnapshotCli, TheSnapshotBringsTheCollationAndDeletedRecordChoices) {
   EXPECT_TRUE(header->showDeleted && header->showAdvancedDeleted);
   CliResult again = RunCli({"scan", "--snapshot", snapshot, "--log-dir", dir.path()});
   EXPECT_EQ(again.exitCode, 0) << again.err;
-  EXPECT_EQ(again.out, scan.out.substr(scan.out.find('\n') + 1));  // less the Open's first line
+  // Less the Open's first line, and the page verification line: a snapshot
+  // brings the inventory, so no page is read to build it.
+  std::string expected = scan.out.substr(scan.out.find('\n') + 1);
+  if (size_t at = expected.find("Page verification: "); at != std::string::npos)
+    expected.erase(at, expected.find('\n', at) + 1 - at);
+  EXPECT_EQ(again.out, expected);
   EXPECT_EQ(RunCli({"rows", "--snapshot", snapshot, "AllDocs"}).out,
             RunCli({"rows", mdf, "AllDocs", "--show-deleted", "--advanced-deleted", "--collation", "53256"}).out);
 }

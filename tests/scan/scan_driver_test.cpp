@@ -101,6 +101,7 @@ TEST_F(ScanDriverTest, CompletedScanWritesEveryLineInOrder) {
       "Browse File Path:\t" + path + "\r\n",
       "Standard mode is selected for file recovery.",
       "Scanning of file starts...",
+      rows.size() > 4 ? rows[4] : std::string("?"),
       "Database version:  SQL Server 2008",
       "Collation Type: Unknown Collation",
       "Creating Tree.........",
@@ -110,6 +111,8 @@ TEST_F(ScanDriverTest, CompletedScanWritesEveryLineInOrder) {
       "Scanning completed for selected mdf file.",
   };
   EXPECT_EQ(rows, expected);
+  // The writer's pages carry checksums, and every one verifies.
+  EXPECT_EQ(rows.at(4).rfind("Page verification: 0 of ", 0), 0u) << rows.at(4);
   // The object tree is filled: its root is the path as chosen.
   EXPECT_EQ(window_.TreeItemText(TreeId::Object, window_.TreeFirstChild(TreeId::Object, kNoTreeItem)), path);
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
@@ -162,7 +165,7 @@ TEST_F(ScanDriverTest, UnwritableLogFolderDoesNotFailTheScan) {
     return true;
   };
   std::vector<std::string> rows = Scan(path);
-  EXPECT_EQ(rows.size(), 11u);
+  EXPECT_EQ(rows.size(), 12u);  // with the page verification line
   EXPECT_EQ(rows.back(), "Scanning completed for selected mdf file.");
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
   EXPECT_EQ(told, 1);
@@ -192,8 +195,8 @@ TEST_F(ScanDriverTest, CatalogWithoutObjectsEndsInF2WithoutABox) {
   CatalogFileBuilder b;
   b.Add(41, writer::SyscolparsRow({100, 1, "orphan"}));
   std::vector<std::string> rows = Scan(Write(b));
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[4], "Either it is not valid mdf file or highly corrupted, select another file to recover.");
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[5], "Either it is not valid mdf file or highly corrupted, select another file to recover.");
   EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::NoObjects);
   EXPECT_EQ(TheApp().isRunning, 0);
   EXPECT_TRUE(HasEvent("emptyTree"));
@@ -218,8 +221,8 @@ TEST_F(ScanDriverTest, MissingVersionLeavesThePlaceholderLineInTheVersionText) {
   shifted.AddRawPage(7, writer::PageBuilder({1, 5000}, 1, 7).Build());
   shifted.AddTable({100, "T"}, {{100, 1, "a"}});
   std::vector<std::string> rows = Scan(Write(shifted));
-  ASSERT_GE(rows.size(), 5u);
-  EXPECT_EQ(rows[4], "Database version: Unknown SQL Version");
+  ASSERT_GE(rows.size(), 6u);
+  EXPECT_EQ(rows[5], "Database version: Unknown SQL Version");
   EXPECT_EQ(TheApp().sqlVersionText, "Database version: Unknown SQL Version");
 }
 

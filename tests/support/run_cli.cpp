@@ -1,6 +1,7 @@
 #include "support/run_cli.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +14,7 @@ extern char** environ;
 
 namespace brinehold::test {
 
-CliResult RunCli(const std::vector<std::string>& args) {
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
   CliResult result;
   TempDir dir;
   std::string outPath = dir.Path("out"), errPath = dir.Path("err");
@@ -35,7 +36,23 @@ CliResult RunCli(const std::vector<std::string>& args) {
   if (spawned != 0) return result;
 
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  if (timeoutSeconds > 0) {
+    // Polled ten times a second; the program is killed once its time is up.
+    for (int tick = 0;; ++tick) {
+      pid_t done = ::waitpid(pid, &status, WNOHANG);
+      if (done == pid) break;
+      if (tick >= timeoutSeconds * 10) {
+        ::kill(pid, SIGKILL);
+        result.timedOut = true;
+        while (::waitpid(pid, &status, 0) < 0) {
+        }
+        break;
+      }
+      ::usleep(100000);
+    }
+  } else {
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);

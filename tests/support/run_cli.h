@@ -11,10 +11,13 @@ namespace brinehold::test {
 struct CliResult {
   int exitCode = -1;    // -1 when the program did not exit normally
   int signal = 0;       // the signal that ended it, if any
+  bool timedOut = false;  // ended by the caller's time limit
   std::string out;
   std::string err;
 };
 
-CliResult RunCli(const std::vector<std::string>& args);
+// `timeoutSeconds` > 0 ends a program still running after that long (a
+// hang) with SIGKILL.
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 0);
 
 }  // namespace brinehold::test

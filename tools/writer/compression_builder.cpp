@@ -193,15 +193,13 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& bl
 }
 
 Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
-                         const std::vector<Bytes>& rows, PageAddress previous, PageAddress next) {
+                         const std::vector<Bytes>& rows, PageAddress previous, PageAddress next,
+                         const std::vector<std::optional<DeleteStyle>>& deleted) {
   PageBuilder page(self, 1, owner);
   page.SetPrevious(previous).SetNext(next);
   uint16_t offset = 96;
   if (info) offset = PlaceCompressionInfo(page, *info);
-  for (const Bytes& row : rows) {
-    page.AddRecordAt(offset, row);
-    offset = static_cast<uint16_t>(offset + row.size());
-  }
+  AddRowsWithDeletions(page, offset, rows, deleted);
   return page.Build();
 }
 
@@ -229,7 +227,7 @@ PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTabl
     const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
     const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
     const CompressedTableBlueprint::Page& page = blueprint.pages[static_cast<size_t>(i)];
-    builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next));
+    builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next, page.deleted));
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};
   builder.Add(7, SysallocunitsRow(blueprint.allocationUnitId, 1, blueprint.rowsetId, firstPage, firstPage, PageAddress{0, 0}));

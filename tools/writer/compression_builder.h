@@ -99,9 +99,11 @@ struct CompressionInfoLayout {
 uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& blueprint);
 
 // A data page of a compressed table: the compression information (when
-// given) and the rows one after another behind it.
+// given) and the rows one after another behind it; rows with a style in
+// `deleted` are deleted in that style (AddRowsWithDeletions).
 Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
-                         const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0});
+                         const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0},
+                         const std::vector<std::optional<DeleteStyle>>& deleted = {});
 
 // A table whose rows are kept compressed: object, columns, rowset,
 // allocation unit and rowset columns go into the catalog, then one data
@@ -121,6 +123,7 @@ struct CompressedTableBlueprint {
   struct Page {
     std::optional<CompressionInfoLayout> info;
     std::vector<Bytes> rows;
+    std::vector<std::optional<DeleteStyle>> deleted;  // per row; none: live
   };
   std::vector<Page> pages;
 };

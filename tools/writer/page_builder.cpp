@@ -10,7 +10,8 @@ constexpr size_t kHeader = 96;
 
 bool IsGhostRecord(const Bytes& record) {
   if (record.empty()) return false;
-  uint8_t type = (record[0] >> 1) & 0x07;
+  // A compressed row (bit 0x01) keeps its record type in bits 2-4.
+  uint8_t type = (record[0] & 0x01) ? (record[0] >> 2) & 0x07 : (record[0] >> 1) & 0x07;
   return type == 5 || type == 6 || type == 7;
 }
 }  // namespace
@@ -49,6 +50,11 @@ int PageBuilder::AddRawSlot(uint16_t value) {
   return static_cast<int>(slots_.size()) - 1;
 }
 
+PageBuilder& PageBuilder::SetSlot(int index, uint16_t value) {
+  if (index >= 0 && static_cast<size_t>(index) < slots_.size()) slots_[static_cast<size_t>(index)] = value;
+  return *this;
+}
+
 PageBuilder& PageBuilder::PlaceBytes(size_t offset, const Bytes& bytes) {
   for (size_t i = 0; i < bytes.size() && offset + i < kPage; ++i) body_[offset + i] = bytes[i];
   return *this;
@@ -58,6 +64,62 @@ PageBuilder& PageBuilder::ProtectTornBits(uint8_t sectorBits) {
   tornSectorBits_ = static_cast<uint8_t>(sectorBits & 0x3);
   flagBits_ = static_cast<uint16_t>((flagBits_ & ~0x0200) | 0x0100);
   return *this;
+}
+
+bool PageBuilder::OverridesField(size_t offset) const {
+  for (const auto& field : rawFields_)
+    if (field.first <= offset && offset < field.first + field.second.second) return true;
+  return false;
+}
+
+void AddRowsWithDeletions(PageBuilder& page, uint16_t start, const std::vector<Bytes>& rows,
+                          const std::vector<std::optional<DeleteStyle>>& styles) {
+  std::vector<Bytes> compacted;
+  int16_t ghosts = 0;
+  size_t offset = start;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const std::optional<DeleteStyle> style = r < styles.size() ? styles[r] : std::nullopt;
+    Bytes row = rows[r];
+    if (style && !row.empty())
+      row[0] = (row[0] & 0x01) ? static_cast<uint8_t>((row[0] & ~0x1C) | (6 << 2))
+                               : static_cast<uint8_t>((row[0] & ~0x0E) | (6 << 1));
+    if (style && *style == DeleteStyle::Compacted) {
+      compacted.push_back(std::move(row));
+      continue;
+    }
+    const int slot = page.AddRecordAt(static_cast<uint16_t>(offset), row);
+    offset += row.size();
+    if (style && *style == DeleteStyle::SlotZeroed) page.SetSlot(slot, 0);
+    else if (IsGhostRecord(row)) ++ghosts;
+  }
+  page.SetGhostRecordCount(ghosts);  // cleaned-up ghosts no longer count
+  for (const Bytes& row : compacted) {
+    page.PlaceBytes(offset, row);
+    offset += row.size();
+  }
+}
+
+uint32_t PageChecksum(const Bytes& page) {
+  // Sixteen 512-byte sectors; each sector's 32-bit words XORed, rotated
+  // left by 15 - sector, and all XORed together. The checksum's own word
+  // (byte 60) counts as zero.
+  uint32_t checksum = 0;
+  for (size_t sector = 0; sector < 16 && page.size() >= kPage; ++sector) {
+    uint32_t value = 0;
+    for (size_t at = sector * 512; at < sector * 512 + 512; at += 4) {
+      if (at == 60) continue;
+      value ^= static_cast<uint32_t>(page[at]) | static_cast<uint32_t>(page[at + 1]) << 8 |
+               static_cast<uint32_t>(page[at + 2]) << 16 | static_cast<uint32_t>(page[at + 3]) << 24;
+    }
+    const unsigned shift = static_cast<unsigned>(15 - sector);
+    checksum ^= shift == 0 ? value : (value << shift) | (value >> (32 - shift));
+  }
+  return checksum;
+}
+
+void SealPage(Bytes& page) {
+  if (page.size() < kPage || (page[5] & 0x02) == 0) return;
+  PutUInt(page, 60, PageChecksum(page), 4);
 }
 
 Bytes PageBuilder::Build() const {
@@ -100,6 +162,8 @@ Bytes PageBuilder::Build() const {
     }
     tornBits |= *tornSectorBits_;  // sector 0 keeps its bits; the field records the pattern
     PutUInt(page, 60, tornBits, 4);
+  } else if ((flagBits_ & 0x0200) != 0 && !OverridesField(60)) {
+    PutUInt(page, 60, PageChecksum(page), 4);
   }
   return page;
 }

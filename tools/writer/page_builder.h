@@ -5,7 +5,9 @@
 // at the end of the page gets one entry per added record. Build() fills in
 // the slot count, free data offset, free byte count and ghost count from what
 // was added, then applies raw header overrides and torn-page protection, so a
-// test can always force a field to a damaged value.
+// test can always force a field to a damaged value. A page with checksum
+// protection (flag bit 0x200, the default) gets its checksum at offset 60
+// unless a raw override covers that field.
 //
 // Records are placed one after another from offset 96 (AddRecord) or at an
 // explicit offset (AddRecordAt); PlaceBytes writes bytes that no slot
@@ -51,6 +53,8 @@ class PageBuilder {
   int AddRecordAt(uint16_t offset, const Bytes& record);
   // A slot entry with any value (no record written).
   int AddRawSlot(uint16_t value);
+  // Changes slot `index` to `value` (a zeroed slot of a deleted row).
+  PageBuilder& SetSlot(int index, uint16_t value);
   // Bytes no slot references, at `offset`.
   PageBuilder& PlaceBytes(size_t offset, const Bytes& bytes);
   // Where the next AddRecord goes.
@@ -68,6 +72,7 @@ class PageBuilder {
   Bytes Build() const;
 
  private:
+  bool OverridesField(size_t offset) const;
   void Put(size_t offset, uint64_t value, size_t width) { PutUInt(body_, offset, value, width); }
 
   PageAddress self_;
@@ -88,5 +93,33 @@ class PageBuilder {
   std::vector<uint16_t> slots_;
   uint16_t nextFree_ = 96;
 };
+
+// How a deleted row leaves its page, in the ways the server leaves them:
+//  - Ghost: the row is marked a ghost (record type 6) and its slot still
+//    references it (before the ghost cleanup ran);
+//  - SlotZeroed: after the cleanup, the slot entry is 0 and the ghost's
+//    bytes stay where they were, between the live rows;
+//  - Compacted: the page was compacted, the slot is gone and the live rows
+//    lie together; the ghost's bytes are left after the last live row, in
+//    the page's free space.
+enum class DeleteStyle { Ghost, SlotZeroed, Compacted };
+
+struct DeletedRow {
+  size_t row = 0;  // index into UserTableBlueprint::rows
+  DeleteStyle style = DeleteStyle::Ghost;
+};
+
+// Adds `rows` to `page` in order from offset `start`; a row with a style is deleted in that
+// style (made a ghost, record type 6, in the plain and the compressed
+// format alike). Sets the page's ghost count to the ghosts its slots still
+// reference.
+void AddRowsWithDeletions(PageBuilder& page, uint16_t start, const std::vector<Bytes>& rows,
+                          const std::vector<std::optional<DeleteStyle>>& styles);
+
+// The page checksum of an 8192-byte page (the field at offset 60 read as 0).
+uint32_t PageChecksum(const Bytes& page);
+// Writes the checksum into a page with flag bit 0x200 after its bytes were
+// changed (a row deleted, a page patched); other pages are left alone.
+void SealPage(Bytes& page);
 
 }  // namespace brinehold::writer

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "writer/file_builder.h"
 #include "writer/iam_builder.h"
@@ -301,16 +302,20 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     builder.AddRawPage(blueprint.pageOwner + 1, std::move(page));
   }
 
+  std::vector<std::optional<DeleteStyle>> styles(records.size());
+  for (const DeletedRow& gone : blueprint.deleted)
+    if (gone.row < records.size()) styles[gone.row] = gone.style;
+
   // Data pages: rows in order, a new page when one is full.
-  std::vector<std::vector<const Bytes*>> pageRows(1);
+  std::vector<std::vector<size_t>> pageRows(1);
   size_t used = 0;
-  for (const Bytes& record : records) {
-    const size_t need = record.size() + 2;
+  for (size_t r = 0; r < records.size(); ++r) {
+    const size_t need = records[r].size() + 2;
     if (!pageRows.back().empty() && kHeaderSize + used + need > kPageSize) {
       pageRows.emplace_back();
       used = 0;
     }
-    pageRows.back().push_back(&record);
+    pageRows.back().push_back(r);
     used += need;
   }
   if (records.empty()) pageRows.clear();
@@ -324,7 +329,14 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     page.SetIndexId(headerIndexId);
     if (i > 0) page.SetPrevious({1, self - 1});
     if (i + 1 < pageRows.size()) page.SetNext({1, self + 1});
-    for (const Bytes* record : pageRows[i]) page.AddRecord(*record);
+    page.SetMinimumFixedLength(static_cast<int16_t>(4 + fixedSize));
+    std::vector<Bytes> rows;
+    std::vector<std::optional<DeleteStyle>> rowStyles;
+    for (size_t r : pageRows[i]) {
+      rows.push_back(records[r]);
+      rowStyles.push_back(styles[r]);
+    }
+    AddRowsWithDeletions(page, static_cast<uint16_t>(kHeaderSize), rows, rowStyles);
     written.dataPages.push_back({1, self});
     builder.AddRawPage(blueprint.pageOwner, page.Build());
   }
@@ -380,7 +392,8 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     key.parent = blueprint.table.id;
     builder.Add(34, SysschobjsRow(key));
   }
-  builder.Add(5, SysrowsetsRow(unitId, blueprint.table.id, indexId, static_cast<int64_t>(records.size())));
+  const int64_t liveRows = static_cast<int64_t>(std::count(styles.begin(), styles.end(), std::nullopt));
+  builder.Add(5, SysrowsetsRow(unitId, blueprint.table.id, indexId, liveRows));
   const PageAddress first = written.dataPages.empty() ? PageAddress{0, 0} : written.dataPages.front();
   builder.Add(7, SysallocunitsRow(unitId, kInRowData, unitId, first, first, written.firstIamPage));
   if (!written.textPages.empty())

@@ -42,6 +42,7 @@
 #include "platform/byte_reader.h"
 #include "storage/page_address.h"
 #include "writer/catalog_builder.h"
+#include "writer/page_builder.h"
 
 namespace brinehold::writer {
 
@@ -94,6 +95,8 @@ struct UserTableBlueprint {
   ObjectBlueprint table;  // type "U "
   std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
   std::vector<std::vector<Cell>> rows;
+  // Rows of `rows` that were deleted, and how (the others are live).
+  std::vector<DeletedRow> deleted;
   // A clustered primary key over these column ids (empty: a heap).
   std::vector<int32_t> primaryKey;
   int32_t primaryKeyObjectId = 0;

@@ -1,0 +1,95 @@
+#include "storage/page_verification.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace brinehold {
+
+namespace {
+
+constexpr size_t kSectorSize = 512;
+constexpr size_t kSectors = kPageSize / kSectorSize;
+constexpr size_t kProtectionField = 60;
+
+}  // namespace
+
+uint32_t ComputePageChecksum(const ByteReader& page) {
+  if (!page.Has(0, kPageSize)) return 0;
+  uint32_t checksum = 0;
+  for (size_t sector = 0; sector < kSectors; ++sector) {
+    uint32_t value = 0;
+    for (size_t offset = sector * kSectorSize; offset < (sector + 1) * kSectorSize; offset += 4) {
+      if (offset == kProtectionField) continue;
+      value ^= *page.U32(offset);
+    }
+    checksum ^= std::rotl(value, static_cast<int>(kSectors - 1 - sector));
+  }
+  return checksum;
+}
+
+PageVerification VerifyPage(const ByteReader& page) {
+  PageVerification result;
+  if (!page.Has(0, kPageSize)) return result;
+  const uint16_t flags = *page.U16(4);
+  result.stored = *page.U32(kProtectionField);
+  if (flags & kChecksumFlag) {
+    result.protection = PageProtection::Checksum;
+    result.computed = ComputePageChecksum(page);
+    result.verdict = result.computed == result.stored ? PageVerdict::Verified : PageVerdict::ChecksumMismatch;
+  } else if (flags & kTornBitsFlag) {
+    result.protection = PageProtection::TornBits;
+    const uint8_t pattern = result.stored & 0x3;
+    result.verdict = PageVerdict::Verified;
+    for (size_t sector = 1; sector < kSectors; ++sector) {
+      if ((*page.U8(sector * kSectorSize + kSectorSize - 1) & 0x3) != pattern) {
+        result.verdict = PageVerdict::Torn;
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+void PageVerificationTally::Add(const ByteReader& page, PageAddress address) {
+  PageVerification verification = VerifyPage(page);
+  if (verification.protection == PageProtection::None) return;
+  ++checked;
+  if (verification.Failed())
+    failed.push_back({address, verification.verdict, page.GetOr<uint8_t>(1, 0), page.GetOr<int32_t>(24, 0)});
+}
+
+const char* PageVerdictName(PageVerdict verdict) {
+  switch (verdict) {
+    case PageVerdict::Verified: return "verified";
+    case PageVerdict::ChecksumMismatch: return "checksum mismatch";
+    case PageVerdict::Torn: return "torn";
+    case PageVerdict::Unprotected: break;
+  }
+  return "unprotected";
+}
+
+}  // namespace brinehold
+
+namespace brinehold {
+
+std::vector<std::string> VerificationReport(const PageVerificationTally& tally, size_t limit) {
+  std::vector<std::string> lines;
+  char text[160];
+  std::snprintf(text, sizeof text, "Page verification: %zu of %llu protected pages failed.", tally.failed.size(),
+                static_cast<unsigned long long>(tally.checked));
+  lines.emplace_back(text);
+  for (size_t i = 0; i < tally.failed.size() && i < limit; ++i) {
+    const FailedPage& page = tally.failed[i];
+    std::snprintf(text, sizeof text, "Page %d:%d (type %u, owner %d) failed verification: %s",
+                  page.address.fileId, page.address.pageNumber, page.pageType, page.ownerObjectId,
+                  PageVerdictName(page.verdict));
+    lines.emplace_back(text);
+  }
+  if (tally.failed.size() > limit) {
+    std::snprintf(text, sizeof text, "... and %zu more pages failed verification.", tally.failed.size() - limit);
+    lines.emplace_back(text);
+  }
+  return lines;
+}
+
+}  // namespace brinehold
