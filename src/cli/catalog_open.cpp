@@ -71,6 +71,8 @@ std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool adv
 
 std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, const CatalogOpenOptions& options,
                                                      const char* command) {
+  // A snapshot's own choices replace these.
+  TheApp().settings.showDeleted = options.showDeleted;
   std::string path = source.file;
   if (!source.snapshot.empty()) {
     std::string failure;
@@ -81,7 +83,6 @@ std::unique_ptr<OpenedCatalog> OpenCatalogForCommand(const DataSource& source, c
     TheApp().snapshotLoaded = true;
     path = source.mdf.empty() ? TheApp().settings.snapshotMdfPath : source.mdf;
   }
-  TheApp().settings.showDeleted = options.showDeleted;
   TheApp().settings.legacyCatalog = false;
   auto file = OpenFileForCommand(path, options.advanced, command);
   if (!file) return nullptr;

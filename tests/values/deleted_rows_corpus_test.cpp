@@ -78,7 +78,7 @@ TEST(DeletedRowsCorpus, DeletedModesKeepLiveRowsAndCarveOnlyWholeRows) {
 // deleted row keeps the layout it had.
 TEST(DeletedRowsCorpus, LiveRowsHaveTheirTablesRecordShape) {
   size_t fit = 0, misfit = 0;
-  test::ForEachCorpusTable([&](const std::string&, CDataFile& file, CDatabaseCatalog& catalog, const ObjectRow& table) {
+  test::ForEachCorpusTable([&](const std::string&, CDataFile& file, CDatabaseCatalog& catalog, const ObjectRow&) {
     const TableSchema& schema = catalog.tableSchema;
     if (!schema.found) return;
     const RecordShape shape = TableRecordShape(schema);
