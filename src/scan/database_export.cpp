@@ -148,14 +148,17 @@ std::string SummaryText(const ExportReport& report, const std::vector<std::strin
   return text;
 }
 
+bool PrepareExportFolder(const ExportSettings& settings, ExportReport& report) {
+  std::string error;
+  if (MakeFolders(settings.folder, error)) return true;
+  report.stopped = true;
+  report.stopReason = error;
+  return false;
+}
+
 ExportReport ExportTables(CDatabaseCatalog& catalog, const ExportSettings& settings, WindowPort& window) {
   ExportReport report;
-  std::string error;
-  if (!MakeFolders(settings.folder, error)) {
-    report.stopped = true;
-    report.stopReason = error;
-    return report;
-  }
+  if (!PrepareExportFolder(settings, report)) return report;
   const std::vector<const ObjectRow*> tables = UserTables(catalog);
   window.ProgressReset(0, static_cast<int64_t>(tables.size()));
   TableExporter exporter(catalog, settings, report);

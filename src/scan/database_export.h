@@ -62,6 +62,10 @@ int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::
 bool WriteWholeFile(const ExportSettings& settings, const std::string& name, const std::string& text,
                     ExportReport& report);
 
+// Creates the export folder; false, with the report stopped and the reason
+// given, when it cannot be made.
+bool PrepareExportFolder(const ExportSettings& settings, ExportReport& report);
+
 inline constexpr const char* kSummaryFileName = "summary.txt";
 
 // The text of summary.txt for a finished export.

@@ -303,12 +303,7 @@ void DocumentExporter::ReportMissing() {
 
 ExportReport ExportDocuments(CDatabaseCatalog& catalog, const ExportSettings& settings, WindowPort& window) {
   ExportReport report;
-  std::string error;
-  if (!MakeFolders(settings.folder, error)) {
-    report.stopped = true;
-    report.stopReason = error;
-    return report;
-  }
+  if (!PrepareExportFolder(settings, report)) return report;
   DocumentExporter(catalog, settings, report).Run(window);
   WriteWholeFile(settings, kSummaryFileName, SummaryText(report, {}), report);
   return report;
