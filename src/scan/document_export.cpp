@@ -143,7 +143,6 @@ class DocumentExporter {
   std::vector<DocumentRow> documents_;
   // Key (id and internal version, or id alone) -> index into documents_.
   std::multimap<std::string, size_t> wanted_;
-  bool matchVersions_ = false;
   std::map<std::string, NameAllocator> folders_;
   std::vector<bool> delivered_;
   WindowPort* window_ = nullptr;
