@@ -18,7 +18,7 @@ namespace brinehold::cli {
 namespace {
 
 // A type as SQL writes it: name, optional (n) or (p,s), optional COLLATE.
-struct TypeSpec {
+struct DeclaredType {
   std::string name;
   std::vector<int> arguments;
   std::string collation;
@@ -35,18 +35,18 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-std::optional<TypeSpec> ParseType(const std::string& text) {
-  TypeSpec spec;
+std::optional<DeclaredType> ParseType(const std::string& text) {
+  DeclaredType declared;
   std::string rest = text;
   const std::string lower = Lower(text);
   if (size_t collate = lower.find(" collate "); collate != std::string::npos) {
-    spec.collation = Trim(text.substr(collate + 9));
+    declared.collation = Trim(text.substr(collate + 9));
     rest = text.substr(0, collate);
-    if (spec.collation.empty()) return std::nullopt;
+    if (declared.collation.empty()) return std::nullopt;
   }
   rest = Trim(rest);
   const size_t open = rest.find('(');
-  spec.name = Lower(Trim(rest.substr(0, open)));
+  declared.name = Lower(Trim(rest.substr(0, open)));
   if (open != std::string::npos) {
     const size_t close = rest.find(')', open);
     if (close == std::string::npos || Trim(rest.substr(close + 1)) != "") return std::nullopt;
@@ -56,16 +56,16 @@ std::optional<TypeSpec> ParseType(const std::string& text) {
       if (comma == std::string::npos) comma = inside.size();
       const std::string item = Lower(Trim(inside.substr(start, comma - start)));
       if (item == "max") {
-        spec.arguments.push_back(-1);
+        declared.arguments.push_back(-1);
       } else if (auto n = ParseNumber(item); n && *n >= 0 && *n <= 8000) {
-        spec.arguments.push_back(static_cast<int>(*n));
+        declared.arguments.push_back(static_cast<int>(*n));
       } else {
         return std::nullopt;
       }
       start = comma + 1;
     }
   }
-  return spec;
+  return declared;
 }
 
 // SQL Server's system type ids by name; the three CLR types by kind.
@@ -95,17 +95,17 @@ std::optional<int64_t> CollationIdOfName(const std::string& name) {
   return std::nullopt;
 }
 
-// The column a stored value of `spec` comes from. The declared length is
+// The column a stored value of `declared` comes from. The declared length is
 // the value's own length: the decoders read the value's width from it.
-ColumnInfo ColumnFor(const TypeSpec& spec, ValueKind kind, size_t valueLength) {
-  ColumnInfo column = BuildColumnInfo("value", spec.name + "(" + std::to_string(valueLength) + ")", kind);
+ColumnInfo ColumnFor(const DeclaredType& declared, ValueKind kind, size_t valueLength) {
+  ColumnInfo column = BuildColumnInfo("value", declared.name + "(" + std::to_string(valueLength) + ")", kind);
   column.kind = static_cast<int32_t>(kind);  // the CLR kinds keep their own, as the schema reader does
   const bool scaled = kind == ValueKind::Time || kind == ValueKind::DateTime2 || kind == ValueKind::DateTimeOffset;
   if (kind == ValueKind::Decimal || kind == ValueKind::Numeric) {
-    column.precision = spec.arguments.empty() ? 18 : spec.arguments[0];
-    column.scale = spec.arguments.size() > 1 ? spec.arguments[1] : 0;
+    column.precision = declared.arguments.empty() ? 18 : declared.arguments[0];
+    column.scale = declared.arguments.size() > 1 ? declared.arguments[1] : 0;
   } else if (scaled) {
-    column.scale = spec.arguments.empty() ? 7 : spec.arguments[0];
+    column.scale = declared.arguments.empty() ? 7 : declared.arguments[0];
   }
   return column;
 }
@@ -119,10 +119,10 @@ int RunValue(const std::vector<std::string>& args) {
   ParsedArgs parsed = ParseArgs(args, {}, {});
   if (!parsed.error.empty()) return Usage(parsed.error.c_str());
   if (parsed.positional.size() != 2) return Usage("expected TYPE and HEX");
-  auto spec = ParseType(parsed.positional[0]);
-  if (!spec) return Usage("the type must look like int, decimal(12,2) or varchar(20) COLLATE name");
-  auto kind = KindOfType(spec->name);
-  if (!kind) return Usage(("unknown type '" + spec->name + "'").c_str());
+  auto declared = ParseType(parsed.positional[0]);
+  if (!declared) return Usage("the type must look like int, decimal(12,2) or varchar(20) COLLATE name");
+  auto kind = KindOfType(declared->name);
+  if (!kind) return Usage(("unknown type '" + declared->name + "'").c_str());
   auto bytes = ParseHexText(parsed.positional[1]);
   if (!bytes) return Usage("HEX must be pairs of hexadecimal digits, with or without 0x");
   if (bytes->size() > 8000) return Usage("a stored value is at most 8000 bytes");
@@ -138,11 +138,11 @@ int RunValue(const std::vector<std::string>& args) {
       default: break;
     }
   }
-  ColumnInfo column = ColumnFor(*spec, *kind, bytes->size());
-  if (!spec->collation.empty()) {
+  ColumnInfo column = ColumnFor(*declared, *kind, bytes->size());
+  if (!declared->collation.empty()) {
     LoadCollationTableBesideProgram();
-    auto id = CollationIdOfName(spec->collation);
-    if (!id) return Usage(("unknown collation '" + spec->collation + "'").c_str());
+    auto id = CollationIdOfName(declared->collation);
+    if (!id) return Usage(("unknown collation '" + declared->collation + "'").c_str());
     column.collationId = *id;
   }
   BitGroup group;

@@ -13,19 +13,19 @@ namespace brinehold::ui {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonLayout {
   CommandId id;
   const char* caption;
   const char* tooltip;
   CommandPicture picture;
 };
 
-struct PanelSpec {
+struct PanelLayout {
   const char* title;
-  std::initializer_list<ButtonSpec> buttons;
+  std::initializer_list<ButtonLayout> buttons;
 };
 
-const PanelSpec kPanels[] = {
+const PanelLayout kPanels[] = {
     {"",
      {{ID_OPEN, "Open", "Open Database file", CommandPicture::Open},
       {ID_STOP, "Stop", "Stop running process", CommandPicture::Stop},
@@ -56,7 +56,7 @@ CommandBar::CommandBar(QWidget* parent) : QTabWidget(parent) {
   row->setContentsMargins(6, 4, 6, 2);
   row->setSpacing(6);
   bool first = true;
-  for (const PanelSpec& panel : kPanels) {
+  for (const PanelLayout& panel : kPanels) {
     if (!first) row->addWidget(Separator(category));
     first = false;
     auto* box = new QWidget(category);
@@ -65,18 +65,18 @@ CommandBar::CommandBar(QWidget* parent) : QTabWidget(parent) {
     column->setSpacing(0);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(2);
-    for (const ButtonSpec& spec : panel.buttons) {
+    for (const ButtonLayout& layout : panel.buttons) {
       auto* button = new QToolButton(box);
-      button->setObjectName(QString("command%1").arg(spec.id));
-      button->setText(spec.caption);
-      button->setToolTip(spec.tooltip);
-      button->setIcon(QIcon(CommandImage(spec.picture, 32)));
+      button->setObjectName(QString("command%1").arg(layout.id));
+      button->setText(layout.caption);
+      button->setToolTip(layout.tooltip);
+      button->setIcon(QIcon(CommandImage(layout.picture, 32)));
       button->setIconSize(QSize(32, 32));
       button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
       button->setAutoRaise(true);
       button->setMinimumWidth(58);
       buttons->addWidget(button);
-      buttons_[spec.id] = button;
+      buttons_[layout.id] = button;
     }
     column->addLayout(buttons);
     auto* title = new QLabel(panel.title, box);
