@@ -184,7 +184,10 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   auto iams = file.iamPages.find(objectId);
   if (iams == file.iamPages.end() || iams->second.empty() ||
       !IsValidPageAddress(file, iams->second.front().Address())) {
-    if (!file.verification.FoundDamage()) return PageSource::None;
+    // Every table with pages has IAM pages: without them, its data pages
+    // are found by their owner alone.
+    if (schema.tablePages.empty()) return PageSource::None;
+    recovery.NoteDamage();
     list(PageSource::Inventory, {});
     return PageSource::Inventory;
   }
