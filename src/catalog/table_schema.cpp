@@ -10,6 +10,7 @@
 #include "catalog/value_kind.h"
 #include "platform/text_codec.h"
 #include "session/app_state.h"
+#include "storage/unique_pages.h"
 
 namespace brinehold {
 
@@ -49,7 +50,7 @@ bool AnyPageSet(const AllocationUnitRow& unit) {
   return unit.firstPage.pageNumber != 0 || unit.rootPage.pageNumber != 0 || unit.firstIamPage.pageNumber != 0;
 }
 
-// Appends the data pages of `owner`; KeepFirstOfEachPage drops repeats.
+// Appends the data pages of `owner`; KeepFirstOfEach drops repeats.
 void AppendDataPages(TableSchema& schema, const PageInventory& dataPages, int32_t owner) {
   const std::vector<PageEntry>* entries = EntriesOf(dataPages, owner);
   if (!entries) return;
@@ -58,26 +59,6 @@ void AppendDataPages(TableSchema& schema, const PageInventory& dataPages, int32_
     if (entry.pageType != kDataPageType) continue;
     schema.tablePages.push_back(entry.Address());
   }
-}
-
-// Keeps the first of each address: a page listed twice would show its rows
-// twice. Runs on every table selection, so it sorts a flat copy instead of
-// building a tree of every page; the copy shows the common case (no
-// repeats) at once.
-void KeepFirstOfEachPage(std::vector<PageAddress>& pages) {
-  std::vector<PageAddress> sorted(pages);
-  std::sort(sorted.begin(), sorted.end());
-  if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) return;
-  std::vector<size_t> order(pages.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pages[a] < pages[b]; });
-  std::vector<bool> repeat(pages.size(), false);
-  for (size_t i = 1; i < order.size(); ++i)
-    if (pages[order[i]] == pages[order[i - 1]]) repeat[order[i]] = true;
-  size_t kept = 0;
-  for (size_t i = 0; i < pages.size(); ++i)
-    if (!repeat[i]) pages[kept++] = pages[i];
-  pages.resize(kept);
 }
 
 // Takes the last data page and the last IAM page of `owner` into the unit;
@@ -468,7 +449,7 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
   } else {
     GatherModernPages(catalog, file, schema);
   }
-  KeepFirstOfEachPage(schema.tablePages);
+  KeepFirstOfEach(schema.tablePages);
   GatherColumnRows(catalog, legacy, schema);
   if (!legacy) {
     GatherRowsetColumns(catalog, schema);
