@@ -1,6 +1,7 @@
 #include "values/value_decoder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "platform/text_codec.h"
@@ -14,11 +15,13 @@
 namespace brinehold {
 namespace {
 
+// Plain decimal, as printf's %d would write it, without its parsing of a
+// format for every value of every row.
 template <typename T>
-std::string IntegerText(const char* format, T value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
+std::string IntegerText(T value) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
 }
 
 int16_t ClampToInt16(int32_t value) {
@@ -103,16 +106,16 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   switch (kind) {
     case ValueKind::BigInt:
       if (!valueFits) return "";
-      return IntegerText("%lld", static_cast<long long>(work.GetOr<int64_t>(0, 0)));
+      return IntegerText(static_cast<long long>(work.GetOr<int64_t>(0, 0)));
     case ValueKind::Int:
       if (!valueFits) return "";
-      return IntegerText("%d", work.GetOr<int32_t>(0, 0));
+      return IntegerText(work.GetOr<int32_t>(0, 0));
     case ValueKind::SmallInt:
       if (!valueFits) return "";
-      return IntegerText("%d", static_cast<int>(work.GetOr<int16_t>(0, 0)));
+      return IntegerText(static_cast<int>(work.GetOr<int16_t>(0, 0)));
     case ValueKind::TinyInt:
       if (!valueFits) return "";
-      return IntegerText("%d", static_cast<int>(work.GetOr<uint8_t>(0, 0)));
+      return IntegerText(static_cast<int>(work.GetOr<uint8_t>(0, 0)));
     case ValueKind::Binary:
       if (!valueFits) return "";
       return FormatHex(work, true);
@@ -238,16 +241,16 @@ std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, 
   switch (baseType) {
     case 127:
       if (!exact(10)) return "";
-      return IntegerText("%lld", static_cast<long long>(bytes.GetOr<int64_t>(2, 0)));
+      return IntegerText(static_cast<long long>(bytes.GetOr<int64_t>(2, 0)));
     case 56:
       if (!exact(6)) return "";
-      return IntegerText("%d", bytes.GetOr<int32_t>(2, 0));
+      return IntegerText(bytes.GetOr<int32_t>(2, 0));
     case 52:
       if (!exact(4)) return "";
-      return IntegerText("%d", static_cast<int>(bytes.GetOr<int16_t>(2, 0)));
+      return IntegerText(static_cast<int>(bytes.GetOr<int16_t>(2, 0)));
     case 48:
       if (!exact(3)) return "";
-      return IntegerText("%d", static_cast<int>(bytes.GetOr<uint8_t>(2, 0)));
+      return IntegerText(static_cast<int>(bytes.GetOr<uint8_t>(2, 0)));
     case 104:
       if (!exact(3)) return "";
       return bytes.GetOr<uint8_t>(2, 0) != 0 ? "True" : "False";
