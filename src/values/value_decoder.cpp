@@ -1,8 +1,10 @@
 #include "values/value_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/text_codec.h"
 #include "values/binary_format.h"
@@ -80,12 +82,22 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   const int32_t declared = state.declaredLength;
   const size_t valueSize = static_cast<size_t>(std::max(valueLength, int32_t{0}));
   const size_t declaredSize = static_cast<size_t>(std::max(declared, int32_t{0}));
-  Bytes buffer = value.CopyClipped(0, valueSize);
-  buffer.resize(valueSize + 2, 0);
-  const ByteReader work(buffer.data(), valueSize);
+  // Most values are short: they are copied to the stack, not the heap.
+  std::array<uint8_t, 64> shortCopy{};
+  Bytes longCopy;
+  const size_t held = std::min(valueSize, value.size());
+  uint8_t* copy = shortCopy.data();
+  if (valueSize + 2 <= shortCopy.size()) {
+    if (held > 0) std::memcpy(copy, value.data(), held);
+  } else {
+    longCopy = value.CopyClipped(0, valueSize);
+    longCopy.resize(valueSize + 2, 0);
+    copy = longCopy.data();
+  }
+  const ByteReader work(copy, valueSize);
   // Character data is read from the bytes the view holds: the zero fill
   // past them is not stored text.
-  const ByteReader present(buffer.data(), std::min(valueSize, value.size()));
+  const ByteReader present(copy, held);
   // Only decimal, numeric and the scaled time kinds read by declared length;
   // their copy is made when they need it.
   Bytes declaredBuffer;
