@@ -1,10 +1,9 @@
 // The scan driver on synthetic database files: the exact order of log
 // lines, the three failures, stop requests during the open and during the
 // catalog build, refusal while a scan runs, and waiting for a stopped worker.
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <mutex>
 
