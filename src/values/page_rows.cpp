@@ -19,9 +19,8 @@ RowOrigin OriginOf(const PrimaryRecordPage& page, size_t index, const CPrimaryRe
   return record.recordType == kGhostDataRecordType ? RowOrigin::Ghost : RowOrigin::Live;
 }
 
-bool RendersWhole(const std::vector<RenderedRow>& rows) {
-  if (rows.size() != 1) return false;
-  return std::none_of(rows[0].begin(), rows[0].end(), [](const ColumnInfo& column) {
+bool RendersWhole(const RenderedRow& row) {
+  return std::none_of(row.begin(), row.end(), [](const ColumnInfo& column) {
     return column.valueText.find(kReplacementCharacter) != std::string::npos;
   });
 }
@@ -105,16 +104,16 @@ PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSch
   result.verification = page->Verification();
   const RenderVariant variant = TableRenderVariant(schema);
   const size_t count = std::min(static_cast<size_t>(std::max(page->SlotCount(), 0)), page->RecordCount());
+  result.rows.reserve(count);
+  result.origins.reserve(count);
   for (size_t index = 0; index < count && !TheApp().stopRequested; ++index) {
     const CPrimaryRecord* record = page->Record(index);
     if (!record) continue;
     const RowOrigin origin = OriginOf(*page, index, *record);
-    std::vector<RenderedRow> rows = RenderRecordRows(*record, page->File(), context, variant);
-    if (origin == RowOrigin::Carved && !RendersWhole(rows)) continue;
-    for (RenderedRow& row : rows) {
-      result.rows.push_back(std::move(row));
-      result.origins.push_back(origin);
-    }
+    std::optional<RenderedRow> row = RenderRecord(*record, page->File(), context, variant);
+    if (!row || (origin == RowOrigin::Carved && !RendersWhole(*row))) continue;
+    result.rows.push_back(std::move(*row));
+    result.origins.push_back(origin);
   }
   return result;
 }
