@@ -1,5 +1,6 @@
 #include "values/table_page_source.h"
 
+#include <algorithm>
 #include <set>
 
 #include "catalog/database_catalog.h"
@@ -21,6 +22,29 @@ bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNu
 // Pages a table has freed are read only for their deleted rows.
 UnitPages KeptUnitPages() {
   return TheApp().settings.showDeleted ? UnitPages::LiveAndFreed : UnitPages::Live;
+}
+
+// Which page owners are the table's, for the pages the inventory filed
+// under it. The inventory files pages by the object id of their headers
+// alone, and on SQL Server 2005 and later that is only a part of the
+// allocation unit id: units of other objects (a system table's clustered
+// index, id 1, beside a user table's unit, id 256) share it. So a page is
+// the table's when its header names one of the table's units, as the
+// allocation-map walk decides (data pages of a clustered index name index
+// 0), or the table's own object id with the index id of its data (0 or 1:
+// files upgraded from SQL Server 2000, whose units are object and index
+// id). The SQL Server 2000 layout files pages by table.
+UnitPageCheck::OwnerTest InventoryOwnerTest(const TableSchema& schema) {
+  std::vector<PageOwner> units;
+  for (const AllocationUnitRow& unit : schema.allocationUnits)
+    units.push_back(PageOwner::OfAllocationUnit(unit.allocationUnitId));
+  const int32_t objectId = schema.currentObject.objectId;
+  const bool byTable = TheApp().settings.legacyCatalog;
+  return [units = std::move(units), objectId, byTable](const PageOwner& named, uint8_t type) {
+    if (named.objectId == objectId && (byTable || named.indexId == 0 || named.indexId == 1)) return true;
+    return std::any_of(units.begin(), units.end(),
+                       [&](const PageOwner& unit) { return IsUnitOwner(unit, named, type); });
+  };
 }
 
 // The catalog's own in-row allocation unit row of the current rowset (the
@@ -83,12 +107,22 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
 }
 
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
-  // The inventory files pages by the object id their headers name: pages
-  // another owner left are never among them. Advanced mode is for damaged
-  // allocation maps, so it reads every page filed for the table.
+  const TableSchema& schema = catalog.tableSchema;
   std::vector<PageAddress> pages;
-  for (const PageAddress& address : catalog.tableSchema.tablePages)
-    if (NonZero(address)) pages.push_back(address);
+  if (!catalog.dataFile) {
+    for (const PageAddress& address : schema.tablePages)
+      if (NonZero(address)) pages.push_back(address);
+    return pages;
+  }
+  UnitPageCheck check(*catalog.dataFile);
+  const UnitPageCheck::OwnerTest isTableOwner = InventoryOwnerTest(schema);
+  const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
+  for (const PageAddress& address : schema.tablePages) {
+    if (StopRequested()) break;
+    if (!NonZero(address)) continue;
+    const UnitPageKind kind = check.Check(address, isTableOwner);
+    if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed)) pages.push_back(address);
+  }
   return pages;
 }
 
