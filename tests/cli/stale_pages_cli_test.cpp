@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,6 +99,24 @@ TEST(StalePagesCliTest, RowsComeFromTheTablesOwnLivePagesOnly) {
       }
     }
   }
+}
+
+// The export marks them the same way.
+TEST(StalePagesCliTest, ExportMarksTheRowsOfFreedPages) {
+  test::TempDir dir;
+  const std::string path = dir.Write("orders.mdf", BuildFile({"a page the table freed", false, true, false}));
+  const std::string out = dir.Path("export");
+  const test::CliResult result = test::RunCli({"export", path, "--to", out, "--tables", "--show-deleted"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::ifstream csv(out + "/Orders.csv");
+  std::stringstream text;
+  text << csv.rdbuf();
+  std::vector<std::string> lines = SortedLines(text.str());
+  for (std::string& line : lines)
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  EXPECT_EQ(lines.front(), ",1,order 1");
+  EXPECT_EQ(lines.back(), "freed,8,lost 8");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "deleted,Id,Name"), lines.end());
 }
 
 }  // namespace
