@@ -10,12 +10,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "catalog/column_info.h"
 #include "storage/compressed_column_layout.h"
 
 namespace brinehold {
+
+class PageAllocation;
 
 struct RowDecodingContext {
   std::vector<ColumnInfo> columns;
@@ -24,6 +27,10 @@ struct RowDecodingContext {
   std::vector<int32_t> compressedPlaces;
   // One entry per descriptor place, for rebuilding compressed rows.
   CompressedRowLayout compressedLayout;
+  // The PFS pages of the data file the table's pages are read from, read
+  // on first use and kept (one covers 8088 pages): whether a page is one
+  // the table freed. A memo, not part of what rendering decides from.
+  mutable std::shared_ptr<PageAllocation> pageAllocation;
 };
 
 // The columns of one row in column-list order; each copy's valueText is
