@@ -2,17 +2,22 @@
 // window at start, Open through the dialog and a scan of the sample, a
 // table listed 1000 rows at a time with Next and Previous, Stop during a
 // listing, refusals while an operation runs, the tree's check and click
-// rules, and the close sequence. Message boxes are answered by a seam and
-// recorded.
+// rules, deleted rows and zero characters marked in the list, the recent
+// files, Save, Save Records and a snapshot saved and loaded again, and the
+// close sequence. Message boxes and file choosers are answered by seams.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +35,7 @@
 #include "ui/main_frame.h"
 #include "ui/message_boxes.h"
 #include "ui/panes.h"
+#include "ui/recent_files.h"
 #include "ui/records_model.h"
 #include "writer/content_database.h"
 #include "writer/sharepoint_sample.h"
@@ -42,8 +48,24 @@ namespace {
 constexpr int kLedgerRows = 2500;
 constexpr int kLedgerColumns = 50;
 
-// The sample database with one more table, "Ledger", of 2500 rows by 50
-// int columns: three list pages, the last one partial.
+// "Orders": four rows; the second deleted and still named by its slot (a
+// ghost), the fourth deleted with its slot zeroed (found by carving); the
+// third's name holds a zero character.
+writer::UserTableBlueprint OrdersTable() {
+  writer::UserTableBlueprint orders;
+  orders.table.id = 565577101;
+  orders.table.name = "Orders";
+  orders.pageOwner = 0x3100;
+  orders.columns = {{"Id", 56, 4, false}, {"Name", 231, 40, true}};
+  const std::string names[] = {"first", "second", std::string("th\0ird", 6), "fourth"};
+  for (int i = 0; i < 4; ++i)
+    orders.rows.push_back({writer::Cell::Value(writer::Int32Bytes(i + 1)), writer::Cell::Value(writer::NVarCharBytes(names[i]))});
+  orders.deleted = {{1, writer::DeleteStyle::Ghost}, {3, writer::DeleteStyle::SlotZeroed}};
+  return orders;
+}
+
+// The sample database with two more tables: "Ledger", of 2500 rows by 50
+// int columns (three list pages, the last one partial), and "Orders".
 bool WriteTestDatabase(const QString& path) {
   writer::CatalogFileBuilder builder = writer::BuildSharePointSample();
   writer::UserTableBlueprint ledger;
@@ -57,6 +79,7 @@ bool WriteTestDatabase(const QString& path) {
     ledger.rows.push_back(std::move(row));
   }
   writer::AddUserTable(builder, ledger);
+  writer::AddUserTable(builder, OrdersTable());
   return builder.WriteTo(path.toStdString());
 }
 
@@ -71,6 +94,7 @@ class MainWindowTest : public QObject {
   QTemporaryDir dir_;
   QString database_;
   std::vector<std::string> boxes_;
+  QStringList scannedTree_;
   bool answerYes_ = true;
   std::unique_ptr<CMainFrame> frame_;
 
@@ -92,14 +116,35 @@ class MainWindowTest : public QObject {
     frame_->Port().FlushPendingRows();
     return true;
   }
-  // Opens the dialog with the Open command and lets `fill` work on it.
-  void OpenWithDialog(const std::function<void(QDialog&)>& fill) {
+  // Opens the dialog with `open` (the Open command unless given) and lets
+  // `fill` work on it.
+  void OpenWithDialog(const std::function<void(QDialog&)>& fill, std::function<void()> open = {}) {
     QTimer::singleShot(0, this, [fill]() {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
       fill(*dialog);
     });
-    frame_->OnOpen();
+    if (open) {
+      open();
+    } else {
+      frame_->OnOpen();
+    }
+  }
+  static QStringList TreeTexts(QTreeWidget* tree) {
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) texts << (*it)->text(0);
+    return texts;
+  }
+  QList<QStringList> ListedRows() const {
+    const RecordsModel& model = frame_->Panel()->Model();
+    QList<QStringList> rows;
+    for (int row = 0; row < model.rowCount(); ++row) rows << (QStringList(model.RowTexts(row)) << model.Mark(row).deleted);
+    return rows;
+  }
+  static QStringList FileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
   }
   static QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
@@ -123,6 +168,8 @@ class MainWindowTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
+    // The recent-file list lives in settings of the test's own.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("settings"));
     database_ = dir_.filePath("sample.mdf");
     QVERIFY(WriteTestDatabase(database_));
     SetBoxAnswerer([this](BoxKind, const std::string& text) {
@@ -167,6 +214,8 @@ class MainWindowTest : public QObject {
       dialog.findChild<QLineEdit*>("logFolder")->setText(dir_.filePath("no such folder"));
       ok->click();
       dialog.findChild<QLineEdit*>("logFolder")->setText(dir_.path());
+      dialog.findChild<QCheckBox*>("showDeleted")->setChecked(true);
+      dialog.findChild<QCheckBox*>("showAdvancedDeleted")->setChecked(true);
       ok->click();
     });
     QVERIFY(Running() || frame_->Driver().WorkerActive());
@@ -185,6 +234,7 @@ class MainWindowTest : public QObject {
     QVERIFY(QFileInfo::exists(QString::fromStdString(TheApp().settings.logFilePath)));
     QCOMPARE(frame_->ObjectTree()->topLevelItem(0)->text(0), database_);
     QVERIFY(FindItem(frame_->ObjectTree(), "Ledger") && FindItem(frame_->ObjectTree(), "proc_GetDocsInFolder"));
+    scannedTree_ = TreeTexts(frame_->ObjectTree());
   }
 
   void tableListsPagesOfAThousandRows() {
@@ -260,6 +310,97 @@ class MainWindowTest : public QObject {
     QCOMPARE(TakeBoxes(), std::vector<std::string>{});
   }
 
+  void deletedRowsAndZerosAreMarked() {
+    ListTable("Orders");
+    QVERIFY(WaitForIdle());
+    const RecordsModel& model = frame_->Panel()->Model();
+    QCOMPARE(model.rowCount(), 4);
+    QStringList ids, marks;
+    for (int row = 0; row < model.rowCount(); ++row) {
+      ids << model.RowTexts(row).value(0);
+      marks << model.Mark(row).deleted;
+      const bool grey = model.data(model.index(row, 1), Qt::ForegroundRole).isValid();
+      QCOMPARE(grey, !model.Mark(row).deleted.isEmpty());
+    }
+    QCOMPARE(ids, (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(marks, (QStringList{"", "ghost", "", "carved"}));
+    // Shown with a visible mark, kept as stored.
+    QCOMPARE(model.data(model.index(2, 1), Qt::DisplayRole).toString(), QString::fromUtf16(u"th\u2400ird"));
+    QCOMPARE(model.RowTexts(2).value(1), QString::fromStdString(std::string("th\0ird", 6)));
+  }
+
+  void recentFilesAreKeptAndReopened() {
+    // Read again as a new start of the program reads it.
+    QCOMPARE(RecentFileList().Paths(), QStringList{database_});
+    QMenu* menu = frame_->ApplicationMenu();
+    emit menu->aboutToShow();
+    QStringList tips;
+    for (QAction* action : menu->actions()) tips << action->toolTip();
+    QVERIFY(tips.contains(database_));
+
+    const QString gone = dir_.filePath("gone.mdf");
+    frame_->RecentFiles().Add(gone);
+    frame_->OnOpenRecent(gone);
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"The file " + gone.toStdString() +
+                                                   " no longer exists. It was removed from the list of recent files."});
+    QCOMPARE(RecentFileList().Paths(), QStringList{database_});
+
+    QString chosen;
+    OpenWithDialog([&chosen](QDialog& dialog) {
+      chosen = dialog.findChild<QLineEdit*>("dataFilePath")->text();
+      dialog.reject();
+    }, [this]() { frame_->OnOpenRecent(database_); });
+    QCOMPARE(chosen, database_);
+    QVERIFY(!Running());
+  }
+
+  void saveWritesTheDatabaseAndTheListedTable() {
+    const QString folder = dir_.filePath("export");
+    QDir().mkpath(folder);
+    frame_->chooseExportFolder = [folder]() { return folder; };
+    frame_->OnSave();
+    QVERIFY(WaitForIdle());
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"The recovered data was saved in " + folder.toStdString()});
+    QCOMPARE(FileLines(folder + "/Ledger.csv").size(), kLedgerRows + 1);
+    QCOMPARE(FileLines(folder + "/Orders.csv").value(0), QString("Id,Name"));
+    QVERIFY(FileLines(folder + "/schema.sql").join('\n').contains("CREATE TABLE"));
+    QVERIFY(QFileInfo(folder + "/summary.txt").size() > 0);
+
+    // Save Records: every row of the table listed, not only the list page.
+    ListTable("Ledger");
+    QVERIFY(WaitForIdle());
+    const QString csv = dir_.filePath("ledger.csv");
+    frame_->chooseCsvPath = [csv]() { return csv; };
+    frame_->OnSaveRecords();
+    QVERIFY(WaitForIdle());
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Records saved to " + csv.toStdString()});
+    const QStringList lines = FileLines(csv);
+    QCOMPARE(lines.size(), kLedgerRows + 1);
+    QVERIFY(lines.value(1).startsWith("0,1,2,"));
+  }
+
+  void snapshotIsSavedAndLoadedAgain() {
+    ListTable("Orders");
+    QVERIFY(WaitForIdle());
+    const QList<QStringList> rows = ListedRows();
+    frame_->chooseSnapshotToSave = [this]() { return dir_.filePath("scan"); };
+    frame_->OnSaveSnapshot();
+    const QString snapshot = dir_.filePath("scan.MDBVTL");
+    QVERIFY(QFileInfo(snapshot).size() > 0);
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Snapshot Saved successfully in path " + snapshot.toStdString()});
+
+    frame_->ResetBrowseView();
+    frame_->chooseSnapshotToLoad = [snapshot]() { return snapshot; };
+    frame_->OnLoadSnapshot();
+    QVERIFY(WaitForIdle());
+    // As the scan left it (listing a table adds its columns and keys).
+    QCOMPARE(TreeTexts(frame_->ObjectTree()), scannedTree_);
+    ListTable("Orders");
+    QVERIFY(WaitForIdle());
+    QCOMPARE(ListedRows(), rows);
+    QCOMPARE(TakeBoxes(), std::vector<std::string>{"Scanning process completed."});
+  }
+
   void treeChecksAndClicks() {
     CXHtmlTree* tree = frame_->ObjectTree();
     QTreeWidgetItem* tables = FindItem(tree, "User Tables");
@@ -284,7 +425,7 @@ class MainWindowTest : public QObject {
     ledger->setDisabled(true);
     tree->SelectItem(tree->itemAbove(ledger));
     QTest::keyClick(tree, Qt::Key_Down);
-    QCOMPARE(tree->currentItem(), sites);
+    QCOMPARE(tree->currentItem(), tree->itemBelow(ledger));
     QCOMPARE(tree->StateIndex(ledger), 5);
     ledger->setDisabled(false);
 
