@@ -241,6 +241,8 @@ TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition
     if (parent != kNoTreeItem && !parentItem) return;
     QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), position == TreePosition::First);
     if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
+    // A top item names the data file; its path is often wider than the pane.
+    if (!parentItem) item->setToolTip(0, item->text(0));
     handle = t->HandleOf(item);
   });
   return handle;
