@@ -64,8 +64,9 @@ writer::UserTableBlueprint OrdersTable() {
   return orders;
 }
 
-// The sample database with two more tables: "Ledger", of 2500 rows by 50
-// int columns (three list pages, the last one partial), and "Orders".
+// The sample database with three more tables: "Ledger", of 2500 rows by 50
+// int columns (three list pages, the last one partial), "Orders" and
+// "Damaged".
 bool WriteTestDatabase(const QString& path) {
   writer::CatalogFileBuilder builder = writer::BuildSharePointSample();
   writer::UserTableBlueprint ledger;
@@ -80,7 +81,20 @@ bool WriteTestDatabase(const QString& path) {
   }
   writer::AddUserTable(builder, ledger);
   writer::AddUserTable(builder, OrdersTable());
-  return builder.WriteTo(path.toStdString());
+  // "Damaged": two rows on a page whose checksum no longer matches.
+  writer::UserTableBlueprint damaged;
+  damaged.table.id = 565577149;
+  damaged.table.name = "Damaged";
+  damaged.pageOwner = 0x3200;
+  damaged.columns = {{"Id", 56, 4, false}};
+  damaged.rows = {{writer::Cell::Value(writer::Int32Bytes(1))}, {writer::Cell::Value(writer::Int32Bytes(2))}};
+  const PageAddress page = writer::AddUserTable(builder, damaged).dataPages.at(0);
+  Bytes bytes = builder.Build();
+  bytes.at(static_cast<size_t>(page.pageNumber) * kPageSize + 4000) ^= 0x5A;  // in the free space
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) &&
+         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+             static_cast<qint64>(bytes.size());
 }
 
 bool Running() { return TheApp().isRunning == 1; }
@@ -291,8 +305,8 @@ class MainWindowTest : public QObject {
     frame_->Panel()->NextButton()->click();
     ListTable("Ledger");
     QVERIFY(!frame_->close());
-    QCoreApplication::processEvents();
-    QVERIFY(frame_->Commands()->Button(ID_STOP)->isEnabled());
+    // The command bar follows the running state on a timer.
+    QTRY_VERIFY(frame_->Commands()->Button(ID_STOP)->isEnabled());
     TheApp().isRunning = 0;
     const std::string wait = "Please wait for the running process.";
     const std::string stop = "Please stop the running process to continue the process.";
@@ -327,6 +341,12 @@ class MainWindowTest : public QObject {
     // Shown with a visible mark, kept as stored.
     QCOMPARE(model.data(model.index(2, 1), Qt::DisplayRole).toString(), QString::fromUtf16(u"th\u2400ird"));
     QCOMPARE(model.RowTexts(2).value(1), QString::fromStdString(std::string("th\0ird", 6)));
+
+    ListTable("Damaged");
+    QVERIFY(WaitForIdle());
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.Mark(1), (RecordsModel::RowMark{"", "checksum mismatch"}));
+    QVERIFY(model.data(model.index(1, 0), Qt::BackgroundRole).isValid());
   }
 
   void recentFilesAreKeptAndReopened() {
