@@ -3,7 +3,7 @@
 # brinehold-gui and ui_screenshots in build-run/, then, on a virtual display,
 # saves the main states on the sample database (start, scan done, a table
 # listed, a view's definition, a document folder listed, the open dialog,
-# the About box, the splash) and a picture of the whole screen a few seconds
+# the About box, the recent files, the splash) and a picture of the whole screen a few seconds
 # after `brinehold-gui sample.mdf` started. Pictures go to
 # build-run/screenshots/ (or the folder given as the first argument).
 set -euo pipefail
@@ -26,8 +26,8 @@ xvfb-run -a -s "$SCREEN" bash -c '
   "$1" "$2" &
   gui=$!
   sleep "${SHOT_DELAY:-8}"
-  import -window root "$3/9-gui-on-sample.png"
+  import -window root "$3/10-gui-on-sample.png"
   kill "$gui" 2>/dev/null || true
   wait "$gui" 2>/dev/null || true
 ' _ "$BUILD/brinehold-gui" "$SAMPLE" "$OUT"
-echo "$OUT/9-gui-on-sample.png"
+echo "$OUT/10-gui-on-sample.png"

@@ -90,6 +90,10 @@ class WindowPort {
   virtual void SetListSubItem(int /*item*/, int /*subItem*/, const std::string& /*text*/) {}
   // The item's data value (the document view keeps a document's index).
   virtual void SetListItemData(int /*item*/, int64_t /*data*/) {}
+  // Marks an item that is not a live row of a sound page: `deleted` names
+  // how a deleted row was found ("ghost", "carved", ...), `damage` the
+  // verification verdict of a page that failed it; either may be empty.
+  virtual void MarkListItem(int /*item*/, const std::string& /*deleted*/, const std::string& /*damage*/) {}
   virtual int ListColumnCount() { return 0; }
   virtual void SelectListItem(int /*item*/) {}
   virtual void DeleteAllListItems() {}

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -19,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "platform/output_file.h"
 #include "scan/database_export.h"
@@ -110,8 +113,11 @@ void CMainFrame::BuildCommandBar() {
   };
   for (const auto& [id, action] : actions)
     connect(commands_->Button(id), &QToolButton::clicked, this, [this, action = action]() { (this->*action)(); });
-  connect(commands_->ApplicationButton(), &QToolButton::clicked, this, [this]() { OnOpen(); });
-  commands_->ApplicationButton()->setToolTip("Open Database file");
+  applicationMenu_ = new QMenu(this);
+  applicationMenu_->setObjectName("applicationMenu");
+  connect(applicationMenu_, &QMenu::aboutToShow, this, [this]() { FillApplicationMenu(); });
+  commands_->ApplicationButton()->setMenu(applicationMenu_);
+  FillApplicationMenu();
 
   captionBar_ = new QLabel(this);
   captionBar_->setObjectName("captionBar");
@@ -125,6 +131,25 @@ void CMainFrame::BuildCommandBar() {
   column->addWidget(commands_);
   column->addWidget(captionBar_);
   setMenuWidget(top);
+}
+
+void CMainFrame::FillApplicationMenu() {
+  applicationMenu_->clear();
+  QAction* open = applicationMenu_->addAction(QIcon(CommandImage(CommandPicture::Open, 32)), "&Open...");
+  open->setToolTip("Open Database file");
+  connect(open, &QAction::triggered, this, [this]() { OnOpen(); });
+  applicationMenu_->addSeparator();
+  const QStringList& paths = recent_.Paths();
+  if (paths.isEmpty()) applicationMenu_->addAction(kTextNoRecentFiles)->setEnabled(false);
+  const QFontMetrics metrics(applicationMenu_->font());
+  for (int i = 0; i < paths.size(); ++i) {
+    const QString shown = metrics.elidedText(QDir::toNativeSeparators(paths[i]), Qt::ElideMiddle, 420);
+    QAction* recent = applicationMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(QString(shown).replace('&', "&&")));
+    recent->setToolTip(paths[i]);
+    connect(recent, &QAction::triggered, this, [this, path = paths[i]]() { OnOpenRecent(path); });
+  }
+  applicationMenu_->addSeparator();
+  connect(applicationMenu_->addAction("E&xit"), &QAction::triggered, this, [this]() { close(); });
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -177,6 +202,7 @@ void CMainFrame::WireScan() {
   driver_.hooks.emptyObjectTree = [this]() { port_.Run([this]() { ObjectTree()->Initialise(); }); };
   driver_.obtainSettings = [this](ScanSettings& settings) {
     CVantrelFileSettingDlg dialog(settings, TheApp().collations, this);
+    if (!proposedDataFile_.isEmpty()) dialog.SetDataFile(std::exchange(proposedDataFile_, QString()));
     return dialog.exec() == QDialog::Accepted;
   };
   // The SharePoint stages build both trees; the panel re-places its
@@ -364,7 +390,20 @@ bool CMainFrame::RefuseWhileRunning(const char* text) {
 
 void CMainFrame::OnOpen() {
   if (!IsRunning()) WaitForStoppedWorker();
-  driver_.StartScan();
+  const bool started = driver_.StartScan();
+  proposedDataFile_.clear();
+  if (started) recent_.Add(QString::fromStdString(TheApp().settings.mdfPath));
+}
+
+void CMainFrame::OnOpenRecent(const QString& path) {
+  if (RefuseWhileRunning(kTextWaitForRunning)) return;
+  if (!QFileInfo(path).isFile()) {
+    recent_.Remove(path);
+    ShowInformation(this, kTextRecentFileMissing + path.toStdString() + kTextRecentFileRemoved);
+    return;
+  }
+  proposedDataFile_ = path;
+  OnOpen();
 }
 
 bool CMainFrame::StartScanOf(const QString& path, const QString& logFolder, ScanType type) {
@@ -379,6 +418,7 @@ bool CMainFrame::StartScanOf(const QString& path, const QString& logFolder, Scan
   };
   const bool started = driver_.StartScan();
   driver_.obtainSettings = std::move(dialog);
+  if (started) recent_.Add(path);
   return started;
 }
 

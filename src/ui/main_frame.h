@@ -13,6 +13,11 @@
 // user may still be finishing, so before starting another the window keeps
 // serving that worker's messages until it has ended (WaitForStoppedWorker).
 //
+// The application button's menu offers Open, the four data files scanned
+// last (RecentFileList) and Exit. A recent file opens the Open dialog with
+// that file chosen; one that no longer exists is named in a message and
+// taken off the list.
+//
 // Closing: refused while an operation runs; otherwise after the user
 // confirms, the session is freed, the log file closed (every line written)
 // and its path shown.
@@ -32,10 +37,12 @@
 #include "scan/table_browse_commands.h"
 #include "sharepoint/sharepoint_hierarchy.h"
 #include "ui/qt_window_port.h"
+#include "ui/recent_files.h"
 #include "values/record_listing.h"
 
 class QLabel;
 class QListWidget;
+class QMenu;
 class QProgressBar;
 class QTimer;
 class QTreeWidgetItem;
@@ -67,6 +74,8 @@ class CMainFrame : public QMainWindow {
   CXHtmlTree* DocumentTree() const;
   QListWidget* LogList() const;
   QProgressBar* ProgressBar() const { return progress_; }
+  QMenu* ApplicationMenu() const { return applicationMenu_; }
+  RecentFileList& RecentFiles() { return recent_; }
   QLabel* TitlePane() const { return titlePane_; }
 
   // Window thread: what the window does with each numbered message.
@@ -87,6 +96,8 @@ class CMainFrame : public QMainWindow {
 
   // Commands.
   void OnOpen();
+  // The Open dialog with `path` chosen, when the file still exists.
+  void OnOpenRecent(const QString& path);
   void OnStop();
   void OnSave();
   void OnSaveRecords();
@@ -114,6 +125,7 @@ class CMainFrame : public QMainWindow {
 
  private:
   void BuildCommandBar();
+  void FillApplicationMenu();
   void BuildStatusBar();
   void BuildPanes();
   void WireScan();
@@ -140,7 +152,12 @@ class CMainFrame : public QMainWindow {
   FolderBrowseCommand folders_;
   CSnapshotCommands snapshots_;
 
+  RecentFileList recent_;
+  // The data file the next Open dialog starts with (a recent file).
+  QString proposedDataFile_;
+
   CommandBar* commands_ = nullptr;
+  QMenu* applicationMenu_ = nullptr;
   QLabel* captionBar_ = nullptr;
   CFileView* fileView_ = nullptr;
   COutputWnd* outputWnd_ = nullptr;

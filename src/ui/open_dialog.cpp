@@ -178,6 +178,8 @@ void CVantrelFileSettingDlg::BrowseDataFile() {
   dataFile_->setText(path);
 }
 
+void CVantrelFileSettingDlg::SetDataFile(const QString& path) { dataFile_->setText(path); }
+
 void CVantrelFileSettingDlg::BrowseLogFolder() {
   const QString path = (chooseLogFolder ? chooseLogFolder() : QString()).trimmed();
   if (!path.isEmpty() && QFileInfo(path).isDir()) logFolder_->setText(path);

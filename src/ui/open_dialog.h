@@ -50,6 +50,9 @@ class CVantrelFileSettingDlg : public QDialog {
   std::function<QString()> chooseDataFile;
   std::function<QString()> chooseLogFolder;
 
+  // Starts with `path` chosen as the data file (a recent file).
+  void SetDataFile(const QString& path);
+
   void accept() override;
 
  private:

@@ -66,10 +66,16 @@ void QtWindowPort::FlushPendingRows() { Flush(); }
 void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
   RecordsModel& model = frame_.Panel()->Model();
   for (const RowChange& change : changes) {
-    if (change.insert) {
-      model.InsertRow(change.row, Text(change.text));
-    } else {
-      model.SetCell(change.row, change.column, Text(change.text));
+    switch (change.kind) {
+      case RowChange::Kind::Insert:
+        model.InsertRow(change.row, Text(change.text));
+        break;
+      case RowChange::Kind::Cell:
+        model.SetCell(change.row, change.column, Text(change.text));
+        break;
+      case RowChange::Kind::Mark:
+        model.SetRowMark(change.row, {Text(change.text), Text(change.damage)});
+        break;
     }
   }
 }
@@ -107,7 +113,7 @@ int QtWindowPort::InsertListItem(int index, const std::string& text) {
   if (mirroredRowCount_ < 0) mirroredRowCount_ = ListItemCount();
   const int at = (index < 0 || index > mirroredRowCount_) ? mirroredRowCount_ : index;
   ++mirroredRowCount_;
-  Collect({true, at, 0, text});
+  Collect({RowChange::Kind::Insert, at, 0, text, {}});
   return at;
 }
 
@@ -117,7 +123,16 @@ void QtWindowPort::SetListSubItem(int item, int subItem, const std::string& text
     frame_.Panel()->Model().SetCell(item, subItem, Text(text));
     return;
   }
-  Collect({false, item, subItem, text});
+  Collect({RowChange::Kind::Cell, item, subItem, text, {}});
+}
+
+void QtWindowPort::MarkListItem(int item, const std::string& deleted, const std::string& damage) {
+  if (OnWindowThread()) {
+    Flush();
+    frame_.Panel()->Model().SetRowMark(item, {Text(deleted), Text(damage)});
+    return;
+  }
+  Collect({RowChange::Kind::Mark, item, 0, deleted, damage});
 }
 
 void QtWindowPort::SelectListItem(int item) {
@@ -226,6 +241,8 @@ TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition
     if (parent != kNoTreeItem && !parentItem) return;
     QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), position == TreePosition::First);
     if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
+    // A top item names the data file; its path is often wider than the pane.
+    if (!parentItem) item->setToolTip(0, item->text(0));
     handle = t->HandleOf(item);
   });
   return handle;

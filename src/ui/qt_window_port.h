@@ -44,6 +44,7 @@ class QtWindowPort : public WindowPort {
   void DeleteListColumn(int index) override;
   int InsertListItem(int index, const std::string& text) override;
   void SetListSubItem(int item, int subItem, const std::string& text) override;
+  void MarkListItem(int item, const std::string& deleted, const std::string& damage) override;
   void SelectListItem(int item) override;
   void DeleteAllListItems() override;
   void DeleteSelectedListItems() override;
@@ -94,10 +95,12 @@ class QtWindowPort : public WindowPort {
 
  private:
   struct RowChange {
-    bool insert = false;  // insert `text` at `row`, else set cell (row, column)
+    enum class Kind { Insert, Cell, Mark };
+    Kind kind = Kind::Cell;  // insert `text` at `row`, set cell (row, column), or mark `row`
     int row = 0;
     int column = 0;
     std::string text;
+    std::string damage;  // of a mark; its deleted text is `text`
   };
 
   bool OnWindowThread() const;

@@ -1,6 +1,10 @@
 #include "ui/records_model.h"
 
+#include <QColor>
+#include <QFont>
 #include <algorithm>
+
+#include "ui/ui_texts.h"
 
 namespace brinehold::ui {
 
@@ -14,11 +18,42 @@ int RecordsModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
+namespace {
+
+// Drawn for a zero character, which would otherwise show as nothing.
+constexpr char16_t kZeroSymbol = u'\u2400';
+
+QString Visible(QString text) { return text.replace(QChar(u'\0'), QChar(kZeroSymbol)); }
+
+}  // namespace
+
 QVariant RecordsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
-  const QStringList& texts = rows_[static_cast<size_t>(index.row())];
-  if (index.column() >= texts.size()) return QString();
-  return texts[index.column()];
+  if (!index.isValid()) return {};
+  const Row& row = rows_[static_cast<size_t>(index.row())];
+  const QString text = index.column() < row.texts.size() ? row.texts[index.column()] : QString();
+  switch (role) {
+    case Qt::DisplayRole:
+      return Visible(text);
+    case Qt::ToolTipRole: {
+      QString tip = Visible(text);
+      if (!row.mark.deleted.isEmpty()) tip += QString("\n") + kTipDeletedRow + row.mark.deleted;
+      if (!row.mark.damage.isEmpty()) tip += QString("\n") + kTipDamagedPage + row.mark.damage;
+      return tip;
+    }
+    default:
+      return MarkData(row.mark, role);
+  }
+}
+
+QVariant RecordsModel::MarkData(const RowMark& mark, int role) const {
+  if (role == Qt::ForegroundRole && !mark.deleted.isEmpty()) return QColor(128, 128, 128);
+  if (role == Qt::FontRole && !mark.deleted.isEmpty()) {
+    QFont font;
+    font.setItalic(true);
+    return font;
+  }
+  if (role == Qt::BackgroundRole && !mark.damage.isEmpty()) return QColor(255, 232, 224);
+  return {};
 }
 
 QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -40,8 +75,8 @@ void RecordsModel::DeleteColumn(int index) {
   if (index < 0 || static_cast<size_t>(index) >= columns_.size()) return;
   beginRemoveColumns({}, index, index);
   columns_.erase(columns_.begin() + index);
-  for (QStringList& texts : rows_)
-    if (index < texts.size()) texts.removeAt(index);
+  for (Row& row : rows_)
+    if (index < row.texts.size()) row.texts.removeAt(index);
   endRemoveColumns();
 }
 
@@ -49,17 +84,23 @@ int RecordsModel::InsertRow(int index, const QString& text) {
   const int count = static_cast<int>(rows_.size());
   const int at = (index < 0 || index > count) ? count : index;
   beginInsertRows({}, at, at);
-  rows_.insert(rows_.begin() + at, QStringList{text});
+  rows_.insert(rows_.begin() + at, Row{QStringList{text}, {}});
   endInsertRows();
   return at;
 }
 
 void RecordsModel::SetCell(int row, int column, const QString& text) {
   if (row < 0 || static_cast<size_t>(row) >= rows_.size() || column < 0) return;
-  QStringList& texts = rows_[static_cast<size_t>(row)];
+  QStringList& texts = rows_[static_cast<size_t>(row)].texts;
   while (texts.size() <= column) texts.append(QString());
   texts[column] = text;
   if (static_cast<size_t>(column) < columns_.size()) emit dataChanged(index(row, column), index(row, column));
+}
+
+void RecordsModel::SetRowMark(int row, RowMark mark) {
+  if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
+  rows_[static_cast<size_t>(row)].mark = std::move(mark);
+  if (!columns_.empty()) emit dataChanged(index(row, 0), index(row, static_cast<int>(columns_.size()) - 1));
 }
 
 void RecordsModel::DeleteRows(const std::vector<int>& rows) {

@@ -6,6 +6,13 @@
 // screen, so a page of 1000 rows by 50 columns costs one string per cell
 // and no widgets. A new model holds one untitled column 1500 wide, as the
 // panel creates its list. Window thread only.
+//
+// What the user sees differs from what is stored in two ways, so that
+// nothing is taken for what it is not: a row marked deleted is drawn grey
+// and italic, a row from a page that failed verification on a tinted
+// ground, each with its mark in the tooltip; a zero character inside a
+// value is drawn as the visible symbol U+2400. RowTexts keeps the texts as
+// stored.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -20,6 +27,13 @@ class RecordsModel : public QAbstractTableModel {
   struct Column {
     QString heading;
     int width = 0;
+  };
+
+  // How a row differs from a live row of a sound page; empty: it doesn't.
+  struct RowMark {
+    QString deleted;  // "ghost", "carved", ...
+    QString damage;   // the failed verification of the row's page
+    bool operator==(const RowMark&) const = default;
   };
 
   explicit RecordsModel(QObject* parent = nullptr);
@@ -37,15 +51,24 @@ class RecordsModel : public QAbstractTableModel {
   // new row's index.
   int InsertRow(int index, const QString& text);
   void SetCell(int row, int column, const QString& text);
+  // Out of range: nothing happens.
+  void SetRowMark(int row, RowMark mark);
   void DeleteRows(const std::vector<int>& rows);
   void DeleteAllRows();
 
   int ColumnWidth(int column) const;
-  const QStringList& RowTexts(int row) const { return rows_[static_cast<size_t>(row)]; }
+  const QStringList& RowTexts(int row) const { return rows_[static_cast<size_t>(row)].texts; }
+  const RowMark& Mark(int row) const { return rows_[static_cast<size_t>(row)].mark; }
 
  private:
+  struct Row {
+    QStringList texts;
+    RowMark mark;
+  };
+  QVariant MarkData(const RowMark& mark, int role) const;
+
   std::vector<Column> columns_;
-  std::vector<QStringList> rows_;
+  std::vector<Row> rows_;
 };
 
 }  // namespace brinehold::ui

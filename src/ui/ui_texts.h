@@ -35,10 +35,17 @@ inline constexpr const char* kTextSavedWithProblems = "Some of the recovered dat
 inline constexpr const char* kTextSaveStopped = "Saving stopped before the end: ";
 inline constexpr const char* kTextRecordsNotSaved = "The records could not be written to ";
 
+// The application button's list of recent files.
+inline constexpr const char* kTextNoRecentFiles = "No recent files";
+inline constexpr const char* kTextRecentFileMissing = "The file ";
+inline constexpr const char* kTextRecentFileRemoved = " no longer exists. It was removed from the list of recent files.";
+
 // Records panel.
 inline constexpr const char* kTipPreviousRecords = "Previous Records";
 inline constexpr const char* kTipNextRecords = "Next Records";
 inline constexpr const char* kPageCaptionOnResize = "page";
+inline constexpr const char* kTipDeletedRow = "Deleted row: ";
+inline constexpr const char* kTipDamagedPage = "From a page that failed verification: ";
 
 // The About box.
 inline constexpr const char* kRightsNotice = "Copyright (C) 2026 Vantrel. All rights reserved.";

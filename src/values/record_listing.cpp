@@ -214,7 +214,11 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
         return walk;
       }
       ++walk.processed;
+      rowOrigin_ = r < lastPageOrigins_.size() ? lastPageOrigins_[r] : RowOrigin::Live;
+      rowDamage_ = lastPageFailed_ ? PageVerdictName(lastPageVerdict_) : "";
       TakeRow(rows[r], schema);
+      rowOrigin_ = RowOrigin::Live;
+      rowDamage_ = "";
       if (lastPageFailed_) {
         ++damagedRows_;
         if (damagedPages_.empty() || damagedPages_.back() != pageList[p]) damagedPages_.push_back(pageList[p]);
@@ -271,6 +275,8 @@ void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& s
     window_.SetListSubItem(item, subItem++, row[i].valueText);
     if (row[i].valueText.empty()) ++empty;
   }
+  if (rowOrigin_ != RowOrigin::Live || *rowDamage_ != '\0')
+    window_.MarkListItem(item, RowOriginName(rowOrigin_), rowDamage_);
   if (empty == n) {
     window_.SelectListItem(item);
     window_.DeleteSelectedListItems();
@@ -284,10 +290,13 @@ void RecordListing::InsertRecordRow(const RenderedRow& row, const TableSchema& s
 std::vector<RenderedRow> RecordListing::GetPageRows(const CDatabaseCatalog& catalog, PageAddress address,
                                                     RowDecodingContext& context) {
   lastPageFailed_ = false;
+  lastPageOrigins_.clear();
   if (pageRows) return pageRows(address, context);
   if (!catalog.dataFile) return {};
   PageRows page = ReadPageRows(*catalog.dataFile, address, catalog.tableSchema, context);
   lastPageFailed_ = page.verification.Failed();
+  lastPageVerdict_ = page.verification.verdict;
+  lastPageOrigins_ = std::move(page.origins);
   return std::move(page.rows);
 }
 

@@ -23,7 +23,8 @@
 //
 // Rows of pages whose checksum or torn bits fail are listed like any other;
 // the status line then says how many rows of the list page came from such
-// pages, and names them.
+// pages, and names them. Each such row, and each deleted row (a ghost or a
+// carved record), is marked in the list (WindowPort::MarkListItem).
 //
 // Everything the user sees goes through the WindowPort: list columns and
 // rows, the page caption ("Page2 - [1000](1001-2000) Records"), the caption
@@ -51,6 +52,7 @@
 #include "catalog/table_schema.h"
 #include "session/window_port.h"
 #include "storage/page_address.h"
+#include "values/page_rows.h"
 #include "values/row_decoding_context.h"
 
 namespace brinehold {
@@ -169,6 +171,11 @@ class RecordListing {
   bool withoutRowLimit_ = false;  // a consumer reading a whole table
   int64_t shownPage_ = 0;
   bool lastPageFailed_ = false;  // the page GetPageRows read last failed verification
+  PageVerdict lastPageVerdict_ = PageVerdict::Unprotected;
+  std::vector<RowOrigin> lastPageOrigins_;  // of the rows GetPageRows gave last
+  // Where the row being inserted came from, for its mark in the list.
+  RowOrigin rowOrigin_ = RowOrigin::Live;
+  const char* rowDamage_ = "";
   int64_t damagedRows_ = 0;
   std::vector<PageAddress> damagedPages_;
   bool damageShown_ = false;

@@ -1,23 +1,35 @@
-// ui_screenshots DATABASE.mdf OUTPUT_DIR
+// ui_screenshots DATABASE.mdf OUTPUT_DIR [TABLE]
 //
 // Drives the main window through its main states on DATABASE and saves a
-// picture of each in OUTPUT_DIR: start, scan done, a table listed, a view's
-// definition, a document folder listed, the open dialog and the About box.
-// Message boxes are answered without showing. Run by
-// scripts/screenshots.sh; the pictures are for looking at, not compared.
+// picture of each in OUTPUT_DIR: start, scan done, a table listed (TABLE,
+// AllDocs by default; deleted rows included), a view's definition, a
+// document folder listed, the open dialog, the About box, the application
+// button's menu with the recent files and the splash. Message boxes are
+// answered without showing; the settings (the recent files) are kept in
+// OUTPUT_DIR, not in the user's own. Run by scripts/screenshots.sh; the
+// pictures are for looking at, not compared.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QSettings>
+#include <QTableView>
+#include <QToolButton>
 #include <QTreeWidgetItemIterator>
 #include <cstdio>
+#include <vector>
 
 #include "session/app_state.h"
 #include "session/collation_table.h"
 #include "ui/about_dialog.h"
 #include "ui/application.h"
 #include "ui/check_tree.h"
+#include "ui/command_bar.h"
+#include "ui/records_model.h"
+#include "ui/records_panel.h"
 #include "ui/main_frame.h"
 #include "ui/message_boxes.h"
 #include "ui/open_dialog.h"
@@ -57,28 +69,78 @@ QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
   return nullptr;
 }
 
+void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, QTreeWidgetItem* item) {
+  for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+  tree->SelectItem(item);
+  tree->scrollToItem(item);
+  tree->onLabelClicked(item);
+  Settle(frame);
+}
+
 void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QString& text) {
   QTreeWidgetItem* item = FindItem(tree, text);
   if (!item) {
     std::fprintf(stderr, "no tree item \"%s\"\n", text.toUtf8().constData());
     return;
   }
-  tree->SelectItem(item);
-  tree->onLabelClicked(item);
+  Click(frame, tree, item);
+}
+
+// Clicks the items named `text` in turn until one lists documents: a
+// library's name may also stand for a site's list that holds none itself.
+void ClickFolderWithDocuments(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QString& text) {
+  std::vector<QTreeWidgetItem*> items;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    if ((*it)->text(0) == text) items.push_back(*it);
+  for (QTreeWidgetItem* item : items) {
+    Click(frame, tree, item);
+    if (frame.Panel()->Model().rowCount() > 0) return;
+  }
+  std::fprintf(stderr, "no folder \"%s\" with documents\n", text.toUtf8().constData());
+}
+
+// Scrolls the records list to its first deleted or damaged row, if any.
+void ShowFirstMarkedRow(ui::CMainFrame& frame) {
+  const ui::RecordsModel& model = frame.Panel()->Model();
+  for (int row = 0; row < model.rowCount(); ++row) {
+    if (model.Mark(row) == ui::RecordsModel::RowMark{}) continue;
+    frame.Panel()->RecordsList()->scrollTo(model.index(row, 0), QAbstractItemView::PositionAtCenter);
+    Settle(frame);
+    return;
+  }
+}
+
+// The application button's menu, open, with the window behind it.
+void SaveApplicationMenu(ui::CMainFrame& frame, const char* name) {
+  QMenu* menu = frame.ApplicationMenu();
+  QToolButton* button = frame.Commands()->ApplicationButton();
+  menu->popup(button->mapToGlobal(QPoint(0, button->height())));
   Settle(frame);
+  QPixmap picture = frame.grab(QRect(0, 0, 640, 360));
+  QPainter painter(&picture);
+  painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
+  painter.end();
+  menu->hide();
+  const QString path = output.filePath(QString(name) + ".png");
+  picture.save(path);
+  std::printf("%s\n", path.toUtf8().constData());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: ui_screenshots DATABASE.mdf OUTPUT_DIR\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: ui_screenshots DATABASE.mdf OUTPUT_DIR [TABLE]\n");
     return 2;
   }
   const QString database = QFileInfo(argv[1]).absoluteFilePath();
+  const QString table = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString("AllDocs");
   output = QDir(argv[2]);
   output.mkpath(".");
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, output.filePath("settings"));
+  TheApp().settings.showDeleted = true;
+  TheApp().settings.showAdvancedDeleted = true;
   brinehold::LoadCollationTableBesideProgram();
   ui::ApplyApplicationLook(app, ui::kDefaultApplicationLook);
   ui::SetBoxAnswerer([](ui::BoxKind, const std::string&) { return true; });
@@ -93,7 +155,8 @@ int main(int argc, char** argv) {
   Settle(frame);
   Save(frame, "2-scan-done");
 
-  Click(frame, frame.ObjectTree(), "AllDocs");
+  Click(frame, frame.ObjectTree(), table);
+  ShowFirstMarkedRow(frame);
   Save(frame, "3-table-listed");
 
   Click(frame, frame.ObjectTree(), "Docs");
@@ -101,7 +164,7 @@ int main(int argc, char** argv) {
 
   frame.StartScanOf(database, output.path(), brinehold::ScanType::DocumentRecovery);
   Settle(frame);
-  Click(frame, frame.DocumentTree(), "Shared Documents");
+  ClickFolderWithDocuments(frame, frame.DocumentTree(), "Shared Documents");
   Save(frame, "5-document-folder");
 
   ui::CVantrelFileSettingDlg dialog(TheApp().settings, TheApp().collations, &frame);
@@ -117,9 +180,11 @@ int main(int argc, char** argv) {
   Save(about, "7-about-box");
   about.hide();
 
+  SaveApplicationMenu(frame, "8-recent-files");
+
   QPixmap splash = ui::SplashPicture();
   splash.setMask(splash.createMaskFromColor(ui::kKeyColour, Qt::MaskInColor));
-  splash.save(output.filePath("8-splash.png"));
+  splash.save(output.filePath("9-splash.png"));
 
   frame.Driver().WaitForWorker();
   ui::SetBoxAnswerer({});
