@@ -118,7 +118,7 @@ int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::
     cells.clear();
     for (size_t index : shown) {
       if (index >= row.size()) break;
-      cells.push_back({row[index].valueText, IsNullCell(row[index])});
+      cells.push_back({CellValueText(row[index]), IsNullCell(row[index])});
     }
     writer.AppendRow(cells, out);
     ++rows;

@@ -54,7 +54,7 @@ class ColumnIndex {
   std::optional<std::string> Text(const RenderedRow& row, const std::string& name) const {
     auto index = Find(name);
     if (!index || *index >= row.size() || IsNullCell(row[*index])) return std::nullopt;
-    return row[*index].valueText;
+    return std::string(CellValueText(row[*index]));
   }
   std::optional<int64_t> Number(const RenderedRow& row, const std::string& name) const {
     auto text = Text(row, name);

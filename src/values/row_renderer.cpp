@@ -101,12 +101,20 @@ class RecordRenderer {
     for (size_t index = 0; index < row.size(); ++index) {
       ColumnInfo& column = row[index];
       if (index >= handled) {
-        if (column.hobtColumnId != ColumnInfo::kNoStoredValue) column.valueText.clear();
+        // A column the record does not have (added after it was written).
+        if (column.hobtColumnId != ColumnInfo::kNoStoredValue) {
+          column.valueText.clear();
+          column.valueIsNull = true;
+        }
         continue;
       }
+      null_ = false;
+      shownAsNull_ = false;
       // Nothing: the column keeps its definition text.
       if (auto text = ColumnText(index, columns_[index], static_cast<int32_t>(handled)))
         column.valueText = std::move(*text);
+      column.valueIsNull = null_;
+      column.valueShownAsNull = shownAsNull_ && !null_;
     }
     if (variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty()) return std::nullopt;
     return row;
@@ -151,18 +159,25 @@ class RecordRenderer {
 
     // A stored column past a rebuilt compressed row's descriptors was
     // added after the row was written: the row holds no value for it.
-    if (IsRebuiltRowset() && !place) return "NULL";
-    if (ShowsNullByBitmap(read)) return "NULL";
+    if (IsRebuiltRowset() && !place) return NullText();
+    if (ShowsNullByBitmap(read)) return NullText();
     if (place) {
       read.compressed = &compressedColumns_[*place];
       if (read.compressed->length > 0)
         read.state.valueLength = static_cast<int16_t>(std::min<int32_t>(read.compressed->length, INT16_MAX));
-      if (read.compressed->isNull) return "NULL";
+      if (read.compressed->isNull) return NullText();
     }
+    if (read.isNull || read.skipValue) null_ = true;
 
     const LargeValueOptions options = OptionsFor(column, read.state);
     std::string text = sparse ? SparseText(column, read.state) : StoredText(read, options);
     return Finished(std::move(text), read);
+  }
+
+  // The text of a SQL NULL, noted as one.
+  std::string NullText() {
+    null_ = true;
+    return "NULL";
   }
 
   // The descriptor place of the column at `index` of a rebuilt compressed
@@ -229,7 +244,7 @@ class RecordRenderer {
 
   // Binary values carry "0x" (a placeholder is not a value and gets none);
   // a nullable column of a positional table row without text shows "NULL".
-  std::string Finished(std::string text, const ColumnRead& read) const {
+  std::string Finished(std::string text, const ColumnRead& read) {
     const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
     const int32_t kind = read.state.kind;
     if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType) ||
@@ -240,7 +255,10 @@ class RecordRenderer {
       else prefix = !text.empty() && text != " ";
       if (prefix) text = "0x" + text;
     }
-    if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) text = "NULL";
+    if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) {
+      text = "NULL";
+      shownAsNull_ = true;
+    }
     return text;
   }
 
@@ -368,12 +386,14 @@ class RecordRenderer {
     if (variant_ == RenderVariant::PositionalCatalog) {
       if (row_.sparseIndex < values.size() && values[row_.sparseIndex].columnId == column.columnId)
         return decode(values[row_.sparseIndex++]);
+      null_ = true;
       return "";
     }
     for (const SparseValue& value : values) {
       if (value.columnId != column.columnId || value.length <= 0) continue;
       return decode(value);
     }
+    null_ = true;  // a sparse column holds only its non-NULL values
     return "";
   }
 
@@ -573,6 +593,8 @@ class RecordRenderer {
   bool spillMode_ = false;
   bool spillLargeRoots_ = false;
   bool spilledLargeRoot_ = false;
+  bool null_ = false;         // the column being rendered is SQL NULL
+  bool shownAsNull_ = false;  // its empty value is shown as "NULL"
   int32_t recordColumns_ = 0;
   std::vector<CompressedColumnEntry> compressedColumns_;
   RowState row_;

@@ -16,7 +16,11 @@ std::vector<size_t> ShownColumns(const TableSchema& schema) {
   return shown;
 }
 
-bool IsNullCell(const ColumnInfo& cell) { return cell.valueText == "NULL"; }
+bool IsNullCell(const ColumnInfo& cell) { return cell.valueIsNull; }
+
+std::string_view CellValueText(const ColumnInfo& cell) {
+  return cell.valueShownAsNull ? std::string_view() : std::string_view(cell.valueText);
+}
 
 bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const RenderedRow&)>& visit) {
   return ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource&) { return visit(row); });

@@ -13,6 +13,8 @@
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
 #include "values/table_rows.h"
+#include "writer/catalog_builder.h"
+#include "writer/user_table_writer.h"
 
 namespace brinehold {
 namespace {
@@ -101,7 +103,7 @@ TEST(DatabaseExportTest, CorpusTablesRoundTripThroughCsv) {
       ForEachTableRow(catalog, [&](const RenderedRow& row) {
         if (index >= records.size()) return false;
         Record expected;
-        for (size_t column : shown) expected.push_back(IsNullCell(row[column]) ? "" : row[column].valueText);
+        for (size_t column : shown) expected.push_back(IsNullCell(row[column]) ? "" : std::string(CellValueText(row[column])));
         EXPECT_EQ(records[index], expected) << "row " << index;
         ++index;
         return true;
@@ -134,6 +136,42 @@ TEST(DatabaseExportTest, CommandLineKeepsFilesAndReportsWhatIsMissing) {
   EXPECT_EQ(csv.out.substr(0, csv.out.find("\r\n")), "RegionID,RegionDescription");
   test::CliResult jsonl = test::RunCli({"rows", mdf, "Region", "--format", "jsonl", "--limit", "1"});
   EXPECT_EQ(jsonl.out.rfind("{\"RegionID\":\"1\",\"RegionDescription\":\"Eastern", 0), 0u) << jsonl.out;
+}
+
+// A stored text 'NULL' is a value; only a real NULL is written as one.
+TEST(DatabaseExportTest, StoredNullTextIsNotNull) {
+  writer::UserTableBlueprint table;
+  table.table = {500, "Notes"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false}, writer::TableColumn{"Note", 167, 20, true}};
+  auto text = [](const std::string& value) { return writer::Cell::Value(Bytes(value.begin(), value.end())); };
+  table.rows = {{writer::Cell::Value(writer::Int32Bytes(1)), text("NULL")},
+                {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Null()},
+                {writer::Cell::Value(writer::Int32Bytes(3)), text("x")}};
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  const std::string mdf = dir.Write("notes.mdf", builder.Build());
+  ASSERT_EQ(test::RunCli({"export", mdf, "--to", dir.Path("out"), "--null", "\\N"}).exitCode, 0);
+
+  struct Case {
+    std::vector<std::string> format;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{}, "Id\tNote\n1\tNULL\n2\tNULL\n3\tx\n"},  // the listing stays as it is
+      {{"--format", "csv"}, "Id,Note\r\n1,NULL\r\n2,\r\n3,x\r\n"},
+      {{"--format", "jsonl"},
+       "{\"Id\":\"1\",\"Note\":\"NULL\"}\n{\"Id\":\"2\",\"Note\":null}\n{\"Id\":\"3\",\"Note\":\"x\"}\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"rows", mdf, "Notes"};
+    args.insert(args.end(), c.format.begin(), c.format.end());
+    test::CliResult result = test::RunCli(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, c.expected);
+  }
+  EXPECT_EQ(ReadText(dir.Path("out/Notes.csv")), "Id,Note\r\n1,NULL\r\n2,\\N\r\n3,x\r\n");
 }
 
 }  // namespace
