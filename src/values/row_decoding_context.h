@@ -24,6 +24,10 @@ struct RowDecodingContext {
   std::vector<int32_t> compressedPlaces;
   // One entry per descriptor place, for rebuilding compressed rows.
   CompressedRowLayout compressedLayout;
+  // Per column index, 1 where a row's text is to be the value's stored
+  // bytes (a variable-length value, off-row and text-pointer values read in
+  // full) rather than its display text. Empty: none.
+  std::vector<uint8_t> rawColumns;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

@@ -28,10 +28,20 @@ bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const R
 
 bool ForEachTableRow(CDatabaseCatalog& catalog,
                      const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit) {
+  return ForEachTableRow(catalog, {}, visit);
+}
+
+bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawColumns,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit) {
   const TableSchema& schema = catalog.tableSchema;
   const bool wasLoadActive = TheApp().tableLoadActive;
   TheApp().tableLoadActive = false;  // large values in full
   RowDecodingContext context = BuildRowDecodingContext(schema.columns);
+  if (!rawColumns.empty()) {
+    context.rawColumns.assign(schema.columns.size(), 0);
+    for (size_t index : rawColumns)
+      if (index < context.rawColumns.size()) context.rawColumns[index] = 1;
+  }
   const CDataFile& file = *catalog.dataFile;
   bool stopped = false;
   ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {

@@ -41,6 +41,11 @@ struct TableRowSource {
 bool ForEachTableRow(CDatabaseCatalog& catalog,
                      const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit);
 
+// The same walk where the cells of the columns at `rawColumns` hold their
+// values' stored bytes (RowDecodingContext::rawColumns) instead of text.
+bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawColumns,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit);
+
 // Whether a rendered cell holds SQL NULL (a stored text 'NULL' does not).
 bool IsNullCell(const ColumnInfo& cell);
 
