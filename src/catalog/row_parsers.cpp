@@ -120,7 +120,15 @@ void ParseObject(const CatalogRecord& record, CatalogLayout layout, uint64_t& re
   ObjectRow row;
   Take(*fixed, 0, row.objectId);
   if (row.objectId <= 0) return;
-  Take(*fixed, 4, row.schemaId);
+  if (layout == CatalogLayout::Modern) {
+    Take(*fixed, 4, row.schemaId);
+  } else {
+    // sysobjects: the owner's user id (uid) at 8, after the type
+    // characters (4) and two bytes; info, the column count, follows.
+    int16_t ownerId = 0;
+    Take(*fixed, 8, ownerId);
+    row.schemaId = ownerId;
+  }
   Take(*fixed, 8, row.nameSpaceClass);
   Take(*fixed, 9, row.status);
   size_t typeOffset = layout == CatalogLayout::Modern ? 13 : 4;

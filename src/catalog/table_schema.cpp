@@ -10,6 +10,7 @@
 #include "catalog/value_kind.h"
 #include "platform/text_codec.h"
 #include "session/app_state.h"
+#include "storage/unique_pages.h"
 
 namespace brinehold {
 
@@ -49,14 +50,13 @@ bool AnyPageSet(const AllocationUnitRow& unit) {
   return unit.firstPage.pageNumber != 0 || unit.rootPage.pageNumber != 0 || unit.firstIamPage.pageNumber != 0;
 }
 
-// Appends the data pages of `owner` that are not yet in the schema.
+// Appends the data pages of `owner`; KeepFirstOfEach drops repeats.
 void AppendDataPages(TableSchema& schema, const PageInventory& dataPages, int32_t owner) {
   const std::vector<PageEntry>* entries = EntriesOf(dataPages, owner);
   if (!entries) return;
   for (const PageEntry& entry : *entries) {
     if (StopRequested()) return;
     if (entry.pageType != kDataPageType) continue;
-    if (!schema.seenPages.insert(entry.Address()).second) continue;
     schema.tablePages.push_back(entry.Address());
   }
 }
@@ -449,6 +449,7 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
   } else {
     GatherModernPages(catalog, file, schema);
   }
+  KeepFirstOfEach(schema.tablePages);
   GatherColumnRows(catalog, legacy, schema);
   if (!legacy) {
     GatherRowsetColumns(catalog, schema);

@@ -86,7 +86,6 @@ struct TableSchema {
   // The rowset or the allocation unit had to be derived from sysidxstats or
   // the inventory instead of sysrowsets/sysallocunits.
   bool indexFallback = false;
-  std::set<PageAddress> seenPages;  // drops pages met twice
 
   // Whether the row decoders can use the rowset layout: the table has
   // sysrscols rows (the SQL Server 2005 rows do not count).

@@ -88,7 +88,8 @@ CommandRegistration registration(
      "DIR. Files are written whole or not at all. Prints a summary; exit 0\n"
      "when everything was written, 1 when something was not, 2 on a usage\n"
      "error. Takes the reading options of rows (--advanced, --show-deleted,\n"
-     "--advanced-deleted, --collation ID).",
+     "--advanced-deleted, --collation ID); with --show-deleted each CSV file\n"
+     "starts with the column \"deleted\" as rows writes it.",
      RunExport});
 
 }  // namespace

@@ -2,11 +2,13 @@
 #include <cstdio>
 #include <string>
 
+#include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
 #include "catalog/value_kind.h"
 #include "cli/catalog_open.h"
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/table_name.h"
 
 namespace brinehold::cli {
 
@@ -61,8 +63,19 @@ int RunSchema(const std::vector<std::string>& args) {
 
   auto opened = OpenCatalogForCommand(parsed.positional[0], {parsed.Has("advanced"), parsed.Has("show-deleted")}, "schema");
   if (!opened) return 1;
-  std::vector<ColumnInfo> columns = LoadTableSchema(*opened->catalog, name, typeCode, {});
-  if (opened->catalog->tableSchema.currentObject.objectId == -1) {
+  CDatabaseCatalog& catalog = *opened->catalog;
+  // A view, procedure or constraint of that name gives its three lines; a
+  // table is named as SQL users write it (schema, brackets, any case), and
+  // found as the other table commands find it.
+  const std::optional<TableName> written = ParseTableName(name);
+  std::vector<ColumnInfo> columns = LoadTableSchema(catalog, written ? written->name : name, typeCode, {});
+  const ObjectRow& found = catalog.tableSchema.currentObject;
+  const bool table = found.objectId == -1 || found.type == "U " || found.type == "S ";
+  if (table && (typeCode == "U " || typeCode == "S ")) {
+    if (!LoadTableForCommand(catalog, name, "schema")) return 1;
+    columns = catalog.tableSchema.columns;
+  }
+  if (catalog.tableSchema.currentObject.objectId == -1) {
     std::fprintf(stderr, "brinehold schema: no object named '%s' of type '%s' in the catalog\n", name.c_str(),
                  typeCode.c_str());
     return 1;
@@ -85,7 +98,9 @@ CommandRegistration registration(
     {40, "schema", "schema FILE NAME [--type CODE] [--advanced] [--show-deleted]",
      "Opens the data file, rebuilds its catalog and loads the object NAME as\n"
      "the table listing does (type code CODE, default \"U \"; a one-letter code\n"
-     "gets its trailing blank). Prints one tab-separated line per column, in\n"
+     "gets its trailing blank). A table is named as in SQL (Orders,\n"
+     "sales.Orders, [Order Details]); a name that several schemas hold needs\n"
+     "its schema, and the candidates are listed. Prints one tab-separated line per column, in\n"
      "column-id order: column_id, name, type (name and maximum length in\n"
      "bytes), kind, nullable, stored, leaf_offset, null_bit, hobt_column_id\n"
      "(-99: no stored value), key (PK, UQ or UI), references (table(column)\n"

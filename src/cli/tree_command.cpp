@@ -5,6 +5,7 @@
 #include "cli/catalog_open.h"
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/table_name.h"
 
 namespace brinehold::cli {
 
@@ -42,8 +43,12 @@ int RunTree(const std::vector<std::string>& args) {
   const CObjectTree::Nodes& nodes = stage->tree.nodes();
   int status = 0;
   for (const std::string& name : open) {
-    TreeItem item = stage->tree.FindChild(nodes.userTables, name);
-    if (item == kNoTreeItem) item = stage->tree.FindChild(nodes.systemTables, name);
+    // Tree items carry the plain table name: `dbo.Orders` and `[Orders]`
+    // open the item "Orders".
+    const std::optional<TableName> written = ParseTableName(name);
+    const std::string itemName = written ? written->name : name;
+    TreeItem item = stage->tree.FindChild(nodes.userTables, itemName);
+    if (item == kNoTreeItem) item = stage->tree.FindChild(nodes.systemTables, itemName);
     if (item == kNoTreeItem) {
       std::fprintf(stderr, "brinehold tree: no table named '%s' in the tree\n", name.c_str());
       status = 1;

@@ -69,19 +69,30 @@ std::string CsvField(std::string_view value) {
   return out;
 }
 
+void AppendTsvField(std::string& out, std::string_view value) {
+  // Runs of plain characters are copied whole: escapes are rare.
+  size_t from = 0;
+  for (size_t at = 0; at < value.size(); ++at) {
+    const char* escape = nullptr;
+    switch (value[at]) {
+      case '\t': escape = "\\t"; break;
+      case '\n': escape = "\\n"; break;
+      case '\r': escape = "\\r"; break;
+      case '\\': escape = "\\\\"; break;
+      case '\0': escape = "\\0"; break;
+      default: continue;
+    }
+    out.append(value.data() + from, at - from);
+    out += escape;
+    from = at + 1;
+  }
+  out.append(value.data() + from, value.size() - from);
+}
+
 std::string TsvField(std::string_view value) {
   std::string out;
   out.reserve(value.size());
-  for (char c : value) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      case '\0': out += "\\0"; break;
-      default: out += c;
-    }
-  }
+  AppendTsvField(out, value);
   return out;
 }
 

@@ -26,6 +26,8 @@ inline constexpr const char* kCsvRecordEnd = "\r\n";
 std::string CsvField(std::string_view value);
 
 std::string TsvField(std::string_view value);
+// The same, appended to `out`.
+void AppendTsvField(std::string& out, std::string_view value);
 
 std::string JsonString(std::string_view value);
 

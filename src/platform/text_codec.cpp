@@ -291,12 +291,30 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
-  std::u16string units;
-  units.reserve(bytes.size() / 2);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  // Decoded straight from the bytes (no copy as code units first): every
+  // nvarchar value of every row goes through here. A trailing odd byte is
+  // no code unit.
+  const size_t count = bytes.size() / 2;
+  auto unitAt = [&bytes](size_t i) { return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)); };
+  std::string out;
+  out.reserve(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t unit = unitAt(i);
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+      continue;
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count) {
+      const uint32_t low = unitAt(i + 1);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        ++i;
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        continue;
+      }
+    }
+    AppendUtf8(out, unit);  // a lone surrogate becomes U+FFFD here
   }
-  return Utf16ToUtf8(units);
+  return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {

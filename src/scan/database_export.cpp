@@ -106,15 +106,20 @@ class TableExporter {
 int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::string& nullText) {
   const TableSchema& schema = catalog.tableSchema;
   const std::vector<size_t> shown = ShownColumns(schema);
+  // With deleted rows shown, a first column says which rows are deleted
+  // (ghost, carved, freed), as the rows command writes it.
+  const bool markDeleted = TheApp().settings.showDeleted;
   std::vector<std::string> names;
+  if (markDeleted) names.push_back("deleted");
   for (size_t index : shown) names.push_back(schema.columns[index].name);
   RecordWriter writer(RecordFormat::Csv, names, nullText);
   std::string out = writer.Header();
   std::vector<RecordCell> cells;
   int64_t rows = 0;
   bool failed = false;
-  ForEachTableRow(catalog, [&](const RenderedRow& row) {
+  ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource& from) {
     cells.clear();
+    if (markDeleted) cells.push_back({RowOriginName(from.origin), false});
     for (size_t index : shown) {
       if (index >= row.size()) break;
       cells.push_back({CellValueText(row[index]), IsNullCell(row[index])});

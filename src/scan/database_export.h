@@ -3,8 +3,10 @@
 // ExportTables writes, into one folder:
 // - one CSV file per user table (RFC 4180, UTF-8, header record; every row
 //   the table listing finds, large values in full, binary as 0x hex, NULL
-//   as an empty field or the chosen text), named after the table
-//   (SafeFileName; two tables that map to one name both kept);
+//   as an empty field or the chosen text; with deleted rows shown, a first
+//   column "deleted" says ghost, carved, freed or nothing for a live row),
+//   named after the table (SafeFileName; two tables that map to one name
+//   both kept);
 // - "schema.sql": statements that would recreate the tables (columns,
 //   types, nullability, identity, keys, foreign keys, defaults, checks)
 //   and the definitions of views, procedures, functions and triggers

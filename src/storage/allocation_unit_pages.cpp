@@ -9,6 +9,7 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/iam_page.h"
+#include "storage/unique_pages.h"
 #include "storage/unit_page_check.h"
 
 namespace brinehold {
@@ -45,13 +46,6 @@ void WalkChain(const CDataFile& file, PageAddress firstIam, Visit visit) {
     visit(current, *iam);
     current = iam->Header().nextPage;
   }
-}
-
-// A page is listed once: damaged single-page slots or extent bits can name
-// a page twice, and its rows would be shown twice.
-void KeepFirstOfEach(std::vector<PageAddress>& pages) {
-  std::set<PageAddress> seen;
-  std::erase_if(pages, [&seen](const PageAddress& page) { return !seen.insert(page).second; });
 }
 
 // Appends the pages of one IAM page that `keep` asks for.

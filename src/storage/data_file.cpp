@@ -346,37 +346,51 @@ void CDataFile::DropSnapshotEntries(int16_t fileId) {
   }
 }
 
-std::optional<Bytes> CDataFile::ReadPage(PageAddress address) const {
-  if (address.fileId <= 0 || address.pageNumber <= 0) return std::nullopt;
+const ReadOnlyFile* CDataFile::SecondaryFile(int16_t fileId, const std::string& path) const {
+  auto it = openSecondaries_.find(fileId);
+  if (it != openSecondaries_.end() && it->second.path == path) return &it->second.file;
+  OpenSecondary opened{path, ReadOnlyFile{}};
+  if (!opened.file.Open(path)) return nullptr;
+  auto& slot = openSecondaries_[fileId];
+  slot = std::move(opened);
+  return &slot.file;
+}
+
+bool CDataFile::ReadPageBytes(PageAddress address, uint8_t* buffer, size_t count) const {
+  if (address.fileId <= 0 || address.pageNumber <= 0) return false;
   uint64_t page = static_cast<uint64_t>(address.pageNumber);
   const ReadOnlyFile* source = nullptr;
-  ReadOnlyFile secondary;
-  uint64_t count, length, base;
+  uint64_t pages, length, base;
   if (address.fileId == 1) {
     source = &primary_;
-    count = pageCount;
+    pages = pageCount;
     length = fileLength;
     base = baseOffset;
   } else {
     auto it = secondaryFiles.find(address.fileId);
-    if (it == secondaryFiles.end() || it->second.path.empty()) return std::nullopt;
-    count = it->second.pageCount;
+    if (it == secondaryFiles.end() || it->second.path.empty()) return false;
+    pages = it->second.pageCount;
     length = it->second.fileLength;
     base = it->second.baseOffset;
-    if (page >= count) return std::nullopt;
-    if (!secondary.Open(it->second.path)) return std::nullopt;
-    source = &secondary;
+    if (page >= pages) return false;
+    source = SecondaryFile(address.fileId, it->second.path);
+    if (!source) return false;
   }
-  if (page >= count || base + page * kPageSize > length) return std::nullopt;
+  if (page >= pages || base + page * kPageSize > length) return false;
+  source->ReadAt(base + page * kPageSize, buffer, count);
+  return true;
+}
+
+std::optional<Bytes> CDataFile::ReadPage(PageAddress address) const {
   Bytes buffer(kPageBufferSize, 0);
-  source->ReadAt(base + page * kPageSize, buffer.data(), kPageSize);
+  if (!ReadPageBytes(address, buffer.data(), kPageSize)) return std::nullopt;
   return buffer;
 }
 
 std::optional<CPage_Header> CDataFile::ReadPageHeader(PageAddress address) const {
-  auto page = ReadPage(address);
-  if (!page) return std::nullopt;
-  return CPage_Header::Parse(*page);
+  uint8_t header[kPageHeaderSize] = {};
+  if (!ReadPageBytes(address, header, sizeof header)) return std::nullopt;
+  return CPage_Header::ParseOnly(ByteReader(header, sizeof header));
 }
 
 std::optional<CPage_Header> CDataFile::ReadPageHeaderKeep(PageAddress address) {

@@ -123,8 +123,8 @@ class CDataFile {
   // when the address is out of range, names an unknown file, or the read
   // fails.
   std::optional<Bytes> ReadPage(PageAddress address) const;
-  // The header of the page at `address` (torn bits restored on a temporary
-  // buffer), or nothing.
+  // The header of the page at `address`, or nothing. Only the header bytes
+  // are read: torn bits lie at the ends of the later sectors, outside it.
   std::optional<CPage_Header> ReadPageHeader(PageAddress address) const;
   // The same, keeping the raw page in currentPageBuffer for the caller.
   std::optional<CPage_Header> ReadPageHeaderKeep(PageAddress address);
@@ -144,7 +144,22 @@ class CDataFile {
   bool SnapshotHoldsFile(int16_t fileId, uint64_t length) const;
   void DropSnapshotEntries(int16_t fileId);
 
+  // Reads `count` bytes of the page at `address` into `buffer` (zeros where
+  // the file ends); false when the address is out of range, names an
+  // unknown file, or that file does not open.
+  bool ReadPageBytes(PageAddress address, uint8_t* buffer, size_t count) const;
+  // The open secondary file with id `fileId` at `path`, opened on first use
+  // and kept open for the object's life (reopened when its path changes);
+  // null when it does not open.
+  const ReadOnlyFile* SecondaryFile(int16_t fileId, const std::string& path) const;
+
+  struct OpenSecondary {
+    std::string path;
+    ReadOnlyFile file;
+  };
+
   ReadOnlyFile primary_;
+  mutable std::map<int16_t, OpenSecondary> openSecondaries_;
 };
 
 // Always returns an object; IsValid() says whether the file is usable. On

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstring>
 
 namespace brinehold {
 
@@ -11,17 +12,30 @@ constexpr size_t kSectorSize = 512;
 constexpr size_t kSectors = kPageSize / kSectorSize;
 constexpr size_t kProtectionField = 60;
 
+// The words of one sector XORed together. The page's size was checked by
+// the caller, so the sector is read directly (in a loop the compiler can
+// widen); the words are little-endian on disk as on the machine.
+uint32_t SectorXor(const uint8_t* sector) {
+  static_assert(std::endian::native == std::endian::little, "page words are read in place");
+  uint32_t value = 0;
+  for (size_t offset = 0; offset < kSectorSize; offset += 4) {
+    uint32_t word;
+    std::memcpy(&word, sector + offset, sizeof word);
+    value ^= word;
+  }
+  return value;
+}
+
 }  // namespace
 
 uint32_t ComputePageChecksum(const ByteReader& page) {
   if (!page.Has(0, kPageSize)) return 0;
   uint32_t checksum = 0;
   for (size_t sector = 0; sector < kSectors; ++sector) {
-    uint32_t value = 0;
-    for (size_t offset = sector * kSectorSize; offset < (sector + 1) * kSectorSize; offset += 4) {
-      if (offset == kProtectionField) continue;
-      value ^= *page.U32(offset);
-    }
+    uint32_t value = SectorXor(page.data() + sector * kSectorSize);
+    // The protection field holds the checksum itself and is left out:
+    // XORing it in a second time cancels it.
+    if (sector == kProtectionField / kSectorSize) value ^= *page.U32(kProtectionField);
     checksum ^= std::rotl(value, static_cast<int>(kSectors - 1 - sector));
   }
   return checksum;

@@ -66,6 +66,8 @@ class PageAllocation {
   explicit PageAllocation(const CDataFile& file) : file_(file) {}
 
   AllocationState StateOf(PageAddress page);
+  // Whether this answers for `file`.
+  bool Covers(const CDataFile& file) const { return &file_ == &file; }
 
  private:
   const CDataFile& file_;

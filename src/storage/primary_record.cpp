@@ -234,20 +234,19 @@ int32_t CPrimaryRecord::ParseVariableColumns(const ByteReader& view, int32_t pos
   variableColumnCount = count;
   if (count <= 0 || count >= kColumnLimit) return position;
 
-  variableEndOffsets.reserve(static_cast<size_t>(count));
-  std::vector<bool> complexFlags;
-  for (int32_t i = 0; i < count; ++i) {
+  // Each entry: bit 15 marks a complex value, the rest is its end offset.
+  auto offsetEntry = [&](int32_t i) -> uint16_t {
     int32_t at = position + 2 * i;
-    uint16_t raw = at + 2 <= limit ? view.GetOr<uint16_t>(static_cast<size_t>(at), 0) : 0;
-    complexFlags.push_back((raw & 0x8000) != 0);
-    variableEndOffsets.push_back(static_cast<uint16_t>(raw & 0x7FFF));
-  }
+    return at + 2 <= limit ? view.GetOr<uint16_t>(static_cast<size_t>(at), 0) : 0;
+  };
+  variableEndOffsets.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) variableEndOffsets.push_back(static_cast<uint16_t>(offsetEntry(i) & 0x7FFF));
   int32_t previousEnd = position + 2 * count;
   values.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     if (StopRequested()) break;
     ColumnValue value;
-    value.complex = complexFlags[static_cast<size_t>(i)];
+    value.complex = (offsetEntry(i) & 0x8000) != 0;
     int32_t end = variableEndOffsets[static_cast<size_t>(i)];
     int32_t length = end - previousEnd;
     if (end <= limit && end < kPageLimit && length > 0 && length < kPageLimit && previousEnd >= 1 &&

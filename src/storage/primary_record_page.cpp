@@ -45,7 +45,7 @@ PrimaryRecordPage::PrimaryRecordPage(Bytes buffer, const CDataFile* file, const 
   const RecordShape* shape = searchDeleted ? CurrentRecordShape() : nullptr;
   // Without a table, a header that gives no fixed-data end leaves only the
   // signature to look for.
-  if (shape && shape->columnCount <= 0 && shape->fixedEnd <= 0 && header_.minimumFixedLength < 4) shape = nullptr;
+  if (shape && shape->columnCount <= 0 && shape->fixedEnds.empty() && header_.minimumFixedLength < 4) shape = nullptr;
   if (searchDeleted && !shape) SearchDeletedRows();
   BuildRecordList(layout);
   if (shape) CarveShapedRows(*shape, layout);
@@ -178,9 +178,10 @@ std::vector<std::pair<int32_t, int32_t>> PrimaryRecordPage::OwnRecordExtents() c
 
 void PrimaryRecordPage::CarveShapedRows(const RecordShape& shape, const CompressedRowLayout* layout) {
   if (header_.pageType != kDataPageType) return;
-  // Plain rows need a fixed-data end; rows in the compressed format have
-  // none (a page that gives none still has its compressed rows found).
-  int32_t fixedEnd = shape.fixedEnd > 0 ? shape.fixedEnd : header_.minimumFixedLength;
+  // Plain rows need a fixed-data end (the table's, or the header's for
+  // rows of the shape the table had when the page was formatted); rows in
+  // the compressed format have none.
+  int32_t fixedEnd = header_.minimumFixedLength;
   if (fixedEnd < 4 || fixedEnd >= kMaxRecordSize) fixedEnd = -1;
   const std::vector<std::pair<int32_t, int32_t>> taken = OwnRecordExtents();
   // A page holds rows of one format: the one of its live rows, else the

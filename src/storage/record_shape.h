@@ -5,19 +5,28 @@
 // A deleted row keeps the layout it had while it was live: a plain row
 // starts with status byte A holding record type 0 (primary) or 6 (ghost
 // data), the null-bitmap bit 0x10 and, when the table has variable-length
-// columns, bit 0x20 (its null bits and value lengths as the columns allow); status byte B is 0; the 16-bit end of the fixed data
-// at offset 2 is 4 + the table's fixed-length size (the page header's
-// minimum record length at offset 14 holds the same number); the column
-// count after the fixed data is the table's; every variable-column end
-// offset (bit 15 cleared) lies inside the record and none is below the one
-// before it. A row in the compressed format (status bit 0x01) has the
-// record type and the table's column count, and only descriptor codes
-// 0..12.
+// columns, bit 0x20 (its null bits and value lengths as the columns allow);
+// status byte B is 0; the 16-bit end of the fixed data at offset 2 is one
+// the table's rows can have (below); the column count after the fixed data
+// is at most the table's; every variable-column end offset (bit 15 cleared)
+// lies inside the record and none is below the one before it. A row in the
+// compressed format (status bit 0x01) has the record type, the table's
+// column count, and only descriptor codes 0..12.
+//
+// Rows the server wrote before columns were added (ALTER TABLE ADD changes
+// only the catalog) keep the shape they had: fewer columns, and a fixed-data
+// end at the start of the first fixed column added since. A page header's
+// minimum record length (offset 14) is the fixed-data end of the table when
+// the page was formatted, so rows written since on a page of a table that
+// grew have a larger one. Trailing variable-length columns of no bytes are
+// left out of a row whether they are null or empty (the null bitmap tells
+// which), so a row may hold fewer of them than the table has.
 //
 // The values layer makes the shape of the table it reads current for the
-// thread (RecordShapeScope) while the table's pages are read. A shape whose
-// fixed end is 0 takes it from each page's header, and a column count of 0
-// accepts any count from 1 to 1023 (the page command, which knows no table).
+// thread (RecordShapeScope) while the table's pages are read. A shape
+// without fixed ends takes the page header's minimum length alone, and a
+// column count of 0 accepts any count from 1 to 1023 (the page command,
+// which knows no table).
 #pragma once
 
 #include <cstdint>
@@ -28,8 +37,12 @@
 namespace brinehold {
 
 struct RecordShape {
-  int32_t fixedEnd = 0;          // 4 + fixed-length size; 0: the page header's minimum length
-  int32_t columnCount = 0;       // columns stored in a row; 0: any
+  // The fixed-data ends a row of the table can have, ascending: 4 + the
+  // table's fixed-length size, and the start of each fixed column (the end
+  // for rows written before it was added). The page header's minimum
+  // length is accepted as well; empty: only that.
+  std::vector<int32_t> fixedEnds;
+  int32_t columnCount = 0;       // columns stored in a row of the table; 0: any
   int32_t variableColumns = -1;  // variable-length columns of the table; -1: any up to the column count
 
   // What the table's columns allow, when known. A NOT NULL column never has
@@ -64,11 +77,12 @@ class RecordShapeScope {
 };
 
 // A quick look at the first bytes at a position: false when no row of
-// `shape` (fixed end `fixedEnd`) can start there. Used before the full parse.
-bool MayStartRecord(const ByteReader& bytes, const RecordShape& shape, int32_t fixedEnd);
+// `shape` can start there on a page whose header gives `pageFixedEnd` as
+// minimum length (below 4: none). Used before the full parse.
+bool MayStartRecord(const ByteReader& bytes, const RecordShape& shape, int32_t pageFixedEnd);
 
 // Whether a parsed record (CPrimaryRecord::ParseCarved) has the shape, and
 // spans whole within its maximum length.
-bool FitsRecordShape(const CPrimaryRecord& record, const RecordShape& shape, int32_t fixedEnd);
+bool FitsRecordShape(const CPrimaryRecord& record, const RecordShape& shape, int32_t pageFixedEnd);
 
 }  // namespace brinehold

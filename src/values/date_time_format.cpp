@@ -20,16 +20,48 @@ uint64_t PowerOf10(int exponent) {
   return value;
 }
 
+// Appends `value` (0 or more) as at least `width` digits, zero-padded;
+// texts are built by hand since these run once per value of every row.
+void AppendDigits(std::string& text, int64_t value, int width) {
+  if (value < 0) {  // not reached: callers pass checked fields
+    text += std::to_string(value);
+    return;
+  }
+  char digits[24];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && count < static_cast<int>(sizeof digits));
+  for (int pad = count; pad < width; ++pad) text += '0';
+  while (count > 0) text += digits[--count];
+}
+
+void AppendDate(std::string& text, const CivilDate& date) {
+  AppendDigits(text, date.year, 4);
+  text += '-';
+  AppendDigits(text, date.month, 2);
+  text += '-';
+  AppendDigits(text, date.day, 2);
+}
+
+void AppendTime(std::string& text, int64_t secondOfDay) {
+  AppendDigits(text, secondOfDay / 3600, 2);
+  text += ':';
+  AppendDigits(text, secondOfDay / 60 % 60, 2);
+  text += ':';
+  AppendDigits(text, secondOfDay % 60, 2);
+}
+
 std::string DateText(const CivilDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  std::string text;
+  AppendDate(text, date);
   return text;
 }
 
 std::string TimeText(int64_t secondOfDay) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(secondOfDay / 3600),
-                static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+  std::string text;
+  AppendTime(text, secondOfDay);
   return text;
 }
 
@@ -44,7 +76,12 @@ std::string FractionText(uint64_t fraction, int scale) {
 std::optional<std::string> DateTimeText(int64_t dayNumber, int64_t secondOfDay) {
   auto date = CivilFromDayNumber(dayNumber);
   if (!date || secondOfDay < 0 || secondOfDay >= kSecondsPerDay) return std::nullopt;
-  return DateText(*date) + " " + TimeText(secondOfDay);
+  std::string text;
+  text.reserve(32);
+  AppendDate(text, *date);
+  text += ' ';
+  AppendTime(text, secondOfDay);
+  return text;
 }
 
 // A count of 10^-scale seconds split into whole seconds and fraction.
@@ -98,9 +135,8 @@ std::string FormatDateTime(ByteReader bytes) {
   auto text = DateTimeText(days + kDayNumberOf1900, milliseconds / 1000);
   if (!text) return kUnshowableDate;
   if (milliseconds % 1000 != 0) {
-    char fraction[8];
-    std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(milliseconds % 1000));
-    *text += fraction;
+    *text += '.';
+    AppendDigits(*text, milliseconds % 1000, 3);
   }
   return *text;
 }

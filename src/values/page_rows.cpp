@@ -7,6 +7,7 @@
 #include "session/app_state.h"
 #include "storage/data_file.h"
 #include "storage/data_page.h"
+#include "storage/pfs_page.h"
 
 namespace brinehold {
 
@@ -14,14 +15,19 @@ namespace {
 
 constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";
 
-RowOrigin OriginOf(const PrimaryRecordPage& page, size_t index, const CPrimaryRecord& record) {
+RowOrigin OriginOf(const PrimaryRecordPage& page, size_t index, const CPrimaryRecord& record, bool pageFreed) {
   if (index >= page.OwnSlotCount()) return RowOrigin::Carved;
+  if (pageFreed) return RowOrigin::Freed;
   return record.recordType == kGhostDataRecordType ? RowOrigin::Ghost : RowOrigin::Live;
 }
 
-bool RendersWhole(const std::vector<RenderedRow>& rows) {
-  if (rows.size() != 1) return false;
-  return std::none_of(rows[0].begin(), rows[0].end(), [](const ColumnInfo& column) {
+bool PageFreed(const CDataFile& file, PageAddress address, const RowDecodingContext& context) {
+  if (!context.pageAllocation || !context.pageAllocation->Covers(file)) context.pageAllocation = std::make_shared<PageAllocation>(file);
+  return context.pageAllocation->StateOf(address) == AllocationState::Free;
+}
+
+bool RendersWhole(const RenderedRow& row) {
+  return std::none_of(row.begin(), row.end(), [](const ColumnInfo& column) {
     return column.valueText.find(kReplacementCharacter) != std::string::npos;
   });
 }
@@ -61,21 +67,41 @@ void AddColumnRules(const TableSchema& schema, RecordShape& shape) {
   }
 }
 
+// The leaf offset is the low 16 bits of its field: negative for the
+// variable-length columns.
+int16_t LeafOffsetOf(const RowsetColumnRow& column) {
+  return static_cast<int16_t>(static_cast<uint32_t>(column.leafOffset) & 0xFFFF);
+}
+
+// Where the fixed data of the table's rows can end: after its last fixed
+// column, or where any fixed column starts (rows written before it was
+// added; a dropped column keeps its place among the rowset columns).
+std::vector<int32_t> FixedEnds(const TableSchema& schema) {
+  constexpr int32_t kFixedDataStart = 4;
+  std::vector<int32_t> ends = {kFixedDataStart};
+  for (const RowsetColumnRow& column : schema.rowsetColumns)
+    if (const int32_t offset = LeafOffsetOf(column); offset > kFixedDataStart) ends.push_back(offset);
+  for (const ColumnInfo& column : schema.columns) {
+    const int32_t bytes = DeclaredBytes(column.typeText);
+    if (column.hobtColumnId != ColumnInfo::kNoStoredValue && column.leafOffset >= kFixedDataStart && bytes > 0)
+      ends.push_back(column.leafOffset + bytes);
+  }
+  std::sort(ends.begin(), ends.end());
+  ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+  return ends;
+}
+
 }  // namespace
 
 RecordShape TableRecordShape(const TableSchema& schema) {
   RecordShape shape;
   if (!TheApp().settings.legacyCatalog && schema.HasRowsetColumns()) {
     int32_t variable = 0;
-    // The leaf offset is the low 16 bits of its field: negative for the
-    // variable-length columns. The fixed-data end itself comes from each
-    // page's header, which holds it for every layout the table had.
-    for (const RowsetColumnRow& column : schema.rowsetColumns) {
-      const int16_t leafOffset = static_cast<int16_t>(static_cast<uint32_t>(column.leafOffset) & 0xFFFF);
-      if (leafOffset < 0) ++variable;
-    }
+    for (const RowsetColumnRow& column : schema.rowsetColumns)
+      if (LeafOffsetOf(column) < 0) ++variable;
     shape.columnCount = static_cast<int32_t>(schema.rowsetColumns.size());
     shape.variableColumns = variable;
+    shape.fixedEnds = FixedEnds(schema);
     AddColumnRules(schema, shape);
     return shape;
   }
@@ -89,6 +115,7 @@ const char* RowOriginName(RowOrigin origin) {
   switch (origin) {
     case RowOrigin::Ghost: return "ghost";
     case RowOrigin::Carved: return "carved";
+    case RowOrigin::Freed: return "freed";
     case RowOrigin::Live: break;
   }
   return "";
@@ -102,19 +129,21 @@ PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSch
   PageRows result;
   auto page = file.ReadDataPage(address, &context.compressedLayout);
   if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return result;
+  const bool freed = PageFreed(file, address, context);
+  if (freed && !TheApp().settings.showDeleted) return result;
   result.verification = page->Verification();
   const RenderVariant variant = TableRenderVariant(schema);
   const size_t count = std::min(static_cast<size_t>(std::max(page->SlotCount(), 0)), page->RecordCount());
+  result.rows.reserve(count);
+  result.origins.reserve(count);
   for (size_t index = 0; index < count && !TheApp().stopRequested; ++index) {
     const CPrimaryRecord* record = page->Record(index);
     if (!record) continue;
-    const RowOrigin origin = OriginOf(*page, index, *record);
-    std::vector<RenderedRow> rows = RenderRecordRows(*record, page->File(), context, variant);
-    if (origin == RowOrigin::Carved && !RendersWhole(rows)) continue;
-    for (RenderedRow& row : rows) {
-      result.rows.push_back(std::move(row));
-      result.origins.push_back(origin);
-    }
+    const RowOrigin origin = OriginOf(*page, index, *record, freed);
+    std::optional<RenderedRow> row = RenderRecord(*record, page->File(), context, variant);
+    if (!row || (origin == RowOrigin::Carved && !RendersWhole(*row))) continue;
+    result.rows.push_back(std::move(*row));
+    result.origins.push_back(origin);
   }
   return result;
 }

@@ -6,6 +6,10 @@
 // catalog is in the modern layout and the table has rowset-column rows,
 // PositionalTable otherwise. The page is released before returning.
 //
+// A page the PFS marks unallocated is one the table freed: its rows are
+// deleted rows, given only while deleted rows are shown (a PFS page that
+// cannot be read marks nothing, and the page's rows count as live).
+//
 // While the page is read, the table's record shape (TableRecordShape) is
 // current, so deleted rows of this table are carved out of the page's free
 // bytes when the user asked for them. A carved row that does not render
@@ -29,9 +33,9 @@ struct TableSchema;
 RenderVariant TableRenderVariant(const TableSchema& schema);
 
 // The shape of the table's rows: the column count (and the number of
-// variable-length columns) from its rowset columns when it has them,
-// otherwise the count of its stored columns; the fixed-data end from each
-// page's header.
+// variable-length columns) and the fixed-data ends from its rowset columns
+// when it has them, otherwise the count of its stored columns and the
+// fixed-data end from each page's header.
 RecordShape TableRecordShape(const TableSchema& schema);
 
 // Where a rendered row came from.
@@ -39,9 +43,10 @@ enum class RowOrigin : uint8_t {
   Live,    // a record the slot array references
   Ghost,   // a deleted record still in the slot array
   Carved,  // a deleted record found in bytes no slot references
+  Freed,   // a record the slot array of a page the table freed references
 };
 
-// "", "ghost", "carved".
+// "", "ghost", "carved", "freed".
 const char* RowOriginName(RowOrigin origin);
 
 struct PageRows {

@@ -37,7 +37,7 @@ std::string RecordWriter::Header() const {
 void RecordWriter::AppendCell(const RecordCell& cell, std::string& out) const {
   switch (format_) {
     case RecordFormat::Tsv:
-      out += TsvField(cell.text);
+      AppendTsvField(out, cell.text);
       return;
     case RecordFormat::Csv:
       out += cell.isNull ? CsvField(csvNullText_) : CsvField(cell.text);

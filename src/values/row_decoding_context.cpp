@@ -1,5 +1,6 @@
 #include "values/row_decoding_context.h"
 
+#include "storage/pfs_page.h"
 #include "values/compressed_columns.h"
 
 namespace brinehold {

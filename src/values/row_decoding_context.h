@@ -10,12 +10,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "catalog/column_info.h"
 #include "storage/compressed_column_layout.h"
 
 namespace brinehold {
+
+class PageAllocation;
 
 struct RowDecodingContext {
   std::vector<ColumnInfo> columns;
@@ -28,6 +31,10 @@ struct RowDecodingContext {
   // bytes (a variable-length value, off-row and text-pointer values read in
   // full) rather than its display text. Empty: none.
   std::vector<uint8_t> rawColumns;
+  // The PFS pages of the data file the table's pages are read from, read
+  // on first use and kept (one covers 8088 pages): whether a page is one
+  // the table freed. A memo, not part of what rendering decides from.
+  mutable std::shared_ptr<PageAllocation> pageAllocation;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

@@ -1,5 +1,6 @@
 #include "values/table_page_source.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -22,6 +23,40 @@ bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNu
 // Pages a table has freed are read only for their deleted rows.
 UnitPages KeptUnitPages() {
   return TheApp().settings.showDeleted ? UnitPages::LiveAndFreed : UnitPages::Live;
+}
+
+// Which page owners are the table's, for the pages the inventory filed
+// under it. The inventory files pages by the object id of their headers
+// alone, and on SQL Server 2005 and later that is only a part of the
+// allocation unit id: units of other objects (a system table's clustered
+// index, id 1, beside a user table's unit, id 256) share it. So a page is
+// the table's when its header names one of the table's units, as the
+// allocation-map walk decides (data pages of a clustered index name index
+// 0), or the table's own object id with the index id of its data (0 or 1:
+// files upgraded from SQL Server 2000, whose units are object and index
+// id). The SQL Server 2000 layout files pages by table.
+UnitPageCheck::OwnerTest InventoryOwnerTest(const TableSchema& schema) {
+  std::vector<PageOwner> units;
+  for (const AllocationUnitRow& unit : schema.allocationUnits)
+    units.push_back(PageOwner::OfAllocationUnit(unit.allocationUnitId));
+  const int32_t objectId = schema.currentObject.objectId;
+  const bool byTable = TheApp().settings.legacyCatalog;
+  return [units = std::move(units), objectId, byTable](const PageOwner& named, uint8_t type) {
+    if (named.objectId == objectId && (byTable || named.indexId == 0 || named.indexId == 1)) return true;
+    return std::any_of(units.begin(), units.end(),
+                       [&](const PageOwner& unit) { return IsUnitOwner(unit, named, type); });
+  };
+}
+
+// Whether a header names the unit the table is listed from: the unit
+// itself as the allocation-map walk decides, or, in files upgraded from
+// SQL Server 2000, the table's object id with index id 0 or 1.
+UnitPageCheck::OwnerTest CurrentUnitOwnerTest(const TableSchema& schema) {
+  const PageOwner unit = PageOwner::OfAllocationUnit(schema.currentAllocationUnit.allocationUnitId);
+  const int32_t objectId = schema.currentObject.objectId;
+  return [unit, objectId](const PageOwner& named, uint8_t type) {
+    return IsUnitOwner(unit, named, type) || (named.objectId == objectId && (named.indexId == 0 || named.indexId == 1));
+  };
 }
 
 // The catalog's own in-row allocation unit row of the current rowset (the
@@ -87,14 +122,15 @@ enum class IamChainState { Whole, Broken, Foreign };
 // IAM page that names the unit, and the chain ends with a zero pointer. A
 // first page naming another unit (a damaged or displaced page) is not read
 // at all: its extents hold another table's rows.
-IamChainState CheckIamChain(const CDataFile& file, PageAddress firstIam, const AllocationUnitRow& unit) {
+IamChainState CheckIamChain(const CDataFile& file, PageAddress firstIam, const AllocationUnitRow& unit,
+                            const UnitPageCheck::OwnerTest& isUnitOwner) {
   const std::vector<PageAddress> chain = WalkIamChain(file, firstIam);
   if (chain.empty()) return IamChainState::Broken;
   auto first = file.ReadPageHeader(chain.front());
   auto last = file.ReadPageHeader(chain.back());
   if (!first || !last) return IamChainState::Broken;
   // Units the catalog does not list (type 255) have no id to compare with.
-  if (unit.type != 255 && !(PageOwner::Of(*first) == PageOwner::OfAllocationUnit(unit.allocationUnitId)))
+  if (unit.type != 255 && !isUnitOwner(PageOwner::Of(*first), first->pageType))
     return IamChainState::Foreign;
   return last->nextPage.pageNumber == 0 ? IamChainState::Whole : IamChainState::Broken;
 }
@@ -148,12 +184,22 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
 }
 
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
-  // The inventory files pages by the object id their headers name: pages
-  // another owner left are never among them. Advanced mode is for damaged
-  // allocation maps, so it reads every page filed for the table.
+  const TableSchema& schema = catalog.tableSchema;
   std::vector<PageAddress> pages;
-  for (const PageAddress& address : catalog.tableSchema.tablePages)
-    if (NonZero(address)) pages.push_back(address);
+  if (!catalog.dataFile) {
+    for (const PageAddress& address : schema.tablePages)
+      if (NonZero(address)) pages.push_back(address);
+    return pages;
+  }
+  UnitPageCheck check(*catalog.dataFile);
+  const UnitPageCheck::OwnerTest isTableOwner = InventoryOwnerTest(schema);
+  const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
+  for (const PageAddress& address : schema.tablePages) {
+    if (StopRequested()) break;
+    if (!NonZero(address)) continue;
+    const UnitPageKind kind = check.Check(address, isTableOwner);
+    if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed)) pages.push_back(address);
+  }
   return pages;
 }
 
@@ -184,7 +230,10 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   auto iams = file.iamPages.find(objectId);
   if (iams == file.iamPages.end() || iams->second.empty() ||
       !IsValidPageAddress(file, iams->second.front().Address())) {
-    if (!file.verification.FoundDamage()) return PageSource::None;
+    // Every table with pages has IAM pages: without them, its data pages
+    // are found by their owner alone.
+    if (schema.tablePages.empty()) return PageSource::None;
+    recovery.NoteDamage();
     list(PageSource::Inventory, {});
     return PageSource::Inventory;
   }
@@ -195,9 +244,9 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
 PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   const CDataFile& file = *catalog.dataFile;
-  const PageOwner unitOwner = PageOwner::OfAllocationUnit(schema.currentAllocationUnit.allocationUnitId);
-  MissedPageRecovery recovery(catalog, [unitOwner](const PageOwner& named, uint8_t pageType) {
-    return named == unitOwner && pageType == kDataPageType;
+  const UnitPageCheck::OwnerTest isUnitOwner = CurrentUnitOwnerTest(schema);
+  MissedPageRecovery recovery(catalog, [isUnitOwner](const PageOwner& named, uint8_t pageType) {
+    return pageType == kDataPageType && isUnitOwner(named, pageType);
   });
   const PageListConsumer list = recovery.Around(listFound);
   // A table whose in-row allocation unit the catalog lists without any
@@ -214,7 +263,7 @@ PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsume
     return PageSource::Inventory;
   }
   bool iamValid = IsValidPageAddress(file, firstIam);
-  const IamChainState chain = iamValid ? CheckIamChain(file, firstIam, unit) : IamChainState::Broken;
+  const IamChainState chain = iamValid ? CheckIamChain(file, firstIam, unit, isUnitOwner) : IamChainState::Broken;
   if (chain != IamChainState::Whole) recovery.NoteDamage();
   if (chain == IamChainState::Foreign) iamValid = false;
   if (schema.currentRowset.indexId == 0) {

@@ -13,11 +13,12 @@
 //  - CheckedPageChain: the same over whole data pages (SQL Server 2000
 //    clustered tables), ending at a page met twice.
 //  - Inventory: the table's pages as the page inventory found them by
-//    owner id (TableSchema::tablePages).
+//    owner id (TableSchema::tablePages), less those whose header names
+//    another allocation unit that shares the object id part of its id.
 //
-// Pages the PFS marks free hold rows the table has lost: the IAM sources
-// keep them only while deleted rows are shown (settings.showDeleted), and
-// then as deleted rows.
+// Pages the PFS marks free hold rows the table has lost: the IAM and the
+// inventory sources keep them only while deleted rows are shown
+// (settings.showDeleted), and then as deleted rows (page_rows.h).
 //
 // ListTablePages makes the listing's choice for the catalog's current table
 // and hands each chosen page list to `list`, which returns whether it

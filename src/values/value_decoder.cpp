@@ -1,7 +1,10 @@
 #include "values/value_decoder.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/text_codec.h"
 #include "values/binary_format.h"
@@ -14,11 +17,13 @@
 namespace brinehold {
 namespace {
 
+// Plain decimal, as printf's %d would write it, without its parsing of a
+// format for every value of every row.
 template <typename T>
-std::string IntegerText(const char* format, T value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
+std::string IntegerText(T value) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
 }
 
 int16_t ClampToInt16(int32_t value) {
@@ -77,12 +82,22 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   const int32_t declared = state.declaredLength;
   const size_t valueSize = static_cast<size_t>(std::max(valueLength, int32_t{0}));
   const size_t declaredSize = static_cast<size_t>(std::max(declared, int32_t{0}));
-  Bytes buffer = value.CopyClipped(0, valueSize);
-  buffer.resize(valueSize + 2, 0);
-  const ByteReader work(buffer.data(), valueSize);
+  // Most values are short: they are copied to the stack, not the heap.
+  std::array<uint8_t, 64> shortCopy{};
+  Bytes longCopy;
+  const size_t held = std::min(valueSize, value.size());
+  uint8_t* copy = shortCopy.data();
+  if (valueSize + 2 <= shortCopy.size()) {
+    if (held > 0) std::memcpy(copy, value.data(), held);
+  } else {
+    longCopy = value.CopyClipped(0, valueSize);
+    longCopy.resize(valueSize + 2, 0);
+    copy = longCopy.data();
+  }
+  const ByteReader work(copy, valueSize);
   // Character data is read from the bytes the view holds: the zero fill
   // past them is not stored text.
-  const ByteReader present(buffer.data(), std::min(valueSize, value.size()));
+  const ByteReader present(copy, held);
   // Only decimal, numeric and the scaled time kinds read by declared length;
   // their copy is made when they need it.
   Bytes declaredBuffer;
@@ -103,16 +118,16 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
   switch (kind) {
     case ValueKind::BigInt:
       if (!valueFits) return "";
-      return IntegerText("%lld", static_cast<long long>(work.GetOr<int64_t>(0, 0)));
+      return IntegerText(static_cast<long long>(work.GetOr<int64_t>(0, 0)));
     case ValueKind::Int:
       if (!valueFits) return "";
-      return IntegerText("%d", work.GetOr<int32_t>(0, 0));
+      return IntegerText(work.GetOr<int32_t>(0, 0));
     case ValueKind::SmallInt:
       if (!valueFits) return "";
-      return IntegerText("%d", static_cast<int>(work.GetOr<int16_t>(0, 0)));
+      return IntegerText(static_cast<int>(work.GetOr<int16_t>(0, 0)));
     case ValueKind::TinyInt:
       if (!valueFits) return "";
-      return IntegerText("%d", static_cast<int>(work.GetOr<uint8_t>(0, 0)));
+      return IntegerText(static_cast<int>(work.GetOr<uint8_t>(0, 0)));
     case ValueKind::Binary:
       if (!valueFits) return "";
       return FormatHex(work, true);
@@ -238,16 +253,16 @@ std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, 
   switch (baseType) {
     case 127:
       if (!exact(10)) return "";
-      return IntegerText("%lld", static_cast<long long>(bytes.GetOr<int64_t>(2, 0)));
+      return IntegerText(static_cast<long long>(bytes.GetOr<int64_t>(2, 0)));
     case 56:
       if (!exact(6)) return "";
-      return IntegerText("%d", bytes.GetOr<int32_t>(2, 0));
+      return IntegerText(bytes.GetOr<int32_t>(2, 0));
     case 52:
       if (!exact(4)) return "";
-      return IntegerText("%d", static_cast<int>(bytes.GetOr<int16_t>(2, 0)));
+      return IntegerText(static_cast<int>(bytes.GetOr<int16_t>(2, 0)));
     case 48:
       if (!exact(3)) return "";
-      return IntegerText("%d", static_cast<int>(bytes.GetOr<uint8_t>(2, 0)));
+      return IntegerText(static_cast<int>(bytes.GetOr<uint8_t>(2, 0)));
     case 104:
       if (!exact(3)) return "";
       return bytes.GetOr<uint8_t>(2, 0) != 0 ? "True" : "False";

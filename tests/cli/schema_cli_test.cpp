@@ -198,10 +198,17 @@ TEST_F(SchemaCliTest, Sql2005RowsetTablesGivePositionsAndAPlaceholderForTheDropp
 
 TEST_F(SchemaCliTest, LookupFailuresAndProgrammableObjects) {
   const std::string path = Write(ShopFile());
-  test::CliResult missing = test::RunCli({"schema", path, "orders"});
+  test::CliResult missing = test::RunCli({"schema", path, "Invoices"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_TRUE(missing.out.empty());
-  EXPECT_NE(missing.err.find("no object named 'orders'"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("no table named 'Invoices'"), std::string::npos) << missing.err;
+  // Table names as SQL writes them, found as the rows command finds them.
+  const std::string orders = test::RunCli({"schema", path, "Orders"}).out;
+  for (const char* written : {"orders", "dbo.Orders", "[Orders]", "[dbo].[orders]"}) {
+    test::CliResult found = test::RunCli({"schema", path, written});
+    EXPECT_EQ(found.exitCode, 0) << written << "\n" << found.err;
+    EXPECT_EQ(found.out, orders) << written;
+  }
 
   // A view is found whatever type is asked for; it has no columns here.
   test::CliResult view = test::RunCli({"schema", path, "OrdersView"});

@@ -1,11 +1,13 @@
 // Pages inside a table's extents that are not the table's live pages, read
 // back through `brinehold rows`: pages an earlier owner left behind are
 // never read with the table's columns; pages the table freed give their
-// rows only as deleted rows (Advanced mode reads them all); a damaged PFS
-// page leaves the header check alone in charge and loses no row.
+// rows only as deleted rows, marked "freed" (the allocation maps and the
+// page inventory alike); a damaged PFS page leaves the header check alone
+// in charge and loses no row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,8 +72,6 @@ TEST(StalePagesCliTest, RowsComeFromTheTablesOwnLivePagesOnly) {
       {"a page the table freed", false, true, false},
       {"both, PFS page damaged", true, true, true},
   };
-  std::vector<std::string> live = {"Id\tName"};
-  for (int id = 1; id <= 6; ++id) live.push_back(std::to_string(id) + "\torder " + std::to_string(id));
   test::TempDir dir;
   for (const Case& c : cases) {
     const std::string path = dir.Write("orders.mdf", BuildFile(c));
@@ -83,23 +83,40 @@ TEST(StalePagesCliTest, RowsComeFromTheTablesOwnLivePagesOnly) {
         if (showDeleted) args.push_back("--show-deleted");
         const test::CliResult result = test::RunCli(args);
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        std::vector<std::string> expected = live;
-        // Without a usable PFS the freed page looks live: its rows stay.
-        // Advanced mode reads every page filed under the table's owner.
-        if (c.freedPage && (showDeleted || c.damagedPfs || advanced)) {
-          expected.push_back("7\tlost 7");
-          expected.push_back("8\tlost 8");
+        // With deleted rows shown, a first column marks them.
+        const std::string live = showDeleted ? "\t" : "";
+        std::vector<std::string> expected = {showDeleted ? "deleted\tId\tName" : "Id\tName"};
+        for (int id = 1; id <= 6; ++id) expected.push_back(live + std::to_string(id) + "\torder " + std::to_string(id));
+        // The freed page's rows are deleted rows; without a usable PFS it
+        // looks live, and its rows stay.
+        const std::string freed = c.damagedPfs ? live : "freed\t";
+        if (c.freedPage && (showDeleted || c.damagedPfs)) {
+          expected.push_back(freed + "7\tlost 7");
+          expected.push_back(freed + "8\tlost 8");
         }
         std::sort(expected.begin(), expected.end());
-        std::vector<std::string> lines = SortedLines(result.out);
-        if (showDeleted) {  // less the leading "deleted" column
-          for (std::string& line : lines) line.erase(0, line.find('\t') + 1);
-          std::sort(lines.begin(), lines.end());
-        }
-        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(SortedLines(result.out), expected);
       }
     }
   }
+}
+
+// The export marks them the same way.
+TEST(StalePagesCliTest, ExportMarksTheRowsOfFreedPages) {
+  test::TempDir dir;
+  const std::string path = dir.Write("orders.mdf", BuildFile({"a page the table freed", false, true, false}));
+  const std::string out = dir.Path("export");
+  const test::CliResult result = test::RunCli({"export", path, "--to", out, "--tables", "--show-deleted"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::ifstream csv(out + "/Orders.csv");
+  std::stringstream text;
+  text << csv.rdbuf();
+  std::vector<std::string> lines = SortedLines(text.str());
+  for (std::string& line : lines)
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  EXPECT_EQ(lines.front(), ",1,order 1");
+  EXPECT_EQ(lines.back(), "freed,8,lost 8");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "deleted,Id,Name"), lines.end());
 }
 
 }  // namespace

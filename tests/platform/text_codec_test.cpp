@@ -103,6 +103,7 @@ TEST(TextCodecTest, Utf16Conversions) {
   EXPECT_EQ(Utf16LeToUtf8(B({0x3D, 0xD8, 0x00, 0xDE})), "\U0001F600");
   // Lone high surrogate at the end and in the middle, lone low surrogate.
   EXPECT_EQ(Utf16LeToUtf8(B({0x3D, 0xD8})), "\uFFFD");
+  EXPECT_EQ(Utf16LeToUtf8(B({'a', 0, 0x3D, 0xD8, 'b', 0, 0x00, 0xDE})), "a\uFFFDb\uFFFD");
   EXPECT_EQ(Utf16ToUtf8(u"a\xD83D" u"b"), "a\uFFFDb");
   EXPECT_EQ(Utf16ToUtf8(u"\xDE00x"), "\uFFFDx");
 

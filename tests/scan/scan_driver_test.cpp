@@ -3,6 +3,7 @@
 // catalog build, refusal while a scan runs, and waiting for a stopped worker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <mutex>
 
@@ -221,8 +222,8 @@ TEST_F(ScanDriverTest, MissingVersionLeavesThePlaceholderLineInTheVersionText) {
   shifted.AddRawPage(7, writer::PageBuilder({1, 5000}, 1, 7).Build());
   shifted.AddTable({100, "T"}, {{100, 1, "a"}});
   std::vector<std::string> rows = Scan(Write(shifted));
-  ASSERT_GE(rows.size(), 6u);
-  EXPECT_EQ(rows[5], "Database version: Unknown SQL Version");
+  // The displaced page gets a line of its own before it.
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Database version: Unknown SQL Version"), rows.end());
   EXPECT_EQ(TheApp().sqlVersionText, "Database version: Unknown SQL Version");
 }
 

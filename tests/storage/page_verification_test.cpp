@@ -91,9 +91,9 @@ TEST(PageVerification, WriterPagesVerifyAndDamageIsNamed) {
 
 TEST(PageVerification, ReportCountsAndNamesFailedPagesUpToTheLimit) {
   PageVerificationTally tally;
-  Bytes good = writer::PageBuilder({1, 3}, kDataPageType, 77).Build();
   for (int32_t page = 1; page <= 4; ++page) {
-    Bytes bytes = good;
+    // Each page where its header says it is: a displaced page has its own line.
+    Bytes bytes = writer::PageBuilder({1, page}, kDataPageType, 77).Build();
     if (page % 2 == 0) bytes[200] ^= 1;
     tally.Add(ByteReader(bytes), {1, page});
   }

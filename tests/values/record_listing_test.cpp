@@ -340,6 +340,13 @@ class RecordListingSourceTest : public RecordListingTest {
     ASSERT_TRUE(file_->IsValid());
     catalog_.dataFile = file_.get();
   }
+  // Data pages the inventory files under the table: their headers name
+  // its object id.
+  void InventoryPages(DatabaseFileBuilder& builder, const std::vector<uint32_t>& pages) {
+    constexpr int32_t kTableId = 4300;
+    catalog_.tableSchema.currentObject.objectId = kTableId;
+    for (uint32_t page : pages) builder.Page(page, 1, kTableId);
+  }
   void Unit(int32_t indexId, PageAddress firstPage, PageAddress firstIam) {
     catalog_.tableSchema.currentRowset.indexId = indexId;
     catalog_.tableSchema.currentAllocationUnit.firstPage = firstPage;
@@ -398,6 +405,7 @@ TEST_F(RecordListingSourceTest, FirstIamPageZeroReadsTheInventoryAndAdvancedMode
   DatabaseFileBuilder builder(64);
   writer::AddIamPage(builder, 20, Iam({{1, 30}}));
   builder.Page(30, 1, 4242);
+  InventoryPages(builder, {50, 51});
   Open(builder);
   UsePages({});
   rowsOnPage_ = {{30, 1}, {50, 2}, {51, 1}};
@@ -419,6 +427,7 @@ TEST_F(RecordListingSourceTest, FirstIamPageZeroReadsTheInventoryAndAdvancedMode
 
 TEST_F(RecordListingSourceTest, TableWithoutAPageSourceShowsAnEmptyPageAndNoStalePaging) {
   DatabaseFileBuilder builder(64);
+  InventoryPages(builder, {50});
   Open(builder);
   UsePages({});
   rowsOnPage_ = {{50, 1500}};

@@ -194,9 +194,9 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& bl
 
 Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous, PageAddress next,
-                         const std::vector<std::optional<DeleteStyle>>& deleted) {
+                         const std::vector<std::optional<DeleteStyle>>& deleted, int16_t indexId) {
   PageBuilder page(self, 1, owner);
-  page.SetPrevious(previous).SetNext(next);
+  page.SetPrevious(previous).SetNext(next).SetIndexId(indexId);
   uint16_t offset = 96;
   if (info) offset = PlaceCompressionInfo(page, *info);
   AddRowsWithDeletions(page, offset, rows, deleted);
@@ -217,8 +217,11 @@ PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTabl
     const int32_t ordinal = static_cast<int32_t>(i) + 1;
     builder.Add(3, SysrscolsRow(blueprint.rowsetId, order[i], ordinal, order[i], 0, -ordinal, ordinal));
   }
-  const int32_t owner =
-      static_cast<int32_t>(static_cast<uint32_t>((static_cast<uint64_t>(blueprint.allocationUnitId) >> 16) & 0xFFFFFFFFu));
+  // The pages name the allocation unit as the server does: bits 16..47 of
+  // its id as owner, bits 48..63 as index id.
+  const auto unitId = static_cast<uint64_t>(blueprint.allocationUnitId);
+  const int32_t owner = static_cast<int32_t>(static_cast<uint32_t>((unitId >> 16) & 0xFFFFFFFFu));
+  const auto indexId = static_cast<int16_t>(unitId >> 48);
   // Raw pages take consecutive numbers.
   const int32_t first = static_cast<int32_t>(builder.NextPageNumber());
   const int32_t count = static_cast<int32_t>(blueprint.pages.size());
@@ -227,7 +230,7 @@ PageAddress AddCompressedTable(CatalogFileBuilder& builder, const CompressedTabl
     const PageAddress previous = i > 0 ? PageAddress{1, first + i - 1} : PageAddress{0, 0};
     const PageAddress next = i + 1 < count ? PageAddress{1, first + i + 1} : PageAddress{0, 0};
     const CompressedTableBlueprint::Page& page = blueprint.pages[static_cast<size_t>(i)];
-    builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next, page.deleted));
+    builder.AddRawPage(owner, CompressedDataPage(self, owner, page.info, page.rows, previous, next, page.deleted, indexId));
   }
   const PageAddress firstPage = count > 0 ? PageAddress{1, first} : PageAddress{0, 0};
   builder.Add(7, SysallocunitsRow(blueprint.allocationUnitId, 1, blueprint.rowsetId, firstPage, firstPage, PageAddress{0, 0}));

@@ -100,10 +100,11 @@ uint16_t PlaceCompressionInfo(PageBuilder& page, const CompressionInfoLayout& bl
 
 // A data page of a compressed table: the compression information (when
 // given) and the rows one after another behind it; rows with a style in
-// `deleted` are deleted in that style (AddRowsWithDeletions).
+// `deleted` are deleted in that style (AddRowsWithDeletions). The header
+// names `owner` and `indexId` (the two parts of an allocation unit id).
 Bytes CompressedDataPage(PageAddress self, int32_t owner, const std::optional<CompressionInfoLayout>& info,
                          const std::vector<Bytes>& rows, PageAddress previous = {0, 0}, PageAddress next = {0, 0},
-                         const std::vector<std::optional<DeleteStyle>>& deleted = {});
+                         const std::vector<std::optional<DeleteStyle>>& deleted = {}, int16_t indexId = 0);
 
 // A table whose rows are kept compressed: object, columns, rowset,
 // allocation unit and rowset columns go into the catalog, then one data
