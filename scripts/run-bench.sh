@@ -8,6 +8,7 @@
 #   scan from a snapshot / whole scan            time ratio, goal < 0.2
 #   first list page of the largest table         ms, goal < 50 at every size
 #   brinehold rows of the narrow table           rows/s, goal >= 2M
+#   CSV export of the narrow table / its rows    time ratio, goal <= 1.5
 #   peak resident memory / (10 B x pages + 64 MiB)   goal <= 1
 # Every time is the median of RUNS runs (default 3). The databases go to
 # BENCH_DIR (default /tmp/brinehold-bench) and are removed at the end unless
@@ -29,7 +30,7 @@ RUNS="${RUNS:-3}"
 ensure_packages cmake ninja-build g++ time bc
 BUILD="${BUILD_DIR:-$ROOT/build-bench}"
 configure "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBRINEHOLD_BUILD_TESTS=OFF >/dev/null
-ninja -C "$BUILD" -j"$JOBS" brinehold make_bench_database list_page_bench >/dev/null
+ninja -C "$BUILD" -j"$JOBS" brinehold make_bench_database list_page_bench export_bench >/dev/null
 BH="$BUILD/brinehold"
 
 DIR="${BENCH_DIR:-/tmp/brinehold-bench}"
@@ -79,6 +80,7 @@ for size in "${SIZES[@]}"; do
   rows_s=$SECONDS_MEDIAN rows_cpu=$CPU_MEDIAN rows_kib=$PEAK_KIB
   rows=$(($("$BH" rows "$DB" NarrowRows 2>/dev/null | wc -l) - 1))
   read -r list_ms list_rows < <("$BUILD/bench/list_page_bench" "$DB" NarrowRows 5 2>/dev/null)
+  read -r listing_s csv_s csv_ratio csv_rows < <(TMPDIR="$DIR" "$BUILD/bench/export_bench" "$DB" NarrowRows "$RUNS" 2>/dev/null)
   rm -f "$DIR"/logs/*
 
   peak_kib=$(( scan_kib > rows_kib ? scan_kib : rows_kib ))
@@ -90,6 +92,8 @@ for size in "${SIZES[@]}"; do
   printf "first list page (%s rows)   %8.1f ms (goal < 50)\n" "$list_rows" "$list_ms"
   printf "rows NarrowRows > /dev/null   %8.2f s  %d rows, %.2f M rows/s elapsed, %.2f M rows/s of CPU (goal >= 2)\n" \
     "$rows_s" "$rows" "$(echo "$rows / $rows_s / 1000000" | bc -l)" "$(echo "$rows / $rows_cpu / 1000000" | bc -l)"
+  printf "CSV export of NarrowRows      %8.2f s  %.2f x its rows listing (%.2f s, %d rows; goal <= 1.5)\n" \
+    "$csv_s" "$csv_ratio" "$listing_s" "$csv_rows"
   printf "peak resident memory          %8d KiB  %.2f of 10 B x %d pages + 64 MiB (goal <= 1)\n" \
     "$peak_kib" "$(ratio "$peak_kib" "$limit_kib")" "$pages"
 done

@@ -23,6 +23,8 @@ struct ObjectRow {
   std::string type;  // two characters, e.g. "U ", "FN"
   int32_t parentObjectId = -1;
   uint8_t parentClass = 255;
+  // intprop (sysobjects.info in the SQL Server 2000 layout): for a default
+  // the id of its column.
   int32_t internalProperty = -1;
 };
 

@@ -28,6 +28,15 @@ struct ColumnInfo {
   // Empty until a row is rendered; for a column without stored value (a
   // computed column) its definition text.
   std::string valueText;
+  // Set with a rendered value: the row holds SQL NULL here (by its null
+  // bitmap, a compressed row's descriptor, a column the record does not
+  // have, an absent sparse value). The text alone cannot say so: a stored
+  // 'NULL' renders as "NULL" too.
+  bool valueIsNull = false;
+  // Set with a rendered value: an empty value that the listing shows as
+  // "NULL" (nullable columns of the older row layouts); the value itself
+  // is the empty text.
+  bool valueShownAsNull = false;
   uint8_t precision = 0;
   uint8_t scale = 0;
   // Physical ordinal in the rowset; kNoStoredValue for a column the row

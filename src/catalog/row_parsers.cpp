@@ -137,7 +137,14 @@ void ParseObject(const CatalogRecord& record, CatalogLayout layout, uint64_t& re
   if (layout == CatalogLayout::Legacy && fixed->size() >= 28) parentOffset = 24;
   Take(*fixed, parentOffset, row.parentObjectId);
   Take(*fixed, 19, row.parentClass);
-  Take(*fixed, 20, row.internalProperty);
+  if (layout == CatalogLayout::Modern) {
+    Take(*fixed, 20, row.internalProperty);
+  } else {
+    // sysobjects.info (smallint): a default's or check's column id.
+    int16_t info = 0;
+    Take(*fixed, 10, info);
+    row.internalProperty = info;
+  }
   row.name = RepairedName(record, kRepairObjectName, repairCounter);
   out.push_back(std::move(row));
 }

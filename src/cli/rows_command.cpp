@@ -88,7 +88,9 @@ int RunRows(const std::vector<std::string>& args) {
     if (markDamaged) cells.push_back({from.damage, false});
     for (size_t index : shown) {
       if (index >= row.size()) break;
-      cells.push_back({row[index].valueText, !tsv && IsNullCell(row[index])});
+      // tsv is the listing itself; the other forms write values.
+      if (tsv) cells.push_back({row[index].valueText, false});
+      else cells.push_back({CellValueText(row[index]), IsNullCell(row[index])});
     }
     writer.AppendRow(cells, out);
     if (out.size() >= kFlushBytes) {

@@ -56,8 +56,8 @@ namespace {
 
 class TableExporter {
  public:
-  TableExporter(CDatabaseCatalog& catalog, const ExportSettings& settings, ExportReport& report)
-      : catalog_(catalog), settings_(settings), report_(report) {}
+  TableExporter(CDatabaseCatalog& catalog, const ExportSettings& settings, ExportReport& report, WindowPort& window)
+      : catalog_(catalog), settings_(settings), report_(report), script_(catalog, window) {}
 
   void Run(const ObjectRow& table) {
     LoadTableSchema(catalog_, table.name, table.type, {});
@@ -66,8 +66,7 @@ class TableExporter {
       report_.Problem("table " + table.name + ": no column descriptions in the catalog, rows cannot be read");
       return;
     }
-    schemaScript_ += TableCreateStatement(schema) + "\n";
-    foreignKeys_ += ForeignKeyStatements(schema);
+    script_.AddTable(schema);
     const std::string fileName = names_.Allocate(SafeFileName(table.name + ".csv"));
     std::string error;
     auto file = OutputFile::Create(settings_.folder + "/" + fileName, settings_.overwrite, error);
@@ -89,7 +88,8 @@ class TableExporter {
                           fileName);
   }
 
-  std::string SchemaText() const { return schemaScript_ + foreignKeys_; }
+  // Reads definitions: the catalog's current table changes.
+  std::string SchemaText() { return script_.Text(); }
   const std::vector<std::string>& tableLines() const { return tableLines_; }
 
  private:
@@ -97,8 +97,7 @@ class TableExporter {
   const ExportSettings& settings_;
   ExportReport& report_;
   NameAllocator names_;
-  std::string schemaScript_;
-  std::string foreignKeys_;
+  SchemaScript script_;
   std::vector<std::string> tableLines_;
 };
 
@@ -123,7 +122,7 @@ int64_t WriteRecordsCsv(CDatabaseCatalog& catalog, OutputFile& file, const std::
     if (markDeleted) cells.push_back({RowOriginName(from.origin), false});
     for (size_t index : shown) {
       if (index >= row.size()) break;
-      cells.push_back({row[index].valueText, IsNullCell(row[index])});
+      cells.push_back({CellValueText(row[index]), IsNullCell(row[index])});
     }
     writer.AppendRow(cells, out);
     ++rows;
@@ -166,7 +165,7 @@ ExportReport ExportTables(CDatabaseCatalog& catalog, const ExportSettings& setti
   if (!PrepareExportFolder(settings, report)) return report;
   const std::vector<const ObjectRow*> tables = UserTables(catalog);
   window.ProgressReset(0, static_cast<int64_t>(tables.size()));
-  TableExporter exporter(catalog, settings, report);
+  TableExporter exporter(catalog, settings, report, window);
   for (size_t i = 0; i < tables.size() && !report.stopped; ++i) {
     if (TheApp().stopRequested) {
       report.stopped = true;

@@ -8,8 +8,9 @@
 //   named after the table (SafeFileName; two tables that map to one name
 //   both kept);
 // - "schema.sql": statements that would recreate the tables (columns,
-//   types, nullability, identity, keys, foreign keys) and the definitions
-//   of the programmable objects whose text could be read;
+//   types, nullability, identity, keys, foreign keys, defaults, checks)
+//   and the definitions of views, procedures, functions and triggers
+//   (SchemaScript);
 // - "summary.txt": per table its rows written, the row count the catalog
 //   holds, and the file; then everything that could not be read or
 //   written, with the reason.

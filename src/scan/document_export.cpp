@@ -22,6 +22,8 @@ namespace {
 constexpr const char* kDocumentsTable = "AllDocs";
 constexpr const char* kWholeStreamsTable = "AllDocStreams";
 constexpr const char* kPieceStreamsTable = "DocStreams";
+constexpr const char* kVersionsTable = "AllDocVersions";
+constexpr const char* kPieceMapTable = "DocsToStreams";
 constexpr int kFileType = 0;
 constexpr int kPublishedLevel = 1;
 constexpr int kVersionsPerMajor = 512;
@@ -54,7 +56,7 @@ class ColumnIndex {
   std::optional<std::string> Text(const RenderedRow& row, const std::string& name) const {
     auto index = Find(name);
     if (!index || *index >= row.size() || IsNullCell(row[*index])) return std::nullopt;
-    return row[*index].valueText;
+    return std::string(CellValueText(row[*index]));
   }
   std::optional<int64_t> Number(const RenderedRow& row, const std::string& name) const {
     auto text = Text(row, name);
@@ -85,22 +87,6 @@ std::optional<int64_t> UnixSeconds(const std::string& text) {
   return static_cast<int64_t>(timegm(&parts));
 }
 
-// "0x..." as bytes; nothing for any other text.
-std::optional<std::string> HexBytes(const std::string& text) {
-  if (text.size() < 2 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X') || text.size() % 2 != 0) {
-    return std::nullopt;
-  }
-  std::string bytes;
-  bytes.reserve(text.size() / 2 - 1);
-  for (size_t i = 2; i < text.size(); i += 2) {
-    uint8_t value = 0;
-    auto [end, error] = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
-    if (error != std::errc() || end != text.data() + i + 2) return std::nullopt;
-    bytes += static_cast<char>(value);
-  }
-  return bytes;
-}
-
 bool LoadTable(CDatabaseCatalog& catalog, const char* name) {
   LoadTableSchema(catalog, name, "U ", {});
   return catalog.tableSchema.found && !catalog.tableSchema.columns.empty();
@@ -118,6 +104,7 @@ class DocumentExporter {
   void Run(WindowPort& window) {
     window_ = &window;
     if (!ReadDocumentRows()) return;
+    if (settings_.allVersions) ReadVersionRows();
     ChooseVersions();
     window.ProgressReset(0, static_cast<int64_t>(wanted_.size()));
     if (LoadTable(catalog_, kWholeStreamsTable)) {
@@ -130,9 +117,13 @@ class DocumentExporter {
 
  private:
   bool ReadDocumentRows();
+  void ReadVersionRows();
   void ChooseVersions();
   void ReadWholeStreams();
   void ReadPieceStreams();
+  std::map<std::string, std::vector<int64_t>> ReadPieceMap();
+  void DeliverPieces(const std::string& id, std::map<int64_t, std::string>& pieces,
+                     const std::map<std::string, std::vector<int64_t>>& pieceMap);
   void Deliver(const DocumentRow& document, const std::string& bytes);
   void ReportMissing();
   std::string TargetPath(const DocumentRow& document, bool older);
@@ -172,6 +163,33 @@ bool DocumentExporter::ReadDocumentRows() {
     return true;
   });
   return true;
+}
+
+// The earlier versions kept in AllDocVersions, each under the folder path
+// and name of its document's row in AllDocs.
+void DocumentExporter::ReadVersionRows() {
+  std::map<std::string, size_t> byId;
+  for (size_t i = 0; i < documents_.size(); ++i) byId.emplace(documents_[i].id, i);
+  if (!LoadTable(catalog_, kVersionsTable)) return;
+  const ColumnIndex columns(catalog_.tableSchema);
+  std::vector<DocumentRow> versions;
+  ForEachTableRow(catalog_, [&](const RenderedRow& row) {
+    auto owner = byId.find(columns.Text(row, "Id").value_or(""));
+    if (owner == byId.end()) return true;  // not a file of AllDocs
+    DocumentRow version = documents_[owner->second];
+    version.current = false;
+    version.uiVersion = static_cast<int>(columns.Number(row, "UIVersion").value_or(0));
+    version.internalVersion = columns.Text(row, "InternalVersion").value_or("");
+    version.size = columns.Number(row, "Size").value_or(-1);
+    version.level = static_cast<int>(columns.Number(row, "Level").value_or(kPublishedLevel));
+    version.hasModified = false;
+    if (auto time = columns.Text(row, "TimeCreated")) {
+      if (auto seconds = UnixSeconds(*time)) version.modified = *seconds, version.hasModified = true;
+    }
+    versions.push_back(std::move(version));
+    return true;
+  });
+  documents_.insert(documents_.end(), versions.begin(), versions.end());
 }
 
 // Current versions only, unless all are asked for; of several current rows
@@ -240,7 +258,9 @@ void DocumentExporter::Deliver(const DocumentRow& document, const std::string& b
 void DocumentExporter::ReadWholeStreams() {
   const ColumnIndex columns(catalog_.tableSchema);
   const bool streamsHaveVersion = columns.Find("InternalVersion").has_value();
-  ForEachTableRow(catalog_, [&](const RenderedRow& row) {
+  const auto content = columns.Find("Content");
+  if (!content) return;  // every document is reported missing
+  ForEachTableRow(catalog_, {*content}, [&](const RenderedRow& row, const TableRowSource&) {
     const std::string id = columns.Text(row, "Id").value_or("");
     const std::string version = columns.Text(row, "InternalVersion").value_or("");
     auto [first, last] = wanted_.equal_range(id);
@@ -248,37 +268,94 @@ void DocumentExporter::ReadWholeStreams() {
       const DocumentRow& document = documents_[it->second];
       if (delivered_[it->second]) continue;
       if (streamsHaveVersion && !document.internalVersion.empty() && version != document.internalVersion) continue;
-      auto content = columns.Text(row, "Content");
-      auto bytes = content ? HexBytes(*content) : std::nullopt;
-      if (!bytes || bytes->empty()) continue;  // stored outside the database: reported at the end
+      if (*content >= row.size() || IsNullCell(row[*content])) continue;
+      const std::string& bytes = row[*content].valueText;
+      if (bytes.empty()) continue;  // stored outside the database: reported at the end
       delivered_[it->second] = true;
-      Deliver(document, *bytes);
+      Deliver(document, bytes);
     }
     return !report_.stopped;
   });
 }
 
-void DocumentExporter::ReadPieceStreams() {
+// DocsToStreams: the pieces (BSN) that make up each version of a document,
+// by "DocId|HistVersion" (HistVersion is the version's UIVersion). Empty
+// when the database has no such table.
+std::map<std::string, std::vector<int64_t>> DocumentExporter::ReadPieceMap() {
+  std::map<std::string, std::vector<int64_t>> pieceMap;
+  if (!LoadTable(catalog_, kPieceMapTable)) return pieceMap;
   const ColumnIndex columns(catalog_.tableSchema);
-  std::map<std::string, std::map<int64_t, std::string>> pieces;  // document id -> BSN -> bytes
   ForEachTableRow(catalog_, [&](const RenderedRow& row) {
     const std::string id = columns.Text(row, "DocId").value_or("");
-    if (wanted_.count(id) == 0) return true;
-    auto content = columns.Text(row, "Content");
-    auto bytes = content ? HexBytes(*content) : std::nullopt;
-    if (!bytes) return true;
-    pieces[id][columns.Number(row, "BSN").value_or(0)] = std::move(*bytes);
+    auto version = columns.Number(row, "HistVersion");
+    auto bsn = columns.Number(row, "BSN");
+    if (wanted_.count(id) == 0 || !version || !bsn) return true;
+    pieceMap[id + "|" + std::to_string(*version)].push_back(*bsn);
     return true;
   });
+  for (auto& [key, list] : pieceMap) {
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+  }
+  return pieceMap;
+}
+
+void DocumentExporter::ReadPieceStreams() {
+  const std::map<std::string, std::vector<int64_t>> pieceMap = ReadPieceMap();
+  if (!LoadTable(catalog_, kPieceStreamsTable)) return;
+  const ColumnIndex columns(catalog_.tableSchema);
+  const auto content = columns.Find("Content");
+  if (!content) return;
+  std::map<std::string, std::map<int64_t, std::string>> pieces;  // document id -> BSN -> bytes
+  ForEachTableRow(catalog_, {*content}, [&](const RenderedRow& row, const TableRowSource&) {
+    const std::string id = columns.Text(row, "DocId").value_or("");
+    if (wanted_.count(id) == 0 || *content >= row.size() || IsNullCell(row[*content])) return true;
+    pieces[id][columns.Number(row, "BSN").value_or(0)] = row[*content].valueText;
+    return !TheApp().stopRequested;
+  });
   for (auto& [id, byOrder] : pieces) {
-    std::string whole;
-    for (auto& [order, bytes] : byOrder) whole += bytes;
-    if (whole.empty()) continue;
-    auto [first, last] = wanted_.equal_range(id);
-    for (auto it = first; it != last && !report_.stopped; ++it) {
-      delivered_[it->second] = true;
-      Deliver(documents_[it->second], whole);
+    if (report_.stopped) break;
+    DeliverPieces(id, byOrder, pieceMap);
+    std::map<int64_t, std::string>().swap(byOrder);
+  }
+}
+
+// Every wanted version of one document from its pieces in BSN order: the
+// pieces DocsToStreams names for that version, or, for the current version
+// of a document it names no pieces for, all of them. A piece no later
+// version needs is freed as soon as it is copied.
+void DocumentExporter::DeliverPieces(const std::string& id, std::map<int64_t, std::string>& pieces,
+                                     const std::map<std::string, std::vector<int64_t>>& pieceMap) {
+  auto [first, last] = wanted_.equal_range(id);
+  std::vector<std::pair<size_t, std::vector<int64_t>>> plans;
+  std::map<int64_t, int> uses;
+  for (auto it = first; it != last; ++it) {
+    const DocumentRow& document = documents_[it->second];
+    std::vector<int64_t> order;
+    if (auto mapped = pieceMap.find(id + "|" + std::to_string(document.uiVersion)); mapped != pieceMap.end()) {
+      order = mapped->second;
+    } else if (document.current) {
+      for (const auto& [bsn, bytes] : pieces) order.push_back(bsn);
     }
+    for (int64_t bsn : order) ++uses[bsn];
+    plans.emplace_back(it->second, std::move(order));
+  }
+  for (auto& [index, order] : plans) {
+    std::string whole;
+    bool complete = !order.empty();
+    for (int64_t bsn : order) {
+      auto piece = pieces.find(bsn);
+      if (piece == pieces.end()) {
+        complete = false;  // a lost piece: the size check reports it
+        continue;
+      }
+      whole += piece->second;
+      if (--uses[bsn] == 0) pieces.erase(piece);
+    }
+    if (whole.empty() && !complete) continue;  // reported as not in the database
+    if (report_.stopped) return;
+    delivered_[index] = true;
+    Deliver(documents_[index], whole);
   }
 }
 

@@ -25,6 +25,17 @@ Bytes ValueCollector::Join() const {
   return out;
 }
 
+std::string ValueCollector::TakeJoined() {
+  std::string out;
+  out.reserve(total_);
+  for (Bytes& block : blocks_) {
+    out.append(reinterpret_cast<const char*>(block.data()), block.size());
+    Bytes().swap(block);
+  }
+  Clear();
+  return out;
+}
+
 namespace {
 
 constexpr size_t kTypePrefixSize = 8;

@@ -68,6 +68,9 @@ class ValueCollector {
   size_t TotalSize() const { return total_; }
   // The blocks joined in order (empty blocks skipped).
   Bytes Join() const;
+  // The same into a string, each block freed once it is copied, so a
+  // large value is not held twice; the collector is left empty.
+  std::string TakeJoined();
   void Clear() {
     blocks_.clear();
     total_ = 0;

@@ -27,6 +27,10 @@ struct RowDecodingContext {
   std::vector<int32_t> compressedPlaces;
   // One entry per descriptor place, for rebuilding compressed rows.
   CompressedRowLayout compressedLayout;
+  // Per column index, 1 where a row's text is to be the value's stored
+  // bytes (a variable-length value, off-row and text-pointer values read in
+  // full) rather than its display text. Empty: none.
+  std::vector<uint8_t> rawColumns;
   // The PFS pages of the data file the table's pages are read from, read
   // on first use and kept (one covers 8088 pages): whether a page is one
   // the table freed. A memo, not part of what rendering decides from.

@@ -70,6 +70,7 @@ struct ColumnRead {
   int32_t storedId = 0;    // the physical ordinal this row is read by
   bool isNull = false;     // by the null bitmap
   bool skipValue = false;  // positional null: no value, no "NULL" here
+  bool raw = false;        // the value's stored bytes, not its text
 };
 
 // The bytes of the record's fixed data and how many of them count.
@@ -83,7 +84,7 @@ class RecordRenderer {
   RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
                  RenderVariant variant)
       : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
-        variant_(variant) {
+        raw_(context.rawColumns), variant_(variant) {
     const CHalvardApp& app = TheApp();
     legacy_ = app.settings.legacyCatalog;
     placeholders_ = app.tableLoadActive && IsTableVariant();
@@ -101,12 +102,20 @@ class RecordRenderer {
     for (size_t index = 0; index < row.size(); ++index) {
       ColumnInfo& column = row[index];
       if (index >= handled) {
-        if (column.hobtColumnId != ColumnInfo::kNoStoredValue) column.valueText.clear();
+        // A column the record does not have (added after it was written).
+        if (column.hobtColumnId != ColumnInfo::kNoStoredValue) {
+          column.valueText.clear();
+          column.valueIsNull = true;
+        }
         continue;
       }
+      null_ = false;
+      shownAsNull_ = false;
       // Nothing: the column keeps its definition text.
       if (auto text = ColumnText(index, columns_[index], static_cast<int32_t>(handled)))
         column.valueText = std::move(*text);
+      column.valueIsNull = null_;
+      column.valueShownAsNull = shownAsNull_ && !null_;
     }
     if (variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty()) return std::nullopt;
     return row;
@@ -148,21 +157,29 @@ class RecordRenderer {
     const ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
     ColumnRead read{column, state, place, nullptr, row_.columnCounter, StoredColumnId(column, handled), false, false};
     if (!sparse) ++row_.columnCounter;
+    read.raw = index < raw_.size() && raw_[index] != 0;
 
     // A stored column past a rebuilt compressed row's descriptors was
     // added after the row was written: the row holds no value for it.
-    if (IsRebuiltRowset() && !place) return "NULL";
-    if (ShowsNullByBitmap(read)) return "NULL";
+    if (IsRebuiltRowset() && !place) return NullText();
+    if (ShowsNullByBitmap(read)) return NullText();
     if (place) {
       read.compressed = &compressedColumns_[*place];
       if (read.compressed->length > 0)
         read.state.valueLength = static_cast<int16_t>(std::min<int32_t>(read.compressed->length, INT16_MAX));
-      if (read.compressed->isNull) return "NULL";
+      if (read.compressed->isNull) return NullText();
     }
+    if (read.isNull || read.skipValue) null_ = true;
 
     const LargeValueOptions options = OptionsFor(column, read.state);
     std::string text = sparse ? SparseText(column, read.state) : StoredText(read, options);
     return Finished(std::move(text), read);
+  }
+
+  // The text of a SQL NULL, noted as one.
+  std::string NullText() {
+    null_ = true;
+    return "NULL";
   }
 
   // The descriptor place of the column at `index` of a rebuilt compressed
@@ -229,7 +246,8 @@ class RecordRenderer {
 
   // Binary values carry "0x" (a placeholder is not a value and gets none);
   // a nullable column of a positional table row without text shows "NULL".
-  std::string Finished(std::string text, const ColumnRead& read) const {
+  std::string Finished(std::string text, const ColumnRead& read) {
+    if (read.raw && read.state.isVariable) return text;
     const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
     const int32_t kind = read.state.kind;
     if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType) ||
@@ -240,7 +258,10 @@ class RecordRenderer {
       else prefix = !text.empty() && text != " ";
       if (prefix) text = "0x" + text;
     }
-    if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) text = "NULL";
+    if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) {
+      text = "NULL";
+      shownAsNull_ = true;
+    }
     return text;
   }
 
@@ -351,7 +372,8 @@ class RecordRenderer {
     }
     std::string text;
     if (!read.skipValue) {
-      if (const ColumnValue* entry = record_.VariableColumn(index)) text = VariableText(*entry, read.column, read.state, options);
+      if (const ColumnValue* entry = record_.VariableColumn(index))
+        text = read.raw ? RawVariableBytes(*entry) : VariableText(*entry, read.column, read.state, options);
     }
     ++row_.variableIndex;
     return text;
@@ -368,12 +390,14 @@ class RecordRenderer {
     if (variant_ == RenderVariant::PositionalCatalog) {
       if (row_.sparseIndex < values.size() && values[row_.sparseIndex].columnId == column.columnId)
         return decode(values[row_.sparseIndex++]);
+      null_ = true;
       return "";
     }
     for (const SparseValue& value : values) {
       if (value.columnId != column.columnId || value.length <= 0) continue;
       return decode(value);
     }
+    null_ = true;  // a sparse column holds only its non-NULL values
     return "";
   }
 
@@ -476,6 +500,26 @@ class RecordRenderer {
 
   // --- variable-length values -------------------------------------------------
 
+  // The value's bytes: in-row as stored, a text pointer's or large root's
+  // data collected in full.
+  std::string RawVariableBytes(const ColumnValue& entry) {
+    if (!entry.HasBytes()) return "";
+    const ByteReader bytes = entry.Reader();
+    if (!entry.complex) return std::string(reinterpret_cast<const char*>(bytes.Span().data()), bytes.size());
+    const uint8_t first = bytes.GetOr<uint8_t>(0, 0);
+    LargeValueOptions collect;
+    collect.collect = true;
+    ValueCollector collector;
+    if (entry.length == kTextPointerSize && first == 0) {
+      Resolve([&](const CDataFile& file) { return ResolveTextPointer(file, bytes, collect, &collector); }, "");
+      return collector.TakeJoined();
+    }
+    const int32_t complexKind = first != 0 ? first : bytes.GetOr<uint16_t>(0, 0);
+    if (complexKind != kComplexRowOverflow && complexKind != kComplexInlineRoot) return "";
+    Resolve([&](const CDataFile& file) { return ResolveInRowRoot(file, bytes, collect, &collector); }, "");
+    return collector.TakeJoined();
+  }
+
   std::string VariableText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
                            const LargeValueOptions& options) {
     // A hierarchyid of no bytes is the root, a value like any other.
@@ -567,12 +611,15 @@ class RecordRenderer {
   const CDataFile* file_;
   const std::vector<ColumnInfo>& columns_;
   const std::vector<int32_t>& places_;
+  const std::vector<uint8_t>& raw_;
   RenderVariant variant_;
   bool legacy_ = false;
   bool placeholders_ = false;
   bool spillMode_ = false;
   bool spillLargeRoots_ = false;
   bool spilledLargeRoot_ = false;
+  bool null_ = false;         // the column being rendered is SQL NULL
+  bool shownAsNull_ = false;  // its empty value is shown as "NULL"
   int32_t recordColumns_ = 0;
   std::vector<CompressedColumnEntry> compressedColumns_;
   RowState row_;

@@ -25,6 +25,12 @@
 // xml values go to ConvertXml. With TheApp().spillMode on, resolved large
 // values go to spill files (spill_value.h).
 //
+// A column the context marks raw (rawColumns) gets the bytes of its
+// variable-length value as its text, unconverted: no hexadecimal, no "0x",
+// no placeholder, no spill file, no "NULL" for an empty value; a NULL
+// value is still "NULL" with its flag set. Fixed-length columns are
+// rendered as usual.
+//
 // A forwarded row is rendered once, at its forwarding stub (not where it
 // was moved to); a stub that cannot be followed gives no row.
 //

@@ -16,7 +16,11 @@ std::vector<size_t> ShownColumns(const TableSchema& schema) {
   return shown;
 }
 
-bool IsNullCell(const ColumnInfo& cell) { return cell.valueText == "NULL"; }
+bool IsNullCell(const ColumnInfo& cell) { return cell.valueIsNull; }
+
+std::string_view CellValueText(const ColumnInfo& cell) {
+  return cell.valueShownAsNull ? std::string_view() : std::string_view(cell.valueText);
+}
 
 bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const RenderedRow&)>& visit) {
   return ForEachTableRow(catalog, [&](const RenderedRow& row, const TableRowSource&) { return visit(row); });
@@ -24,10 +28,20 @@ bool ForEachTableRow(CDatabaseCatalog& catalog, const std::function<bool(const R
 
 bool ForEachTableRow(CDatabaseCatalog& catalog,
                      const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit) {
+  return ForEachTableRow(catalog, {}, visit);
+}
+
+bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawColumns,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit) {
   const TableSchema& schema = catalog.tableSchema;
   const bool wasLoadActive = TheApp().tableLoadActive;
   TheApp().tableLoadActive = false;  // large values in full
   RowDecodingContext context = BuildRowDecodingContext(schema.columns);
+  if (!rawColumns.empty()) {
+    context.rawColumns.assign(schema.columns.size(), 0);
+    for (size_t index : rawColumns)
+      if (index < context.rawColumns.size()) context.rawColumns[index] = 1;
+  }
   const CDataFile& file = *catalog.dataFile;
   bool stopped = false;
   ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {

@@ -41,7 +41,17 @@ struct TableRowSource {
 bool ForEachTableRow(CDatabaseCatalog& catalog,
                      const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit);
 
-// Whether a rendered cell stands for NULL.
+// The same walk where the cells of the columns at `rawColumns` hold their
+// values' stored bytes (RowDecodingContext::rawColumns) instead of text.
+bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawColumns,
+                     const std::function<bool(const RenderedRow&, const TableRowSource&)>& visit);
+
+// Whether a rendered cell holds SQL NULL (a stored text 'NULL' does not).
 bool IsNullCell(const ColumnInfo& cell);
+
+// A rendered cell's value as the record formats write it: its text, but
+// empty where the listing shows an empty value as "NULL". Meaningless for
+// a NULL cell.
+std::string_view CellValueText(const ColumnInfo& cell);
 
 }  // namespace brinehold

@@ -6,6 +6,7 @@
 
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "writer/content_database.h"
 #include "writer/sharepoint_sample.h"
 
 namespace brinehold {
@@ -39,6 +40,36 @@ TEST(DocumentExportTest, SampleDocumentsKeepTheirBytesPathsAndTimes) {
   test::CliResult again = test::RunCli({"export", mdf, "--documents", "--to", out});
   EXPECT_EQ(again.exitCode, 1);
   EXPECT_NE(again.out.find("already exists"), std::string::npos);
+}
+
+// Every version of every file, in both layouts: AllDocStreams rows by
+// InternalVersion (2010), DocStreams pieces shared between versions as
+// DocsToStreams names them (2013); earlier versions carry their version in
+// the name.
+TEST(DocumentExportTest, AllVersionsInBothLayouts) {
+  const writer::ContentModel model = writer::SampleContent();
+  for (auto layout : {writer::ContentLayout::SharePoint2010, writer::ContentLayout::SharePoint2013}) {
+    SCOPED_TRACE(layout == writer::ContentLayout::SharePoint2010 ? "2010" : "2013");
+    test::TempDir dir;
+    const std::string mdf = dir.Write("content.mdf", writer::BuildContentDatabase(model, layout).Build());
+    const std::string out = dir.Path("docs");
+    test::CliResult result = test::RunCli({"export", mdf, "--documents", "--all-versions", "--to", out});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    int versions = 0;
+    for (const writer::ContentDoc& doc : model.docs) {
+      if (!doc.IsFile() || doc.versions < 2) continue;
+      const std::string folder = out + "/" + doc.dirName + "/";
+      const std::string stem = doc.leafName.substr(0, doc.leafName.rfind('.'));
+      const std::string extension = doc.leafName.substr(doc.leafName.rfind('.'));
+      EXPECT_EQ(ReadText(folder + doc.leafName), std::string(doc.content.begin(), doc.content.end()));
+      for (int32_t v = 1; v < doc.versions; ++v, ++versions) {
+        const auto bytes = writer::EarlierVersionContent(doc, v);
+        EXPECT_EQ(ReadText(folder + stem + " (v" + std::to_string(v) + ".0)" + extension),
+                  std::string(bytes.begin(), bytes.end()));
+      }
+    }
+    EXPECT_EQ(versions, 3);
+  }
 }
 
 }  // namespace

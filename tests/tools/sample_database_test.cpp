@@ -150,7 +150,7 @@ TEST_F(SampleDatabaseTest, EveryTableIsReadThroughItsAllocationMaps) {
   ASSERT_TRUE(file->IsValid());
   auto catalog = BuildCatalog(*file);
   const std::map<std::string, size_t> rowCounts = {{"Sites", 2},    {"AllWebs", 4},        {"AllLists", 6},
-                                                   {"AllDocs", 28}, {"AllDocStreams", 18}, {"UserInfo", 3}};
+                                                   {"AllDocs", 28}, {"AllDocStreams", 21}, {"UserInfo", 3}};
   for (const auto& [table, count] : rowCounts) {
     LoadTableSchema(*catalog, table, "U ", {});
     ASSERT_TRUE(catalog->tableSchema.found) << table;
@@ -243,24 +243,31 @@ TEST_F(SampleDatabaseTest, DocumentContentMatchesWhatWasWrittenOnTextPages) {
   const std::vector<Row> streams = RowsOf("AllDocStreams");
   ASSERT_FALSE(streams.empty());
   EXPECT_EQ(streams[0], (Row{"Id", "SiteId", "InternalVersion", "Size", "Content", "RbsId"}));
-  // One stream per file, in the order of AllDocs, holding its bytes.
-  std::vector<const writer::ContentDoc*> files;
+  // One stream per version of each file, in the order of AllDocs, holding
+  // that version's bytes.
+  struct Stream {
+    const writer::ContentDoc* doc;
+    int32_t version;
+  };
+  std::vector<Stream> expected;
   const writer::ContentModel model = writer::SampleContent();
   for (const writer::ContentDoc& doc : model.docs)
-    if (doc.IsFile()) files.push_back(&doc);
-  ASSERT_EQ(streams.size(), files.size() + 1);
-  for (size_t i = 0; i < files.size(); ++i) {
+    for (int32_t v = 1; doc.IsFile() && v <= doc.versions; ++v) expected.push_back({&doc, v});
+  ASSERT_EQ(streams.size(), expected.size() + 1);
+  for (size_t i = 0; i < expected.size(); ++i) {
     const Row& row = streams[i + 1];
+    const Bytes content = writer::EarlierVersionContent(*expected[i].doc, expected[i].version);
     ASSERT_EQ(row.size(), 6u);
-    EXPECT_EQ(row[0], Upper(files[i]->id));
-    EXPECT_EQ(row[3], std::to_string(files[i]->content.size()));
-    if (files[i]->content.empty()) continue;
-    EXPECT_EQ(row[4], Hex(std::string(files[i]->content.begin(), files[i]->content.end()))) << files[i]->leafName;
+    EXPECT_EQ(row[0], Upper(expected[i].doc->id));
+    EXPECT_EQ(row[2], std::to_string(256 * expected[i].version));
+    EXPECT_EQ(row[3], std::to_string(content.size()));
+    if (content.empty()) continue;
+    EXPECT_EQ(row[4], Hex(std::string(content.begin(), content.end()))) << expected[i].doc->leafName;
   }
-  // The largest document lies on several text pages.
+  // The largest document (its second version) lies on several text pages.
   const Bytes large = writer::SampleLargeDocumentContent();
-  EXPECT_EQ(streams[3][0], "3C4D5E6F-0005-4C00-A000-00000000C005");
-  EXPECT_EQ(streams[3][4], Hex(std::string(large.begin(), large.end())));
+  EXPECT_EQ(streams[4][0], "3C4D5E6F-0005-4C00-A000-00000000C005");
+  EXPECT_EQ(streams[4][4], Hex(std::string(large.begin(), large.end())));
 }
 
 TEST_F(SampleDatabaseTest, OrdinaryTablesAreTheRowsWritten) {

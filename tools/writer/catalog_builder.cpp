@@ -53,7 +53,7 @@ Bytes SysschobjsRow(const ObjectBlueprint& blueprint) {
   AppendType(fixed, blueprint.type);
   AppendLE(fixed, static_cast<uint32_t>(blueprint.parent), 4);
   fixed.push_back(1);  // pclass
-  AppendLE(fixed, 0, 4);   // intprop
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.internalProperty), 4);
   AppendLE(fixed, 0, 8);   // created
   AppendLE(fixed, 0, 8);   // modified
   AppendLE(fixed, 0, 4);   // status2

@@ -34,6 +34,7 @@ struct ObjectBlueprint {
   int32_t schemaId = 1;
   int32_t status = 0;
   bool withoutName = false;  // no variable-length column at all
+  int32_t internalProperty = 0;  // intprop: a default's column id
 };
 
 struct ColumnBlueprint {

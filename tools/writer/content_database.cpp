@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "writer/object_value_rows.h"
@@ -121,6 +122,7 @@ void AddPortal(ContentModel& m) {
                    kSharedDocuments, c2, Ascii("Q1: revenue up 4%, costs flat.\r\n")));
   d.push_back(File("3c4d5e6f-0005-4c00-a000-00000000c005", "Shared Documents/Reports", "Annual Report.pdf", kRootWeb,
                    kSharedDocuments, c2, SampleLargeDocumentContent()));
+  d.back().versions = 2;
   d.push_back(Folder(c6, "", "SiteAssets", kRootWeb, kSiteAssets, kNoParent));
   d.push_back(File("3c4d5e6f-0007-4c00-a000-00000000c007", "SiteAssets", "logo.png", kRootWeb, kSiteAssets, c6,
                    Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 'I', 'H', 'D', 'R'}));
@@ -385,39 +387,100 @@ void AddDocs(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
   AddUserTable(b, t);
 }
 
-// A file kept whole: one stream row per file, image content.
+// A file kept whole: one stream row per version of a file (by Id and
+// InternalVersion), image content.
 void AddDocStreams2010(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
   UserTableBlueprint t = ids.Next("AllDocStreams", "AllDocStreams_PK");
   t.columns = {Column("Id", kGuid, 16), Column("SiteId", kGuid, 16), Column("InternalVersion", kInt, 4),
                Column("Size", kInt, 4), Column("Content", kImage, 16, true), Column("RbsId", kVarBinary, 64, true)};
   for (const ContentDoc& doc : m.docs) {
     if (!doc.IsFile()) continue;
-    t.rows.push_back({Guid(doc.id), Guid(doc.siteId), Int(doc.versions * 256),
-                      Int(static_cast<int32_t>(doc.content.size())), Cell::Image(doc.content), Cell::Null()});
+    for (int32_t v = 1; v <= doc.versions; ++v) {
+      const Bytes content = EarlierVersionContent(doc, v);
+      t.rows.push_back({Guid(doc.id), Guid(doc.siteId), Int(v * 256), Int(static_cast<int32_t>(content.size())),
+                        Cell::Image(content), Cell::Null()});
+    }
   }
   AddUserTable(b, t);
 }
 
-// Pieces of at most kStreamPieceSize bytes; BSN is the piece's offset.
+// Pieces of at most kStreamPieceSize bytes; BSN is the piece's offset in
+// the current version. An earlier version shares the current version's
+// pieces that lie wholly inside it and has its own piece for the rest,
+// under BSN kVersionPieceBase * version + offset. DocsToStreams lists the
+// pieces of every version (HistVersion = UIVersion) of the files that
+// have earlier versions; files without any are not listed there.
+constexpr int64_t kVersionPieceBase = int64_t{1} << 40;
+
+struct StreamPiece {
+  int64_t bsn = 0;
+  Bytes bytes;
+};
+
+std::vector<StreamPiece> CurrentPieces(const Bytes& content) {
+  std::vector<StreamPiece> pieces;
+  size_t at = 0;
+  do {
+    const size_t n = std::min(kStreamPieceSize, content.size() - at);
+    pieces.push_back({static_cast<int64_t>(at), Bytes(content.begin() + static_cast<long>(at),
+                                                      content.begin() + static_cast<long>(at + n))});
+    at += n;
+  } while (at < content.size());
+  return pieces;
+}
+
+// The BSNs of earlier version `v`, and the piece of its own (if any).
+std::vector<int64_t> VersionPieces(const ContentDoc& doc, int32_t v, std::optional<StreamPiece>& own) {
+  const Bytes content = EarlierVersionContent(doc, v);
+  std::vector<int64_t> bsns;
+  size_t at = 0;
+  while (at + kStreamPieceSize <= content.size()) {
+    bsns.push_back(static_cast<int64_t>(at));
+    at += kStreamPieceSize;
+  }
+  if (at < content.size() || content.empty()) {
+    own = StreamPiece{kVersionPieceBase * v + static_cast<int64_t>(at),
+                      Bytes(content.begin() + static_cast<long>(at), content.end())};
+    bsns.push_back(own->bsn);
+  }
+  return bsns;
+}
+
+Cell PieceContent(const Bytes& piece) { return piece.size() > 8000 ? Cell::Large(piece) : Cell::Value(piece); }
+
 void AddDocStreams2013(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
   UserTableBlueprint t = ids.Next("DocStreams", "DocStreams_CI");
   t.primaryKey = {1, 2, 3, 4};
   t.columns = {Column("DocId", kGuid, 16),        Column("SiteId", kGuid, 16), Column("Partition", kTinyInt, 1),
                Column("BSN", kBigInt, 8),         Column("Size", kInt, 4),    Column("Content", kVarBinary, -1, true),
                Column("RbsId", kVarBinary, 64, true), Column("Type", kTinyInt, 1)};
+  UserTableBlueprint map = ids.Next("DocsToStreams", "DocsToStreams_PK");
+  map.columns = {Column("SiteId", kGuid, 16), Column("DocId", kGuid, 16),    Column("HistVersion", kInt, 4),
+                 Column("Level", kTinyInt, 1), Column("Partition", kTinyInt, 1), Column("BSN", kBigInt, 8),
+                 Column("StreamId", kBigInt, 8)};
+  int64_t streamId = 0;
+  auto addPiece = [&](const ContentDoc& doc, const StreamPiece& piece) {
+    t.rows.push_back({Guid(doc.id), Guid(doc.siteId), Tiny(0), Big(piece.bsn),
+                      Int(static_cast<int32_t>(piece.bytes.size())), PieceContent(piece.bytes), Cell::Null(), Tiny(0)});
+  };
+  auto addMap = [&](const ContentDoc& doc, int32_t version, int64_t bsn) {
+    map.rows.push_back({Guid(doc.siteId), Guid(doc.id), Int(512 * version), Tiny(1), Tiny(0), Big(bsn),
+                        Big(++streamId)});
+  };
   for (const ContentDoc& doc : m.docs) {
     if (!doc.IsFile()) continue;
-    size_t at = 0;
-    do {
-      const size_t n = std::min(kStreamPieceSize, doc.content.size() - at);
-      Bytes piece(doc.content.begin() + static_cast<long>(at), doc.content.begin() + static_cast<long>(at + n));
-      Cell content = n > 8000 ? Cell::Large(piece) : Cell::Value(piece);
-      t.rows.push_back({Guid(doc.id), Guid(doc.siteId), Tiny(0), Big(static_cast<int64_t>(at)),
-                        Int(static_cast<int32_t>(n)), content, Cell::Null(), Tiny(0)});
-      at += n;
-    } while (at < doc.content.size());
+    for (const StreamPiece& piece : CurrentPieces(doc.content)) {
+      addPiece(doc, piece);
+      if (doc.versions > 1) addMap(doc, doc.versions, piece.bsn);
+    }
+    for (int32_t v = 1; v < doc.versions; ++v) {
+      std::optional<StreamPiece> own;
+      for (int64_t bsn : VersionPieces(doc, v, own)) addMap(doc, v, bsn);
+      if (own) addPiece(doc, *own);
+    }
   }
   AddUserTable(b, t);
+  AddUserTable(b, map);
 }
 
 void AddDocVersions(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m) {
@@ -430,7 +493,7 @@ void AddDocVersions(CatalogFileBuilder& b, TableIds& ids, const ContentModel& m)
   for (const ContentDoc& doc : m.docs)
     for (int32_t v = 1; v < doc.versions; ++v)
       t.rows.push_back({Guid(doc.siteId), Guid(doc.id), Int(512 * v), Int(256 * v), Stamp(doc.stamp, v),
-                        Int(kStreamDocFlags), Int(static_cast<int32_t>(doc.content.size()) - v), Tiny(1),
+                        Int(kStreamDocFlags), Int(static_cast<int32_t>(EarlierVersionContent(doc, v).size())), Tiny(1),
                         Binary({})});
   AddUserTable(b, t);
 }
@@ -496,6 +559,13 @@ void AddViewsAndProcedure(CatalogFileBuilder& b, TableIds& ids, ContentLayout la
 
 }  // namespace
 
+Bytes EarlierVersionContent(const ContentDoc& doc, int32_t version) {
+  if (version >= doc.versions) return doc.content;
+  const size_t shorter = static_cast<size_t>(std::max(doc.versions - version, 0));
+  const size_t size = doc.content.size() > shorter ? doc.content.size() - shorter : 0;
+  return Bytes(doc.content.begin(), doc.content.begin() + static_cast<long>(size));
+}
+
 Bytes SampleLargeDocumentContent() {
   std::string text = "%PDF-1.4\n";
   for (int line = 1; text.size() < 20000; ++line) {
@@ -534,12 +604,9 @@ CatalogFileBuilder BuildContentDatabase(const ContentModel& model, ContentLayout
   AddWebs(b, ids, model);
   AddLists(b, ids, model);
   AddDocs(b, ids, model);
-  if (layout == ContentLayout::SharePoint2013) {
-    AddDocStreams2013(b, ids, model);
-    AddDocVersions(b, ids, model);
-  } else {
-    AddDocStreams2010(b, ids, model);
-  }
+  if (layout == ContentLayout::SharePoint2013) AddDocStreams2013(b, ids, model);
+  else AddDocStreams2010(b, ids, model);
+  AddDocVersions(b, ids, model);
   AddUserInfo(b, ids);
   AddViewsAndProcedure(b, ids, layout);
   return b;

@@ -7,13 +7,17 @@
 // in one of two layouts, with the column names and types of the published
 // content-database schema:
 //  - SharePoint2010 (2007 and 2010): "Sites", "AllWebs", "AllLists",
-//    "AllDocs", and the bytes of every file in "AllDocStreams"."Content"
-//    (image: on text pages behind a text pointer);
+//    "AllDocs", and the bytes of every version of every file in
+//    "AllDocStreams"."Content" by Id and InternalVersion (image: on text
+//    pages behind a text pointer);
 //  - SharePoint2013 (2013 and later): "AllSites", "AllWebs" with "Webs" as
 //    a view over it (no pages of its own), "AllLists", "AllDocs", the bytes
 //    in "DocStreams" pieces of at most kStreamPieceSize bytes, keyed by
-//    (DocId, Partition 0, BSN = the piece's offset in the file), and
-//    "AllDocVersions" rows for the earlier versions of some files.
+//    (DocId, Partition 0, BSN = the piece's offset in the file), and for
+//    the files with earlier versions "DocsToStreams" rows naming each
+//    version's pieces (earlier versions share the current one's pieces).
+// Both have "AllDocVersions" rows for the earlier versions of some files
+// (EarlierVersionContent gives their bytes).
 // Tables of more than one data page are heaps (see user_table_writer.h).
 #pragma once
 
@@ -89,6 +93,11 @@ ContentModel GeneratedContent(int32_t documents);
 // base system tables, an ordinary table "UserInfo", the view "Docs" and the
 // procedure "proc_GetDocsInFolder".
 CatalogFileBuilder BuildContentDatabase(const ContentModel& model, ContentLayout layout);
+
+// The bytes of earlier version `version` (1 .. versions - 1; UIVersion
+// 512 * version) of a file: its content less one byte per later version.
+// The current version (`versions`) is the content itself.
+Bytes EarlierVersionContent(const ContentDoc& doc, int32_t version);
 
 // The content bytes of the sample's largest document ("Annual Report.pdf").
 Bytes SampleLargeDocumentContent();
