@@ -64,6 +64,11 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& path, bool ove
     error = path + ": cannot create: " + Reason(errno);
     return nullptr;
   }
+  // mkstemps makes the file private; recovered files get the permissions
+  // any new file of the user gets (0666 less the umask).
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
   return std::unique_ptr<OutputFile>(new OutputFile(path, temp, fd, overwrite));
 }
 
