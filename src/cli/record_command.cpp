@@ -176,12 +176,14 @@ std::unique_ptr<PageCompressionInfo> ReadInfo(const Bytes& block, size_t columnC
 int RunRecord(const std::vector<std::string>& args) {
   ParsedArgs parsed = ParseArgs(args, {}, {"columns", "page-info"});
   if (!parsed.error.empty()) return Usage(parsed.error);
-  if (parsed.positional.size() != 1) return Usage("expected the record's bytes as one HEX argument");
+  if (parsed.positional.empty()) return Usage("expected the record's bytes as HEX");
   auto columnText = parsed.Value("columns");
   if (!columnText) return Usage("--columns gives the record's column types");
   ColumnList list = BuildColumns(*columnText);
   if (!list.error.empty()) return Usage(list.error);
-  auto bytes = ParseHexText(parsed.positional[0]);
+  std::string hex;  // the bytes may come in several arguments, as a dump shows them
+  for (const std::string& part : parsed.positional) hex += part;
+  auto bytes = ParseHexText(hex);
   if (!bytes || bytes->empty()) return Usage("HEX must be pairs of hexadecimal digits, with or without 0x");
   if (bytes->size() > kPageSize) return Usage("a record is at most 8192 bytes");
   std::optional<Bytes> pageInfo;

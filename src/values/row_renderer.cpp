@@ -300,7 +300,10 @@ class RecordRenderer {
       // Short values, dictionary symbols and bits are rebuilt into the fixed
       // data; long values stay in the value list, in descriptor order.
       if (auto code = CompressedDescriptorCode(record_, *read.place)) {
-        at.variable = *code == kDescriptorLong;
+        // A long value of a fixed-size kind (a wide decimal, a long char)
+        // is read where the rebuild laid it out in its plain form.
+        const bool rebuiltFixed = !read.state.isVariable && read.compressed && read.compressed->offset >= 0;
+        at.variable = *code == kDescriptorLong && !rebuiltFixed;
         if (at.variable) {
           indexFromLeaf = false;
           at.index = LongValueIndex(*read.place);

@@ -47,6 +47,8 @@ struct ColumnBlueprint {
   bool withoutName = false;
   int16_t columnOrder = 0;  // SQL Server 2000 colorder
   uint8_t typeStatus = 0;   // SQL Server 2000 typestat
+  uint8_t precision = 10;
+  uint8_t scale = 0;
 };
 
 // sysschobjs (owner 34).
