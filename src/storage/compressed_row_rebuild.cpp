@@ -39,20 +39,19 @@ Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
 }
 
 // Fixed-width text comes back padded with blanks (UTF-16 blanks for
-// nchar), which then belong to the value; everything else is padded with
-// zeros. True when the padding is part of the value.
+// nchar), everything else with zeros (binary(n) to its declared length).
+// True when the padding is part of the value: for every fixed-width column,
+// as in a plain row.
 bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
-  const bool fixedText = !blueprint.variable && blueprint.width > 0;
-  if (fixedText && blueprint.valueClass == CompressedValueClass::Char) {
+  const bool fixedWidth = !blueprint.variable && blueprint.width > 0;
+  if (fixedWidth && blueprint.valueClass == CompressedValueClass::Char) {
     data.insert(data.end(), count, ' ');
-    return true;
-  }
-  if (fixedText && blueprint.valueClass == CompressedValueClass::Unicode) {
+  } else if (fixedWidth && blueprint.valueClass == CompressedValueClass::Unicode) {
     for (size_t i = 0; i < count; ++i) data.push_back(i % 2 == 0 ? ' ' : 0);
-    return true;
+  } else {
+    data.insert(data.end(), count, 0);
   }
-  data.insert(data.end(), count, 0);
-  return false;
+  return fixedWidth;
 }
 
 // A timestamp kept as an integer comes back as the 8 bytes a plain row
