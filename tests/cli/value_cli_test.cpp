@@ -209,5 +209,33 @@ TEST(ValueCliTest, VariantsStoredOffRowDecodeWhole) {
   EXPECT_NE(result.out.find("\n3\t" + privet + "\n"), std::string::npos);
 }
 
+// geometry kept off-row comes out whole in hexadecimal, as in row; a
+// hierarchyid of no bytes (not NULL) is the root.
+TEST(ValueCliTest, GeometryOffRowAndHierarchyRoot) {
+  Bytes shape;
+  for (int i = 0; i < 9000; ++i) shape.push_back(static_cast<uint8_t>(i % 5));  // zeros included
+  writer::UserTableBlueprint table;
+  table.table = {500, "Shapes"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false}, writer::TableColumn{"Shape", 240, -1, true, 129},
+                   writer::TableColumn{"Node", 240, 892, true, 128}};
+  table.rows = {
+      {writer::Cell::Value(writer::Int32Bytes(1)), writer::Cell::Large(shape), writer::Cell::Value({})},
+      {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Value({0xE6, 0x10, 0, 0, 0x01, 0x0C}),
+       writer::Cell::Value({0x5B, 0xA3})},
+      {writer::Cell::Value(writer::Int32Bytes(3)), writer::Cell::Null(), writer::Cell::Null()},
+  };
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  auto result = RunCli({"rows", dir.Write("shapes.mdf", builder.Build()), "Shapes"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::string hex = "0x";
+  for (uint8_t b : shape) hex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+  EXPECT_NE(result.out.find("\n1\t" + hex + "\t/\n"), std::string::npos) << result.out.substr(0, 200);
+  EXPECT_NE(result.out.find("\n2\t0xE6100000010C\t/1/2.5/\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\n3\tNULL\tNULL\n"), std::string::npos) << result.out;
+}
+
 }  // namespace
 }  // namespace brinehold

@@ -94,7 +94,7 @@ Bytes SyscolparsRow(const ColumnBlueprint& blueprint) {
   AppendLE(fixed, 0, 2);  // number
   AppendLE(fixed, static_cast<uint32_t>(blueprint.columnId), 4);
   fixed.push_back(blueprint.systemTypeId);
-  AppendLE(fixed, blueprint.systemTypeId, 4);  // utype
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.userTypeId != 0 ? blueprint.userTypeId : blueprint.systemTypeId), 4);
   AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
   fixed.push_back(blueprint.precision);
   fixed.push_back(blueprint.scale);

@@ -379,6 +379,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     c.columnId = static_cast<int32_t>(i + 1);
     c.name = column.name;
     c.systemTypeId = column.systemTypeId;
+    c.userTypeId = column.userTypeId;
     c.maxLength = column.maxLength;
     c.status = column.nullable ? 0 : 1;
     columns.push_back(c);

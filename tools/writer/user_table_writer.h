@@ -51,6 +51,7 @@ struct TableColumn {
   uint8_t systemTypeId = 56;  // int
   int16_t maxLength = 4;      // -1 for the (max) types
   bool nullable = false;
+  int32_t userTypeId = 0;  // 0: the system type's own; 128 hierarchyid, 129 geometry, 130 geography
 };
 
 // One cell of a row: null, the stored bytes, a large value kept off-row
