@@ -237,5 +237,29 @@ TEST(ValueCliTest, GeometryOffRowAndHierarchyRoot) {
   EXPECT_NE(result.out.find("\n3\tNULL\tNULL\n"), std::string::npos) << result.out;
 }
 
+// A table in the vardecimal storage format keeps its decimals among the
+// variable-length columns in the variable-decimal form; no bytes is zero.
+TEST(ValueCliTest, VardecimalTables) {
+  writer::UserTableBlueprint table;
+  table.table = {500, "Prices"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false},
+                   writer::TableColumn{"Price", 106, 5, true, 0, true, 7, 2},
+                   writer::TableColumn{"Note", 167, 10, true}};
+  table.rows = {
+      {writer::Cell::Value(writer::Int32Bytes(1)), writer::Cell::Value({0xC4, 0xF9, 0xFE, 0x7E, 0x10}),
+       writer::Cell::Value({'a'})},
+      {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Value({0x3E, 0x7D}), writer::Cell::Null()},
+      {writer::Cell::Value(writer::Int32Bytes(3)), writer::Cell::Value({}), writer::Cell::Value({'c'})},
+      {writer::Cell::Value(writer::Int32Bytes(4)), writer::Cell::Null(), writer::Cell::Value({'d'})},
+  };
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  auto result = RunCli({"rows", dir.Write("prices.mdf", builder.Build()), "Prices"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "Id\tPrice\tNote\n1\t99999.99\ta\n2\t-0.05\tNULL\n3\t0.00\tc\n4\tNULL\td\n");
+}
+
 }  // namespace
 }  // namespace brinehold
