@@ -40,8 +40,8 @@ Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
 
 // Fixed-width text comes back padded with blanks (UTF-16 blanks for
 // nchar), everything else with zeros (binary(n) to its declared length).
-// True when the padding is part of the value: for every fixed-width column,
-// as in a plain row.
+// True when the padding is part of the value: for fixed-width text and
+// bytes, as in a plain row (numbers come whole or not at all).
 bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
   const bool fixedWidth = !blueprint.variable && blueprint.width > 0;
   if (fixedWidth && blueprint.valueClass == CompressedValueClass::Char) {
@@ -51,7 +51,9 @@ bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blue
   } else {
     data.insert(data.end(), count, 0);
   }
-  return fixedWidth;
+  const CompressedValueClass kind = blueprint.valueClass;
+  return fixedWidth && (kind == CompressedValueClass::Plain || kind == CompressedValueClass::Char ||
+                        kind == CompressedValueClass::Unicode);
 }
 
 // A timestamp kept as an integer comes back as the 8 bytes a plain row
