@@ -148,8 +148,9 @@ int CScanDriver::RunScan() {
   if (!opened) return Fail(ScanOutcome::OpenFailed);
   // Pages whose checksum or torn bits disagree with their bytes are still
   // read; the log says which they are.
-  if (session_.dataFile->verification.checked > 0)
-    for (const std::string& line : VerificationReport(session_.dataFile->verification)) Log(line);
+  const PageVerificationTally& verification = session_.dataFile->verification;
+  if (verification.checked > 0 || verification.displaced > 0)
+    for (const std::string& line : VerificationReport(verification)) Log(line);
 
   {
     auto catalog = std::make_unique<CDatabaseCatalog>(session_.dataFile.get());

@@ -283,6 +283,7 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
         databaseFiles.push_back(info);
         secondaryFiles[fileId] = info;
         verification.checked += foundVerification.checked;
+        verification.displaced += foundVerification.displaced;
         for (FailedPage failed : foundVerification.failed) {
           failed.address.fileId = fileId;
           verification.failed.push_back(failed);

@@ -51,6 +51,10 @@ PageVerification VerifyPage(const ByteReader& page) {
 }
 
 void PageVerificationTally::Add(const ByteReader& page, PageAddress address) {
+  constexpr size_t kHeaderVersionOffset = 0, kPageTypeOffset = 1, kPageNumberOffset = 32;
+  if (page.GetOr<uint8_t>(kHeaderVersionOffset, 0) == 1 && page.GetOr<uint8_t>(kPageTypeOffset, 0) != 0 &&
+      page.GetOr<int32_t>(kPageNumberOffset, address.pageNumber) != address.pageNumber)
+    ++displaced;
   PageVerification verification = VerifyPage(page);
   if (verification.protection == PageProtection::None) return;
   ++checked;
@@ -87,6 +91,11 @@ std::vector<std::string> VerificationReport(const PageVerificationTally& tally, 
   }
   if (tally.failed.size() > limit) {
     std::snprintf(text, sizeof text, "... and %zu more pages failed verification.", tally.failed.size() - limit);
+    lines.emplace_back(text);
+  }
+  if (tally.displaced > 0) {
+    std::snprintf(text, sizeof text, "Page placement: %llu pages lie at another place than their header names.",
+                  static_cast<unsigned long long>(tally.displaced));
     lines.emplace_back(text);
   }
   return lines;

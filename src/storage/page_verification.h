@@ -70,6 +70,14 @@ struct FailedPage {
 struct PageVerificationTally {
   uint64_t checked = 0;
   std::vector<FailedPage> failed;
+  // Pages that look like pages (header version 1, a page type) but lie at
+  // another place than the page number their header names: moved by a
+  // damaged copy or a misdirected write. Unprotected pages count too.
+  uint64_t displaced = 0;
+
+  // Whether the pass met pages that are not as the server left them; the
+  // pointers that lead to a table's pages may be among them.
+  bool FoundDamage() const { return !failed.empty() || displaced > 0; }
 
   // Verifies `page`, the page at physical place `address`, and counts it.
   void Add(const ByteReader& page, PageAddress address);
@@ -82,8 +90,9 @@ const char* PageVerdictName(PageVerdict verdict);
 inline constexpr size_t kFailedPageLinesShown = 20;
 
 // The report of a tally for the scan log: one line with the number of pages
-// that failed, then one line per failed page up to `limit`, and a last line
-// with the number left out.
+// that failed, then one line per failed page up to `limit`, a line with the
+// number left out, and a line with the number of displaced pages when there
+// are any.
 std::vector<std::string> VerificationReport(const PageVerificationTally& tally,
                                             size_t limit = kFailedPageLinesShown);
 

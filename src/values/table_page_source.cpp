@@ -1,6 +1,7 @@
 #include "values/table_page_source.h"
 
 #include <set>
+#include <utility>
 
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
@@ -32,6 +33,70 @@ bool CatalogSaysEmpty(const CDatabaseCatalog& catalog) {
     if (row.ownerId == schema.currentRowset.rowsetId && row.type == 1) unit = &row;
   return unit && unit->firstPage.pageNumber == 0 && unit->rootPage.pageNumber == 0 &&
          unit->firstIamPage.pageNumber == 0;
+}
+
+// A damaged file (pages that failed verification, or pages that lie at
+// another place than their header names) may have lost an IAM page or a
+// link of a page chain, and with it the way to pages that are still whole.
+// The inventory knows those pages by the owner their headers name: the ones
+// a walk missed are added when they are the unit's own and live (freed ones
+// while deleted rows are shown), so damage to the pages that point at rows
+// does not take the rows with it. A healthy file lists exactly what the
+// walk found.
+class MissedPageRecovery {
+ public:
+  MissedPageRecovery(const CDatabaseCatalog& catalog, UnitPageCheck::OwnerTest isUnitOwner)
+      : catalog_(catalog), isUnitOwner_(std::move(isUnitOwner)),
+        damageSeen_(catalog.dataFile->verification.FoundDamage()) {}
+
+  // The table's own pointers are damaged (whatever the file's pass found).
+  void NoteDamage() { damageSeen_ = true; }
+  bool DamageSeen() const { return damageSeen_; }
+
+  // `list` with the pages the walk missed appended to each page list.
+  PageListConsumer Around(const PageListConsumer& list) {
+    return [this, list](PageSource source, const std::vector<PageAddress>& pages) {
+      if (!damageSeen_) return list(source, pages);
+      std::vector<PageAddress> all = pages;
+      AppendMissed(all);
+      return list(source, all);
+    };
+  }
+
+ private:
+  void AppendMissed(std::vector<PageAddress>& pages) const {
+    std::set<PageAddress> listed(pages.begin(), pages.end());
+    UnitPageCheck check(*catalog_.dataFile);
+    for (const PageAddress& page : catalog_.tableSchema.tablePages) {
+      if (StopRequested()) return;
+      if (!NonZero(page) || listed.count(page)) continue;
+      const UnitPageKind kind = check.Check(page, isUnitOwner_);
+      if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && KeptUnitPages() == UnitPages::LiveAndFreed))
+        pages.push_back(page);
+    }
+  }
+
+  const CDatabaseCatalog& catalog_;
+  UnitPageCheck::OwnerTest isUnitOwner_;
+  bool damageSeen_;
+};
+
+enum class IamChainState { Whole, Broken, Foreign };
+
+// Whether the unit's IAM chain is as the catalog says: its first page is an
+// IAM page that names the unit, and the chain ends with a zero pointer. A
+// first page naming another unit (a damaged or displaced page) is not read
+// at all: its extents hold another table's rows.
+IamChainState CheckIamChain(const CDataFile& file, PageAddress firstIam, const AllocationUnitRow& unit) {
+  const std::vector<PageAddress> chain = WalkIamChain(file, firstIam);
+  if (chain.empty()) return IamChainState::Broken;
+  auto first = file.ReadPageHeader(chain.front());
+  auto last = file.ReadPageHeader(chain.back());
+  if (!first || !last) return IamChainState::Broken;
+  // Units the catalog does not list (type 255) have no id to compare with.
+  if (unit.type != 255 && !(PageOwner::Of(*first) == PageOwner::OfAllocationUnit(unit.allocationUnitId)))
+    return IamChainState::Foreign;
+  return last->nextPage.pageNumber == 0 ? IamChainState::Whole : IamChainState::Broken;
 }
 
 }  // namespace
@@ -101,10 +166,15 @@ PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& lis
   return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
 }
 
-PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   const CDataFile& file = *catalog.dataFile;
   const int32_t objectId = schema.currentObject.objectId;
+  // SQL Server 2000 data pages name the table's object id and index id 0.
+  MissedPageRecovery recovery(catalog, [objectId](const PageOwner& named, uint8_t pageType) {
+    return named.objectId == objectId && named.indexId == 0 && pageType == kDataPageType;
+  });
+  const PageListConsumer list = recovery.Around(listFound);
   auto entry = catalog.legacyIndexes.find(objectId);
   if (entry != catalog.legacyIndexes.end() && !TheApp().settings.IsAdvanced()) {
     list(PageSource::CheckedPageChain,
@@ -113,15 +183,23 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   }
   auto iams = file.iamPages.find(objectId);
   if (iams == file.iamPages.end() || iams->second.empty() ||
-      !IsValidPageAddress(file, iams->second.front().Address()))
-    return PageSource::None;
+      !IsValidPageAddress(file, iams->second.front().Address())) {
+    if (!file.verification.FoundDamage()) return PageSource::None;
+    list(PageSource::Inventory, {});
+    return PageSource::Inventory;
+  }
   list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
   return PageSource::AllocationMaps;
 }
 
-PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   const CDataFile& file = *catalog.dataFile;
+  const PageOwner unitOwner = PageOwner::OfAllocationUnit(schema.currentAllocationUnit.allocationUnitId);
+  MissedPageRecovery recovery(catalog, [unitOwner](const PageOwner& named, uint8_t pageType) {
+    return named == unitOwner && pageType == kDataPageType;
+  });
+  const PageListConsumer list = recovery.Around(listFound);
   // A table whose in-row allocation unit the catalog lists without any
   // page is empty. The schema then takes pages from the inventory by owner
   // id, but those are pages of deallocated data that still carry the old
@@ -135,7 +213,10 @@ PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsume
     list(PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
-  const bool iamValid = IsValidPageAddress(file, firstIam);
+  bool iamValid = IsValidPageAddress(file, firstIam);
+  const IamChainState chain = iamValid ? CheckIamChain(file, firstIam, unit) : IamChainState::Broken;
+  if (chain != IamChainState::Whole) recovery.NoteDamage();
+  if (chain == IamChainState::Foreign) iamValid = false;
   if (schema.currentRowset.indexId == 0) {
     if (iamValid) {
       if (list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
@@ -145,7 +226,11 @@ PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsume
     list(PageSource::PageChain, PagesFromPageChain(file, firstPage));
     return PageSource::PageChain;
   }
-  if (!iamValid) return PageSource::None;
+  if (!iamValid) {
+    if (!recovery.DamageSeen()) return PageSource::None;
+    list(PageSource::Inventory, {});
+    return PageSource::Inventory;
+  }
   list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
   return PageSource::AllocationMaps;
 }
