@@ -25,9 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CompressedRowLayout columns(in.Byte() % 40);
   for (CompressedColumnLayout& column : columns) {
     uint8_t blueprint = in.Byte();
-    column.valueClass = static_cast<CompressedValueClass>(blueprint % 4);
-    column.variable = blueprint & 0x04;
-    column.width = (blueprint & 0x08) ? 0 : in.Byte();
+    column.valueClass = static_cast<CompressedValueClass>(blueprint % 8);
+    column.variable = blueprint & 0x08;
+    column.width = (blueprint & 0x10) ? 0 : in.Byte();
+    if (column.valueClass == CompressedValueClass::Decimal) {
+      column.precision = in.Byte() % 40;  // 0 and 39 are damaged catalog values
+      column.scale = in.Byte() % 40;
+    }
   }
 
   if (mode & 0x80) {

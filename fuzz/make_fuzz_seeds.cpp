@@ -258,6 +258,14 @@ int main(int argc, char** argv) {
   Bytes columns = {5, 0x00, 0x00, 0x22, 0x01, 0x00, 0x02, 0x08, 0x00, 0x01, 0x00};
   Save("compressed_row", "row", Cat({columns, CompressedRow()}));
   Save("compressed_row", "page", Cat({{0x80}, Bytes(columns.begin() + 1, columns.end()), CompressedPage()}));
+  // An int and a decimal(38,2) in the variable-decimal form, one long.
+  Save("compressed_row", "decimals",
+       Cat({{0, 3, 1, 4, 6, 17, 38, 2, 6, 17, 38, 2},
+            CompressedRowBuilder()
+                .Add(CompressedValue::Short(CompressedInteger(7)))
+                .Add(CompressedValue::Short(writer::CompressedDecimal("-123.45")))
+                .Add(CompressedValue::Long(writer::CompressedDecimal(std::string(36, '9') + ".99")))
+                .Build()}));
 
   Bytes renderColumns = Cat({{3}, ColumnBytes(9, 4, 0, 4), ColumnBytes(9, 4, 1, 4), ColumnBytes(17, 10, 1, 0x80)});
   Save("row_renderer", "int_int_varchar", Cat({{0}, renderColumns, DataPage({PlainRow(), PlainRow()})}));

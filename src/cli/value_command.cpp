@@ -1,12 +1,10 @@
 // brinehold value TYPE HEX
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "catalog/value_kind.h"
 #include "cli/commands.h"
+#include "cli/declared_type.h"
 #include "cli/options.h"
 #include "session/app_state.h"
 #include "session/collation_table.h"
@@ -16,84 +14,6 @@
 namespace brinehold::cli {
 
 namespace {
-
-// A type as SQL writes it: name, optional (n) or (p,s), optional COLLATE.
-struct DeclaredType {
-  std::string name;
-  std::vector<int> arguments;
-  std::string collation;
-};
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
-std::string Trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::optional<DeclaredType> ParseType(const std::string& text) {
-  DeclaredType declared;
-  std::string rest = text;
-  const std::string lower = Lower(text);
-  if (size_t collate = lower.find(" collate "); collate != std::string::npos) {
-    declared.collation = Trim(text.substr(collate + 9));
-    rest = text.substr(0, collate);
-    if (declared.collation.empty()) return std::nullopt;
-  }
-  rest = Trim(rest);
-  const size_t open = rest.find('(');
-  declared.name = Lower(Trim(rest.substr(0, open)));
-  if (open != std::string::npos) {
-    const size_t close = rest.find(')', open);
-    if (close == std::string::npos || Trim(rest.substr(close + 1)) != "") return std::nullopt;
-    std::string inside = rest.substr(open + 1, close - open - 1);
-    for (size_t start = 0; start <= inside.size();) {
-      size_t comma = inside.find(',', start);
-      if (comma == std::string::npos) comma = inside.size();
-      const std::string item = Lower(Trim(inside.substr(start, comma - start)));
-      if (item == "max") {
-        declared.arguments.push_back(-1);
-      } else if (auto n = ParseNumber(item); n && *n >= 0 && *n <= 8000) {
-        declared.arguments.push_back(static_cast<int>(*n));
-      } else {
-        return std::nullopt;
-      }
-      start = comma + 1;
-    }
-  }
-  return declared;
-}
-
-// SQL Server's system type ids by name; the three CLR types by kind.
-std::optional<ValueKind> KindOfType(const std::string& name) {
-  static const std::map<std::string, uint32_t> kSystemTypes = {
-      {"bigint", 127},        {"binary", 173},   {"bit", 104},       {"char", 175},
-      {"datetime", 61},       {"date", 40},      {"time", 41},       {"datetime2", 42},
-      {"datetimeoffset", 43}, {"int", 56},       {"nchar", 239},     {"nvarchar", 231},
-      {"sysname", 231},       {"smallint", 52},  {"tinyint", 48},    {"uniqueidentifier", 36},
-      {"varbinary", 165},     {"varchar", 167},  {"ntext", 99},      {"sql_variant", 98},
-      {"money", 60},          {"float", 62},     {"numeric", 108},   {"decimal", 106},
-      {"text", 35},           {"smalldatetime", 58}, {"real", 59},   {"smallmoney", 122},
-      {"timestamp", 189},     {"rowversion", 189}, {"xml", 241}};
-  if (name == "image") return ValueKind::Image;
-  if (name == "hierarchyid") return ValueKind::HierarchyId;
-  if (name == "geometry") return ValueKind::Geometry;
-  if (name == "geography") return ValueKind::ClrType;
-  auto found = kSystemTypes.find(name);
-  if (found == kSystemTypes.end()) return std::nullopt;
-  return MapSystemType(found->second);
-}
-
-std::optional<int64_t> CollationIdOfName(const std::string& name) {
-  for (const auto& [id, entry] : TheApp().collations) {
-    if (Lower(entry.name) == Lower(name)) return id;
-  }
-  return std::nullopt;
-}
 
 // The column a stored value of `declared` comes from. The declared length is
 // the value's own length: the decoders read the value's width from it.
@@ -119,9 +39,9 @@ int RunValue(const std::vector<std::string>& args) {
   ParsedArgs parsed = ParseArgs(args, {}, {});
   if (!parsed.error.empty()) return Usage(parsed.error.c_str());
   if (parsed.positional.size() != 2) return Usage("expected TYPE and HEX");
-  auto declared = ParseType(parsed.positional[0]);
+  auto declared = ParseDeclaredType(parsed.positional[0]);
   if (!declared) return Usage("the type must look like int, decimal(12,2) or varchar(20) COLLATE name");
-  auto kind = KindOfType(declared->name);
+  auto kind = KindOfDeclaredType(declared->name);
   if (!kind) return Usage(("unknown type '" + declared->name + "'").c_str());
   auto bytes = ParseHexText(parsed.positional[1]);
   if (!bytes) return Usage("HEX must be pairs of hexadecimal digits, with or without 0x");

@@ -19,12 +19,16 @@ enum class CompressedValueClass : uint8_t {
   Bit,      // one byte, 0 or 1: a compressed row keeps no bit groups
   Char,     // single-byte text whose trailing blanks were left out: padded back with blanks
   Float,    // float or real whose low-order zero bytes were left out: restored
+  Decimal,  // decimal/numeric in the variable-decimal form: rebuilt as sign byte and magnitude
+  Timestamp,  // timestamp/rowversion kept as an integer: rebuilt as its 8 bytes, most significant first
 };
 
 struct CompressedColumnLayout {
   CompressedValueClass valueClass = CompressedValueClass::Plain;
   int32_t width = 0;      // fixed size or declared length; 0 or less: unknown / (max)
   bool variable = false;  // takes only its value's length
+  int32_t precision = 0;  // decimal/numeric: digits in all
+  int32_t scale = 0;      // decimal/numeric: digits after the point
 };
 
 using CompressedRowLayout = std::vector<CompressedColumnLayout>;

@@ -5,6 +5,7 @@
 
 #include "session/app_state.h"
 #include "storage/scsu_decoder.h"
+#include "storage/variable_decimal.h"
 
 namespace brinehold {
 
@@ -38,20 +39,29 @@ Bytes FloatColumnBytes(const Bytes& stored, size_t width) {
 }
 
 // Fixed-width text comes back padded with blanks (UTF-16 blanks for
-// nchar), which then belong to the value; everything else is padded with
-// zeros. True when the padding is part of the value.
+// nchar), everything else with zeros (binary(n) to its declared length).
+// True when the padding is part of the value: for fixed-width text and
+// bytes, as in a plain row (numbers come whole or not at all).
 bool AppendPadding(Bytes& data, size_t count, const CompressedColumnLayout& blueprint) {
-  const bool fixedText = !blueprint.variable && blueprint.width > 0;
-  if (fixedText && blueprint.valueClass == CompressedValueClass::Char) {
+  const bool fixedWidth = !blueprint.variable && blueprint.width > 0;
+  if (fixedWidth && blueprint.valueClass == CompressedValueClass::Char) {
     data.insert(data.end(), count, ' ');
-    return true;
-  }
-  if (fixedText && blueprint.valueClass == CompressedValueClass::Unicode) {
+  } else if (fixedWidth && blueprint.valueClass == CompressedValueClass::Unicode) {
     for (size_t i = 0; i < count; ++i) data.push_back(i % 2 == 0 ? ' ' : 0);
-    return true;
+  } else {
+    data.insert(data.end(), count, 0);
   }
-  data.insert(data.end(), count, 0);
-  return false;
+  const CompressedValueClass kind = blueprint.valueClass;
+  return fixedWidth && (kind == CompressedValueClass::Plain || kind == CompressedValueClass::Char ||
+                        kind == CompressedValueClass::Unicode);
+}
+
+// A timestamp kept as an integer comes back as the 8 bytes a plain row
+// holds, most significant first.
+Bytes TimestampColumnBytes(const Bytes& stored) {
+  const Bytes little = NumericColumnBytes(ByteReader(stored), 8);
+  if (little.empty()) return {};
+  return Bytes(little.rbegin(), little.rend());
 }
 
 }  // namespace
@@ -146,14 +156,29 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
       const bool noPrefix = storedIsWhole || blueprint.valueClass == CompressedValueClass::Bit;
       value = noPrefix ? *stored : WithPrefix(*stored, anchor, numeric && fromDictionary);
       if (numeric) value = NumericColumnBytes(ByteReader(value), blueprint.width > 0 ? blueprint.width : 8);
+      else if (blueprint.valueClass == CompressedValueClass::Timestamp) value = TimestampColumnBytes(value);
       else if (blueprint.valueClass == CompressedValueClass::Unicode) value = DecodeScsuToUtf16Le(value, kScsuOutputLimit);
       else if (blueprint.valueClass == CompressedValueClass::Bit)
         value = Bytes{static_cast<uint8_t>(std::any_of(value.begin(), value.end(), [](uint8_t b) { return b != 0; }))};
     }
 
+    if (blueprint.valueClass == CompressedValueClass::Decimal) {
+      // No bytes is zero; a value that does not decode has no bytes to show.
+      auto plain = PlainDecimalFromVariable(ByteReader(stored ? *stored : Bytes{}), blueprint.precision, blueprint.scale);
+      if (!plain) {
+        out.columns.push_back(column);
+        continue;
+      }
+      value = std::move(*plain);
+    }
+
     // Its place in the buffer.
     size_t width;
-    if (blueprint.valueClass == CompressedValueClass::Numeric) {
+    if (blueprint.valueClass == CompressedValueClass::Decimal) {
+      width = value.size();
+    } else if (blueprint.valueClass == CompressedValueClass::Timestamp) {
+      width = 8;
+    } else if (blueprint.valueClass == CompressedValueClass::Numeric) {
       width = static_cast<size_t>(std::clamp(blueprint.width > 0 ? blueprint.width : 8, 1, 8));
     } else if (blueprint.valueClass == CompressedValueClass::Bit) {
       width = 1;

@@ -24,8 +24,12 @@
 // rest of the stored value. Numeric columns (bigint, int, smallint,
 // datetime, money, smallmoney) then hold a big-endian integer whose top bit
 // is inverted: it is turned back into a little-endian two's-complement
-// value of the column's width. Unicode character columns (nchar, nvarchar)
-// are SCSU-compressed and become UTF-16LE again. Bit columns are not packed
+// value of the column's width; a timestamp holds such an integer too and
+// becomes its 8 bytes, most significant first, as a plain row keeps it.
+// decimal and numeric hold the variable-decimal form (variable_decimal.h)
+// and become the plain sign byte and magnitude; no bytes is zero. Unicode
+// character columns (nchar(n), nvarchar(n)) are SCSU-compressed and become
+// UTF-16LE again. Bit columns are not packed
 // into shared bytes as in a plain row: each has its own descriptor, 11 for
 // a set bit and 1 (empty) for a clear one, and is rebuilt as one byte of
 // its own.

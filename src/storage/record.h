@@ -40,11 +40,18 @@ inline constexpr RecordType RecordTypeOf(uint8_t statusA) {
 // The status byte of a row in the compressed format (bit 0x01 set) is laid
 // out differently: 0x02 the row carries versioning information, bits 2-4
 // the record type, 0x20 a long-data region follows; there is no null
-// bitmap.
+// bitmap. The record types have their own numbers there: 0 primary, 1 ghost
+// empty, 2 forwarding stub, 3 ghost data, 4 forwarded (a moved row), 5 ghost
+// forwarded, 6 index, 7 ghost index. CompressedRecordTypeOf gives the plain
+// row's type of the same meaning (ghost empty and ghost forwarded rows are
+// ghost data rows).
 inline constexpr uint8_t kCompressedVersioning = 0x02;
 inline constexpr uint8_t kCompressedLongData = 0x20;
 inline constexpr RecordType CompressedRecordTypeOf(uint8_t status) {
-  return static_cast<RecordType>((status >> 2) & 0x07);
+  constexpr RecordType kByCode[8] = {kPrimaryRecordType,   kGhostDataRecordType,  kForwardingStubType,
+                                     kGhostDataRecordType, kForwardedRecordType,  kGhostDataRecordType,
+                                     kIndexRecordType,     kGhostIndexRecordType};
+  return kByCode[(status >> 2) & 0x07];
 }
 
 // A short name of a record type for diagnostics ("primary", "ghost data").

@@ -5,6 +5,7 @@
 
 #include "storage/compressed_row.h"
 #include "storage/primary_record.h"
+#include "storage/variable_decimal.h"
 #include "catalog/value_kind.h"
 #include "values/value_state.h"
 
@@ -79,6 +80,17 @@ CompressedColumnLayout LayoutFor(const ColumnInfo& column) {
     case ValueKind::Char:
       blueprint.valueClass = CompressedValueClass::Char;
       break;
+    case ValueKind::Decimal:
+    case ValueKind::Numeric:
+      blueprint.valueClass = CompressedValueClass::Decimal;
+      blueprint.precision = column.precision;
+      blueprint.scale = column.scale;
+      blueprint.width = PlainDecimalSize(column.precision);
+      return blueprint;
+    case ValueKind::Timestamp:
+      blueprint.valueClass = CompressedValueClass::Timestamp;
+      blueprint.width = 8;
+      return blueprint;
     case ValueKind::Float:
     case ValueKind::Real:
       blueprint.valueClass = CompressedValueClass::Float;

@@ -45,7 +45,9 @@ std::vector<int32_t> CompressedPlacesFor(const std::vector<ColumnInfo>& columns)
 // The rebuild's view of a column list, one entry per descriptor place
 // (`places` as CompressedPlacesFor gives them; computed when empty):
 // numeric kinds (bigint, int, smallint, datetime, money, smallmoney),
-// Unicode character kinds (nchar, nvarchar), bit, and the rest, with each
+// decimal and numeric (variable-decimal form), timestamp (an integer),
+// Unicode character kinds (nchar(n), nvarchar(n)), bit, char, float and
+// real, and the rest, with each
 // column's size. A place no column names (a physical column the table's
 // list does not show, such as a uniquifier) takes its value's bytes.
 CompressedRowLayout CompressedRowLayoutFor(const std::vector<ColumnInfo>& columns, std::vector<int32_t> places = {});

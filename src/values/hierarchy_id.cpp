@@ -1,6 +1,8 @@
 #include "values/hierarchy_id.h"
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "values/binary_format.h"
 
@@ -15,21 +17,11 @@ class BitCursor {
     while (end_ > 0 && !Bit(end_ - 1)) --end_;
   }
   bool AtEnd() const { return at_ >= end_; }
-  std::optional<uint32_t> Take(int count) {
-    if (at_ + static_cast<size_t>(count) > end_) return std::nullopt;
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 1 | (Bit(at_++) ? 1u : 0u);
-    return value;
-  }
-  // True when the next bits are `pattern` (its `length` low bits, first bit
-  // highest); they are consumed then.
-  bool Match(uint32_t pattern, int length) {
-    if (at_ + static_cast<size_t>(length) > end_) return false;
-    for (int i = 0; i < length; ++i) {
-      if (Bit(at_ + static_cast<size_t>(i)) != (((pattern >> (length - 1 - i)) & 1) != 0)) return false;
-    }
-    at_ += static_cast<size_t>(length);
-    return true;
+  size_t Position() const { return at_; }
+  void Rewind(size_t position) { at_ = position; }
+  std::optional<bool> Take() {
+    if (at_ >= end_) return std::nullopt;
+    return Bit(at_++);
   }
 
  private:
@@ -39,19 +31,54 @@ class BitCursor {
   size_t end_ = 0;
 };
 
+// A label pattern after its prefix: 'x' an offset bit, '0'/'1' a bit of
+// fixed value.
 struct LabelRange {
-  uint32_t prefix;
-  int prefixBits;
-  int offsetBits;
-  int first;
+  std::string_view prefix;
+  std::string_view body;
+  int64_t first;
 };
 
 constexpr LabelRange kRanges[] = {
-    {0b00111, 5, 3, -8},
-    {0b01, 2, 2, 0},
-    {0b100, 3, 2, 4},
-    {0b101, 3, 3, 8},
+    {"000100", "xxxxxxxxxxxxxx0xxxxxxxxxxxxxxxxxxxxx0xxxxxx0xxx0x1xxx", -281479271682120},
+    {"000101", "xxxxxxxxxxxxxxxxxxx0xxxxxx0xxx0x1xxx", -4294971464},
+    {"000110", "xxxxx0xxx0x1xxx", -4168},
+    {"0010", "xx0x1xxx", -72},
+    {"00111", "xxx", -8},
+    {"01", "xx", 0},
+    {"100", "xx", 4},
+    {"101", "xxx", 8},
+    {"110", "xx0x1xxx", 16},
+    {"1110", "xxx0xxx0x1xxx", 80},
+    {"11110", "xxxxx0xxx0x1xxx", 1104},
+    {"111110", "xxxxxxxxxxxxxxxxxxx0xxxxxx0xxx0x1xxx", 5200},
+    {"111111", "xxxxxxxxxxxxxx0xxxxxxxxxxxxxxxxxxxxx0xxxxxx0xxx0x1xxx", 4294972496},
 };
+
+bool MatchPrefix(BitCursor& bits, std::string_view prefix) {
+  const size_t start = bits.Position();
+  for (char expected : prefix) {
+    auto bit = bits.Take();
+    if (!bit || *bit != (expected == '1')) {
+      bits.Rewind(start);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The offset the body's 'x' bits spell; nothing when the bits run out or a
+// fixed bit has the other value.
+std::optional<int64_t> ReadBody(BitCursor& bits, std::string_view body) {
+  int64_t offset = 0;
+  for (char expected : body) {
+    auto bit = bits.Take();
+    if (!bit) return std::nullopt;
+    if (expected == 'x') offset = offset << 1 | (*bit ? 1 : 0);
+    else if (*bit != (expected == '1')) return std::nullopt;
+  }
+  return offset;
+}
 
 std::optional<std::string> CanonicalPath(ByteReader bytes) {
   BitCursor bits(bytes);
@@ -60,16 +87,16 @@ std::optional<std::string> CanonicalPath(ByteReader bytes) {
   while (!bits.AtEnd()) {
     const LabelRange* range = nullptr;
     for (const LabelRange& candidate : kRanges) {
-      if (bits.Match(candidate.prefix, candidate.prefixBits)) {
+      if (MatchPrefix(bits, candidate.prefix)) {
         range = &candidate;
         break;
       }
     }
     if (!range) return std::nullopt;
-    auto offset = bits.Take(range->offsetBits);
-    auto ends = offset ? bits.Take(1) : std::nullopt;
+    auto offset = ReadBody(bits, range->body);
+    auto ends = offset ? bits.Take() : std::nullopt;
     if (!ends) return std::nullopt;
-    const int number = range->first + static_cast<int>(*offset) - (*ends ? 0 : 1);
+    const int64_t number = range->first + *offset - (*ends ? 0 : 1);
     path += std::to_string(number);
     path += *ends ? "/" : ".";
     levelOpen = !*ends;

@@ -7,6 +7,7 @@
 #include "session/app_state.h"
 #include "storage/compressed_row.h"
 #include "storage/large_value.h"
+#include "storage/variable_decimal.h"
 #include "values/compressed_columns.h"
 #include "values/convert_xml.h"
 #include "values/spill_value.h"
@@ -43,6 +44,7 @@ constexpr int32_t kComplexRowOverflow = 2;
 constexpr int32_t kComplexInlineRoot = 4;
 
 bool IsKind(int32_t kind, ValueKind expected) { return kind == static_cast<int32_t>(expected); }
+bool IsDecimalKind(int32_t kind) { return IsKind(kind, ValueKind::Decimal) || IsKind(kind, ValueKind::Numeric); }
 
 // A fixed column's place in the fixed data from an offset that counts from
 // the record start.
@@ -321,13 +323,21 @@ class RecordRenderer {
       // Short values, dictionary symbols and bits are rebuilt into the fixed
       // data; long values stay in the value list, in descriptor order.
       if (auto code = CompressedDescriptorCode(record_, *read.place)) {
-        at.variable = *code == kDescriptorLong;
+        // A long value of a fixed-size kind (a wide decimal, a long char)
+        // is read where the rebuild laid it out in its plain form.
+        const bool rebuiltFixed = !read.state.isVariable && read.compressed && read.compressed->offset >= 0;
+        at.variable = *code == kDescriptorLong && !rebuiltFixed;
         if (at.variable) {
           indexFromLeaf = false;
           at.index = LongValueIndex(*read.place);
         }
       }
     }
+    // A decimal the catalog places among the variable-length columns is
+    // kept in the vardecimal storage format of its table.
+    if (indexFromLeaf && !read.place && IsDecimalKind(read.state.kind) &&
+        (variant_ == RenderVariant::RowsetTable || variant_ == RenderVariant::PositionalTable))
+      at.variable = true;
     if (!indexFromLeaf && !(read.place && at.variable)) at.index = row_.variableIndex;
     return at;
   }
@@ -524,6 +534,7 @@ class RecordRenderer {
                            const LargeValueOptions& options) {
     // A hierarchyid of no bytes is the root, a value like any other.
     if (IsKind(state.kind, ValueKind::HierarchyId) && !entry.complex && entry.length == 0) return "/";
+    if (IsDecimalKind(state.kind) && !entry.complex) return VariableDecimalText(entry, column, state);
     if (!entry.HasBytes()) return "";
     if (!entry.complex) return InRowText(entry, column, state);
     const ByteReader pointer = entry.Reader();
@@ -536,6 +547,16 @@ class RecordRenderer {
         !(complexKind == kComplexInlineRoot && placeholders_))
       return VariantRootText(pointer, column, state, options);
     return LargeRootText(pointer, complexKind, column, options);
+  }
+
+  // A vardecimal value (no bytes: zero) decoded in its plain form.
+  std::string VariableDecimalText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state) const {
+    const size_t length = entry.HasBytes() ? static_cast<size_t>(entry.length) : 0;
+    auto plain = PlainDecimalFromVariable(ByteReader(entry.bytes.data(), length), column.precision, column.scale);
+    if (!plain) return "";
+    state.available = plain->size();
+    state.valueLength = static_cast<int16_t>(plain->size());
+    return DecodeValue(state, ByteReader(*plain), column);
   }
 
   std::string InRowText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state) const {

@@ -245,5 +245,55 @@ TEST(CompressedRowsCliTest, TypesStoredAsPublished) {
   EXPECT_EQ(lines[2], "2\t     \t0\tNULL\tnaïve text\tNULL") << result.out;
 }
 
+// decimal and numeric in the variable-decimal form (zero as no bytes, long
+// ones in the long-data region, one from the page dictionary) and a
+// timestamp kept as an integer, through `rows`.
+TEST(CompressedRowsCliTest, DecimalsAndTimestamps) {
+  test::TempDir dir;
+  writer::CompressedTableBlueprint table;
+  table.table = {500, "Amounts"};
+  writer::ColumnBlueprint price = Column(2, "Price", 106, 5), big = Column(3, "Big", 108, 17);
+  price.precision = 7;
+  price.scale = 2;
+  big.precision = 38;
+  table.columns = {Column(1, "Id", 56, 4), price, big, Column(4, "Stamp", 189, 8)};
+  const std::string nines(38, '9');
+  writer::CompressedTableBlueprint::Page page;
+  writer::CompressionInfoLayout info;
+  info.anchorRecord = CompressedRowBuilder()
+                          .Add(CompressedValue::Null()).Add(CompressedValue::Null())
+                          .Add(CompressedValue::Null()).Add(CompressedValue::Null()).Build();
+  info.dictionary = {writer::CompressedDecimal("-0.05")};
+  page.info = info;
+  page.rows.push_back(CompressedRowBuilder()
+                          .Add(StoredValue(CompressedInteger(1)))
+                          .Add(StoredValue(writer::CompressedDecimal("99999.99")))
+                          .Add(StoredValue(writer::CompressedDecimal(nines)))
+                          .Add(StoredValue(CompressedInteger(2001)))
+                          .Build());
+  page.rows.push_back(CompressedRowBuilder()
+                          .Add(StoredValue(CompressedInteger(2)))
+                          .Add(StoredValue(writer::CompressedDecimal("0")))
+                          .Add(StoredValue(writer::CompressedDecimal("-" + nines)))
+                          .Add(CompressedValue::Empty())
+                          .Build());
+  page.rows.push_back(CompressedRowBuilder()
+                          .Add(StoredValue(CompressedInteger(3)))
+                          .Add(CompressedValue::Symbol(0))
+                          .Add(StoredValue(writer::CompressedDecimal("-1")))
+                          .Add(StoredValue(CompressedInteger(0x0123456789ABCDEF)))
+                          .Build());
+  table.pages = {page};
+  writer::CatalogFileBuilder builder;
+  writer::AddCompressedTable(builder, table);
+  auto result = test::RunCli({"rows", dir.Write("amounts.mdf", builder.Build()), "Amounts"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 4u) << result.out;
+  EXPECT_EQ(lines[1], "1\t99999.99\t" + nines + "\t0x00000000000007D1");
+  EXPECT_EQ(lines[2], "2\t0.00\t-" + nines + "\t0x0000000000000000");
+  EXPECT_EQ(lines[3], "3\t-0.05\t-1\t0x0123456789ABCDEF");
+}
+
 }  // namespace
 }  // namespace brinehold

@@ -71,15 +71,40 @@ TEST(ValueCliTest, EveryTypeFromItsStoredBytes) {
       // sql_variant: base type, version, properties, data.
       {"sql_variant", "380101000000", "1"},
       {"sql_variant", "E7010A000904D00048006900", "Hi"},
-      // hierarchyid: the canonical path; labels outside the ranges read
-      // stay hexadecimal.
+      // hierarchyid: the canonical path, at both ends of every label range
+      // and with dotted components; a fixed bit of the wrong value or a
+      // level left open stays hexadecimal.
       {"hierarchyid", "", "/"},
       {"hierarchyid", "58", "/1/"},
       {"hierarchyid", "5AC0", "/1/1/"},
       {"hierarchyid", "62C0", "/1.1/"},
       {"hierarchyid", "3F80", "/-1/"},
       {"hierarchyid", "A2", "/8/"},
-      {"hierarchyid", "C110", "0xC110"},
+      {"hierarchyid", "59FB0540", "/1/-2.18/"},
+      {"hierarchyid", "C110", "/16/"},
+      {"hierarchyid", "DBF0", "/79/"},
+      {"hierarchyid", "E00440", "/80/"},
+      {"hierarchyid", "EEEFC0", "/1103/"},
+      {"hierarchyid", "F00088", "/1104/"},
+      {"hierarchyid", "F7DDF8", "/5199/"},
+      {"hierarchyid", "F80000000220", "/5200/"},
+      {"hierarchyid", "FBFFFFBF77E0", "/4294972495/"},
+      {"hierarchyid", "FC00000000000110", "/4294972496/"},
+      {"hierarchyid", "FFFFF7FFFFDFBBF0", "/281479271683151/"},
+      {"hierarchyid", "2DF8", "/-9/"},
+      {"hierarchyid", "2088", "/-72/"},
+      {"hierarchyid", "1BEEFC", "/-73/"},
+      {"hierarchyid", "180044", "/-4168/"},
+      {"hierarchyid", "17FFFFBF77E0", "/-4169/"},
+      {"hierarchyid", "140000000220", "/-4294971464/"},
+      {"hierarchyid", "13FFF7FFFFDFBBF0", "/-4294971465/"},
+      {"hierarchyid", "1000000000000110", "/-281479271682120/"},
+      {"hierarchyid", "6340", "/1.2/"},
+      {"hierarchyid", "540730", "/0.3.-7/"},
+      {"hierarchyid", "5BA3", "/1/2.5/"},
+      {"hierarchyid", "C510", "0xC510"},
+      {"hierarchyid", "60", "0x60"},
+      {"hierarchyid", "FC", "0xFC"},
       {"geometry", "E6100000010C", "0xE6100000010C"},
       {"geography", "E6100000010C", "0xE6100000010C"},
       {"varbinary(10)", "0102", "0x0102"},
@@ -182,6 +207,58 @@ TEST(ValueCliTest, VariantsStoredOffRowDecodeWhole) {
   EXPECT_NE(result.out.find("\n1\t" + hello + "\n"), std::string::npos);
   EXPECT_NE(result.out.find("\n2\t" + hex + "\n"), std::string::npos);
   EXPECT_NE(result.out.find("\n3\t" + privet + "\n"), std::string::npos);
+}
+
+// geometry kept off-row comes out whole in hexadecimal, as in row; a
+// hierarchyid of no bytes (not NULL) is the root.
+TEST(ValueCliTest, GeometryOffRowAndHierarchyRoot) {
+  Bytes shape;
+  for (int i = 0; i < 9000; ++i) shape.push_back(static_cast<uint8_t>(i % 5));  // zeros included
+  writer::UserTableBlueprint table;
+  table.table = {500, "Shapes"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false}, writer::TableColumn{"Shape", 240, -1, true, 129},
+                   writer::TableColumn{"Node", 240, 892, true, 128}};
+  table.rows = {
+      {writer::Cell::Value(writer::Int32Bytes(1)), writer::Cell::Large(shape), writer::Cell::Value({})},
+      {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Value({0xE6, 0x10, 0, 0, 0x01, 0x0C}),
+       writer::Cell::Value({0x5B, 0xA3})},
+      {writer::Cell::Value(writer::Int32Bytes(3)), writer::Cell::Null(), writer::Cell::Null()},
+  };
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  auto result = RunCli({"rows", dir.Write("shapes.mdf", builder.Build()), "Shapes"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::string hex = "0x";
+  for (uint8_t b : shape) hex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+  EXPECT_NE(result.out.find("\n1\t" + hex + "\t/\n"), std::string::npos) << result.out.substr(0, 200);
+  EXPECT_NE(result.out.find("\n2\t0xE6100000010C\t/1/2.5/\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\n3\tNULL\tNULL\n"), std::string::npos) << result.out;
+}
+
+// A table in the vardecimal storage format keeps its decimals among the
+// variable-length columns in the variable-decimal form; no bytes is zero.
+TEST(ValueCliTest, VardecimalTables) {
+  writer::UserTableBlueprint table;
+  table.table = {500, "Prices"};
+  table.pageOwner = 0x2800;
+  table.columns = {writer::TableColumn{"Id", 56, 4, false},
+                   writer::TableColumn{"Price", 106, 5, true, 0, true, 7, 2},
+                   writer::TableColumn{"Note", 167, 10, true}};
+  table.rows = {
+      {writer::Cell::Value(writer::Int32Bytes(1)), writer::Cell::Value({0xC4, 0xF9, 0xFE, 0x7E, 0x10}),
+       writer::Cell::Value({'a'})},
+      {writer::Cell::Value(writer::Int32Bytes(2)), writer::Cell::Value({0x3E, 0x7D}), writer::Cell::Null()},
+      {writer::Cell::Value(writer::Int32Bytes(3)), writer::Cell::Value({}), writer::Cell::Value({'c'})},
+      {writer::Cell::Value(writer::Int32Bytes(4)), writer::Cell::Null(), writer::Cell::Value({'d'})},
+  };
+  writer::CatalogFileBuilder builder;
+  writer::AddUserTable(builder, table);
+  test::TempDir dir;
+  auto result = RunCli({"rows", dir.Write("prices.mdf", builder.Build()), "Prices"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "Id\tPrice\tNote\n1\t99999.99\ta\n2\t-0.05\tNULL\n3\t0.00\tc\n4\tNULL\td\n");
 }
 
 }  // namespace

@@ -109,9 +109,12 @@ TEST_F(CompressedRowTest, StatusBitsAndColumnCountAsPublished) {
       {"primary with versioning", {0x03, 0x01, 0x02, 0x07}, false, kPrimaryRecordType, 1, 0},
       {"versioning and long data",
        {0x23, 0x01, 0x0A, 0x01, 0x01, 0x00, 0x03, 0x00, 'a', 'b', 'c'}, false, kPrimaryRecordType, 1, 1},
-      {"forwarded row", {0x05, 0x01, 0x02, 0x07}, false, kForwardedRecordType, 1, 0},
-      {"ghost data row", {0x19, 0x01, 0x02, 0x07}, true, kGhostDataRecordType, 0, 0},
-      {"bit 4 is part of the type", {0x11, 0x01, 0x02, 0x07}, true, kLargeValueFragmentType, 0, 0},
+      {"forwarded (moved) row", {0x11, 0x01, 0x02, 0x07}, false, kForwardedRecordType, 1, 0},
+      {"moved row with long data",
+       {0x31, 0x01, 0x0A, 0x01, 0x01, 0x00, 0x03, 0x00, 'a', 'b', 'c'}, false, kForwardedRecordType, 1, 1},
+      {"ghost data row", {0x0D, 0x01, 0x02, 0x07}, true, kGhostDataRecordType, 0, 0},
+      {"ghost empty row", {0x05, 0x01, 0x02, 0x07}, true, kGhostDataRecordType, 0, 0},
+      {"index row", {0x19, 0x01, 0x02, 0x07}, true, kIndexRecordType, 0, 0},
       {"two-byte count", wide, false, kPrimaryRecordType, 257, 0},
   };
   for (const Case& c : cases) {
@@ -127,7 +130,7 @@ TEST_F(CompressedRowTest, StatusBitsAndColumnCountAsPublished) {
   }
   // With deleted rows shown, a ghost row is read in the same format.
   TheApp().settings.showDeleted = true;
-  auto ghost = Parse({0x19, 0x01, 0x02, 0x07}, 4);
+  auto ghost = Parse({0x0D, 0x01, 0x02, 0x07}, 4);
   EXPECT_FALSE(ghost->invalid);
   EXPECT_EQ(ghost->compressedParts.shortData, Bytes{0x07});
 }

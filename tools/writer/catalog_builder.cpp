@@ -94,10 +94,10 @@ Bytes SyscolparsRow(const ColumnBlueprint& blueprint) {
   AppendLE(fixed, 0, 2);  // number
   AppendLE(fixed, static_cast<uint32_t>(blueprint.columnId), 4);
   fixed.push_back(blueprint.systemTypeId);
-  AppendLE(fixed, blueprint.systemTypeId, 4);  // utype
+  AppendLE(fixed, static_cast<uint32_t>(blueprint.userTypeId != 0 ? blueprint.userTypeId : blueprint.systemTypeId), 4);
   AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
-  fixed.push_back(10);  // precision
-  fixed.push_back(0);   // scale
+  fixed.push_back(blueprint.precision);
+  fixed.push_back(blueprint.scale);
   AppendLE(fixed, 0, 4);  // collation
   AppendLE(fixed, static_cast<uint32_t>(blueprint.status), 4);
   AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
@@ -114,8 +114,8 @@ Bytes SyscolumnsRow(const ColumnBlueprint& blueprint) {
   fixed.push_back(blueprint.typeStatus);
   AppendLE(fixed, blueprint.systemTypeId, 2);  // xusertype
   AppendLE(fixed, static_cast<uint16_t>(blueprint.maxLength), 2);
-  fixed.push_back(10);
-  fixed.push_back(0);
+  fixed.push_back(blueprint.precision);
+  fixed.push_back(blueprint.scale);
   AppendLE(fixed, static_cast<uint16_t>(blueprint.columnId), 2);
   AppendLE(fixed, 4, 2);  // xoffset
   fixed.push_back(0);

@@ -48,6 +48,9 @@ struct ColumnBlueprint {
   bool withoutName = false;
   int16_t columnOrder = 0;  // SQL Server 2000 colorder
   uint8_t typeStatus = 0;   // SQL Server 2000 typestat
+  uint8_t precision = 10;
+  uint8_t scale = 0;
+  int32_t userTypeId = 0;  // 0: the system type's own
 };
 
 // sysschobjs (owner 34).

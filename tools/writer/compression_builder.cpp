@@ -45,7 +45,11 @@ CompressedRowBuilder& CompressedRowBuilder::SetStatus(uint8_t status) {
 }
 
 uint8_t CompressedRowStatus(uint8_t recordType, bool longData, bool versioning) {
-  uint8_t status = static_cast<uint8_t>(0x01 | ((recordType & 0x07) << 2));
+  // The compressed format numbers the types on its own: primary 0, ghost
+  // empty 1, forwarding stub 2, ghost data 3, forwarded 4, ghost forwarded 5,
+  // index 6, ghost index 7.
+  constexpr uint8_t kCodeOfPlainType[8] = {0, 4, 2, 6, 1, 7, 3, 5};
+  uint8_t status = static_cast<uint8_t>(0x01 | (kCodeOfPlainType[recordType & 0x07] << 2));
   if (longData) status |= 0x20;
   if (versioning) status |= 0x02;
   return status;
@@ -101,6 +105,38 @@ Bytes CompressedInteger(int64_t value) {
   }
   Bytes out(big.begin() + static_cast<std::ptrdiff_t>(start), big.end());
   out[0] ^= 0x80;
+  return out;
+}
+
+Bytes CompressedDecimal(const std::string& text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const size_t point = text.find('.');
+  std::string digits;
+  int32_t fractionDigits = 0;
+  for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+    if (text[i] == '.') continue;
+    digits += text[i];
+    if (point != std::string::npos && i > point) ++fractionDigits;
+  }
+  const size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return {};  // zero takes no bytes
+  std::string significant = digits.substr(first);
+  const int32_t exponent = static_cast<int32_t>(significant.size()) - 1 - fractionDigits;
+  while (significant.back() == '0') significant.pop_back();
+  while (significant.size() % 3 != 0) significant += '0';
+
+  Bytes out{static_cast<uint8_t>((negative ? 0x00 : 0x80) | ((exponent + 64) & 0x7F))};
+  std::vector<bool> bits;
+  for (size_t i = 0; i < significant.size(); i += 3) {
+    const int group = std::stoi(significant.substr(i, 3));
+    for (int b = 9; b >= 0; --b) bits.push_back(((group >> b) & 1) != 0);
+  }
+  while (!bits.empty() && !bits.back()) bits.pop_back();  // zeros past the last byte read back as zeros
+  for (size_t i = 0; i < bits.size(); i += 8) {
+    uint8_t byte = 0;
+    for (size_t b = 0; b < 8; ++b) byte = static_cast<uint8_t>(byte << 1 | (i + b < bits.size() && bits[i + b] ? 1 : 0));
+    out.push_back(byte);
+  }
   return out;
 }
 

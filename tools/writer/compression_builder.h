@@ -1,7 +1,8 @@
 // Rows and pages of row- and page-compressed tables.
 //
 // CompressedRowBuilder lays out one row in the compressed format: status
-// byte (0x01, versioning 0x02, record type in bits 2-4, 0x20 long data),
+// byte (0x01, versioning 0x02, record type in bits 2-4 in the format's own
+// numbering, 0x20 long data),
 // column count (one byte below 128, otherwise a 15-bit count in two bytes
 // behind the top bit, most significant byte first), the 4-bit descriptor
 // codes, the short-data cluster bytes ((count - 1) / 30, zero), the short
@@ -12,7 +13,8 @@
 // ignores.
 //
 // The encoders produce stored values as the engine keeps them: integers
-// big-endian with the top bit inverted and leading sign bytes left out,
+// (and timestamps) big-endian with the top bit inverted and leading sign
+// bytes left out, decimals in the variable-decimal form,
 // prefix-compressed values (prefix length byte, then the suffix) and
 // Unicode text in SCSU.
 //
@@ -71,13 +73,19 @@ class CompressedRowBuilder {
   std::optional<uint8_t> status_;
 };
 
-// The status byte of a compressed row of `recordType` (numbered as in plain
-// rows).
+// The status byte of a compressed row of `recordType` (a plain row's type;
+// written in the compressed format's own numbering). Plain types with no
+// compressed code (large-value fragment, ghost version) give ghost empty
+// and ghost forwarded.
 uint8_t CompressedRowStatus(uint8_t recordType, bool longData = false, bool versioning = false);
 
 // An integer as a compressed row stores it: big-endian, top bit inverted,
 // the fewest bytes that keep the value (at least one).
 Bytes CompressedInteger(int64_t value);
+// A decimal given as text ("-123.45") in the variable-decimal form: sign
+// bit and exponent plus 64 in the first byte, then the significant digits
+// in 10-bit groups of three; zero takes no bytes.
+Bytes CompressedDecimal(const std::string& text);
 // A prefix-compressed value: the prefix length, then the suffix.
 Bytes PrefixValue(uint8_t prefixLength, const Bytes& suffix);
 // UTF-8 text in SCSU: ASCII as itself, other characters through dynamic

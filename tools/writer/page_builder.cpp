@@ -10,8 +10,10 @@ constexpr size_t kHeader = 96;
 
 bool IsGhostRecord(const Bytes& record) {
   if (record.empty()) return false;
-  // A compressed row (bit 0x01) keeps its record type in bits 2-4.
-  uint8_t type = (record[0] & 0x01) ? (record[0] >> 2) & 0x07 : (record[0] >> 1) & 0x07;
+  // A compressed row (bit 0x01) keeps its record type in bits 2-4, where
+  // the ghosts are 1, 3, 5 and 7.
+  if (record[0] & 0x01) return ((record[0] >> 2) & 0x01) != 0;
+  const uint8_t type = (record[0] >> 1) & 0x07;
   return type == 5 || type == 6 || type == 7;
 }
 }  // namespace
@@ -81,7 +83,7 @@ void AddRowsWithDeletions(PageBuilder& page, uint16_t start, const std::vector<B
     const std::optional<DeleteStyle> style = r < styles.size() ? styles[r] : std::nullopt;
     Bytes row = rows[r];
     if (style && !row.empty())
-      row[0] = (row[0] & 0x01) ? static_cast<uint8_t>((row[0] & ~0x1C) | (6 << 2))
+      row[0] = (row[0] & 0x01) ? static_cast<uint8_t>((row[0] & ~0x1C) | (3 << 2))
                                : static_cast<uint8_t>((row[0] & ~0x0E) | (6 << 1));
     if (style && *style == DeleteStyle::Compacted) {
       compacted.push_back(std::move(row));

@@ -79,7 +79,7 @@ std::vector<Placement> PlaceColumns(const std::vector<TableColumn>& columns, siz
   Placement bitGroup;  // the last bit column placed: its byte and bit
   for (const TableColumn& column : columns) {
     Placement placement;
-    placement.variable = IsVariableType(column.systemTypeId);
+    placement.variable = IsVariableType(column.systemTypeId) || column.vardecimal;
     if (placement.variable) {
       placement.leafOffset = -(++variableIndex);
     } else if (column.systemTypeId == kBitType && bitGroup.bit >= 0 && bitGroup.bit < 7) {
@@ -379,6 +379,9 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     c.columnId = static_cast<int32_t>(i + 1);
     c.name = column.name;
     c.systemTypeId = column.systemTypeId;
+    c.userTypeId = column.userTypeId;
+    c.precision = column.precision;
+    c.scale = column.scale;
     c.maxLength = column.maxLength;
     c.status = column.nullable ? 0 : 1;
     columns.push_back(c);

@@ -51,6 +51,12 @@ struct TableColumn {
   uint8_t systemTypeId = 56;  // int
   int16_t maxLength = 4;      // -1 for the (max) types
   bool nullable = false;
+  int32_t userTypeId = 0;  // 0: the system type's own; 128 hierarchyid, 129 geometry, 130 geography
+  // decimal/numeric of a table in the vardecimal storage format: kept among
+  // the variable-length columns, the cells hold the variable-decimal form.
+  bool vardecimal = false;
+  uint8_t precision = 10;
+  uint8_t scale = 0;
 };
 
 // One cell of a row: null, the stored bytes, a large value kept off-row
