@@ -436,7 +436,9 @@ TEST_F(RecordListingSourceTest, TableWithoutAPageSourceShowsAnEmptyPageAndNoStal
   ASSERT_TRUE(SelectTable(false));
   EXPECT_TRUE(NextEnabled());
 
-  // A clustered table whose first IAM page lies beyond the file.
+  // A clustered table whose first IAM page lies beyond the file, and no
+  // page of its own in the inventory to recover it from.
+  catalog_.tableSchema.tablePages.clear();
   Unit(1, {1, 30}, {1, 9999});
   ASSERT_TRUE(SelectTable(false));
   EXPECT_EQ(Caption(), "Page1 - [0](0-0) Records");
