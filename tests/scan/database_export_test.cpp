@@ -164,16 +164,10 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
 TEST(DatabaseExportTest, CorpusSchemaScriptModulesEqualTheirScripts) {
   BRINEHOLD_REQUIRE_CORPUS(test::CorpusDataFiles());
   int compared = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(test::CorpusDir())) {
-    if (entry.path().extension() != ".sql") continue;
-    std::filesystem::path mdf = entry.path();
-    mdf.replace_extension(".mdf");
-    if (!std::filesystem::exists(mdf)) continue;
-    const auto expected = test::ModuleBatches(test::ReadScriptText(entry.path().string()));
-    if (expected.empty()) continue;
-    SCOPED_TRACE(mdf.filename().string());
+  test::ForEachScriptedCorpusFile([&](const std::string& mdf, const std::map<std::string, std::string>& expected) {
+    SCOPED_TRACE(mdf);
     test::TempDir dir;
-    ASSERT_EQ(test::RunCli({"export", mdf.string(), "--to", dir.Path("out")}).exitCode, 0);
+    ASSERT_EQ(test::RunCli({"export", mdf, "--to", dir.Path("out")}).exitCode, 0);
     const auto written = test::ModuleBatches(ReadText(dir.Path("out/schema.sql")));
     for (const auto& [name, text] : expected) {
       auto it = written.find(name);
@@ -184,7 +178,7 @@ TEST(DatabaseExportTest, CorpusSchemaScriptModulesEqualTheirScripts) {
       EXPECT_EQ(test::ComparableModule(it->second), test::ComparableModule(text)) << name;
       ++compared;
     }
-  }
+  });
   EXPECT_GT(compared, 30);
 }
 

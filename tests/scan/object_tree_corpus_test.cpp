@@ -52,15 +52,9 @@ TEST(ObjectTreeCorpus, ModulesReadBackAsTheirScriptsWroteThem) {
   const auto dataFiles = test::CorpusDataFiles();
   BRINEHOLD_REQUIRE_CORPUS(dataFiles);
   int compared = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(test::CorpusDir())) {
-    if (entry.path().extension() != ".sql") continue;
-    std::filesystem::path mdf = entry.path();
-    mdf.replace_extension(".mdf");
-    if (!std::filesystem::exists(mdf)) continue;
-    const auto batches = test::ModuleBatches(test::ReadScriptText(entry.path().string()));
-    if (batches.empty()) continue;
-    SCOPED_TRACE(mdf.filename().string());
-    auto tree = OpenTree(mdf.string());
+  test::ForEachScriptedCorpusFile([&](const std::string& mdf, const std::map<std::string, std::string>& batches) {
+    SCOPED_TRACE(mdf);
+    auto tree = OpenTree(mdf);
     ASSERT_NE(tree, nullptr);
     for (const auto& [name, text] : batches) {
       SCOPED_TRACE(name);
@@ -74,7 +68,7 @@ TEST(ObjectTreeCorpus, ModulesReadBackAsTheirScriptsWroteThem) {
       EXPECT_EQ(test::ComparableModule(PaneText(*tree, *object)), test::ComparableModule(text));
       ++compared;
     }
-  }
+  });
   EXPECT_GT(compared, 30) << "the corpus's scripts create views, procedures and triggers";
 }
 

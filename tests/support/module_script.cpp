@@ -1,8 +1,12 @@
 #include "support/module_script.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <regex>
+
+#include "support/corpus.h"
+#include "support/create_table_script.h"
 
 namespace brinehold::test {
 
@@ -62,6 +66,18 @@ std::map<std::string, std::string> ModuleBatches(const std::string& script) {
     start = end + 1;
   }
   return batches;
+}
+
+void ForEachScriptedCorpusFile(const ScriptedFileVisitor& visit) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(CorpusDir(), error)) {
+    if (entry.path().extension() != ".sql") continue;
+    std::filesystem::path mdf = entry.path();
+    mdf.replace_extension(".mdf");
+    if (!std::filesystem::exists(mdf)) continue;
+    const auto modules = ModuleBatches(ReadScriptText(entry.path().string()));
+    if (!modules.empty()) visit(mdf.string(), modules);
+  }
 }
 
 }  // namespace brinehold::test

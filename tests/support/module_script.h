@@ -3,6 +3,7 @@
 // the script that made them.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -18,5 +19,10 @@ std::map<std::string, std::string> ModuleBatches(const std::string& script);
 // scripting tools write the header as "create proc [dbo].[name]" whatever
 // the stored text says.
 std::string ComparableModule(const std::string& text);
+
+// Calls `visit` for every corpus data file that has a creation script
+// creating modules, with the data file's path and the script's modules.
+using ScriptedFileVisitor = std::function<void(const std::string& mdf, const std::map<std::string, std::string>& modules)>;
+void ForEachScriptedCorpusFile(const ScriptedFileVisitor& visit);
 
 }  // namespace brinehold::test
