@@ -79,14 +79,17 @@ int RunList(const std::vector<std::string>& args) {
 
   const HeadlessWindow::State state = window.Snapshot();
   PrintLine(state.pageCaption);
-  std::string header;
+  // With deleted rows shown, a first column says which rows are deleted,
+  // as `rows` does.
+  const bool markDeleted = TheApp().settings.showDeleted;
+  std::string header = markDeleted ? "deleted\t" : "";
   for (size_t i = 0; i < state.listColumns.size(); ++i) {
     if (i > 0) header += '\t';
     header += EscapeCell(state.listColumns[i].heading);
   }
   PrintLine(header);
   for (const HeadlessWindow::State::ListItem& item : state.listItems) {
-    std::string line;
+    std::string line = markDeleted ? item.deleted + '\t' : std::string();
     const size_t cells = std::max(state.listColumns.size(), size_t{1});
     for (size_t i = 0; i < cells; ++i) {
       if (i > 0) line += '\t';
@@ -115,7 +118,8 @@ CommandRegistration registration(
      "  --page N         the list page to show\n"
      "  --advanced       read the table's pages from the page inventory\n"
      "  --show-deleted   include deleted rows (ghost rows, and the rows of\n"
-     "                   pages the table has freed)\n"
+     "                   pages the table has freed), with a first column\n"
+     "                   \"deleted\": ghost, carved or freed (empty when live)\n"
      "  --advanced-deleted  also search free page space for deleted rows\n"
      "  --collation ID   use this collation id instead of the boot page's\n"
      "  --sql2000        accepted as by scan (the layout is decided by the data)\n"

@@ -65,6 +65,14 @@ int HeadlessWindow::InsertListItem(int index, const std::string& text) {
   return static_cast<int>(at);
 }
 
+void HeadlessWindow::MarkListItem(int item, const std::string& deleted, const std::string& damage) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& items = state_.listItems;
+  if (item < 0 || static_cast<size_t>(item) >= items.size()) return;
+  items[static_cast<size_t>(item)].deleted = deleted;
+  items[static_cast<size_t>(item)].damage = damage;
+}
+
 void HeadlessWindow::SetListSubItem(int item, int subItem, const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto& items = state_.listItems;

@@ -30,6 +30,7 @@ class HeadlessWindow : public WindowPort {
   int InsertListItem(int index, const std::string& text) override;
   void SetListSubItem(int item, int subItem, const std::string& text) override;
   void SetListItemData(int item, int64_t data) override;
+  void MarkListItem(int item, const std::string& deleted, const std::string& damage) override;
   int ListColumnCount() override;
   void SelectListItem(int item) override;
   void DeleteAllListItems() override;
@@ -103,6 +104,8 @@ class HeadlessWindow : public WindowPort {
       std::vector<std::string> texts;  // column 0, then the subitems
       bool selected = false;
       int64_t data = 0;
+      std::string deleted;  // ghost, carved or freed; empty for a live row
+      std::string damage;   // the failed check of the row's page, if any
     };
     struct Button {
       bool visible = false;

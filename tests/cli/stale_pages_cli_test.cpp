@@ -77,25 +77,29 @@ TEST(StalePagesCliTest, RowsComeFromTheTablesOwnLivePagesOnly) {
     const std::string path = dir.Write("orders.mdf", BuildFile(c));
     for (const bool advanced : {false, true}) {
       for (const bool showDeleted : {false, true}) {
-        SCOPED_TRACE(std::string(c.name) + (advanced ? ", advanced" : "") + (showDeleted ? ", deleted shown" : ""));
-        std::vector<std::string> args = {"rows", path, "Orders"};
-        if (advanced) args.push_back("--advanced");
-        if (showDeleted) args.push_back("--show-deleted");
-        const test::CliResult result = test::RunCli(args);
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        // With deleted rows shown, a first column marks them.
-        const std::string live = showDeleted ? "\t" : "";
-        std::vector<std::string> expected = {showDeleted ? "deleted\tId\tName" : "Id\tName"};
-        for (int id = 1; id <= 6; ++id) expected.push_back(live + std::to_string(id) + "\torder " + std::to_string(id));
-        // The freed page's rows are deleted rows; without a usable PFS it
-        // looks live, and its rows stay.
-        const std::string freed = c.damagedPfs ? live : "freed\t";
-        if (c.freedPage && (showDeleted || c.damagedPfs)) {
-          expected.push_back(freed + "7\tlost 7");
-          expected.push_back(freed + "8\tlost 8");
+        for (const std::string command : {"rows", "list"}) {
+          SCOPED_TRACE(command + " " + c.name + (advanced ? ", advanced" : "") + (showDeleted ? ", deleted shown" : ""));
+          std::vector<std::string> args = {command, path, "Orders"};
+          if (advanced) args.push_back("--advanced");
+          if (showDeleted) args.push_back("--show-deleted");
+          const test::CliResult result = test::RunCli(args);
+          ASSERT_EQ(result.exitCode, 0) << result.err;
+          // With deleted rows shown, a first column marks them.
+          const std::string live = showDeleted ? "\t" : "";
+          std::vector<std::string> expected = {showDeleted ? "deleted\tId\tName" : "Id\tName"};
+          for (int id = 1; id <= 6; ++id) expected.push_back(live + std::to_string(id) + "\torder " + std::to_string(id));
+          // The freed page's rows are deleted rows; without a usable PFS it
+          // looks live, and its rows stay.
+          const std::string freed = c.damagedPfs ? live : "freed\t";
+          if (c.freedPage && (showDeleted || c.damagedPfs)) {
+            expected.push_back(freed + "7\tlost 7");
+            expected.push_back(freed + "8\tlost 8");
+          }
+          std::sort(expected.begin(), expected.end());
+          // `list` first prints the page caption.
+          const std::string out = command == "list" ? result.out.substr(result.out.find('\n') + 1) : result.out;
+          EXPECT_EQ(SortedLines(out), expected);
         }
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(SortedLines(result.out), expected);
       }
     }
   }
