@@ -73,6 +73,12 @@ int RunRows(const std::vector<std::string>& args) {
   if (!LoadTableForCommand(catalog, table, "rows")) return 1;
   const TableSchema& schema = catalog.tableSchema;
   const std::vector<size_t> shown = ShownColumns(schema);
+  // Rows without columns would print as empty lines (the catalog rows that
+  // describe the columns are lost).
+  if (shown.empty()) {
+    std::fprintf(stderr, "brinehold rows: '%s' has no columns to list\n", table.c_str());
+    return 1;
+  }
 
   const bool markDeleted = settings.showDeleted;
   const bool markDamaged = parsed.Has("mark-damaged");
@@ -118,7 +124,8 @@ CommandRegistration registration(
      "Tabs, line breaks and backslashes inside values are written as \\t,\n"
      "\\n, \\r and \\\\. TABLE is written as in SQL: Orders, sales.Orders,\n"
      "[Order Details], \"x\"; a name that several schemas hold needs its schema.\n"
-     "Exit 1 when the file does not open or has no such table.\n"
+     "Exit 1 when the file does not open, has no such table or none of its\n"
+     "columns can be read (a damaged catalog).\n"
      "  --format F       tsv (the default, as above), csv (RFC 4180, UTF-8,\n"
      "                   CRLF, NULL as an empty field) or jsonl (one JSON\n"
      "                   object per row, NULL as null)\n"
