@@ -100,11 +100,13 @@ class MissedPageRecovery {
 
  private:
   void AppendMissed(std::vector<PageAddress>& pages) const {
-    std::set<PageAddress> listed(pages.begin(), pages.end());
+    // A sorted copy: the lists run to one entry per page of the table.
+    std::vector<PageAddress> listed = pages;
+    std::sort(listed.begin(), listed.end());
     UnitPageCheck check(*catalog_.dataFile);
     for (const PageAddress& page : catalog_.tableSchema.tablePages) {
       if (StopRequested()) return;
-      if (!NonZero(page) || listed.count(page)) continue;
+      if (!NonZero(page) || std::binary_search(listed.begin(), listed.end(), page)) continue;
       const UnitPageKind kind = check.Check(page, isUnitOwner_);
       if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && KeptUnitPages() == UnitPages::LiveAndFreed))
         pages.push_back(page);
