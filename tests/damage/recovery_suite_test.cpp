@@ -31,6 +31,7 @@
 #include "support/corpus.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "support/user_tables.h"
 #include "values/page_rows.h"
 #include "values/table_page_source.h"
 #include "writer/file_damage.h"
@@ -62,30 +63,18 @@ std::string RowText(const RenderedRow& row) {
 // Every row of every user table, with the page it came from.
 FileRows ReadAllRows(const std::string& path) {
   FileRows result;
-  TheApp().ResetForTests();
-  HeadlessWindow window;
-  auto file = OpenDataFile(path, false, &window);
-  if (!file->IsValid()) return result;
-  result.opened = true;
-  auto catalog = BuildCatalog(*file);
-  const std::vector<ObjectRow> objects = catalog->objects;
-  for (const ObjectRow& object : objects) {
-    if (object.type != "U " || result.tables.count(object.name)) continue;
-    LoadTableSchema(*catalog, object.name, "U ", {});
-    const TableSchema& schema = catalog->tableSchema;
-    if (!schema.found) continue;
-    std::vector<RowOnPage>& rows = result.tables[object.name];
-    TheApp().tableLoadActive = false;
+  result.opened = test::ForEachUserTable(path, [&](const std::string& name, CDataFile& file, CDatabaseCatalog& catalog) {
+    const TableSchema& schema = catalog.tableSchema;
+    std::vector<RowOnPage>& rows = result.tables[name];
     RowDecodingContext context = BuildRowDecodingContext(schema.columns);
-    ListTablePages(*catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+    ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
       const size_t before = rows.size();
       for (const PageAddress& address : pages)
-        for (const RenderedRow& row : GetPageRows(*file, address, schema, context))
+        for (const RenderedRow& row : GetPageRows(file, address, schema, context))
           rows.push_back({address.fileId == 1 ? address.pageNumber : 0, RowText(row)});
       return rows.size() > before;
     });
-  }
-  TheApp().ResetForTests();
+  });
   return result;
 }
 

@@ -28,6 +28,7 @@
 #include "support/corpus.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "support/user_tables.h"
 #include "values/page_rows.h"
 #include "values/row_decoding_context.h"
 #include "values/table_page_source.h"
@@ -129,33 +130,21 @@ struct FileRead {
 // What `brinehold rows FILE TABLE` does, for every user table of the file.
 FileRead ReadEveryTable(const std::string& path) {
   FileRead result;
-  TheApp().ResetForTests();
-  HeadlessWindow window;
-  auto file = OpenDataFile(path, false, &window);
-  if (!file || !file->IsValid()) return result;
-  result.opened = true;
-  auto catalog = BuildCatalog(*file);
-  const std::vector<ObjectRow> objects = catalog->objects;
-  for (const ObjectRow& object : objects) {
-    if (object.type != "U " || result.tables.count(object.name)) continue;
-    LoadTableSchema(*catalog, object.name, "U ", {});
-    const TableSchema& schema = catalog->tableSchema;
-    if (!schema.found) continue;
-    TableRead& table = result.tables[object.name];
+  result.opened = test::ForEachUserTable(path, [&](const std::string& name, CDataFile& file, CDatabaseCatalog& catalog) {
+    const TableSchema& schema = catalog.tableSchema;
+    TableRead& table = result.tables[name];
     table.firstIam = schema.currentAllocationUnit.firstIamPage;
     for (const ColumnInfo& column : schema.columns) table.columns.push_back(column.name + " " + column.typeText);
-    TheApp().tableLoadActive = false;
     RowDecodingContext context = BuildRowDecodingContext(schema.columns);
-    ListTablePages(*catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+    ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
       const int64_t before = table.rows;
       for (const PageAddress& address : pages) {
         table.pages.push_back(address);
-        table.rows += static_cast<int64_t>(GetPageRows(*file, address, schema, context).size());
+        table.rows += static_cast<int64_t>(GetPageRows(file, address, schema, context).size());
       }
       return table.rows > before;
     });
-  }
-  TheApp().ResetForTests();
+  });
   return result;
 }
 
