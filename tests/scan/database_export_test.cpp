@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -180,6 +181,39 @@ TEST(DatabaseExportTest, CorpusSchemaScriptModulesEqualTheirScripts) {
     }
   });
   EXPECT_GT(compared, 30);
+}
+
+// schema.sql declares exactly the foreign keys of the scripts that made the
+// corpus files, in both catalog layouts (SQL Server 2000 keeps them in
+// sysreferences).
+TEST(DatabaseExportTest, CorpusSchemaScriptForeignKeysEqualTheirScripts) {
+  const auto files = test::CorpusDataFiles();
+  BRINEHOLD_REQUIRE_CORPUS(files);
+  const auto described = [](const std::vector<test::ScriptForeignKey>& keys) {
+    const auto list = [](const std::vector<std::string>& names) {
+      std::string text;
+      for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+      return text;
+    };
+    std::vector<std::string> out;
+    for (const test::ScriptForeignKey& key : keys)
+      out.push_back(key.table + " (" + list(key.columns) + ") -> " + key.referencedTable + " (" +
+                    list(key.referencedColumns) + ")");
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  int compared = 0;
+  for (const std::string& mdf : files) {
+    const std::string script = mdf.substr(0, mdf.size() - 4) + ".sql";
+    if (!std::filesystem::exists(script)) continue;
+    const auto expected = described(test::ParseForeignKeys(test::ReadScriptText(script)));
+    if (expected.empty()) continue;
+    test::TempDir dir;
+    test::RunCli({"export", mdf, "--to", dir.Path("out")});
+    EXPECT_EQ(described(test::ParseForeignKeys(ReadText(dir.Path("out/schema.sql")))), expected) << mdf;
+    ++compared;
+  }
+  EXPECT_GE(compared, 1);
 }
 
 // Defaults name their column in both layouts (sysobjects.info in SQL
