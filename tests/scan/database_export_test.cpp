@@ -132,6 +132,11 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
   lineDefault.internalProperty = 2;
   b.Add(34, writer::SysschobjsRow(lineDefault));
   b.Add(34, writer::SysschobjsRow({320, "CK_Lines_Line", "C ", 200}));
+  // A default whose column is gone: its definition, line breaks and comment
+  // marks included, stays inside one comment.
+  writer::ObjectBlueprint lostDefault{330, "DF_Lines_Lost", "D ", 200};
+  lostDefault.internalProperty = 9;
+  b.Add(34, writer::SysschobjsRow(lostDefault));
   b.Add(34, writer::SysschobjsRow({410, "ReadLines", "P "}));
   b.Add(34, writer::SysschobjsRow({400, "LineView", "V "}));
   // The key pairs in reverse order: the statement follows the key order.
@@ -142,6 +147,7 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
   b.Add(50, writer::ScalarTypeRow(56, "int", 56, 4));
   b.Add(60, writer::ModuleDefinitionRow(310, "((1))", false));
   b.Add(60, writer::ModuleDefinitionRow(320, "([Line]>(0))", false));
+  b.Add(60, writer::ModuleDefinitionRow(330, "((1) /* one */\r\n-- two\r\n)", false));
   b.Add(60, writer::ModuleDefinitionRow(410, "CREATE PROCEDURE ReadLines AS SELECT * FROM LineView", true));
   b.Add(60, writer::ModuleDefinitionRow(400, "CREATE VIEW LineView AS SELECT Line FROM OrderLines\r\n", false));
   test::TempDir dir;
@@ -155,6 +161,10 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
                                          "([Line]>(0));\nGO\n");
   ASSERT_NE(constraints, std::string::npos) << script;
   EXPECT_LT(script.find("CREATE TABLE [OrderLines]"), constraints);
+  EXPECT_NE(script.find("\n/* default [DF_Lines_Lost] of [OrderLines] (column not known): ((1) / * one * /\r\n-- "
+                        "two\r\n) */\n"),
+            std::string::npos)
+      << script;
   EXPECT_NE(script.find("\nCREATE VIEW LineView AS SELECT Line FROM OrderLines\r\nGO\n"
                         "CREATE PROCEDURE ReadLines AS SELECT * FROM LineView\nGO\n"),
             std::string::npos)
