@@ -322,6 +322,10 @@ class MainWindowTest : public QObject {
     QVERIFY(frame_->Panel()->StatusLine()->isVisible() && !frame_->Panel()->RecordsList()->isVisible());
     QVERIFY(frame_->Panel()->StatusLine()->toPlainText().startsWith("CREATE VIEW dbo.Docs"));
     QCOMPARE(TakeBoxes(), std::vector<std::string>{});
+    // Folders show as folders, empty or not; objects do not.
+    const qint64 folder = FindItem(frame_->ObjectTree(), "Tables")->icon(0).cacheKey();
+    QCOMPARE(FindItem(frame_->ObjectTree(), "Triggers")->icon(0).cacheKey(), folder);
+    QVERIFY(FindItem(frame_->ObjectTree(), "Docs")->icon(0).cacheKey() != folder);
   }
 
   void deletedRowsAndZerosAreMarked() {
