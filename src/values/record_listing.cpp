@@ -147,16 +147,18 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
 
 void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListModernTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+  ListModernTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
     pageList = pages;
+    if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });
 }
 
 void RecordListing::ListLegacyTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListLegacyTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+  ListLegacyTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
     pageList = pages;
+    if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });
 }

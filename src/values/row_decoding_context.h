@@ -15,6 +15,7 @@
 
 #include "catalog/column_info.h"
 #include "storage/compressed_column_layout.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 
@@ -35,6 +36,10 @@ struct RowDecodingContext {
   // on first use and kept (one covers 8088 pages): whether a page is one
   // the table freed. A memo, not part of what rendering decides from.
   mutable std::shared_ptr<PageAllocation> pageAllocation;
+  // When set, a page whose header it rejects gives no rows: the pages were
+  // listed without reading them (allocation maps list whole extents), and
+  // one the table has not taken holds no rows of its own.
+  UnitPageCheck::OwnerTest pageOwnerTest;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

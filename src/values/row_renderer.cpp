@@ -97,12 +97,18 @@ class RecordRenderer {
     compressedColumns_ = CompressedColumnsOf(record);
   }
 
-  // The row, or nothing when the variant leaves it out.
-  std::optional<RenderedRow> Render() {
-    RenderedRow row = columns_;
+  // The row into `row` (see RenderRecordInto); false when the variant
+  // leaves it out.
+  bool RenderInto(RenderedRow& row) {
+    if (row.size() != columns_.size()) row = columns_;
     const size_t handled = HandledColumns();
     for (size_t index = 0; index < row.size(); ++index) {
       ColumnInfo& column = row[index];
+      const ColumnInfo& definition = columns_[index];
+      // What an unrendered column shows: its definition text, no NULL.
+      column.valueText.assign(definition.valueText);
+      column.valueIsNull = definition.valueIsNull;
+      column.valueShownAsNull = definition.valueShownAsNull;
       if (index >= handled) {
         // A column the record does not have (added after it was written).
         if (column.hobtColumnId != ColumnInfo::kNoStoredValue) {
@@ -114,13 +120,12 @@ class RecordRenderer {
       null_ = false;
       shownAsNull_ = false;
       // Nothing: the column keeps its definition text.
-      if (auto text = ColumnText(index, columns_[index], static_cast<int32_t>(handled)))
+      if (auto text = ColumnText(index, definition, static_cast<int32_t>(handled)))
         column.valueText = std::move(*text);
       column.valueIsNull = null_;
       column.valueShownAsNull = shownAsNull_ && !null_;
     }
-    if (variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty()) return std::nullopt;
-    return row;
+    return !(variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty());
   }
 
  private:
@@ -661,8 +666,15 @@ bool Selected(const CPrimaryRecord& record, RenderVariant variant) {
 
 std::optional<RenderedRow> RenderRecord(const CPrimaryRecord& record, const CDataFile* file,
                                         const RowDecodingContext& context, RenderVariant variant) {
-  if (!Selected(record, variant)) return std::nullopt;
-  return RecordRenderer(record, file, context, variant).Render();
+  RenderedRow row;
+  if (!RenderRecordInto(record, file, context, variant, row)) return std::nullopt;
+  return row;
+}
+
+bool RenderRecordInto(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
+                      RenderVariant variant, RenderedRow& row) {
+  if (!Selected(record, variant)) return false;
+  return RecordRenderer(record, file, context, variant).RenderInto(row);
 }
 
 std::vector<RenderedRow> RenderRecordRows(const CPrimaryRecord& record, const CDataFile* file,
