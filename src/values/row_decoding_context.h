@@ -32,6 +32,12 @@ struct RowDecodingContext {
   // bytes (a variable-length value, off-row and text-pointer values read in
   // full) rather than its display text. Empty: none.
   std::vector<uint8_t> rawColumns;
+  // Per column index, 1 where no one reads the row's text (a consumer
+  // that keeps a few columns of a wide table): the value is located, so
+  // later columns are found as always, but not decoded, and its text is
+  // empty. The first column is always decoded (an empty first column
+  // leaves a row of the older layouts out). Empty: none.
+  std::vector<uint8_t> skippedColumns;
   // The PFS pages of the data file the table's pages are read from, read
   // on first use and kept (one covers 8088 pages): whether a page is one
   // the table freed. A memo, not part of what rendering decides from.

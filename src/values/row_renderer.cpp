@@ -86,7 +86,7 @@ class RecordRenderer {
   RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
                  RenderVariant variant)
       : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
-        raw_(context.rawColumns), variant_(variant) {
+        raw_(context.rawColumns), skipped_(context.skippedColumns), variant_(variant) {
     const CHalvardApp& app = TheApp();
     legacy_ = app.settings.legacyCatalog;
     placeholders_ = app.tableLoadActive && IsTableVariant();
@@ -119,6 +119,7 @@ class RecordRenderer {
       }
       null_ = false;
       shownAsNull_ = false;
+      skipText_ = index > 0 && index < skipped_.size() && skipped_[index] != 0;
       // Nothing: the column keeps its definition text.
       if (auto text = ColumnText(index, definition, static_cast<int32_t>(handled)))
         column.valueText = std::move(*text);
@@ -386,7 +387,7 @@ class RecordRenderer {
       }
     }
     std::string text;
-    if (!read.skipValue) {
+    if (!read.skipValue && !skipText_) {
       if (const ColumnValue* entry = record_.VariableColumn(index))
         text = read.raw ? RawVariableBytes(*entry) : VariableText(*entry, read.column, read.state, options);
     }
@@ -440,6 +441,11 @@ class RecordRenderer {
 
   std::string DecodeAt(const FixedData& fixed, int64_t position, const ColumnInfo& column, ValueState& state) const {
     state.available = static_cast<uint64_t>(fixed.length - position);
+    // A bit takes its place in the row's bit group only when decoded.
+    if (skipText_ && !IsKind(state.kind, ValueKind::Bit)) {
+      SkipValue(state, column);
+      return "";
+    }
     return DecodeValue(state, fixed.bytes.Tail(static_cast<size_t>(position)), column);
   }
 
@@ -638,6 +644,8 @@ class RecordRenderer {
   const std::vector<ColumnInfo>& columns_;
   const std::vector<int32_t>& places_;
   const std::vector<uint8_t>& raw_;
+  const std::vector<uint8_t>& skipped_;
+  bool skipText_ = false;  // the current column's text is not wanted
   RenderVariant variant_;
   bool legacy_ = false;
   bool placeholders_ = false;
