@@ -70,6 +70,8 @@ struct LegacyColumnRow {
   int16_t columnOffset = -1;
   int32_t collationId = -1;
   uint8_t status = 255;
+  // "identity(seed,increment)" for an identity column, else empty.
+  std::string identityText;
 };
 
 // sysallocunits (legacy: object 99, read with the same layout).
@@ -187,6 +189,18 @@ struct LegacyIndexEntry {
   int16_t indexId = 0;
   int32_t firstPage = 0;
   int32_t firstIamPage = 0;
+};
+
+// A sysindexes row of SQL Server 2000 that backs a primary key or unique
+// constraint: its table, index id and name, status bits, and the ids of
+// its declared key columns in key order. Only the key's own structure is
+// checked here; the table schema checks the ids against the table.
+struct LegacyKeyIndexRow {
+  int32_t objectId = -1;
+  int16_t indexId = -1;
+  int32_t status = 0;
+  std::string name;
+  std::vector<int16_t> keyColumnIds;
 };
 
 struct LegacyTableColumn {

@@ -110,6 +110,7 @@ void CDatabaseCatalog::ReadCatalogTables() {
   if (legacy) {
     r.ReadSystemTable(kSysIndexesLegacy, true, [&](const CatalogRecord& record, const PageEntry& entry) {
       ParseLegacyIndex(record, entry.fileId, legacyIndexes);
+      ParseLegacyKeyIndex(record, legacyKeyIndexes);
     });
     if (StopRequested()) return;
     std::unordered_map<int32_t, std::vector<size_t>> tablesById;
@@ -256,6 +257,7 @@ void CDatabaseCatalog::ClearCatalog() {
   hobtColumns2005.clear();
   rowsetColumns2005.clear();
   legacyReferences.clear();
+  legacyKeyIndexes.clear();
   foreignKeyColumns.clear();
   tableSchema = TableSchema{};
   childConstraints.clear();

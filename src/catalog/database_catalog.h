@@ -82,6 +82,8 @@ class CDatabaseCatalog {
   std::vector<HobtColumnRow> hobtColumns2005;
   std::vector<RowsetColumn2005Row> rowsetColumns2005;
   std::vector<LegacyReferenceRow> legacyReferences;
+  // sysindexes rows of primary key and unique constraints (SQL Server 2000).
+  std::vector<LegacyKeyIndexRow> legacyKeyIndexes;
   std::vector<ForeignKeyColumn> foreignKeyColumns;
 
   // The current table (LoadTableSchema replaces it) and the child objects

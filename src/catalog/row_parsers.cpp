@@ -2,13 +2,19 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <algorithm>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "platform/text_codec.h"
 
 namespace brinehold {
 
 namespace {
+
+// syscolumns.colstat bit of SQL Server 2000 that marks the identity column.
+constexpr int16_t kLegacyIdentityColumn = 0x1;
 
 // Sets `field` from the fixed data when the whole field lies inside it.
 template <typename T>
@@ -98,6 +104,78 @@ std::string IdentityText(const Bytes& value) {
   std::snprintf(buffer, sizeof buffer, "identity(%lld,%lld)", static_cast<long long>(seed),
                 static_cast<long long>(increment));
   return buffer;
+}
+
+namespace {
+
+// The decimal text of a little-endian magnitude of at most 16 bytes.
+std::optional<std::string> MagnitudeText(std::span<const uint8_t> bytes, bool negative) {
+  if (bytes.size() > 16) return std::nullopt;
+  unsigned __int128 value = 0;
+  for (size_t i = bytes.size(); i-- > 0;) value = (value << 8) | bytes[i];
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+    value /= 10;
+  } while (value != 0);
+  return negative && digits != "0" ? "-" + digits : digits;
+}
+
+// One identity value of `width` bytes at `offset`: a signed little-endian
+// integer (tinyint unsigned), or for decimal and numeric a sign byte (1
+// for positive) and the magnitude.
+std::optional<std::string> LegacyIdentityValue(const ByteReader& value, size_t offset, size_t width,
+                                               uint8_t systemTypeId) {
+  auto range = value.Sub(offset, width);
+  if (!range) return std::nullopt;
+  const std::span<const uint8_t> bytes = range->Span();
+  if (systemTypeId == 106 || systemTypeId == 108) return MagnitudeText(bytes.subspan(1), bytes[0] == 0);
+  const bool negative = systemTypeId != 48 && (bytes.back() & 0x80) != 0;
+  if (!negative) return MagnitudeText(bytes, false);
+  // Two's complement: the magnitude is the complement plus one.
+  std::vector<uint8_t> magnitude(bytes.begin(), bytes.end());
+  bool carry = true;
+  for (uint8_t& b : magnitude) {
+    b = static_cast<uint8_t>(~b + (carry ? 1 : 0));
+    carry = carry && b == 0;
+  }
+  return MagnitudeText(magnitude, true);
+}
+
+// Bytes per identity value of a column type; 0 for a type that cannot be
+// an identity.
+size_t LegacyIdentityWidth(uint8_t systemTypeId, int16_t length) {
+  switch (systemTypeId) {
+    case 48: return 1;    // tinyint
+    case 52: return 2;    // smallint
+    case 56: return 4;    // int
+    case 127: return 8;   // bigint
+    case 106:             // decimal
+    case 108:             // numeric: sign byte and magnitude
+      return length >= 2 && length <= 17 ? static_cast<size_t>(length) : 0;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+std::string LegacyIdentityText(const Bytes& autoval, uint8_t systemTypeId, int16_t length) {
+  // autoval: the last value given out, the seed and the increment, each as
+  // wide as the column's type, then one byte of flags. What cannot be read
+  // leaves the server's default, identity(1,1).
+  std::string seed = "1";
+  std::string increment = "1";
+  const size_t width = LegacyIdentityWidth(systemTypeId, length);
+  ByteReader value(autoval);
+  if (width != 0 && value.Has(0, 3 * width)) {
+    auto readSeed = LegacyIdentityValue(value, width, width, systemTypeId);
+    auto readIncrement = LegacyIdentityValue(value, 2 * width, width, systemTypeId);
+    if (readSeed && readIncrement && *readIncrement != "0") {
+      seed = *readSeed;
+      increment = *readIncrement;
+    }
+  }
+  return "identity(" + seed + "," + increment + ")";
 }
 
 void ParseSysFiles(const CatalogRecord& record, std::vector<SecondaryFileInfo>& out) {
@@ -229,6 +307,13 @@ void ParseLegacyColumn(const CatalogRecord& record, uint64_t& repairCounter,
       Take(*fixed, 34, row.collationId);
       Take(*fixed, 42, row.status);
     }
+    // colstat bit 0x1 marks the identity column; its autoval (the second
+    // variable column) holds the counter, seed and increment.
+    if (row.value18 != -1 && (row.value18 & kLegacyIdentityColumn) != 0) {
+      const Bytes empty;
+      const Bytes& autoval = record.variableColumns.size() >= 2 ? record.variableColumns[1] : empty;
+      row.identityText = LegacyIdentityText(autoval, row.systemTypeId, row.length);
+    }
   }
   out.push_back(std::move(row));
 }
@@ -264,6 +349,57 @@ std::vector<int16_t> KeyColumnIds(const std::vector<Bytes>& columns, size_t inde
 }
 
 }  // namespace
+
+namespace {
+
+// sysindexes.status bits of SQL Server 2000.
+constexpr int32_t kLegacyIndexPrimaryKey = 0x800;
+constexpr int32_t kLegacyIndexUniqueConstraint = 0x1000;
+// sysindexes.keys: one 32-byte entry per key column, the declared columns
+// first, then the columns the server adds to find the row (the clustering
+// key or an 8-byte row id), at most 1088 bytes in all. An entry holds the
+// column id at byte 16 and, at byte 30, zero for a declared column and
+// non-zero for an added one.
+constexpr size_t kKeyEntrySize = 32;
+constexpr size_t kMaxKeyEntries = 1088 / kKeyEntrySize;
+constexpr size_t kKeyEntryColumnId = 16;
+constexpr size_t kKeyEntryAddedFlag = 30;
+
+// The declared key columns of a keys value, in key order: the entries
+// before the first added or column-less one, at most `keyCount`.
+std::vector<int16_t> DeclaredKeyColumnIds(const Bytes& keys, int16_t keyCount) {
+  std::vector<int16_t> ids;
+  ByteReader value(keys);
+  const size_t limit = std::min(static_cast<size_t>(std::max<int16_t>(keyCount, 0)), kMaxKeyEntries);
+  for (size_t entry = 0; ids.size() < limit && value.Has(entry * kKeyEntrySize, kKeyEntrySize); ++entry) {
+    const size_t at = entry * kKeyEntrySize;
+    const int16_t columnId = value.GetOr<int16_t>(at + kKeyEntryColumnId, 0);
+    if (columnId <= 0 || value.GetOr<uint8_t>(at + kKeyEntryAddedFlag, 1) != 0) break;
+    ids.push_back(columnId);
+  }
+  return ids;
+}
+
+}  // namespace
+
+void ParseLegacyKeyIndex(const CatalogRecord& record, std::vector<LegacyKeyIndexRow>& out) {
+  // id (int), status (int), first (6 bytes), indid (smallint) ... keycnt
+  // (smallint at 24); then the variable-length keys and name.
+  auto fixed = AcceptedFixed(record, true, 26);
+  if (!fixed) return;
+  LegacyKeyIndexRow row;
+  Take(*fixed, 0, row.objectId);
+  Take(*fixed, 4, row.status);
+  Take(*fixed, 14, row.indexId);
+  int16_t keyCount = 0;
+  Take(*fixed, 24, keyCount);
+  if ((row.status & (kLegacyIndexPrimaryKey | kLegacyIndexUniqueConstraint)) == 0) return;
+  if (row.indexId < 1 || row.indexId > 250 || record.variableColumns.empty()) return;
+  row.keyColumnIds = DeclaredKeyColumnIds(record.variableColumns[0], keyCount);
+  if (row.keyColumnIds.empty()) return;
+  if (record.variableColumns.size() >= 2) row.name = ZeroTerminatedUtf16(record.variableColumns[1]);
+  out.push_back(std::move(row));
+}
 
 void ParseLegacyReference(const CatalogRecord& record, std::vector<LegacyReferenceRow>& out) {
   // constid, fkeyid, rkeyid (int), rkeyindid, keycnt (smallint); then the

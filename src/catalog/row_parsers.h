@@ -53,6 +53,12 @@ void ParseLegacyColumn(const CatalogRecord& record, uint64_t& repairCounter,
 // `fileId` is the file of the page the record was read from.
 void ParseLegacyIndex(const CatalogRecord& record, int16_t fileId,
                       std::map<int32_t, LegacyIndexEntry>& out);
+// sysindexes of SQL Server 2000: appends the rows of primary key and
+// unique constraint indexes that name at least one declared key column.
+void ParseLegacyKeyIndex(const CatalogRecord& record, std::vector<LegacyKeyIndexRow>& out);
+// The "identity(seed,increment)" text of a SQL Server 2000 identity column
+// from its syscolumns.autoval and type; identity(1,1) when unreadable.
+std::string LegacyIdentityText(const Bytes& autoval, uint8_t systemTypeId, int16_t length);
 // sysreferences of SQL Server 2000; appends only rows with their fixed part.
 void ParseLegacyReference(const CatalogRecord& record, std::vector<LegacyReferenceRow>& out);
 void ParseScalarType(const CatalogRecord& record, std::vector<ScalarTypeRow>& out);

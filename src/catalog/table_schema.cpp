@@ -25,6 +25,8 @@ constexpr int32_t kIndexIsReal = 0x1;  // clear for statistics
 constexpr int32_t kIndexUnique = 0x8;
 constexpr int32_t kIndexPrimaryKey = 0x20;
 constexpr int32_t kIndexUniqueConstraint = 0x40;
+// sysindexes status bit of SQL Server 2000 for a primary key.
+constexpr int32_t kLegacyIndexPrimaryKey = 0x800;
 
 constexpr uint8_t kInRowData = 1;
 constexpr int32_t kDataPageType = 1;
@@ -375,6 +377,50 @@ void ApplyKeyFlags(const CDatabaseCatalog& catalog, TableSchema& schema) {
   }
 }
 
+// The constraint object (sysobjects, type `type`) of the table named
+// `name`: its name when the index's own name was lost.
+std::string ConstraintName(const CDatabaseCatalog& catalog, int32_t tableId, const std::string& type,
+                           const std::string& indexName) {
+  if (!indexName.empty()) return indexName;
+  for (const ObjectRow& row : catalog.objects)
+    if (row.parentObjectId == tableId && row.type == type) return row.name;
+  return {};
+}
+
+// Primary key and unique constraints of a SQL Server 2000 table from its
+// sysindexes rows. A row whose key names a column the table does not have,
+// or names one twice, is skipped; so are a second primary key and a second
+// row of one index.
+void ApplyLegacyKeyConstraints(const CDatabaseCatalog& catalog, TableSchema& schema) {
+  const int32_t tableId = schema.currentObject.objectId;
+  std::set<int16_t> indexesSeen;
+  bool havePrimaryKey = false;
+  for (const LegacyKeyIndexRow& row : catalog.legacyKeyIndexes) {
+    if (row.objectId != tableId) continue;
+    const bool primaryKey = (row.status & kLegacyIndexPrimaryKey) != 0;
+    if (primaryKey && havePrimaryKey) continue;
+    std::set<int16_t> distinct(row.keyColumnIds.begin(), row.keyColumnIds.end());
+    const bool usable = distinct.size() == row.keyColumnIds.size() &&
+                        std::all_of(row.keyColumnIds.begin(), row.keyColumnIds.end(), [&](int16_t id) {
+                          return FirstColumnWithId(schema.columns, id) != nullptr;
+                        });
+    if (!usable || !indexesSeen.insert(row.indexId).second) continue;
+    havePrimaryKey = havePrimaryKey || primaryKey;
+    KeyConstraint key;
+    key.primaryKey = primaryKey;
+    key.clustered = row.indexId == 1;
+    key.name = ConstraintName(catalog, tableId, primaryKey ? "PK" : "UQ", row.name);
+    for (int16_t id : row.keyColumnIds) {
+      key.columnIds.push_back(id);
+      ColumnInfo* column = FirstColumnWithId(schema.columns, id);
+      column->uniqueIndexColumn = 1;
+      if (primaryKey) column->primaryKeyColumn = 1;
+      else column->uniqueConstraintColumn = 1;
+    }
+    schema.keyConstraints.push_back(std::move(key));
+  }
+}
+
 }  // namespace
 
 bool IsProgrammableObjectType(std::string_view type) {
@@ -475,6 +521,7 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
       column.collationId = row.collationId;
       column.leafOffset = row.columnOffset;
       column.legacyRowOffset = row.offsetInRow;
+      column.identityText = row.identityText;
       schema.columns.push_back(std::move(column));
     }
   } else {
@@ -503,6 +550,7 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
                    [](const ColumnInfo& a, const ColumnInfo& b) { return a.columnId < b.columnId; });
   ApplyPhysicalLayout(schema, values);
   ApplyKeyFlags(catalog, schema);
+  if (legacy) ApplyLegacyKeyConstraints(catalog, schema);
 
   schema.firstStoredColumn = 0;
   for (size_t i = 0; i < schema.columns.size(); ++i) {

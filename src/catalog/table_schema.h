@@ -59,6 +59,16 @@ struct ObjectValueEntry {
   std::string part;
 };
 
+// A primary key or unique constraint of the table: its name (empty when
+// unknown), whether its index is the clustered one, and its column ids in
+// key order.
+struct KeyConstraint {
+  std::string name;
+  bool primaryKey = false;
+  bool clustered = false;
+  std::vector<int32_t> columnIds;
+};
+
 struct TableSchema {
   ObjectRow currentObject;  // object id -1 when the last lookup found nothing
   RowsetRow currentRowset;
@@ -77,6 +87,9 @@ struct TableSchema {
   // Key columns of the table's real indexes, each tagged with its index's
   // status.
   std::vector<IndexColumnRow> indexColumns;
+  // Key constraints in key order where the catalog gives it (SQL Server
+  // 2000 layout); the columns' key flags hold the same keys.
+  std::vector<KeyConstraint> keyConstraints;
   std::vector<ColumnInfo> columns;
   // Position of the first column with a stored value (0 when none).
   size_t firstStoredColumn = 0;

@@ -73,6 +73,25 @@ std::string KeyList(const TableSchema& schema, uint8_t ColumnInfo::*flag) {
   return list;
 }
 
+// "CONSTRAINT [name] PRIMARY KEY CLUSTERED ([a], [b])": the constraint's
+// columns in key order.
+std::string KeyConstraintLine(const TableSchema& schema, const KeyConstraint& key) {
+  std::string list;
+  for (int32_t id : key.columnIds) {
+    for (const ColumnInfo& column : schema.columns) {
+      if (column.columnId != id) continue;
+      if (!list.empty()) list += ", ";
+      list += QuoteName(column.name);
+      break;
+    }
+  }
+  std::string line = "    ";
+  if (!key.name.empty()) line += "CONSTRAINT " + QuoteName(key.name) + " ";
+  line += key.primaryKey ? "PRIMARY KEY" : "UNIQUE";
+  line += key.clustered ? " CLUSTERED" : " NONCLUSTERED";
+  return line + " (" + list + ")";
+}
+
 }  // namespace
 
 std::string QuoteName(std::string_view name) {
@@ -102,11 +121,15 @@ std::string ColumnTypeDeclaration(const ColumnInfo& column) {
 std::string TableCreateStatement(const TableSchema& schema) {
   std::vector<std::string> lines;
   for (const ColumnInfo& column : schema.columns) lines.push_back(ColumnLine(column));
-  if (std::string keys = KeyList(schema, &ColumnInfo::primaryKeyColumn); !keys.empty()) {
-    lines.push_back("    PRIMARY KEY (" + keys + ")");
-  }
-  if (std::string keys = KeyList(schema, &ColumnInfo::uniqueConstraintColumn); !keys.empty()) {
-    lines.push_back("    UNIQUE (" + keys + ")");
+  if (!schema.keyConstraints.empty()) {
+    // Each key by its own name and order.
+    for (const KeyConstraint& key : schema.keyConstraints) lines.push_back(KeyConstraintLine(schema, key));
+  } else {
+    // Only the columns' marks: one key of each kind, in column order.
+    if (std::string keys = KeyList(schema, &ColumnInfo::primaryKeyColumn); !keys.empty())
+      lines.push_back("    PRIMARY KEY (" + keys + ")");
+    if (std::string keys = KeyList(schema, &ColumnInfo::uniqueConstraintColumn); !keys.empty())
+      lines.push_back("    UNIQUE (" + keys + ")");
   }
   std::string out = "CREATE TABLE " + QuoteName(schema.currentObject.name) + " (\n";
   for (size_t i = 0; i < lines.size(); ++i) out += lines[i] + (i + 1 < lines.size() ? ",\n" : "\n");
