@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <regex>
 #include <string>
 #include <vector>
@@ -194,22 +195,31 @@ TEST(DatabaseExportTest, CorpusSchemaScriptModulesEqualTheirScripts) {
   EXPECT_GT(compared, 30);
 }
 
-// schema.sql declares exactly the foreign keys of the scripts that made the
-// corpus files, in both catalog layouts (SQL Server 2000 keeps them in
-// sysreferences).
-TEST(DatabaseExportTest, CorpusSchemaScriptForeignKeysEqualTheirScripts) {
+// schema.sql declares exactly the foreign keys, primary keys, unique
+// constraints (columns in key order) and identity columns (seed and
+// increment) of the scripts that made the corpus files, in both catalog
+// layouts (SQL Server 2000 keeps keys in sysreferences and sysindexes).
+TEST(DatabaseExportTest, CorpusSchemaScriptKeysAndIdentityEqualTheirScripts) {
   const auto files = test::CorpusDataFiles();
   BRINEHOLD_REQUIRE_CORPUS(files);
-  const auto described = [](const std::vector<test::ScriptForeignKey>& keys) {
-    const auto list = [](const std::vector<std::string>& names) {
-      std::string text;
-      for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-      return text;
-    };
+  const auto list = [](const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+  };
+  // Only the tables the script creates: a file may hold more.
+  const auto described = [&](const std::string& script, const std::set<std::string>& tables) {
     std::vector<std::string> out;
-    for (const test::ScriptForeignKey& key : keys)
-      out.push_back(key.table + " (" + list(key.columns) + ") -> " + key.referencedTable + " (" +
-                    list(key.referencedColumns) + ")");
+    for (const test::ScriptForeignKey& key : test::ParseForeignKeys(script))
+      if (tables.count(key.table))
+        out.push_back(key.table + " (" + list(key.columns) + ") -> " + key.referencedTable + " (" +
+                      list(key.referencedColumns) + ")");
+    for (const test::ScriptKey& key : test::ParseKeys(script))
+      if (tables.count(key.table)) out.push_back(key.table + " " + key.kind + " (" + list(key.columns) + ")");
+    for (const test::ScriptIdentity& column : test::ParseIdentityColumns(script))
+      if (tables.count(column.table))
+        out.push_back(column.table + "." + column.column + " identity(" + column.seed + "," + column.increment +
+                      ")");
     std::sort(out.begin(), out.end());
     return out;
   };
@@ -217,11 +227,14 @@ TEST(DatabaseExportTest, CorpusSchemaScriptForeignKeysEqualTheirScripts) {
   for (const std::string& mdf : files) {
     const std::string script = mdf.substr(0, mdf.size() - 4) + ".sql";
     if (!std::filesystem::exists(script)) continue;
-    const auto expected = described(test::ParseForeignKeys(test::ReadScriptText(script)));
+    const std::string text = test::ReadScriptText(script);
+    std::set<std::string> tables;
+    for (const test::ScriptTable& table : test::ParseCreateTables(text)) tables.insert(table.name);
+    const auto expected = described(text, tables);
     if (expected.empty()) continue;
     test::TempDir dir;
     test::RunCli({"export", mdf, "--to", dir.Path("out")});
-    EXPECT_EQ(described(test::ParseForeignKeys(ReadText(dir.Path("out/schema.sql")))), expected) << mdf;
+    EXPECT_EQ(described(ReadText(dir.Path("out/schema.sql")), tables), expected) << mdf;
     ++compared;
   }
   EXPECT_GE(compared, 1);

@@ -290,6 +290,122 @@ bool StartsConstraint(const Token& token) {
 
 }  // namespace
 
+namespace {
+
+// Follows CREATE TABLE and ALTER TABLE statements through a token list:
+// the current table, whether a token lies directly in a CREATE TABLE body,
+// and the column being declared there.
+class TableWalker {
+ public:
+  explicit TableWalker(const std::vector<Token>& tokens) : t_(tokens) {}
+
+  // Takes the structure of t[i]; true when it was structure only. May move
+  // i past a table name.
+  bool Step(size_t& i) {
+    if ((IsWord(t_[i], "create") || IsWord(t_[i], "alter")) && i + 1 < t_.size() && IsWord(t_[i + 1], "table")) {
+      size_t j = i + 2;
+      table = TakeName(t_, j);
+      inBody_ = IsWord(t_[i], "create") && j < t_.size() && IsPunct(t_[j], '(');
+      depth_ = 0;
+      column.clear();
+      i = j - 1;
+      return true;
+    }
+    if (IsPunct(t_[i], '(')) {
+      elementStarts_ = inBody_ && ++depth_ == 1;
+      return true;
+    }
+    if (IsPunct(t_[i], ')')) {
+      if (inBody_ && --depth_ == 0) inBody_ = false;
+      return true;
+    }
+    if (IsPunct(t_[i], ',') && inBody_ && depth_ == 1) {
+      elementStarts_ = true;
+      return true;
+    }
+    if (elementStarts_) {
+      elementStarts_ = false;
+      column = IsName(t_[i]) && !StartsConstraint(t_[i]) ? t_[i].text : std::string();
+    }
+    return false;
+  }
+
+  bool InBody() const { return inBody_ && depth_ == 1; }
+
+  std::string table;
+  std::string column;
+
+ private:
+  const std::vector<Token>& t_;
+  bool inBody_ = false;
+  bool elementStarts_ = false;
+  int depth_ = 0;
+};
+
+// "( a ASC, b DESC )" at t[j]: the names without sort words.
+std::vector<std::string> TakeKeyColumns(const std::vector<Token>& t, size_t& j) {
+  std::vector<std::string> names = TakeNameList(t, j);
+  std::erase_if(names, [](const std::string& name) { return Lower(name) == "asc" || Lower(name) == "desc"; });
+  return names;
+}
+
+// A signed number at t[j] ("-" and digits); j moves past it.
+std::string TakeNumber(const std::vector<Token>& t, size_t& j) {
+  std::string sign;
+  if (j < t.size() && IsPunct(t[j], '-')) {
+    sign = "-";
+    ++j;
+  }
+  return j < t.size() && t[j].kind == TokenKind::Word ? sign + t[j++].text : std::string();
+}
+
+}  // namespace
+
+std::vector<ScriptKey> ParseKeys(const std::string& script) {
+  const std::vector<Token> t = Tokenize(script);
+  std::vector<ScriptKey> keys;
+  TableWalker walker(t);
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (walker.Step(i)) continue;
+    const bool primary = IsWord(t[i], "primary") && i + 1 < t.size() && IsWord(t[i + 1], "key");
+    if (!primary && !IsWord(t[i], "unique")) continue;
+    if (i > 0 && IsWord(t[i - 1], "create")) continue;  // CREATE UNIQUE INDEX
+    size_t j = i + (primary ? 2 : 1);
+    while (j < t.size() && (IsWord(t[j], "clustered") || IsWord(t[j], "nonclustered"))) ++j;
+    ScriptKey key{walker.table, primary ? "PRIMARY KEY" : "UNIQUE", {}};
+    if (j < t.size() && IsPunct(t[j], '(')) {
+      key.columns = TakeKeyColumns(t, j);
+      i = j - 1;
+    } else if (walker.InBody() && !walker.column.empty()) {
+      key.columns = {walker.column};
+    }
+    if (j < t.size() && IsWord(t[j], "index")) continue;
+    if (!key.table.empty() && !key.columns.empty()) keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+std::vector<ScriptIdentity> ParseIdentityColumns(const std::string& script) {
+  const std::vector<Token> t = Tokenize(script);
+  std::vector<ScriptIdentity> columns;
+  TableWalker walker(t);
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (walker.Step(i)) continue;
+    if (!IsWord(t[i], "identity") || !walker.InBody() || walker.column.empty()) continue;
+    ScriptIdentity identity{walker.table, walker.column, "1", "1"};
+    size_t j = i + 1;
+    if (j < t.size() && IsPunct(t[j], '(')) {
+      ++j;
+      identity.seed = TakeNumber(t, j);
+      if (j < t.size() && IsPunct(t[j], ',')) ++j;
+      identity.increment = TakeNumber(t, j);
+      i = j;  // the ")"
+    }
+    columns.push_back(std::move(identity));
+  }
+  return columns;
+}
+
 std::vector<ScriptForeignKey> ParseForeignKeys(const std::string& script) {
   const std::vector<Token> t = Tokenize(script);
   std::vector<ScriptForeignKey> keys;

@@ -36,6 +36,22 @@ struct ScriptForeignKey {
   std::vector<std::string> referencedColumns;
 };
 
+// One primary key or unique constraint: its table (without schema), kind
+// ("PRIMARY KEY" or "UNIQUE") and columns in key order.
+struct ScriptKey {
+  std::string table;
+  std::string kind;
+  std::vector<std::string> columns;
+};
+
+// One identity column with its seed and increment as written.
+struct ScriptIdentity {
+  std::string table;
+  std::string column;
+  std::string seed;
+  std::string increment;
+};
+
 // The script's text as UTF-8: UTF-16LE with a byte-order mark, UTF-8 (with
 // or without mark), else Windows-1252.
 std::string ReadScriptText(const std::string& path);
@@ -48,5 +64,14 @@ std::vector<ScriptTable> ParseCreateTables(const std::string& script);
 // t (...)" inside CREATE TABLE or after ALTER TABLE ... ADD, and a column's
 // own "REFERENCES t (c)". A key declared twice is listed twice.
 std::vector<ScriptForeignKey> ParseForeignKeys(const std::string& script);
+
+// Every primary key and unique constraint the script declares, at table or
+// column level inside CREATE TABLE or after ALTER TABLE ... ADD (not
+// CREATE UNIQUE INDEX), in script order.
+std::vector<ScriptKey> ParseKeys(const std::string& script);
+
+// Every IDENTITY column inside CREATE TABLE; IDENTITY without arguments is
+// identity(1,1).
+std::vector<ScriptIdentity> ParseIdentityColumns(const std::string& script);
 
 }  // namespace brinehold::test
