@@ -267,6 +267,66 @@ TEST_F(CatalogBuildTest, LegacyForeignKeysComeFromCheckedSysreferencesRows) {
   EXPECT_EQ(columns[0].referencedTable, "Orders");
 }
 
+// SQL Server 2000 key constraints come from sysindexes (declared columns in
+// key order, the server's added ones left out) and identity from colstat
+// and autoval; a damaged sysindexes row is skipped, the rest still read.
+TEST_F(CatalogBuildTest, LegacyKeysAndIdentityComeFromCheckedRows) {
+  CatalogFileBuilder b(539);
+  b.Add(1, writer::SysobjectsRow({600, "Orders", "U "}));
+  b.Add(1, writer::SysobjectsRow({610, "PK_Orders", "PK", 600}));
+  b.Add(1, writer::SysobjectsRow({620, "Steps", "U "}));
+  ColumnBlueprint orderId{600, 1, "OrderId"};
+  orderId.identity = Bytes{5, 0, 0, 0, 100, 0, 0, 0, 10, 0, 0, 0, 0x82};
+  ColumnBlueprint step{620, 1, "Step", 52, 2};
+  step.identity = Bytes{0, 0, 0xFB, 0xFF, 0xFE, 0xFF, 0x82};  // smallint: seed -5, increment -2
+  ColumnBlueprint cut{620, 2, "Cut"};
+  cut.identity = Bytes{1, 0, 0};  // too short to hold a seed
+  for (const ColumnBlueprint& column :
+       {orderId, ColumnBlueprint{600, 2, "Line"}, ColumnBlueprint{600, 3, "Code", 231, 20}, step, cut})
+    b.Add(3, writer::SyscolumnsRow(column));
+  b.Add(2, writer::SysindexesKeyRow(600, 1, 0x812, "", {2, 1}));  // name lost: from sysobjects
+  b.Add(2, writer::SysindexesKeyRow(600, 2, 0x1002, "UQ_Code", {3, -1}));
+  const std::vector<Bytes> bad = {
+      writer::SysindexesKeyRow(600, 3, 0x1002, "UQ_Missing", {9}),   // no column 9
+      writer::SysindexesKeyRow(600, 4, 0x1002, "UQ_Twice", {3, 3}),  // one column twice
+      writer::SysindexesKeyRow(600, 5, 0x1002, "UQ_None", {3}, 0),   // no key at all
+      writer::SysindexesKeyRow(600, 6, 0x1002, "UQ_Added", {-3}),    // only an added column
+      writer::SysindexesKeyRow(600, 7, 0x802, "PK_Second", {3}),     // a second primary key
+      writer::SysindexesKeyRow(600, 2, 0x1002, "UQ_Again", {2}),     // a second row of one index
+      writer::SysindexesKeyRow(600, -1, 0x1002, "UQ_BadId", {2}),    // impossible index id
+      writer::SysindexesKeyRow(600, 8, 0x2, "IX_Plain", {2}),        // not a constraint
+      writer::RecordBuilder().SetFixed(Bytes(20, 8)).SetColumnCount(24).Build(),  // fixed part cut short
+      writer::RecordBuilder().SetFixed(Bytes(70, 0x10)).SetColumnCount(24).Build(),  // no keys value
+  };
+  for (const Bytes& row : bad) b.Add(2, row);
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_TRUE(TheApp().settings.legacyCatalog);
+
+  const std::vector<ColumnInfo> columns = LoadTableSchema(c, "Orders", "U ", {});
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[0].identityText, "identity(100,10)");
+  EXPECT_EQ(columns[1].identityText, "");
+  const std::pair<uint8_t, uint8_t> marks[] = {{1, 0}, {1, 0}, {0, 1}};  // primary key, unique constraint
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(columns[i].primaryKeyColumn, marks[i].first) << columns[i].name;
+    EXPECT_EQ(columns[i].uniqueConstraintColumn, marks[i].second) << columns[i].name;
+  }
+  const std::vector<KeyConstraint>& keys = c.tableSchema.keyConstraints;
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].name, "PK_Orders");
+  EXPECT_TRUE(keys[0].primaryKey && keys[0].clustered);
+  EXPECT_EQ(keys[0].columnIds, (std::vector<int32_t>{2, 1}));
+  EXPECT_EQ(keys[1].name, "UQ_Code");
+  EXPECT_FALSE(keys[1].primaryKey || keys[1].clustered);
+  EXPECT_EQ(keys[1].columnIds, (std::vector<int32_t>{3}));
+
+  const std::vector<ColumnInfo> steps = LoadTableSchema(c, "Steps", "U ", {});
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0].identityText, "identity(-5,-2)");
+  EXPECT_EQ(steps[1].identityText, "identity(1,1)");
+  EXPECT_TRUE(c.tableSchema.keyConstraints.empty());
+}
+
 TEST_F(CatalogBuildTest, LegacyViewAndProcedureKeepTheirSyscommentsTexts) {
   const std::string viewText = "CREATE VIEW dbo.ActiveCustomers AS SELECT * FROM dbo.Customers";
   const std::string procText = "CREATE PROCEDURE dbo.PurgeLog AS DELETE FROM dbo.Log";

@@ -120,7 +120,7 @@ Bytes SyscolumnsRow(const ColumnBlueprint& blueprint) {
   AppendLE(fixed, 4, 2);  // xoffset
   fixed.push_back(0);
   fixed.push_back(0);
-  AppendLE(fixed, 0, 2);
+  AppendLE(fixed, blueprint.identity ? 1 : 0, 2);  // colstat: 0x1 identity
   AppendLE(fixed, 0, 2);
   AppendLE(fixed, 0, 2);
   AppendLE(fixed, 0, 4);
@@ -129,7 +129,7 @@ Bytes SyscolumnsRow(const ColumnBlueprint& blueprint) {
   AppendLE(fixed, 0, 2);
   AppendLE(fixed, 0, 4);  // collation id
   AppendLE(fixed, 0, 4);
-  return NamedRow(std::move(fixed), 21, blueprint.withoutName, blueprint.name);
+  return NamedRow(std::move(fixed), 21, blueprint.withoutName, blueprint.name, blueprint.identity);
 }
 
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage) {
@@ -142,6 +142,31 @@ Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_
   AppendLE(fixed, static_cast<uint32_t>(firstIamPage), 4);
   AppendLE(fixed, 1, 2);
   return NamedRow(std::move(fixed), 24, false, "ix");
+}
+
+Bytes SysindexesKeyRow(int32_t objectId, int16_t indexId, int32_t status, const std::string& name,
+                       const std::vector<int16_t>& keyColumns, int16_t keyCount) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(status), 4);
+  AppendAddress(fixed, {1, 0});
+  AppendLE(fixed, static_cast<uint16_t>(indexId), 2);
+  fixed.resize(24, 0);
+  AppendLE(fixed, static_cast<uint16_t>(keyCount < 0 ? static_cast<int16_t>(keyColumns.size()) : keyCount), 2);
+  fixed.resize(70, 0);
+  // keys: one 32-byte entry per column, the column id at byte 16; a
+  // negative id writes an entry the server added (byte 30 set) for -id.
+  Bytes keys;
+  for (int16_t id : keyColumns) {
+    Bytes entry(32, 0);
+    entry[0] = 56;  // int
+    const uint16_t column = static_cast<uint16_t>(id < 0 ? -id : id);
+    entry[16] = static_cast<uint8_t>(column & 0xFF);
+    entry[17] = static_cast<uint8_t>(column >> 8);
+    entry[30] = id < 0 ? 1 : 0;
+    keys.insert(keys.end(), entry.begin(), entry.end());
+  }
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(24).AddVariable(keys).AddVariable(Utf16(name)).Build();
 }
 
 Bytes SysreferencesRow(int32_t constraintId, int32_t table, int32_t referencedTable,

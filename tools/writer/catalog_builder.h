@@ -3,7 +3,8 @@
 // The row functions lay out one record of a base system table the way the
 // real engine does: the fixed part at the offsets the catalog reader uses,
 // the name as the first variable-length column (UTF-16LE), and for
-// syscolpars an optional second column (the identity seed and increment).
+// syscolpars and SQL Server 2000 syscolumns an optional second column (the
+// identity seed and increment; in syscolumns also colstat bit 0x1).
 // Fixed lengths match real files (sysschobjs 44, syscolpars 41, sysobjects
 // of SQL Server 2000 38, syscolumns 42, sysfiles1 782, syssingleobjrefs 21).
 //
@@ -65,6 +66,12 @@ Bytes SyscolparsRow(const ColumnBlueprint& blueprint);
 Bytes SyscolumnsRow(const ColumnBlueprint& blueprint);
 // sysindexes of SQL Server 2000 (owner 2).
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage);
+// sysindexes of SQL Server 2000 (owner 2) for a key index: `status` as
+// stored (0x800 primary key, 0x1000 unique constraint), `keyColumns` in key
+// order (a negative id -c is column c added by the server after the
+// declared ones), `keyCount` as stored (the number of entries when -1).
+Bytes SysindexesKeyRow(int32_t objectId, int16_t indexId, int32_t status, const std::string& name,
+                       const std::vector<int16_t>& keyColumns, int16_t keyCount = -1);
 // sysreferences of SQL Server 2000 (owner 14): the foreign key
 // `constraintId` of `table` on `columns`, referencing `referencedColumns`
 // of `referencedTable`; `keyCount` as stored (the number of columns when
