@@ -377,6 +377,35 @@ void ApplyKeyFlags(const CDatabaseCatalog& catalog, TableSchema& schema) {
   }
 }
 
+// Primary key and unique constraints of a table in the later layouts: each
+// constraint index by its name, its key columns ordered by key ordinal
+// (sysiscols tinyprop1), each column once. An index with no column of the
+// table is left out; a repeated index row counts once.
+void BuildModernKeyConstraints(const CDatabaseCatalog& catalog, TableSchema& schema) {
+  const int32_t tableId = schema.currentObject.objectId;
+  std::set<int32_t> indexesSeen;
+  for (const IndexRow& index : catalog.indexes) {
+    if (index.objectId != tableId || (index.status & kIndexIsReal) == 0 || index.indexId <= 0) continue;
+    const bool primaryKey = (index.status & kIndexPrimaryKey) != 0;
+    if (!primaryKey && (index.status & kIndexUniqueConstraint) == 0) continue;
+    if (!indexesSeen.insert(index.indexId).second) continue;
+    std::vector<const IndexColumnRow*> rows;
+    for (const IndexColumnRow& row : schema.indexColumns)
+      if (row.indexId == index.indexId && FirstColumnWithId(schema.columns, row.internalProperty)) rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(), [](const IndexColumnRow* a, const IndexColumnRow* b) {
+      return a->tinyProperty1 < b->tinyProperty1;
+    });
+    KeyConstraint key;
+    key.name = index.name;
+    key.primaryKey = primaryKey;
+    key.clustered = index.indexType == 1;
+    for (const IndexColumnRow* row : rows)
+      if (std::find(key.columnIds.begin(), key.columnIds.end(), row->internalProperty) == key.columnIds.end())
+        key.columnIds.push_back(row->internalProperty);
+    if (!key.columnIds.empty()) schema.keyConstraints.push_back(std::move(key));
+  }
+}
+
 // The constraint object (sysobjects, type `type`) of the table named
 // `name`: its name when the index's own name was lost.
 std::string ConstraintName(const CDatabaseCatalog& catalog, int32_t tableId, const std::string& type,
@@ -551,6 +580,7 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
   ApplyPhysicalLayout(schema, values);
   ApplyKeyFlags(catalog, schema);
   if (legacy) ApplyLegacyKeyConstraints(catalog, schema);
+  else BuildModernKeyConstraints(catalog, schema);
 
   schema.firstStoredColumn = 0;
   for (size_t i = 0; i < schema.columns.size(); ++i) {

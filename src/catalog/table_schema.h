@@ -87,8 +87,8 @@ struct TableSchema {
   // Key columns of the table's real indexes, each tagged with its index's
   // status.
   std::vector<IndexColumnRow> indexColumns;
-  // Key constraints in key order where the catalog gives it (SQL Server
-  // 2000 layout); the columns' key flags hold the same keys.
+  // Primary key and unique constraints with their columns in key order;
+  // the columns' key flags hold the same keys.
   std::vector<KeyConstraint> keyConstraints;
   std::vector<ColumnInfo> columns;
   // Position of the first column with a stored value (0 when none).
