@@ -157,6 +157,11 @@ TEST(PageVerification, NoiseFileKeepsEveryFailureCountedAndFewKept) {
   const std::vector<std::string> lines = VerificationReport(tally);
   EXPECT_EQ(lines.front(), "Page verification: 3000 of 3000 protected pages failed.");
   EXPECT_EQ(lines[kFailedPageLinesShown + 1], "... and 2980 more pages failed verification.");
+  // A secondary file's tally joins with its count whole.
+  PageVerificationTally both = tally;
+  both.Merge(tally, 3);
+  EXPECT_EQ(both.failedCount, 2 * kFailing);
+  EXPECT_EQ(both.failed.size(), kFailedPagesKept);
 }
 
 }  // namespace
