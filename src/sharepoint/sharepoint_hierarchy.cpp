@@ -1,5 +1,8 @@
 #include "sharepoint/sharepoint_hierarchy.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "catalog/database_catalog.h"
 #include "catalog/table_schema.h"
 
@@ -35,7 +38,11 @@ struct RecordFields {
   const char* key;
   const char* second;
   const char* title;
+
+  bool Names(const std::string& column) const { return column == key || column == second || column == title; }
 };
+constexpr RecordFields kWebFields{"Id", "SiteId", "Title"};
+constexpr RecordFields kListFields{"tp_WebId", "tp_ID", "tp_Title"};
 
 template <typename Record>
 Record ReadKeyedRow(const RenderedRow& row, const TableSchema& schema, const RecordFields& names,
@@ -65,6 +72,9 @@ bool SharePointHierarchy::LoadTable(CDatabaseCatalog& catalog, RecordListing& li
   LoadTableSchema(catalog, name, "U ", {});
   const TableSchema& schema = catalog.tableSchema;
   if (!schema.found || schema.columns.empty()) return false;
+  // A document table without the columns the tree is built from gives no
+  // documents: its rows are not read at all.
+  if (table == Table::Docs && !FindDocColumns(schema)) return true;
   bool& flag = table == Table::Webs ? loadingWebs : table == Table::Lists ? loadingLists : loadingDocs;
   flag = true;
   listing.rowConsumer = this;
@@ -74,8 +84,7 @@ bool SharePointHierarchy::LoadTable(CDatabaseCatalog& catalog, RecordListing& li
   return true;
 }
 
-void SharePointHierarchy::BeginTable(const TableSchema& schema) {
-  if (!loadingDocs) return;
+bool SharePointHierarchy::FindDocColumns(const TableSchema& schema) {
   docColumnsFound_ = true;
   for (size_t c = 0; c < docColumns_.size(); ++c) {
     size_t at = 0;
@@ -83,6 +92,20 @@ void SharePointHierarchy::BeginTable(const TableSchema& schema) {
     if (at == schema.columns.size()) docColumnsFound_ = false;
     docColumns_[c] = at;
   }
+  return docColumnsFound_;
+}
+
+void SharePointHierarchy::BeginTable(const TableSchema& schema) {
+  if (loadingDocs) FindDocColumns(schema);
+}
+
+bool SharePointHierarchy::ReadsColumn(const ColumnInfo& column) const {
+  if (loadingDocs)
+    return std::any_of(std::begin(kDocColumnNames), std::end(kDocColumnNames),
+                       [&](const char* name) { return column.name == name; });
+  if (loadingWebs) return kWebFields.Names(column.name);
+  if (loadingLists) return kListFields.Names(column.name);
+  return true;
 }
 
 void SharePointHierarchy::ConsumeRow(const RenderedRow& row, const TableSchema& schema) {
@@ -96,13 +119,13 @@ void SharePointHierarchy::ConsumeRow(const RenderedRow& row, const TableSchema& 
 
 void SharePointHierarchy::ConsumeWebRow(const RenderedRow& row, const TableSchema& schema) {
   if (row.empty()) return;
-  webs.push_back(ReadKeyedRow<WebRecord>(row, schema, {"Id", "SiteId", "Title"}, &WebRecord::id,
+  webs.push_back(ReadKeyedRow<WebRecord>(row, schema, kWebFields, &WebRecord::id,
                                          &WebRecord::siteId, &WebRecord::title));
 }
 
 void SharePointHierarchy::ConsumeListRow(const RenderedRow& row, const TableSchema& schema) {
   if (row.empty()) return;
-  lists.push_back(ReadKeyedRow<ListRecord>(row, schema, {"tp_WebId", "tp_ID", "tp_Title"}, &ListRecord::webId,
+  lists.push_back(ReadKeyedRow<ListRecord>(row, schema, kListFields, &ListRecord::webId,
                                            &ListRecord::listId, &ListRecord::title));
 }
 

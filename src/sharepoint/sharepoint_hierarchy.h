@@ -68,6 +68,9 @@ class SharePointHierarchy : public RowConsumer {
 
   void BeginTable(const TableSchema& schema) override;
   void ConsumeRow(const RenderedRow& row, const TableSchema& schema) override;
+  // The key, second and title columns of sites and lists, the ten columns
+  // of documents: a wide document table is decoded in those columns only.
+  bool ReadsColumn(const ColumnInfo& column) const override;
   void ConsumeWebRow(const RenderedRow& row, const TableSchema& schema);
   void ConsumeListRow(const RenderedRow& row, const TableSchema& schema);
   void ConsumeDocRow(const RenderedRow& row);
@@ -102,6 +105,9 @@ class SharePointHierarchy : public RowConsumer {
   std::map<TreeItem, std::map<std::string, TreeItem>> folderByText_;
   // Positions of the ten "AllDocs" columns; all found or the table yields
   // no documents.
+  // Where the ten document columns stand in the table's column list; false
+  // when one is missing.
+  bool FindDocColumns(const TableSchema& schema);
   std::array<size_t, 10> docColumns_{};
   bool docColumnsFound_ = false;
 };

@@ -51,7 +51,8 @@ void WalkChain(const CDataFile& file, PageAddress firstIam, Visit visit) {
 // Appends the pages of one IAM page that `keep` asks for.
 class UnitPageCollector {
  public:
-  UnitPageCollector(const CDataFile& file, UnitPages keep) : file_(file), keep_(keep), check_(file) {}
+  UnitPageCollector(const CDataFile& file, UnitPages keep, OwnerCheck ownerCheck = OwnerCheck::Now)
+      : file_(file), keep_(keep), ownerCheck_(ownerCheck), check_(file) {}
 
   void Append(const IamPage& iam, std::vector<PageAddress>& pages) {
     const size_t first = pages.size();
@@ -60,7 +61,7 @@ class UnitPageCollector {
     const PageOwner owner = PageOwner::Of(iam.Header());
     auto dropped = [&](const PageAddress& page) {
       if (StopRequested()) return true;  // the walk ends at the next IAM page
-      const UnitPageKind kind = check_.Check(page, owner);
+      const UnitPageKind kind = Kind(page, owner);
       return kind == UnitPageKind::Foreign || (kind == UnitPageKind::Freed && keep_ != UnitPages::LiveAndFreed);
     };
     pages.erase(std::remove_if(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end(), dropped),
@@ -68,8 +69,16 @@ class UnitPageCollector {
   }
 
  private:
+  // Without the header, a page the PFS keeps counts as live or freed; the
+  // reader rejects a foreign one.
+  UnitPageKind Kind(PageAddress page, const PageOwner& owner) {
+    if (ownerCheck_ == OwnerCheck::Now) return check_.Check(page, owner);
+    return check_.allocation_.StateOf(page) == AllocationState::Free ? UnitPageKind::Freed : UnitPageKind::Live;
+  }
+
   const CDataFile& file_;
   UnitPages keep_;
+  OwnerCheck ownerCheck_;
   UnitPageCheck check_;
 };
 
@@ -87,12 +96,20 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
   }
 }
 
-std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam, UnitPages keep) {
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam, UnitPages keep,
+                                           OwnerCheck ownerCheck) {
   std::vector<PageAddress> pages;
-  UnitPageCollector collector(file, keep);
+  UnitPageCollector collector(file, keep, ownerCheck);
   WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { collector.Append(iam, pages); });
   KeepFirstOfEach(pages);
   return pages;
+}
+
+std::optional<PageOwner> IamChainOwner(const CDataFile& file, PageAddress firstIam) {
+  if (firstIam.pageNumber == 0) return std::nullopt;
+  auto iam = ReadChainPage(file, firstIam);
+  if (!iam) return std::nullopt;
+  return PageOwner::Of(iam->Header());
 }
 
 std::vector<PageAddress> WalkIamChain(const CDataFile& file, PageAddress firstIam) {

@@ -18,7 +18,11 @@
 // pages that are the unit's own by unit_page_check.h: live ones, and with
 // LiveAndFreed also those the unit has freed (they hold deleted rows). A
 // page whose header names another owner than the IAM page that lists it is
-// never kept then.
+// never kept then. With OwnerCheck::WhereRead only the PFS decides here,
+// and no listed page is read: the caller checks each page's header against
+// the chain's owner (IamChainOwner) when it reads the page anyway, so a
+// listing can show its first rows without reading every page of the table
+// first.
 //
 // Damage: a page that cannot be read, or that is not an IAM page, ends the
 // chain; an IAM page reached a second time (a chain that loops) ends it too,
@@ -30,9 +34,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 
@@ -40,6 +46,7 @@ class CDataFile;
 class IamPage;
 
 enum class UnitPages { Listed, Live, LiveAndFreed };
+enum class OwnerCheck { Now, WhereRead };
 
 // Appends the pages of one IAM page (single pages, then extent pages).
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages);
@@ -47,7 +54,12 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
 // The pages of the IAM chain that starts at `firstIam`; empty when its page
 // number is 0.
 std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam,
-                                           UnitPages keep = UnitPages::Listed);
+                                           UnitPages keep = UnitPages::Listed,
+                                           OwnerCheck ownerCheck = OwnerCheck::Now);
+
+// The owner (object and index id) the IAM page at `firstIam` names, which
+// every page of its chain names too; nothing when it is no IAM page.
+std::optional<PageOwner> IamChainOwner(const CDataFile& file, PageAddress firstIam);
 
 // The pages of the IAM pages file.iamPages holds for `objectId`.
 std::vector<PageAddress> ListInventoryIamPages(const CDataFile& file, int32_t objectId,

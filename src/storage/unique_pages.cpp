@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 
 namespace brinehold {
 
 void KeepFirstOfEach(std::vector<PageAddress>& pages) {
+  // Allocation maps list a unit's pages in ascending order but for its
+  // first few single pages: a list in order has no repeats.
+  if (std::adjacent_find(pages.begin(), pages.end(), std::greater_equal<PageAddress>()) == pages.end()) return;
   std::vector<PageAddress> sorted(pages);
   std::sort(sorted.begin(), sorted.end());
   if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) return;

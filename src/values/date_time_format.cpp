@@ -1,6 +1,7 @@
 #include "values/date_time_format.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace brinehold {
 namespace {
@@ -138,7 +139,7 @@ std::string FormatDateTime(ByteReader bytes) {
     *text += '.';
     AppendDigits(*text, milliseconds % 1000, 3);
   }
-  return *text;
+  return std::move(*text);
 }
 
 std::string FormatSmallDateTime(ByteReader bytes) {
@@ -173,7 +174,7 @@ std::string FormatDateTime2(ByteReader bytes, int scale, int length) {
   auto text = DateTimeText(day, static_cast<int64_t>(split->seconds));
   if (!text) return kUnshowableDate;
   if (scale > 0) *text += FractionText(split->fraction, scale);
-  return *text;
+  return std::move(*text);
 }
 
 std::string FormatDateTimeOffset(ByteReader bytes, int scale, int length) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "catalog/table_schema.h"
 #include "session/app_state.h"
@@ -121,30 +122,41 @@ const char* RowOriginName(RowOrigin origin) {
   return "";
 }
 
-PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
-                      const RowDecodingContext& context) {
+PageVerification ForEachPageRow(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                                const RowDecodingContext& context, RenderedRow& row,
+                                const PageRowVisitor& visit) {
   // Compressed rows are rebuilt, and deleted rows carved, for this table's
   // columns while the page is read.
   RecordShapeScope recordShape(TableRecordShape(schema));
-  PageRows result;
   auto page = file.ReadDataPage(address, &context.compressedLayout);
-  if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return result;
+  if (!page || !page->HeaderValid() || page->Header().pageType != kDataPageType) return {};
+  if (context.pageOwnerTest && !context.pageOwnerTest(PageOwner::Of(page->Header()), page->Header().pageType))
+    return {};
   const bool freed = PageFreed(file, address, context);
-  if (freed && !TheApp().settings.showDeleted) return result;
-  result.verification = page->Verification();
+  if (freed && !TheApp().settings.showDeleted) return {};
   const RenderVariant variant = TableRenderVariant(schema);
+  const PageVerification verification = page->Verification();
   const size_t count = std::min(static_cast<size_t>(std::max(page->SlotCount(), 0)), page->RecordCount());
-  result.rows.reserve(count);
-  result.origins.reserve(count);
   for (size_t index = 0; index < count && !TheApp().stopRequested; ++index) {
     const CPrimaryRecord* record = page->Record(index);
     if (!record) continue;
     const RowOrigin origin = OriginOf(*page, index, *record, freed);
-    std::optional<RenderedRow> row = RenderRecord(*record, page->File(), context, variant);
-    if (!row || (origin == RowOrigin::Carved && !RendersWhole(*row))) continue;
-    result.rows.push_back(std::move(*row));
-    result.origins.push_back(origin);
+    if (!RenderRecordInto(*record, page->File(), context, variant, row)) continue;
+    if (origin == RowOrigin::Carved && !RendersWhole(row)) continue;
+    visit(row, origin, verification);
   }
+  return verification;
+}
+
+PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                      const RowDecodingContext& context) {
+  PageRows result;
+  RenderedRow row;
+  result.verification = ForEachPageRow(file, address, schema, context, row, [&](const RenderedRow&, RowOrigin origin, const PageVerification&) {
+    result.rows.push_back(std::move(row));
+    row.clear();  // the next row starts a buffer of its own
+    result.origins.push_back(origin);
+  });
   return result;
 }
 

@@ -2,7 +2,8 @@
 //
 // The page is read as a data page, its compressed rows rebuilt with the
 // context's layout; a page that cannot be read or is not a data page
-// (type 1) gives no rows. The variant is RowsetTable when the
+// (type 1), or whose owner the context's pageOwnerTest rejects, gives no
+// rows. The variant is RowsetTable when the
 // catalog is in the modern layout and the table has rowset-column rows,
 // PositionalTable otherwise. The page is released before returning.
 //
@@ -18,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "storage/page_address.h"
@@ -54,6 +56,14 @@ struct PageRows {
   std::vector<RowOrigin> origins;  // one per row
   PageVerification verification;   // of the page as read
 };
+
+// The rows of the page one at a time, each rendered into `row` (a buffer
+// the caller keeps from page to page, see RenderRecordInto) and handed on
+// with its origin and the page's verification; returns the verification
+// (empty when the page gave no rows).
+using PageRowVisitor = std::function<void(const RenderedRow&, RowOrigin, const PageVerification&)>;
+PageVerification ForEachPageRow(const CDataFile& file, PageAddress address, const TableSchema& schema,
+                                const RowDecodingContext& context, RenderedRow& row, const PageRowVisitor& visit);
 
 PageRows ReadPageRows(const CDataFile& file, PageAddress address, const TableSchema& schema,
                       const RowDecodingContext& context);

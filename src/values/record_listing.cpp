@@ -130,7 +130,10 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   RowConsumer* const consumer = rowConsumer;
   if (!advancedMode && app.settings.legacyCatalog) rowConsumer = nullptr;
   withoutRowLimit_ = rowConsumer && !advancedMode;
-  if (rowConsumer) rowConsumer->BeginTable(catalog.tableSchema);
+  if (rowConsumer) {
+    rowConsumer->BeginTable(catalog.tableSchema);
+    SkipUnreadColumns(catalog.tableSchema.columns);
+  }
   if (advancedMode) {
     pageList = PagesFromInventory(catalog);
     ListPageList(catalog);
@@ -140,23 +143,33 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
     ListModernTable(catalog);
   }
   rowConsumer = consumer;
+  currentRowContext_->skippedColumns.clear();  // the list shows every column
   withoutRowLimit_ = false;
   if (app.stopRequested) app.stopRequested = false;
   app.tableLoadActive = false;
 }
 
+void RecordListing::SkipUnreadColumns(const std::vector<ColumnInfo>& columns) {
+  std::vector<uint8_t>& skipped = currentRowContext_->skippedColumns;
+  skipped.assign(columns.size(), 0);
+  for (size_t index = 0; index < columns.size(); ++index)
+    skipped[index] = rowConsumer->ReadsColumn(columns[index]) ? 0 : 1;
+}
+
 void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListModernTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+  ListModernTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
     pageList = pages;
+    if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });
 }
 
 void RecordListing::ListLegacyTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListLegacyTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+  ListLegacyTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
     pageList = pages;
+    if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });
 }

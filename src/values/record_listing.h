@@ -86,6 +86,9 @@ class RowConsumer {
   virtual void BeginTable(const TableSchema& /*schema*/) {}
   // One rendered row with at least one cell.
   virtual void ConsumeRow(const RenderedRow& row, const TableSchema& schema) = 0;
+  // Whether ConsumeRow reads the text of this column of the table; the
+  // others are not decoded and reach it empty.
+  virtual bool ReadsColumn(const ColumnInfo& /*column*/) const { return true; }
 };
 
 class RecordListing {
@@ -167,6 +170,8 @@ class RecordListing {
 
   WindowPort& window_;
   std::unique_ptr<RowDecodingContext> currentRowContext_;
+  // Marks in the row context the columns the row consumer does not read.
+  void SkipUnreadColumns(const std::vector<ColumnInfo>& columns);
   size_t columnListSize_ = 0;  // remembered by PrepareRecordColumns
   bool withoutRowLimit_ = false;  // a consumer reading a whole table
   int64_t shownPage_ = 0;

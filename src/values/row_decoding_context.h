@@ -15,6 +15,7 @@
 
 #include "catalog/column_info.h"
 #include "storage/compressed_column_layout.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 
@@ -31,10 +32,20 @@ struct RowDecodingContext {
   // bytes (a variable-length value, off-row and text-pointer values read in
   // full) rather than its display text. Empty: none.
   std::vector<uint8_t> rawColumns;
+  // Per column index, 1 where no one reads the row's text (a consumer
+  // that keeps a few columns of a wide table): the value is located, so
+  // later columns are found as always, but not decoded, and its text is
+  // empty. The first column is always decoded (an empty first column
+  // leaves a row of the older layouts out). Empty: none.
+  std::vector<uint8_t> skippedColumns;
   // The PFS pages of the data file the table's pages are read from, read
   // on first use and kept (one covers 8088 pages): whether a page is one
   // the table freed. A memo, not part of what rendering decides from.
   mutable std::shared_ptr<PageAllocation> pageAllocation;
+  // When set, a page whose header it rejects gives no rows: the pages were
+  // listed without reading them (allocation maps list whole extents), and
+  // one the table has not taken holds no rows of its own.
+  UnitPageCheck::OwnerTest pageOwnerTest;
 };
 
 // The columns of one row in column-list order; each copy's valueText is

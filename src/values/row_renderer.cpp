@@ -86,7 +86,7 @@ class RecordRenderer {
   RecordRenderer(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
                  RenderVariant variant)
       : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
-        raw_(context.rawColumns), variant_(variant) {
+        raw_(context.rawColumns), skipped_(context.skippedColumns), variant_(variant) {
     const CHalvardApp& app = TheApp();
     legacy_ = app.settings.legacyCatalog;
     placeholders_ = app.tableLoadActive && IsTableVariant();
@@ -97,12 +97,18 @@ class RecordRenderer {
     compressedColumns_ = CompressedColumnsOf(record);
   }
 
-  // The row, or nothing when the variant leaves it out.
-  std::optional<RenderedRow> Render() {
-    RenderedRow row = columns_;
+  // The row into `row` (see RenderRecordInto); false when the variant
+  // leaves it out.
+  bool RenderInto(RenderedRow& row) {
+    if (row.size() != columns_.size()) row = columns_;
     const size_t handled = HandledColumns();
     for (size_t index = 0; index < row.size(); ++index) {
       ColumnInfo& column = row[index];
+      const ColumnInfo& definition = columns_[index];
+      // What an unrendered column shows: its definition text, no NULL.
+      column.valueText.assign(definition.valueText);
+      column.valueIsNull = definition.valueIsNull;
+      column.valueShownAsNull = definition.valueShownAsNull;
       if (index >= handled) {
         // A column the record does not have (added after it was written).
         if (column.hobtColumnId != ColumnInfo::kNoStoredValue) {
@@ -113,14 +119,14 @@ class RecordRenderer {
       }
       null_ = false;
       shownAsNull_ = false;
+      skipText_ = index > 0 && index < skipped_.size() && skipped_[index] != 0;
       // Nothing: the column keeps its definition text.
-      if (auto text = ColumnText(index, columns_[index], static_cast<int32_t>(handled)))
+      if (auto text = ColumnText(index, definition, static_cast<int32_t>(handled)))
         column.valueText = std::move(*text);
       column.valueIsNull = null_;
       column.valueShownAsNull = shownAsNull_ && !null_;
     }
-    if (variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty()) return std::nullopt;
-    return row;
+    return !(variant_ == RenderVariant::PositionalTable && !row.empty() && row[0].valueText.empty());
   }
 
  private:
@@ -381,7 +387,7 @@ class RecordRenderer {
       }
     }
     std::string text;
-    if (!read.skipValue) {
+    if (!read.skipValue && !skipText_) {
       if (const ColumnValue* entry = record_.VariableColumn(index))
         text = read.raw ? RawVariableBytes(*entry) : VariableText(*entry, read.column, read.state, options);
     }
@@ -435,6 +441,11 @@ class RecordRenderer {
 
   std::string DecodeAt(const FixedData& fixed, int64_t position, const ColumnInfo& column, ValueState& state) const {
     state.available = static_cast<uint64_t>(fixed.length - position);
+    // A bit takes its place in the row's bit group only when decoded.
+    if (skipText_ && !IsKind(state.kind, ValueKind::Bit)) {
+      SkipValue(state, column);
+      return "";
+    }
     return DecodeValue(state, fixed.bytes.Tail(static_cast<size_t>(position)), column);
   }
 
@@ -633,6 +644,8 @@ class RecordRenderer {
   const std::vector<ColumnInfo>& columns_;
   const std::vector<int32_t>& places_;
   const std::vector<uint8_t>& raw_;
+  const std::vector<uint8_t>& skipped_;
+  bool skipText_ = false;  // the current column's text is not wanted
   RenderVariant variant_;
   bool legacy_ = false;
   bool placeholders_ = false;
@@ -661,8 +674,15 @@ bool Selected(const CPrimaryRecord& record, RenderVariant variant) {
 
 std::optional<RenderedRow> RenderRecord(const CPrimaryRecord& record, const CDataFile* file,
                                         const RowDecodingContext& context, RenderVariant variant) {
-  if (!Selected(record, variant)) return std::nullopt;
-  return RecordRenderer(record, file, context, variant).Render();
+  RenderedRow row;
+  if (!RenderRecordInto(record, file, context, variant, row)) return std::nullopt;
+  return row;
+}
+
+bool RenderRecordInto(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
+                      RenderVariant variant, RenderedRow& row) {
+  if (!Selected(record, variant)) return false;
+  return RecordRenderer(record, file, context, variant).RenderInto(row);
 }
 
 std::vector<RenderedRow> RenderRecordRows(const CPrimaryRecord& record, const CDataFile* file,

@@ -69,6 +69,13 @@ std::vector<RenderedRow> RenderPageRows(const PrimaryRecordPage& page, const Row
 std::optional<RenderedRow> RenderRecord(const CPrimaryRecord& record, const CDataFile* file,
                                         const RowDecodingContext& context, RenderVariant variant);
 
+// The same into `row`, which is empty or a row an earlier call made with the
+// same context: a listing that hands on one row at a time keeps one buffer
+// and copies the column list once, not per row. False (and `row` holding
+// no row) when the variant leaves the record out.
+bool RenderRecordInto(const CPrimaryRecord& record, const CDataFile* file, const RowDecodingContext& context,
+                      RenderVariant variant, RenderedRow& row);
+
 // The same as a list of zero or one rows.
 std::vector<RenderedRow> RenderRecordRows(const CPrimaryRecord& record, const CDataFile* file,
                                           const RowDecodingContext& context, RenderVariant variant);

@@ -1,6 +1,7 @@
 #include "values/table_page_source.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -173,7 +174,21 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
 }
 
 std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam) {
-  return ListIamChainPages(file, firstIam, KeptUnitPages());
+  return ListIamChainPages(file, firstIam, KeptUnitPages(), OwnerCheck::WhereRead);
+}
+
+UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, PageSource source) {
+  const ScanSettings& settings = TheApp().settings;
+  if (source != PageSource::AllocationMaps || settings.legacyCatalog || settings.IsAdvanced() || !catalog.dataFile)
+    return {};
+  // The owner the unit's IAM pages name (what the walk compares a page
+  // with), or the unit itself (what the missed-page recovery adds).
+  const TableSchema& schema = catalog.tableSchema;
+  const std::optional<PageOwner> iamOwner = IamChainOwner(*catalog.dataFile, schema.currentAllocationUnit.firstIamPage);
+  UnitPageCheck::OwnerTest isUnitOwner = CurrentUnitOwnerTest(schema);
+  return [iamOwner, isUnitOwner = std::move(isUnitOwner)](const PageOwner& named, uint8_t type) {
+    return (iamOwner && IsUnitOwner(*iamOwner, named, type)) || isUnitOwner(named, type);
+  };
 }
 
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first) {

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/unit_page_check.h"
 
 namespace brinehold {
 
@@ -50,6 +51,13 @@ std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress f
 std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
 // The inventory pages of catalog.tableSchema.
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
+
+// The test a page of a list from `source` must pass where it is read
+// (RowDecodingContext::pageOwnerTest): the allocation maps of the modern
+// layout list pages without reading them, so each one's header is checked
+// when its rows are read; the other sources checked theirs while listing
+// (empty test).
+UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, PageSource source);
 
 using PageListConsumer = std::function<bool(PageSource source, const std::vector<PageAddress>& pages)>;
 

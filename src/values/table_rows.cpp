@@ -44,21 +44,21 @@ bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawCo
   }
   const CDataFile& file = *catalog.dataFile;
   bool stopped = false;
-  ListTablePages(catalog, [&](PageSource, const std::vector<PageAddress>& pages) {
+  ListTablePages(catalog, [&](PageSource pageSource, const std::vector<PageAddress>& pages) {
+    context.pageOwnerTest = ListedPageOwnerTest(catalog, pageSource);
     bool any = false;
+    RenderedRow row;  // one buffer for every row of the table
     for (const PageAddress& address : pages) {
       if (stopped || TheApp().stopRequested) break;
-      const PageRows page = ReadPageRows(file, address, schema, context);
-      TableRowSource source;
-      if (page.verification.Failed()) source.damage = PageVerdictName(page.verification.verdict);
-      for (size_t r = 0; r < page.rows.size(); ++r) {
-        any = true;
-        source.origin = r < page.origins.size() ? page.origins[r] : RowOrigin::Live;
-        if (!visit(page.rows[r], source)) {
-          stopped = true;
-          break;
-        }
-      }
+      ForEachPageRow(file, address, schema, context, row,
+                     [&](const RenderedRow& rendered, RowOrigin origin, const PageVerification& verification) {
+                       if (stopped) return;
+                       any = true;
+                       TableRowSource source;
+                       source.origin = origin;
+                       if (verification.Failed()) source.damage = PageVerdictName(verification.verdict);
+                       if (!visit(rendered, source)) stopped = true;
+                     });
     }
     return any;
   });

@@ -59,6 +59,10 @@ std::string Decode8BitText(ValueKind kind, ByteReader bytes, const ColumnInfo& c
 
 }  // namespace
 
+void SkipValue(ValueState& state, const ColumnInfo& column) {
+  if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
+}
+
 std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column) {
   // A bit whose byte the group already holds needs no bytes of its own: the
   // last bits of a row may stand where the fixed part has ended.

@@ -25,6 +25,11 @@ namespace brinehold {
 
 std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column);
 
+// The state updates DecodeValue makes that the following columns depend on
+// (the fixed-part bytes to advance by), without decoding: for a value no
+// one reads. Not for bits, which take their place in the bit group.
+void SkipValue(ValueState& state, const ColumnInfo& column);
+
 // An sql_variant value of `totalLength` bytes: base type id, version byte,
 // the type's properties and the data. Fixed-size base types need the exact
 // length; an unknown base type or a wrong length gives empty text.

@@ -100,6 +100,40 @@ TEST_F(RowRendererTest, NullRulesDifferByVariant) {
   EXPECT_EQ(Render(row, context, RenderVariant::PositionalCatalog), (std::vector<std::string>{"7", "", ""}));
 }
 
+TEST_F(RowRendererTest, SkippedColumnsLeaveTheOthersAsTheyWere) {
+  // A consumer that reads a few columns has the others skipped: every other
+  // column must come out as in a full render, whether fixed columns are
+  // found by their leaf offsets or by the running offset (leaf 0).
+  for (const bool byRunningOffset : {false, true}) {
+    std::vector<ColumnInfo> columns = {
+        Column("id", "int(4)", ValueKind::Int, 1, 4, false), Column("b", "bit(1)", ValueKind::Bit, 2, 8),
+        Column("n", "int(4)", ValueKind::Int, 3, 9),         Column("d", "datetime(8)", ValueKind::DateTime, 4, 13),
+        Column("v", "varchar(10)", ValueKind::VarChar, 5, -1), Column("w", "int(4)", ValueKind::Int, 6, 21)};
+    if (byRunningOffset)
+      for (ColumnInfo& column : columns)
+        if (column.leafOffset > 0) column.leafOffset = 0;
+    Bytes fixed = Int32(7);
+    fixed.push_back(0x01);
+    for (const Bytes& part : {Int32(42), Bytes{0, 0, 0, 0, 0x10, 0x27, 0, 0}, Int32(-5)})
+      fixed.insert(fixed.end(), part.begin(), part.end());
+    const Bytes row = RecordBuilder().SetFixed(fixed).SetColumnCount(6).AddVariable({'a', 'b'}).Build();
+    for (const RenderVariant variant : {RenderVariant::RowsetTable, RenderVariant::PositionalTable}) {
+      auto context = BuildRowDecodingContext(columns);
+      const std::vector<std::string> full = Render(row, context, variant);
+      ASSERT_EQ(full.size(), columns.size());
+      for (size_t skipped = 1; skipped < columns.size(); ++skipped) {
+        SCOPED_TRACE(testing::Message() << "running " << byRunningOffset << " skipped " << skipped);
+        context.skippedColumns.assign(columns.size(), 0);
+        context.skippedColumns[skipped] = 1;
+        std::vector<std::string> texts = Render(row, context, variant);
+        ASSERT_EQ(texts.size(), full.size());
+        texts[skipped] = full[skipped];
+        EXPECT_EQ(texts, full);
+      }
+    }
+  }
+}
+
 TEST_F(RowRendererTest, PositionalNullBitsFollowTheStoredColumns) {
   // Without null bits from the catalog (SQL Server 2000), bit i belongs to
   // the i-th stored column; a null bit column still uses up its bit.

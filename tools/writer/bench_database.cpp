@@ -204,6 +204,7 @@ class DataPageFiller {
     PutUInt(page_, 22, slots_, 2);
     PutUInt(page_, 28, kPage - free_ - 2 * slots_, 2);
     PutUInt(page_, 30, free_, 2);
+    SealPage(page_);  // the header's checksum was taken before the records went in
     return std::move(page_);
   }
 
