@@ -182,12 +182,25 @@ UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, Pa
   if (source != PageSource::AllocationMaps || settings.legacyCatalog || settings.IsAdvanced() || !catalog.dataFile)
     return {};
   // The owner the unit's IAM pages name (what the walk compares a page
-  // with), or the unit itself (what the missed-page recovery adds).
+  // with), or the unit itself (what the missed-page recovery adds); of
+  // every partition's unit when the table has several.
   const TableSchema& schema = catalog.tableSchema;
-  const std::optional<PageOwner> iamOwner = IamChainOwner(*catalog.dataFile, schema.currentAllocationUnit.firstIamPage);
-  UnitPageCheck::OwnerTest isUnitOwner = CurrentUnitOwnerTest(schema);
-  return [iamOwner, isUnitOwner = std::move(isUnitOwner)](const PageOwner& named, uint8_t type) {
-    return (iamOwner && IsUnitOwner(*iamOwner, named, type)) || isUnitOwner(named, type);
+  std::vector<PageOwner> iamOwners;
+  std::vector<UnitPageCheck::OwnerTest> unitTests;
+  auto addUnit = [&](const AllocationUnitRow& unit) {
+    if (const std::optional<PageOwner> owner = IamChainOwner(*catalog.dataFile, unit.firstIamPage))
+      iamOwners.push_back(*owner);
+    unitTests.push_back(UnitOwnerTest(unit, schema.currentObject.objectId));
+  };
+  if (schema.partitions.size() > 1) {
+    for (const TablePartition& partition : schema.partitions) addUnit(partition.inRowUnit);
+  } else {
+    addUnit(schema.currentAllocationUnit);
+  }
+  return [iamOwners = std::move(iamOwners), unitTests = std::move(unitTests)](const PageOwner& named, uint8_t type) {
+    return std::any_of(iamOwners.begin(), iamOwners.end(),
+                       [&](const PageOwner& owner) { return IsUnitOwner(owner, named, type); }) ||
+           std::any_of(unitTests.begin(), unitTests.end(), [&](const auto& test) { return test(named, type); });
   };
 }
 
@@ -304,7 +317,9 @@ PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListCo
       return !list.empty();
     });
     if (source == PageSource::None) continue;
-    used = source;
+    // Pages from allocation maps are checked where they are read, against
+    // the owners of every partition; the other sources' pages pass that too.
+    if (used != PageSource::AllocationMaps) used = source;
     all.insert(all.end(), found.begin(), found.end());
   }
   if (used == PageSource::None) return used;
