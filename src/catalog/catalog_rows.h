@@ -208,6 +208,21 @@ struct LegacyTable {
   std::vector<LegacyTableColumn> columns;
 };
 
+// sysreferences of SQL Server 2000 (owner 14): one row per foreign key,
+// its column pairs as two arrays of column ids (forkeys, refkeys; two bytes
+// each, at most 16) of which the first keyCount entries count. Nothing
+// here is checked: the catalog checks the ids against its tables and
+// columns before it uses a row.
+struct LegacyReferenceRow {
+  int32_t constraintId = -1;
+  int32_t referencingTableId = -1;
+  int32_t referencedTableId = -1;
+  int16_t referencedIndexId = -1;
+  int16_t keyCount = -1;
+  std::vector<int16_t> referencingColumnIds;
+  std::vector<int16_t> referencedColumnIds;
+};
+
 // One column pair of a foreign key.
 struct ForeignKeyColumn {
   int32_t constraintId = 0;

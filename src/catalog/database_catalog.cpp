@@ -1,6 +1,7 @@
 #include "catalog/database_catalog.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "session/app_state.h"
 #include "storage/boot_page.h"
@@ -13,6 +14,50 @@ bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_rela
 
 uint64_t PairKey(int32_t a, int32_t b) {
   return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
+}
+
+// Column names by (table id, column id); the last row of a pair wins.
+using ColumnNames = std::unordered_map<uint64_t, const std::string*>;
+
+// Names each column pair: its tables and constraint from the last object
+// of each id, its columns from `columnNames`.
+void NameForeignKeyColumns(std::vector<ForeignKeyColumn>& keyColumns, const std::vector<ObjectRow>& objects,
+                           const ColumnNames& columnNames) {
+  std::unordered_map<int32_t, const ObjectRow*> lastObject;
+  for (const ObjectRow& row : objects) lastObject[row.objectId] = &row;
+  for (ForeignKeyColumn& entry : keyColumns) {
+    if (auto it = lastObject.find(entry.referencingTableId); it != lastObject.end())
+      entry.referencingTableName = it->second->name;
+    if (auto it = lastObject.find(entry.referencedTableId); it != lastObject.end())
+      entry.referencedTableName = it->second->name;
+    if (auto it = lastObject.find(entry.constraintId); it != lastObject.end()) {
+      entry.constraintName = it->second->name;
+      entry.constraintStatus = it->second->status;
+    }
+    if (auto it = columnNames.find(PairKey(entry.referencingTableId, entry.referencingColumnId));
+        it != columnNames.end())
+      entry.referencingColumnName = *it->second;
+    if (auto it = columnNames.find(PairKey(entry.referencedTableId, entry.referencedColumnId));
+        it != columnNames.end())
+      entry.referencedColumnName = *it->second;
+  }
+}
+
+// Whether a sysreferences row can be trusted: both tables are tables of
+// the catalog, the key has 1 to 16 columns that both lists hold, and every
+// column id names a column of its table.
+bool UsableReference(const LegacyReferenceRow& row, const std::unordered_set<int32_t>& tables,
+                     const ColumnNames& columnNames) {
+  if (row.constraintId <= 0 || !tables.count(row.referencingTableId) || !tables.count(row.referencedTableId))
+    return false;
+  const size_t count = row.keyCount > 0 ? static_cast<size_t>(row.keyCount) : 0;
+  if (count == 0 || count > row.referencingColumnIds.size() || count > row.referencedColumnIds.size()) return false;
+  for (size_t k = 0; k < count; ++k) {
+    if (!columnNames.count(PairKey(row.referencingTableId, row.referencingColumnIds[k])) ||
+        !columnNames.count(PairKey(row.referencedTableId, row.referencedColumnIds[k])))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -105,7 +150,17 @@ void CDatabaseCatalog::ReadCatalogTables() {
     ParseScalarType(record, scalarTypes);
   });
 
-  if (legacy) return;
+  if (legacy) {
+    // SQL Server 2000 keeps foreign keys in sysreferences (sysforeignkeys is
+    // a view over it and has no pages).
+    if (StopRequested()) return;
+    r.ReadSystemTable(kSysReferencesLegacy, true, [&](const CatalogRecord& record, const PageEntry&) {
+      ParseLegacyReference(record, legacyReferences);
+    });
+    if (StopRequested()) return;
+    BuildLegacyForeignKeyColumns();
+    return;
+  }
   if (StopRequested()) return;
   r.ReadSystemTable(kSysRsColsOrSysColumns, false, [&](const CatalogRecord& record, const PageEntry&) {
     ParseRowsetColumn(record, rowsetColumns);
@@ -155,29 +210,33 @@ void CDatabaseCatalog::BuildForeignKeyColumns() {
     }
   }
   if (foreignKeyColumns.empty()) return;
+  ColumnNames names;
+  for (const ColumnRow& row : columns) names[PairKey(row.objectId, row.columnId)] = &row.name;
+  NameForeignKeyColumns(foreignKeyColumns, objects, names);
+}
 
-  // Names: the last matching object and column win.
-  std::unordered_map<int32_t, const ObjectRow*> lastObject;
-  for (const ObjectRow& row : objects) lastObject[row.objectId] = &row;
-  std::unordered_map<uint64_t, const ColumnRow*> lastColumn;
-  for (const ColumnRow& row : columns) lastColumn[PairKey(row.objectId, row.columnId)] = &row;
-
-  for (ForeignKeyColumn& entry : foreignKeyColumns) {
-    if (auto it = lastObject.find(entry.referencingTableId); it != lastObject.end())
-      entry.referencingTableName = it->second->name;
-    if (auto it = lastObject.find(entry.referencedTableId); it != lastObject.end())
-      entry.referencedTableName = it->second->name;
-    if (auto it = lastObject.find(entry.constraintId); it != lastObject.end()) {
-      entry.constraintName = it->second->name;
-      entry.constraintStatus = it->second->status;
+void CDatabaseCatalog::BuildLegacyForeignKeyColumns() {
+  foreignKeyColumns.clear();
+  ColumnNames names;
+  for (const LegacyColumnRow& row : legacyColumns) names[PairKey(row.objectId, row.columnId)] = &row.name;
+  std::unordered_set<int32_t> tables;
+  for (const ObjectRow& row : objects)
+    if (row.type == "U " || row.type == "S ") tables.insert(row.objectId);
+  std::unordered_set<int32_t> constraints;
+  for (const LegacyReferenceRow& row : legacyReferences) {
+    if (!UsableReference(row, tables, names) || !constraints.insert(row.constraintId).second) continue;
+    for (int16_t k = 0; k < row.keyCount; ++k) {
+      ForeignKeyColumn entry;
+      entry.constraintId = row.constraintId;
+      entry.ordinal = k + 1;
+      entry.referencingTableId = row.referencingTableId;
+      entry.referencingColumnId = row.referencingColumnIds[static_cast<size_t>(k)];
+      entry.referencedTableId = row.referencedTableId;
+      entry.referencedColumnId = row.referencedColumnIds[static_cast<size_t>(k)];
+      foreignKeyColumns.push_back(std::move(entry));
     }
-    if (auto it = lastColumn.find(PairKey(entry.referencingTableId, entry.referencingColumnId));
-        it != lastColumn.end())
-      entry.referencingColumnName = it->second->name;
-    if (auto it = lastColumn.find(PairKey(entry.referencedTableId, entry.referencedColumnId));
-        it != lastColumn.end())
-      entry.referencedColumnName = it->second->name;
   }
+  NameForeignKeyColumns(foreignKeyColumns, objects, names);
 }
 
 void CDatabaseCatalog::ClearCatalog() {
@@ -196,6 +255,7 @@ void CDatabaseCatalog::ClearCatalog() {
   indexColumns.clear();
   hobtColumns2005.clear();
   rowsetColumns2005.clear();
+  legacyReferences.clear();
   foreignKeyColumns.clear();
   tableSchema = TableSchema{};
   childConstraints.clear();

@@ -42,6 +42,7 @@ enum SystemObjectId : int32_t {
   kSysFiles1 = 8,
   kSysAllocUnits = 7,
   kHobtColumns2005 = 13,
+  kSysReferencesLegacy = 14,
   kSysSchObjs = 34,
   kSysColPars = 41,
   kScalarTypes = 50,
@@ -80,6 +81,7 @@ class CDatabaseCatalog {
   std::vector<IndexColumnRow> indexColumns;
   std::vector<HobtColumnRow> hobtColumns2005;
   std::vector<RowsetColumn2005Row> rowsetColumns2005;
+  std::vector<LegacyReferenceRow> legacyReferences;
   std::vector<ForeignKeyColumn> foreignKeyColumns;
 
   // The current table (LoadTableSchema replaces it) and the child objects
@@ -94,6 +96,11 @@ class CDatabaseCatalog {
   void ReadCatalogTables();
   // Fills foreignKeyColumns from objectRefs, objects and columns.
   void BuildForeignKeyColumns();
+  // The same in the SQL Server 2000 layout, from legacyReferences, objects
+  // and legacyColumns. A row is skipped whole when it names a table that is
+  // not in objects, a column its table does not have, or a key length its
+  // column lists do not hold, and when its constraint was met before.
+  void BuildLegacyForeignKeyColumns();
   // Empties every list and the current-table state.
   void ClearCatalog();
 

@@ -248,6 +248,40 @@ void ParseLegacyIndex(const CatalogRecord& record, int16_t fileId,
   out[entry.objectId] = entry;
 }
 
+namespace {
+
+// sysreferences keeps up to 16 column ids of a key in a varbinary(32).
+constexpr size_t kMaxKeyColumns = 16;
+
+// The column ids of a forkeys or refkeys value: two bytes each, whole ids
+// only, at most kMaxKeyColumns.
+std::vector<int16_t> KeyColumnIds(const std::vector<Bytes>& columns, size_t index) {
+  std::vector<int16_t> ids;
+  if (index >= columns.size()) return ids;
+  ByteReader value(columns[index]);
+  for (size_t at = 0; ids.size() < kMaxKeyColumns && value.Has(at, 2); at += 2)
+    ids.push_back(value.GetOr<int16_t>(at, 0));
+  return ids;
+}
+
+}  // namespace
+
+void ParseLegacyReference(const CatalogRecord& record, std::vector<LegacyReferenceRow>& out) {
+  // constid, fkeyid, rkeyid (int), rkeyindid, keycnt (smallint); then the
+  // variable-length forkeys and refkeys.
+  auto fixed = AcceptedFixed(record, true, 16);
+  if (!fixed) return;
+  LegacyReferenceRow row;
+  Take(*fixed, 0, row.constraintId);
+  Take(*fixed, 4, row.referencingTableId);
+  Take(*fixed, 8, row.referencedTableId);
+  Take(*fixed, 12, row.referencedIndexId);
+  Take(*fixed, 14, row.keyCount);
+  row.referencingColumnIds = KeyColumnIds(record.variableColumns, 0);
+  row.referencedColumnIds = KeyColumnIds(record.variableColumns, 1);
+  out.push_back(std::move(row));
+}
+
 void ParseScalarType(const CatalogRecord& record, std::vector<ScalarTypeRow>& out) {
   auto fixed = AcceptedFixed(record, false, 34);
   if (!fixed) return;

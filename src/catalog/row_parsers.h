@@ -53,6 +53,8 @@ void ParseLegacyColumn(const CatalogRecord& record, uint64_t& repairCounter,
 // `fileId` is the file of the page the record was read from.
 void ParseLegacyIndex(const CatalogRecord& record, int16_t fileId,
                       std::map<int32_t, LegacyIndexEntry>& out);
+// sysreferences of SQL Server 2000; appends only rows with their fixed part.
+void ParseLegacyReference(const CatalogRecord& record, std::vector<LegacyReferenceRow>& out);
 void ParseScalarType(const CatalogRecord& record, std::vector<ScalarTypeRow>& out);
 void ParseRowsetColumn(const CatalogRecord& record, std::vector<RowsetColumnRow>& out);
 void ParseObjectRef(const CatalogRecord& record, std::vector<ObjectRefRow>& out);

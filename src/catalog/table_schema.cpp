@@ -55,6 +55,8 @@ bool AnyPageSet(const AllocationUnitRow& unit) {
 void AppendDataPages(TableSchema& schema, const PageInventory& dataPages, int32_t owner) {
   const std::vector<PageEntry>* entries = EntriesOf(dataPages, owner);
   if (!entries) return;
+  const size_t needed = schema.tablePages.size() + entries->size();
+  if (needed > schema.tablePages.capacity()) schema.tablePages.reserve(std::max(needed, 2 * schema.tablePages.capacity()));
   for (const PageEntry& entry : *entries) {
     if (StopRequested()) return;
     if (entry.pageType != kDataPageType) continue;

@@ -148,6 +148,20 @@ bool IsModuleType(const ObjectRow& object) {
   return kTypes.count(object.type) != 0 || (object.type == "D " && object.parentObjectId <= 0);
 }
 
+// `text` as a comment of its own: a block, so that line breaks in a
+// definition or a name stay inside it; comment marks inside are broken up
+// (block comments nest in T-SQL, so an opening mark counts as much as a
+// closing one).
+std::string CommentBlock(const std::string& text) {
+  std::string out = "/* ";
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if ((text[i] == '*' && next == '/') || (text[i] == '/' && next == '*')) out += ' ';
+  }
+  return out + " */\n";
+}
+
 // A batch ends on its own line before GO.
 std::string Batch(std::string text) {
   if (text.empty() || text.back() != '\n') text += "\n";
@@ -218,12 +232,13 @@ std::string SchemaScript::ConstraintText(const TableConstraint& constraint) {
   const ObjectRow& object = *constraint.object;
   const std::string definition = Definition(object);
   const std::string what = object.type == "D " ? "default " : "check ";
-  if (definition.empty()) return "-- " + what + QuoteName(object.name) + " of " + QuoteName(constraint.table) +
-                                 ": its definition could not be read\n";
+  if (definition.empty())
+    return CommentBlock(what + QuoteName(object.name) + " of " + QuoteName(constraint.table) +
+                        ": its definition could not be read");
   if (object.type == "C ") return CheckConstraintStatement(constraint.table, object.name, definition);
   if (constraint.column.empty())
-    return "-- " + what + QuoteName(object.name) + " of " + QuoteName(constraint.table) + " (column not known): " +
-           definition + "\n";
+    return CommentBlock(what + QuoteName(object.name) + " of " + QuoteName(constraint.table) +
+                        " (column not known): " + definition);
   return DefaultStatement(constraint.table, object.name, constraint.column, definition);
 }
 
@@ -240,7 +255,7 @@ std::string SchemaScript::ModulesText() {
     if (!seen.insert(object->objectId).second) continue;
     const std::string definition = Definition(*object);
     if (definition.empty()) {
-      unread += "-- " + QuoteName(object->name) + " (" + object->type + "): its definition could not be read\n";
+      unread += CommentBlock(QuoteName(object->name) + " (" + object->type + "): its definition could not be read");
       continue;
     }
     out += Batch(definition);

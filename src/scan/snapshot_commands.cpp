@@ -1,5 +1,6 @@
 #include "scan/snapshot_commands.h"
 
+#include "platform/read_only_file.h"
 #include "session/app_state.h"
 
 namespace brinehold {
@@ -31,6 +32,14 @@ bool LoadSnapshotHeader(const std::string& snapshotPath, std::string& failure) {
   settings.showDeleted = header->showDeleted;
   settings.showAdvancedDeleted = header->showAdvancedDeleted;
   return true;
+}
+
+std::string SnapshotDataFileProblem(const std::string& snapshotPath, const std::string& mdfPath) {
+  ReadOnlyFile file;
+  if (!file.Open(mdfPath)) return kTextSnapshotDataFileMissing + mdfPath;
+  const std::optional<uint64_t> recorded = ReadSnapshotFileLength(snapshotPath, 1);
+  if (recorded && *recorded != file.Length()) return kTextSnapshotDataFileChanged + mdfPath;
+  return {};
 }
 
 bool CSnapshotCommands::RefuseWhileRunning() {
@@ -88,6 +97,24 @@ bool CSnapshotCommands::Load(const std::string& snapshotPath, const std::string&
   if (driver_.hooks.showProgress) driver_.hooks.showProgress(true);
   driver_.StartWorker([this]() { driver_.RunScan(); });
   return true;
+}
+
+bool CSnapshotCommands::LoadLocatingDataFile(const std::string& snapshotPath,
+                                             const std::function<std::string(const std::string& reason)>& locate) {
+  if (snapshotPath.empty() || RefuseWhileRunning()) return false;
+  std::string failure;
+  const std::optional<SnapshotHeader> header = ReadSnapshotHeader(snapshotPath, failure);
+  if (!header) return Load(snapshotPath);
+  const std::string problem = SnapshotDataFileProblem(snapshotPath, header->mdfPath);
+  if (problem.empty()) return Load(snapshotPath);
+  log_.AppendLogList(problem);
+  const std::string chosen = locate ? locate(problem) : std::string();
+  if (chosen.empty()) {
+    log_.AppendLogList(kTextSnapshotNotLoaded);
+    Tell(kTextSnapshotNotLoaded);
+    return false;
+  }
+  return Load(snapshotPath, chosen);
 }
 
 }  // namespace brinehold

@@ -13,6 +13,7 @@
 // snapshot cannot be read starts no scan and says why.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "scan/recovery_log.h"
@@ -25,6 +26,7 @@ inline constexpr const char* kTextSavingSnapshot = "Saving Snapshot..Please wait
 inline constexpr const char* kTextSnapshotSaved = "Snapshot Saved successfully in path ";
 inline constexpr const char* kTextSnapshotNotSaved = "Snapshot cannot be saved.";
 inline constexpr const char* kTextNothingToSave = "There is no scanned data file to save in a snapshot.";
+inline constexpr const char* kTextSnapshotNotLoaded = "The snapshot was not loaded: no data file was chosen.";
 // The file dialogs' filter for both commands.
 inline constexpr const char* kSnapshotFileFilter = ".VantrelMDB Files (*.MDBVTL)|*MDBVTL||";
 
@@ -39,6 +41,12 @@ bool SaveSnapshot(const ScanSession& session, const std::string& snapshotPath, c
 // settings are then left as they were.
 bool LoadSnapshotHeader(const std::string& snapshotPath, std::string& failure);
 
+// Why the data file at `mdfPath` cannot be scanned with the snapshot at
+// `snapshotPath`: it does not open, or its length differs from the one the
+// snapshot recorded (its pages would not be where the inventory says).
+// Empty when it can.
+std::string SnapshotDataFileProblem(const std::string& snapshotPath, const std::string& mdfPath);
+
 class CSnapshotCommands {
  public:
   CSnapshotCommands(CScanDriver& driver, CRecoveryLog& log) : driver_(driver), log_(log) {}
@@ -50,6 +58,13 @@ class CSnapshotCommands {
   // path the snapshot names (the file has moved). False when refused or the
   // snapshot cannot be read (no scan started).
   bool Load(const std::string& snapshotPath, const std::string& mdfPath = {});
+  // Load command for a data file that may have moved: when the file the
+  // snapshot names cannot be scanned with it (SnapshotDataFileProblem),
+  // the problem is logged and `locate` is asked for the data file, with
+  // the problem as its reason; an empty answer loads nothing and says so.
+  // A snapshot that cannot be read is refused by Load as before.
+  bool LoadLocatingDataFile(const std::string& snapshotPath,
+                            const std::function<std::string(const std::string& reason)>& locate);
 
  private:
   bool RefuseWhileRunning();

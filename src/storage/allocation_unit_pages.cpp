@@ -57,11 +57,13 @@ class UnitPageCollector {
   void Append(const IamPage& iam, std::vector<PageAddress>& pages) {
     const size_t first = pages.size();
     AppendIamPagePages(iam, file_, pages);
-    if (keep_ == UnitPages::Listed) return;
+    // Checked where read: the reader drops foreign pages, and freed ones
+    // unless deleted rows are shown.
+    if (keep_ == UnitPages::Listed || ownerCheck_ == OwnerCheck::WhereRead) return;
     const PageOwner owner = PageOwner::Of(iam.Header());
     auto dropped = [&](const PageAddress& page) {
       if (StopRequested()) return true;  // the walk ends at the next IAM page
-      const UnitPageKind kind = Kind(page, owner);
+      const UnitPageKind kind = check_.Check(page, owner);
       return kind == UnitPageKind::Foreign || (kind == UnitPageKind::Freed && keep_ != UnitPages::LiveAndFreed);
     };
     pages.erase(std::remove_if(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end(), dropped),
@@ -69,13 +71,6 @@ class UnitPageCollector {
   }
 
  private:
-  // Without the header, a page the PFS keeps counts as live or freed; the
-  // reader rejects a foreign one.
-  UnitPageKind Kind(PageAddress page, const PageOwner& owner) {
-    if (ownerCheck_ == OwnerCheck::Now) return check_.Check(page, owner);
-    return check_.allocation_.StateOf(page) == AllocationState::Free ? UnitPageKind::Freed : UnitPageKind::Live;
-  }
-
   const CDataFile& file_;
   UnitPages keep_;
   OwnerCheck ownerCheck_;
@@ -90,7 +85,10 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
     if (static_cast<uint64_t>(slot.pageNumber) >= PageCountOfFile(file, slot.fileId)) continue;
     pages.push_back(slot);
   }
-  for (const AllocatedExtent& extent : ListAllocatedExtents(iam, &file)) {
+  const std::vector<AllocatedExtent> extents = ListAllocatedExtents(iam, &file);
+  const size_t needed = pages.size() + extents.size() * kPagesPerExtent;
+  if (needed > pages.capacity()) pages.reserve(std::max(needed, 2 * pages.capacity()));
+  for (const AllocatedExtent& extent : extents) {
     for (const PageAddress& page : ExpandExtent(extent))
       if (page.fileId != 0 && page.pageNumber != 0) pages.push_back(page);
   }

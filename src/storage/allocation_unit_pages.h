@@ -18,11 +18,11 @@
 // pages that are the unit's own by unit_page_check.h: live ones, and with
 // LiveAndFreed also those the unit has freed (they hold deleted rows). A
 // page whose header names another owner than the IAM page that lists it is
-// never kept then. With OwnerCheck::WhereRead only the PFS decides here,
-// and no listed page is read: the caller checks each page's header against
-// the chain's owner (IamChainOwner) when it reads the page anyway, so a
-// listing can show its first rows without reading every page of the table
-// first.
+// never kept then. With OwnerCheck::WhereRead every listed page is kept
+// and none is read: the caller checks each page's header against the
+// chain's owner (IamChainOwner), and the PFS, when it reads the page anyway,
+// so a listing shows its first rows without reading every page of the
+// table first.
 //
 // Damage: a page that cannot be read, or that is not an IAM page, ends the
 // chain; an IAM page reached a second time (a chain that loops) ends it too,

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -55,6 +56,17 @@ class SnapshotInput {
       to += n;
       count -= n;
       remaining_ -= n;
+    }
+    return true;
+  }
+
+  // Passes over `count` bytes; false when fewer remain.
+  bool Skip(uint64_t count) {
+    uint8_t scratch[4096];
+    while (count > 0) {
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(count, sizeof scratch));
+      if (!Read(scratch, n)) return false;
+      count -= n;
     }
     return true;
   }
@@ -138,6 +150,21 @@ const char* ReadSection(SnapshotInput& in, PageInventory& map) {
     previous = owner;
     if (*count > in.Remaining() / kEntryBytes) return kCountTooLarge;
     if (const char* problem = ReadEntries(in, *count, map[*owner])) return problem;
+  }
+  return nullptr;
+}
+
+// Passes over one inventory section, checking its counts as ReadSection does.
+const char* SkipSection(SnapshotInput& in) {
+  auto owners = in.Get<uint64_t>();
+  if (!owners) return kEndsEarly;
+  if (*owners > in.Remaining() / kOwnerBytes) return kCountTooLarge;
+  for (uint64_t i = 0; i < *owners; ++i) {
+    auto owner = in.Get<int32_t>();
+    auto count = in.Get<uint32_t>();
+    if (!owner || !count) return kEndsEarly;
+    if (*count > in.Remaining() / kEntryBytes) return kCountTooLarge;
+    if (!in.Skip(uint64_t{*count} * kEntryBytes)) return kEndsEarly;
   }
   return nullptr;
 }
@@ -270,6 +297,19 @@ std::optional<SnapshotHeader> ReadSnapshotHeader(const std::string& path, std::s
     return std::nullopt;
   }
   return header;
+}
+
+std::optional<uint64_t> ReadSnapshotFileLength(const std::string& path, int16_t fileId) {
+  SnapshotInput in;
+  if (!in.Open(path)) return std::nullopt;
+  SnapshotHeader skipped;
+  const char* problem = ReadHeader(in, skipped);
+  for (int section = 0; section < 3 && !problem; ++section) problem = SkipSection(in);
+  std::map<int16_t, uint64_t> lengths;
+  if (problem || in.Remaining() == 0 || ReadFileLengths(in, lengths)) return std::nullopt;
+  auto found = lengths.find(fileId);
+  if (found == lengths.end()) return std::nullopt;
+  return found->second;
 }
 
 bool LoadSnapshotInventory(const std::string& path, CDataFile& file, std::string& failure) {

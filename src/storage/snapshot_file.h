@@ -74,6 +74,11 @@ bool WriteSnapshotFile(const std::string& path, const SnapshotHeader& header, co
 // message for the user, when it cannot be opened or read.
 std::optional<SnapshotHeader> ReadSnapshotHeader(const std::string& path, std::string& failure);
 
+// The length the data file `fileId` had when the snapshot at `path` was
+// saved; nothing when the snapshot cannot be read or does not record it
+// (snapshots written before lengths were kept).
+std::optional<uint64_t> ReadSnapshotFileLength(const std::string& path, int16_t fileId);
+
 // Fills the three inventory maps of `file` from the snapshot at `path` in
 // place of the inventory pass, and `inventoryFileLengths` from its
 // file-length record. False, with `failure` set and the maps empty, when the

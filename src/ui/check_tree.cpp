@@ -80,7 +80,10 @@ int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
 }
 
 void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
-  if (item) item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+  if (!item) return;
+  item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+  // The data may tell a folder from an object.
+  RefreshImage(item);
 }
 
 void CXHtmlTree::SortChildren(QTreeWidgetItem* item) {
@@ -104,7 +107,7 @@ void CXHtmlTree::RefreshImage(QTreeWidgetItem* item) {
   if (!imagesByShape) return;
   static const QIcon folder(TreeFolderImage());
   static const QIcon object(TreeObjectImage());
-  item->setIcon(0, item->childCount() > 0 ? folder : object);
+  item->setIcon(0, item->childCount() > 0 || (isFolder && isFolder(item)) ? folder : object);
 }
 
 bool CXHtmlTree::IsChecked(const QTreeWidgetItem* item) const {

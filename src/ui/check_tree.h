@@ -65,10 +65,12 @@ class CXHtmlTree : public QTreeWidget {
   // and visible.
   void CollapseTopLevel();
 
-  // Images by shape: items with children get the folder picture, the
+  // Images by shape: items with children, and those `isFolder` names
+  // (asked again when an item's data changes), get the folder picture, the
   // others the object picture (the object tree); off for trees whose
   // callers set their own icons.
   bool imagesByShape = false;
+  std::function<bool(const QTreeWidgetItem* item)> isFolder;
 
   std::function<void(QTreeWidgetItem* item)> onLabelClicked;
   std::function<void(QTreeWidgetItem* item, Qt::CheckState state)> onCheckChanged;

@@ -497,7 +497,15 @@ void CMainFrame::OnLoadSnapshot() {
                                                                            DialogFilter(kSnapshotFileFilter));
   if (path.isEmpty()) return;
   WaitForStoppedWorker();
-  snapshots_.Load(path.toStdString());
+  // The data file may have moved or changed since the snapshot was saved:
+  // the user points at it, as --mdf does on the command line.
+  snapshots_.LoadLocatingDataFile(path.toStdString(), [this](const std::string& reason) {
+    const QString chosen = chooseSnapshotDataFile
+                               ? chooseSnapshotDataFile(QString::fromStdString(reason))
+                               : QFileDialog::getOpenFileName(this, "Where is the data file of this snapshot?",
+                                                              DefaultLogFolder(), ".mdf Files (*.mdf)");
+    return chosen.toStdString();
+  });
 }
 
 void CMainFrame::OnSaveSnapshot() {

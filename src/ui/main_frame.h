@@ -118,6 +118,9 @@ class CMainFrame : public QMainWindow {
   std::function<QString()> chooseExportFolder;
   std::function<QString()> chooseSnapshotToSave;
   std::function<QString()> chooseSnapshotToLoad;
+  // The data file a Load scans when the snapshot's own is missing or has
+  // changed size; `reason` says which. Empty: cancelled.
+  std::function<QString(const QString& reason)> chooseSnapshotDataFile;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -7,6 +7,22 @@
 
 namespace brinehold::ui {
 
+namespace {
+
+// The object tree's folders, empty or not: its root; the nodes below it
+// (Views, Programmability, Tables); theirs (Function, Default, User
+// Tables, ...), told from the views beside them by their data, 0 for a
+// fixed node and 1 for an object; and the nodes an opened table gets
+// (Columns, PrimaryKey, Constraint, Unique, ForeignKey). Tables sit at
+// depth 3, columns and constraints at 5.
+bool IsObjectTreeFolder(const QTreeWidgetItem* item, int64_t data) {
+  int depth = 0;
+  for (const QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) ++depth;
+  return depth <= 1 || (depth == 2 && data == 0) || depth == 4;
+}
+
+}  // namespace
+
 CFileView::CFileView(QWidget* parent) : QDockWidget(kPaneObjects, parent) {
   setObjectName("objectsPane");
   setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -18,6 +34,9 @@ CFileView::CFileView(QWidget* parent) : QDockWidget(kPaneObjects, parent) {
   objectTree_ = new CXHtmlTree(area);
   objectTree_->setObjectName("objectTree");
   objectTree_->imagesByShape = true;
+  objectTree_->isFolder = [tree = objectTree_](const QTreeWidgetItem* item) {
+    return IsObjectTreeFolder(item, tree->DataOf(item));
+  };
   objectTree_->Initialise();
   documentTree_ = new CXHtmlTree(area);
   documentTree_->setObjectName("documentTree");

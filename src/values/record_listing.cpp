@@ -208,6 +208,8 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
   damagedRows_ = 0;
   damagedPages_.clear();
   const size_t firstPage = start.pageIndex > 0 ? static_cast<size_t>(start.pageIndex) : 0;
+  if (withoutRowLimit_ && !pageRows && catalog.dataFile && firstPage == 0 && start.rowIndex == 0)
+    return StreamRows(catalog, stopped);
   int64_t pagesRead = 0;
   for (size_t p = firstPage; p < pageList.size(); ++p) {
     if (stopped()) return walk;
@@ -238,6 +240,34 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
       }
     }
     window_.SetProgressPosition(pagesRead);
+  }
+  ReportDamagedRows();
+  return walk;
+}
+
+RecordListing::Walk RecordListing::StreamRows(CDatabaseCatalog& catalog, const std::function<bool()>& stopped) {
+  // Every row goes to the consumer: one row buffer serves the whole table.
+  const TableSchema& schema = catalog.tableSchema;
+  Walk walk;
+  RenderedRow buffer;
+  int64_t pagesRead = 0;
+  for (const PageAddress& address : pageList) {
+    if (stopped()) return walk;
+    ForEachPageRow(*catalog.dataFile, address, schema, *currentRowContext_, buffer,
+                   [&](const RenderedRow& row, RowOrigin origin, const PageVerification& verification) {
+                     if (row.empty() || stopped()) return;
+                     ++walk.processed;
+                     rowOrigin_ = origin;
+                     rowDamage_ = verification.Failed() ? PageVerdictName(verification.verdict) : "";
+                     TakeRow(row, schema);
+                     rowOrigin_ = RowOrigin::Live;
+                     rowDamage_ = "";
+                     if (verification.Failed()) {
+                       ++damagedRows_;
+                       if (damagedPages_.empty() || damagedPages_.back() != address) damagedPages_.push_back(address);
+                     }
+                   });
+    window_.SetProgressPosition(++pagesRead);
   }
   ReportDamagedRows();
   return walk;

@@ -170,6 +170,9 @@ class RecordListing {
 
   WindowPort& window_;
   std::unique_ptr<RowDecodingContext> currentRowContext_;
+  // WalkRows of a whole table for the row consumer, page by page without
+  // collecting each page's rows first.
+  Walk StreamRows(CDatabaseCatalog& catalog, const std::function<bool()>& stopped);
   // Marks in the row context the columns the row consumer does not read.
   void SkipUnreadColumns(const std::vector<ColumnInfo>& columns);
   size_t columnListSize_ = 0;  // remembered by PrepareRecordColumns

@@ -222,6 +222,51 @@ TEST_F(CatalogBuildTest, LegacyLayoutIsDecidedByTheData) {
   EXPECT_TRUE(c.objectRefs.empty());
 }
 
+// SQL Server 2000 foreign keys come from sysreferences; a row that names a
+// missing table or column, or a key its lists cannot hold, is skipped whole.
+TEST_F(CatalogBuildTest, LegacyForeignKeysComeFromCheckedSysreferencesRows) {
+  CatalogFileBuilder b(539);
+  b.Add(1, writer::SysobjectsRow({600, "Orders", "U "}));
+  b.Add(1, writer::SysobjectsRow({700, "Lines", "U "}));
+  b.Add(1, writer::SysobjectsRow({800, "FK_Lines_Orders", "F ", 700}));
+  b.Add(1, writer::SysobjectsRow({810, "V_Lines", "V "}));
+  for (int32_t table : {600, 700}) {
+    b.Add(3, writer::SyscolumnsRow({table, 1, "OrderId", 56, 4}));
+    b.Add(3, writer::SyscolumnsRow({table, 2, "Line", 56, 4}));
+  }
+  // Key order as stored: Line first.
+  b.Add(14, writer::SysreferencesRow(800, 700, 600, {2, 1}, {2, 1}));
+  const std::vector<Bytes> bad = {
+      writer::SysreferencesRow(801, 999, 600, {1}, {1}),        // no such table
+      writer::SysreferencesRow(802, 700, 810, {1}, {1}),        // a view, not a table
+      writer::SysreferencesRow(803, 700, 600, {3}, {1}),        // no column 3
+      writer::SysreferencesRow(804, 700, 600, {1}, {-1}),       // negative column id
+      writer::SysreferencesRow(805, 700, 600, {1, 2}, {1}, 2),  // more keys than ids
+      writer::SysreferencesRow(806, 700, 600, {1}, {1}, 0),     // no key at all
+      writer::SysreferencesRow(800, 700, 600, {1}, {1}),        // a second row for one key
+      writer::RecordBuilder().SetFixed(Bytes(10, 1)).SetColumnCount(7).Build(),  // fixed part cut short
+  };
+  for (const Bytes& row : bad) b.Add(14, row);
+  CDatabaseCatalog& c = Build(b);
+  ASSERT_TRUE(TheApp().settings.legacyCatalog);
+  ASSERT_EQ(c.foreignKeyColumns.size(), 2u);
+  const char* expected[] = {"Line", "OrderId"};
+  for (size_t i = 0; i < 2; ++i) {
+    const ForeignKeyColumn& fk = c.foreignKeyColumns[i];
+    EXPECT_EQ(fk.ordinal, static_cast<int32_t>(i + 1));
+    EXPECT_EQ(fk.constraintName, "FK_Lines_Orders");
+    EXPECT_EQ(fk.referencingTableName, "Lines");
+    EXPECT_EQ(fk.referencedTableName, "Orders");
+    EXPECT_EQ(fk.referencingColumnName, expected[i]);
+    EXPECT_EQ(fk.referencedColumnName, expected[i]);
+  }
+  // The table schema marks the referencing columns.
+  const std::vector<ColumnInfo> columns = LoadTableSchema(c, "Lines", "U ", {});
+  ASSERT_EQ(columns.size(), 2u);
+  EXPECT_EQ(columns[0].foreignKeyColumn, 1);
+  EXPECT_EQ(columns[0].referencedTable, "Orders");
+}
+
 TEST_F(CatalogBuildTest, LegacyViewAndProcedureKeepTheirSyscommentsTexts) {
   const std::string viewText = "CREATE VIEW dbo.ActiveCustomers AS SELECT * FROM dbo.Customers";
   const std::string procText = "CREATE PROCEDURE dbo.PurgeLog AS DELETE FROM dbo.Log";

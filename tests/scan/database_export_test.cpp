@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,11 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
   lineDefault.internalProperty = 2;
   b.Add(34, writer::SysschobjsRow(lineDefault));
   b.Add(34, writer::SysschobjsRow({320, "CK_Lines_Line", "C ", 200}));
+  // A default whose column is gone: its definition, line breaks and comment
+  // marks included, stays inside one comment.
+  writer::ObjectBlueprint lostDefault{330, "DF_Lines_Lost", "D ", 200};
+  lostDefault.internalProperty = 9;
+  b.Add(34, writer::SysschobjsRow(lostDefault));
   b.Add(34, writer::SysschobjsRow({410, "ReadLines", "P "}));
   b.Add(34, writer::SysschobjsRow({400, "LineView", "V "}));
   // The key pairs in reverse order: the statement follows the key order.
@@ -140,6 +147,7 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
   b.Add(50, writer::ScalarTypeRow(56, "int", 56, 4));
   b.Add(60, writer::ModuleDefinitionRow(310, "((1))", false));
   b.Add(60, writer::ModuleDefinitionRow(320, "([Line]>(0))", false));
+  b.Add(60, writer::ModuleDefinitionRow(330, "((1) /* one */\r\n-- two\r\n)", false));
   b.Add(60, writer::ModuleDefinitionRow(410, "CREATE PROCEDURE ReadLines AS SELECT * FROM LineView", true));
   b.Add(60, writer::ModuleDefinitionRow(400, "CREATE VIEW LineView AS SELECT Line FROM OrderLines\r\n", false));
   test::TempDir dir;
@@ -153,6 +161,10 @@ TEST(DatabaseExportTest, SchemaScriptHoldsConstraintsAndModulesInOrder) {
                                          "([Line]>(0));\nGO\n");
   ASSERT_NE(constraints, std::string::npos) << script;
   EXPECT_LT(script.find("CREATE TABLE [OrderLines]"), constraints);
+  EXPECT_NE(script.find("\n/* default [DF_Lines_Lost] of [OrderLines] (column not known): ((1) / * one * /\r\n-- "
+                        "two\r\n) */\n"),
+            std::string::npos)
+      << script;
   EXPECT_NE(script.find("\nCREATE VIEW LineView AS SELECT Line FROM OrderLines\r\nGO\n"
                         "CREATE PROCEDURE ReadLines AS SELECT * FROM LineView\nGO\n"),
             std::string::npos)
@@ -182,6 +194,39 @@ TEST(DatabaseExportTest, CorpusSchemaScriptModulesEqualTheirScripts) {
   EXPECT_GT(compared, 30);
 }
 
+// schema.sql declares exactly the foreign keys of the scripts that made the
+// corpus files, in both catalog layouts (SQL Server 2000 keeps them in
+// sysreferences).
+TEST(DatabaseExportTest, CorpusSchemaScriptForeignKeysEqualTheirScripts) {
+  const auto files = test::CorpusDataFiles();
+  BRINEHOLD_REQUIRE_CORPUS(files);
+  const auto described = [](const std::vector<test::ScriptForeignKey>& keys) {
+    const auto list = [](const std::vector<std::string>& names) {
+      std::string text;
+      for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+      return text;
+    };
+    std::vector<std::string> out;
+    for (const test::ScriptForeignKey& key : keys)
+      out.push_back(key.table + " (" + list(key.columns) + ") -> " + key.referencedTable + " (" +
+                    list(key.referencedColumns) + ")");
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  int compared = 0;
+  for (const std::string& mdf : files) {
+    const std::string script = mdf.substr(0, mdf.size() - 4) + ".sql";
+    if (!std::filesystem::exists(script)) continue;
+    const auto expected = described(test::ParseForeignKeys(test::ReadScriptText(script)));
+    if (expected.empty()) continue;
+    test::TempDir dir;
+    test::RunCli({"export", mdf, "--to", dir.Path("out")});
+    EXPECT_EQ(described(test::ParseForeignKeys(ReadText(dir.Path("out/schema.sql")))), expected) << mdf;
+    ++compared;
+  }
+  EXPECT_GE(compared, 1);
+}
+
 // Defaults name their column in both layouts (sysobjects.info in SQL
 // Server 2000, intprop later).
 TEST(DatabaseExportTest, CorpusDefaultsNameTheirColumns) {
@@ -205,7 +250,9 @@ TEST(DatabaseExportTest, CommandLineKeepsFilesAndReportsWhatIsMissing) {
   const std::string mdf = test::CorpusDir() + "/852_northwnd_dc84c58a.mdf";
   test::CliResult first = test::RunCli({"export", mdf, "--to", dir.Path("x"), "--null", "\\N"});
   ASSERT_EQ(first.exitCode, 0) << first.err;
-  EXPECT_NE(first.out.find("Everything found was written."), std::string::npos);
+  // stdout is the summary alone: the open's status and log lines stay off it.
+  EXPECT_TRUE(std::regex_match(first.out, std::regex(R"(Written to [^\n]*\nEverything found was written\.\n)")))
+      << first.out;
   EXPECT_NE(ReadText(dir.Path("x/Customers.csv")).find("\\N"), std::string::npos);
 
   test::CliResult again = test::RunCli({"export", mdf, "--to", dir.Path("x")});

@@ -1,7 +1,11 @@
 // The Save and Load commands: refusals (a worker runs, nothing scanned, an
 // unreadable snapshot), the log list lines, and a save after a scan that a
-// Load started naming the file that scan read.
+// Load started naming the file that scan read, and a Load whose data file
+// has moved or changed.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "scan/snapshot_commands.h"
 #include "session/app_state.h"
@@ -83,6 +87,47 @@ TEST_F(SnapshotCommandsTest, SavesLoadsAndSavesAgainTheFileThatWasRead) {
   EXPECT_NE(log_.CurrentFilePath().find(kLogPrefixLoad), std::string::npos);
   ASSERT_TRUE(commands_.Save(second));
   EXPECT_EQ(test::ReadWholeFile(second), test::ReadWholeFile(first));
+}
+
+// A data file that is missing or has changed size since the save is asked
+// for: the answer is scanned in its place, an empty answer loads nothing.
+TEST_F(SnapshotCommandsTest, LoadAsksForADataFileThatMovedOrChanged) {
+  ASSERT_TRUE(driver_.StartScan());
+  driver_.WaitForWorker();
+  const std::string snapshot = dir_.Path("s.MDBVTL");
+  ASSERT_TRUE(commands_.Save(snapshot));
+  const Bytes original = test::ReadWholeFile(mdf_);
+  const std::string copy = dir_.Write("copy.mdf", original);
+  Bytes grown = original;
+  grown.resize(original.size() + kPageSize, 0);
+  struct Case {
+    std::function<void()> change;
+    std::string answer;
+    std::string reason;  // empty: not asked
+    std::string scanned;  // empty: nothing loaded
+  };
+  const Case cases[] = {
+      {[] {}, "", "", mdf_},
+      {[&] { dir_.Write("sample.mdf", grown); }, copy, kTextSnapshotDataFileChanged + mdf_, copy},
+      {[&] { std::remove(mdf_.c_str()); }, "", kTextSnapshotDataFileMissing + mdf_, ""},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    std::string asked;
+    const bool loaded = commands_.LoadLocatingDataFile(snapshot, [&](const std::string& reason) {
+      asked = reason;
+      return c.answer;
+    });
+    driver_.WaitForWorker();
+    EXPECT_EQ(asked, c.reason);
+    EXPECT_EQ(loaded, !c.scanned.empty());
+    if (loaded) {
+      EXPECT_EQ(driver_.LastOutcome(), ScanOutcome::Completed);
+      EXPECT_EQ(TheApp().settings.snapshotMdfPath, c.scanned);
+    } else {
+      EXPECT_EQ(boxes_.back(), kTextSnapshotNotLoaded);
+    }
+  }
 }
 
 }  // namespace

@@ -259,4 +259,93 @@ std::vector<ScriptTable> ParseCreateTables(const std::string& script) {
   return tables;
 }
 
+namespace {
+
+// A dotted name at t[j] ("dbo"."Orders"): its last part; j moves past it.
+std::string TakeName(const std::vector<Token>& t, size_t& j) {
+  std::string name;
+  while (j < t.size() && IsName(t[j])) {
+    name = t[j++].text;
+    if (j < t.size() && IsPunct(t[j], '.')) ++j;
+    else break;
+  }
+  return name;
+}
+
+// "( a, b )" at t[j]: the names; j moves past the ")". Empty without "(".
+std::vector<std::string> TakeNameList(const std::vector<Token>& t, size_t& j) {
+  std::vector<std::string> names;
+  if (j >= t.size() || !IsPunct(t[j], '(')) return names;
+  for (++j; j < t.size() && !IsPunct(t[j], ')'); ++j)
+    if (IsName(t[j])) names.push_back(t[j].text);
+  ++j;
+  return names;
+}
+
+bool StartsConstraint(const Token& token) {
+  for (const char* word : {"constraint", "primary", "unique", "foreign", "check", "index"})
+    if (IsWord(token, word)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<ScriptForeignKey> ParseForeignKeys(const std::string& script) {
+  const std::vector<Token> t = Tokenize(script);
+  std::vector<ScriptForeignKey> keys;
+  std::string table;              // of the last CREATE TABLE or ALTER TABLE
+  bool inTableBody = false;       // between the parentheses of CREATE TABLE
+  bool elementStarts = false;     // the next token starts a column or constraint
+  int depth = 0;
+  std::string column;             // the column being declared, if any
+  std::vector<std::string> keyColumns;  // of a FOREIGN KEY awaiting REFERENCES
+  for (size_t i = 0; i < t.size(); ++i) {
+    if ((IsWord(t[i], "create") || IsWord(t[i], "alter")) && i + 1 < t.size() && IsWord(t[i + 1], "table")) {
+      size_t j = i + 2;
+      table = TakeName(t, j);
+      inTableBody = IsWord(t[i], "create") && j < t.size() && IsPunct(t[j], '(');
+      depth = 0;
+      column.clear();
+      keyColumns.clear();
+      i = j - 1;
+      continue;
+    }
+    if (IsPunct(t[i], '(')) {
+      elementStarts = inTableBody && ++depth == 1;
+      continue;
+    }
+    if (IsPunct(t[i], ')')) {
+      if (inTableBody && --depth == 0) inTableBody = false;
+      continue;
+    }
+    if (IsPunct(t[i], ',') && inTableBody && depth == 1) {
+      elementStarts = true;
+      keyColumns.clear();
+      continue;
+    }
+    if (elementStarts) {
+      elementStarts = false;
+      column = IsName(t[i]) && !StartsConstraint(t[i]) ? t[i].text : std::string();
+    }
+    if (IsWord(t[i], "foreign") && i + 1 < t.size() && IsWord(t[i + 1], "key")) {
+      size_t j = i + 2;
+      keyColumns = TakeNameList(t, j);
+      i = j - 1;
+    } else if (IsWord(t[i], "references")) {
+      size_t j = i + 1;
+      ScriptForeignKey key{table, keyColumns.empty() ? std::vector<std::string>{column} : keyColumns, TakeName(t, j),
+                           {}};
+      key.referencedColumns = TakeNameList(t, j);
+      keyColumns.clear();
+      i = j - 1;
+      const auto named = [](const std::vector<std::string>& names) {
+        return !names.empty() && std::none_of(names.begin(), names.end(), [](const std::string& n) { return n.empty(); });
+      };
+      if (!key.table.empty() && !key.referencedTable.empty() && named(key.columns) && named(key.referencedColumns))
+        keys.push_back(std::move(key));
+    }
+  }
+  return keys;
+}
+
 }  // namespace brinehold::test

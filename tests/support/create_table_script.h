@@ -27,6 +27,15 @@ struct ScriptTable {
   std::vector<ScriptColumn> columns;
 };
 
+// One foreign key: the referencing table and columns in key order, the
+// referenced table and columns; table names without schema.
+struct ScriptForeignKey {
+  std::string table;
+  std::vector<std::string> columns;
+  std::string referencedTable;
+  std::vector<std::string> referencedColumns;
+};
+
 // The script's text as UTF-8: UTF-16LE with a byte-order mark, UTF-8 (with
 // or without mark), else Windows-1252.
 std::string ReadScriptText(const std::string& path);
@@ -34,5 +43,10 @@ std::string ReadScriptText(const std::string& path);
 // Every table the script creates, in script order; a table created twice
 // (dropped and created again) keeps its last definition.
 std::vector<ScriptTable> ParseCreateTables(const std::string& script);
+
+// Every foreign key the script declares: "FOREIGN KEY (...) REFERENCES
+// t (...)" inside CREATE TABLE or after ALTER TABLE ... ADD, and a column's
+// own "REFERENCES t (c)". A key declared twice is listed twice.
+std::vector<ScriptForeignKey> ParseForeignKeys(const std::string& script);
 
 }  // namespace brinehold::test

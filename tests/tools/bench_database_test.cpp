@@ -54,7 +54,7 @@ TEST(BenchDatabase, ScansAndListsExactlyTheRowsWritten) {
          return std::vector<std::pair<size_t, std::string>>{
              {0, std::to_string(n)}, {1, BenchWideTitle(n)}, {2, BenchWideBody(n)}};
        }},
-      {kBenchDocumentTable, counts->documents, {"Id", "SiteId", "DirName", "LeafName", "Size", "TimeCreated"},
+      {kBenchDocumentTable, counts->documents, {"Id", "SiteId", "DirName", "LeafName", "Size", "TimeCreated", "WebId", "ListId", "Type", "TimeLastModified"},
        [](uint64_t n) {
          return std::vector<std::pair<size_t, std::string>>{
              {2, BenchDirName(n)}, {3, BenchLeafName(n)}, {4, std::to_string(BenchDocumentSize(n))}};

@@ -3,8 +3,8 @@
 // table listed 1000 rows at a time with Next and Previous, Stop during a
 // listing, refusals while an operation runs, the tree's check and click
 // rules, deleted rows and zero characters marked in the list, the recent
-// files, Save, Save Records and a snapshot saved and loaded again, and the
-// close sequence. Message boxes and file choosers are answered by seams.
+// files, Save, Save Records and a snapshot saved and loaded again (its data
+// file moved too), and the close sequence. Message boxes and file choosers are answered by seams.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -322,6 +322,10 @@ class MainWindowTest : public QObject {
     QVERIFY(frame_->Panel()->StatusLine()->isVisible() && !frame_->Panel()->RecordsList()->isVisible());
     QVERIFY(frame_->Panel()->StatusLine()->toPlainText().startsWith("CREATE VIEW dbo.Docs"));
     QCOMPARE(TakeBoxes(), std::vector<std::string>{});
+    // Folders show as folders, empty or not; objects do not.
+    const qint64 folder = FindItem(frame_->ObjectTree(), "Tables")->icon(0).cacheKey();
+    QCOMPARE(FindItem(frame_->ObjectTree(), "Triggers")->icon(0).cacheKey(), folder);
+    QVERIFY(FindItem(frame_->ObjectTree(), "Docs")->icon(0).cacheKey() != folder);
   }
 
   void deletedRowsAndZerosAreMarked() {
@@ -419,6 +423,30 @@ class MainWindowTest : public QObject {
     QVERIFY(WaitForIdle());
     QCOMPARE(ListedRows(), rows);
     QCOMPARE(TakeBoxes(), std::vector<std::string>{"Scanning process completed."});
+
+    // The data file has moved: Load asks where it is now, and loads nothing
+    // when the user cancels.
+    const QString moved = dir_.filePath("moved.mdf");
+    QVERIFY(QFile::rename(database_, moved));
+    const std::pair<QString, std::string> answers[] = {
+        {QString(), "The snapshot was not loaded: no data file was chosen."},
+        {moved, "Scanning process completed."},
+    };
+    for (const auto& [answer, box] : answers) {
+      QString reason;
+      frame_->chooseSnapshotDataFile = [&reason, answer](const QString& why) {
+        reason = why;
+        return answer;
+      };
+      frame_->OnLoadSnapshot();
+      QVERIFY(WaitForIdle());
+      QCOMPARE(reason, "The data file named by the snapshot cannot be opened: " + database_);
+      QCOMPARE(TakeBoxes(), std::vector<std::string>{box});
+    }
+    ListTable("Orders");
+    QVERIFY(WaitForIdle());
+    QCOMPARE(ListedRows(), rows);
+    QVERIFY(QFile::rename(moved, database_));
   }
 
   void treeChecksAndClicks() {

@@ -153,9 +153,13 @@ int main(int argc, char** argv) {
 
   frame.StartScanOf(database, output.path());
   Settle(frame);
+  // Programmability open: its folders show as folders, empty or not.
+  if (QTreeWidgetItem* item = FindItem(frame.ObjectTree(), "Programmability")) item->setExpanded(true);
   Save(frame, "2-scan-done");
 
   Click(frame, frame.ObjectTree(), table);
+  // The table open too, with the key and constraint folders it got.
+  if (QTreeWidgetItem* item = FindItem(frame.ObjectTree(), table)) item->setExpanded(true);
   ShowFirstMarkedRow(frame);
   Save(frame, "3-table-listed");
 

@@ -65,9 +65,14 @@ Bytes DocumentRecord(uint64_t row) {
   Bytes site = GuidForRow(row % 50, 0x517E);
   Bytes size = Int32Bytes(BenchDocumentSize(row));
   Bytes created = CreatedAt(row);
-  for (const Bytes* part : {&site, &size, &created}) fixed.insert(fixed.end(), part->begin(), part->end());
+  Bytes web = GuidForRow(row % 50, 0x3EB);
+  Bytes list = GuidForRow(row % 50, 0x1157);
+  Bytes type = {0};  // a document, not a folder
+  Bytes modified = CreatedAt(row + 1);
+  for (const Bytes* part : {&site, &size, &created, &web, &list, &type, &modified})
+    fixed.insert(fixed.end(), part->begin(), part->end());
   RecordBuilder record;
-  record.SetColumnCount(6).SetFixed(std::move(fixed));
+  record.SetColumnCount(10).SetFixed(std::move(fixed));
   record.AddVariable(NVarCharBytes(BenchDirName(row))).AddVariable(NVarCharBytes(BenchLeafName(row)));
   return record.Build();
 }
@@ -103,6 +108,15 @@ struct TablesWritten {
   std::array<uint64_t, kUnits> firstPage{};
 };
 
+int32_t FixedBytesOf(uint8_t systemTypeId) {
+  switch (systemTypeId) {
+    case 36: return 16;  // uniqueidentifier
+    case 61: return 8;   // datetime
+    case 48: return 1;   // tinyint
+    default: return 4;   // int
+  }
+}
+
 void AddColumns(CatalogFileBuilder& b, int32_t tableId, const char* name, const std::vector<TableColumn>& columns,
                 int64_t unitId) {
   std::vector<ColumnBlueprint> blueprints;
@@ -113,7 +127,7 @@ void AddColumns(CatalogFileBuilder& b, int32_t tableId, const char* name, const 
     blueprints.push_back({tableId, id, column.name, column.systemTypeId, column.maxLength, 1});
     const bool isVariable = column.systemTypeId == 231;
     const int32_t leafOffset = isVariable ? -(++variable) : fixedOffset;
-    if (!isVariable) fixedOffset += column.systemTypeId == 36 ? 16 : column.systemTypeId == 61 ? 8 : 4;
+    if (!isVariable) fixedOffset += FixedBytesOf(column.systemTypeId);
     b.Add(3, SysrscolsRow(unitId, id, id, id, 0, leafOffset, id));
   }
   b.AddTable({tableId, name}, blueprints);
@@ -124,7 +138,8 @@ CatalogFileBuilder BuildCatalog(const Layout& layout, const TablesWritten& writt
   b.boot.databaseName = u"WSS_Content_Bench";
   b.Add(8, SysfilesRow(2, 1, "WSS_Content_Bench", "C:\\Data\\WSS_Content_Bench.mdf"));
   for (auto [id, name, length] : {std::tuple{36, "uniqueidentifier", 16}, std::tuple{56, "int", 4},
-                                  std::tuple{61, "datetime", 8}, std::tuple{231, "nvarchar", 8000}})
+                                  std::tuple{61, "datetime", 8}, std::tuple{48, "tinyint", 1},
+                                  std::tuple{231, "nvarchar", 8000}})
     b.Add(50, ScalarTypeRow(id, name, static_cast<uint8_t>(id), static_cast<int16_t>(length)));
 
   auto unitId = [](Unit unit) { return AllocationUnitIdForOwner(kOwners[unit]); };
@@ -137,7 +152,8 @@ CatalogFileBuilder BuildCatalog(const Layout& layout, const TablesWritten& writt
              unitId(kWide));
   AddColumns(b, kTableIds[kDocuments], kBenchDocumentTable,
              {{"Id", 36, 16}, {"SiteId", 36, 16}, {"DirName", 231, 512}, {"LeafName", 231, 256}, {"Size", 56, 4},
-              {"TimeCreated", 61, 8}},
+              {"TimeCreated", 61, 8}, {"WebId", 36, 16}, {"ListId", 36, 16}, {"Type", 48, 1},
+              {"TimeLastModified", 61, 8}},
              unitId(kDocuments));
   const uint64_t rowCounts[] = {written.rows.narrow, written.rows.wide, 0, written.rows.documents};
   for (Unit unit : {kNarrow, kWide, kDocuments}) {

@@ -9,7 +9,9 @@
 //    4000-byte Body per row kept off-row on a text page of its own;
 //  - "AllDocs", a SharePoint-like document table (Id and SiteId
 //    uniqueidentifier, DirName nvarchar(256), LeafName nvarchar(128), Size
-//    int, TimeCreated datetime).
+//    int, TimeCreated datetime, WebId and ListId uniqueidentifier, Type
+//    tinyint, TimeLastModified datetime): the columns the document tree
+//    reads, so a scan reads every row, as it does in a content database.
 // Each table is a heap read through its IAM pages (one per 4 GB interval,
 // with an extent bitmap). Row n of each table holds values derived from n
 // alone (the functions below), so a reader's output can be checked row by

@@ -144,6 +144,24 @@ Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_
   return NamedRow(std::move(fixed), 24, false, "ix");
 }
 
+Bytes SysreferencesRow(int32_t constraintId, int32_t table, int32_t referencedTable,
+                       const std::vector<int16_t>& columns, const std::vector<int16_t>& referencedColumns,
+                       int16_t keyCount) {
+  Bytes fixed;
+  AppendLE(fixed, static_cast<uint32_t>(constraintId), 4);
+  AppendLE(fixed, static_cast<uint32_t>(table), 4);
+  AppendLE(fixed, static_cast<uint32_t>(referencedTable), 4);
+  AppendLE(fixed, 1, 2);  // rkeyindid
+  AppendLE(fixed, static_cast<uint16_t>(keyCount < 0 ? static_cast<int16_t>(columns.size()) : keyCount), 2);
+  auto ids = [](const std::vector<int16_t>& list) {
+    Bytes bytes;
+    for (int16_t id : list) AppendLE(bytes, static_cast<uint16_t>(id), 2);
+    return bytes;
+  };
+  return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(7).AddVariable(ids(columns)).AddVariable(
+      ids(referencedColumns)).Build();
+}
+
 Bytes SingleObjRefRow(uint8_t refClass, int32_t dependentId, int32_t dependentSubId, int32_t independentId,
                       int32_t independentSubId) {
   Bytes fixed;

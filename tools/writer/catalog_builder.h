@@ -65,6 +65,13 @@ Bytes SyscolparsRow(const ColumnBlueprint& blueprint);
 Bytes SyscolumnsRow(const ColumnBlueprint& blueprint);
 // sysindexes of SQL Server 2000 (owner 2).
 Bytes SysindexesRow(int32_t objectId, int16_t indexId, int32_t firstPage, int32_t firstIamPage);
+// sysreferences of SQL Server 2000 (owner 14): the foreign key
+// `constraintId` of `table` on `columns`, referencing `referencedColumns`
+// of `referencedTable`; `keyCount` as stored (the number of columns when
+// -1).
+Bytes SysreferencesRow(int32_t constraintId, int32_t table, int32_t referencedTable,
+                       const std::vector<int16_t>& columns, const std::vector<int16_t>& referencedColumns,
+                       int16_t keyCount = -1);
 // syssingleobjrefs (owner 74); class 28 names the referencing column of a
 // foreign key, class 29 the referenced one.
 Bytes SingleObjRefRow(uint8_t refClass, int32_t dependentId, int32_t dependentSubId, int32_t independentId,
