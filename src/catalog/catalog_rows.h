@@ -96,6 +96,11 @@ struct RowsetRow {
   int32_t status = -1;
   int16_t filegroupId = -1;
   int64_t rowCount = -1;
+  // How the rowset keeps its rows (cmprlevel, SQL Server 2008 and later):
+  // 0 plain, 1 row-compressed, 2 page-compressed; 255 when not read.
+  uint8_t compressionLevel = 255;
+
+  bool StoresCompressed() const { return compressionLevel == 1 || compressionLevel == 2; }
 };
 
 // sysrscols.

@@ -253,6 +253,7 @@ void ParseRowset(const CatalogRecord& record, std::vector<RowsetRow>& out) {
     Take(*fixed, 21, row.status);
     Take(*fixed, 25, row.filegroupId);
     Take(*fixed, 27, row.rowCount);
+    Take(*fixed, 35, row.compressionLevel);
   }
   out.push_back(row);
 }

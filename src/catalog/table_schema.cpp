@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <span>
 
 #include "catalog/builtin_type_names.h"
@@ -146,8 +147,79 @@ std::string DefinitionText(const std::vector<ObjectValueEntry>& values, int32_t 
   return text;
 }
 
-// Current rowset, in-row allocation unit, the table's rowsets and
-// allocation units, and its pages, from the modern catalog.
+// The in-row allocation unit of `rowset` (the catalog's last such row),
+// with its first page and first IAM page taken from the inventory; when
+// the catalog has no such row or it names no page, the unit is made from
+// the rowset id. True when that made-up unit found pages in the inventory.
+bool FindInRowUnit(const CDatabaseCatalog& catalog, const PageInventory& dataPages, const PageInventory& iamPages,
+                   int64_t rowsetId, AllocationUnitRow& result) {
+  const AllocationUnitRow* unit = nullptr;
+  for (const AllocationUnitRow& row : catalog.allocationUnits)
+    if (row.ownerId == rowsetId && row.type == kInRowData) unit = &row;
+  if (unit && AnyPageSet(*unit)) {
+    result = *unit;
+    CorrectFromInventory(result, dataPages, PageOwnerOf(result.allocationUnitId));
+    return false;
+  }
+  if (unit) result = *unit;
+  result.allocationUnitId = rowsetId;
+  result.ownerId = rowsetId;
+  const int32_t key = PageOwnerOf(result.allocationUnitId);
+  bool seen = CorrectFromInventory(result, dataPages, key);
+  if (const std::vector<PageEntry>* iam = EntriesOf(iamPages, key)) {
+    for (const PageEntry& entry : *iam) {
+      if (entry.pageType != kIamPageType) continue;
+      result.firstIamPage = entry.Address();
+      seen = true;
+    }
+  }
+  return seen;
+}
+
+// The partitions of the current rowset's heap or clustered index: every
+// rowset row of its object and index id, each rowset id once (its later
+// row), in partition order.
+void GatherPartitions(const CDatabaseCatalog& catalog, const PageInventory& dataPages,
+                      const PageInventory& iamPages, bool fromRowsets, TableSchema& schema) {
+  std::vector<RowsetRow> rowsets;
+  if (fromRowsets) {
+    for (const RowsetRow& row : catalog.rowsets) {
+      if (row.objectId != schema.currentRowset.objectId || row.indexId != schema.currentRowset.indexId) continue;
+      auto same = std::find_if(rowsets.begin(), rowsets.end(),
+                               [&](const RowsetRow& kept) { return kept.rowsetId == row.rowsetId; });
+      if (same != rowsets.end()) *same = row;
+      else rowsets.push_back(row);
+    }
+    std::stable_sort(rowsets.begin(), rowsets.end(),
+                     [](const RowsetRow& a, const RowsetRow& b) { return a.partitionNumber < b.partitionNumber; });
+  }
+  if (rowsets.empty()) rowsets.push_back(schema.currentRowset);
+  for (const RowsetRow& rowset : rowsets) {
+    if (StopRequested()) return;
+    TablePartition partition{rowset, {}};
+    if (rowset.rowsetId == schema.currentRowset.rowsetId) partition.inRowUnit = schema.currentAllocationUnit;
+    else FindInRowUnit(catalog, dataPages, iamPages, rowset.rowsetId, partition.inRowUnit);
+    schema.partitions.push_back(partition);
+  }
+}
+
+// The table's allocation units go in the order of their rowsets'
+// partitions, so that the inventory lists a partitioned table's pages
+// partition by partition.
+void SortUnitsByPartition(TableSchema& schema) {
+  auto partitionOf = [&](int64_t ownerId) {
+    for (const RowsetRow& row : schema.rowsets)
+      if (row.rowsetId == ownerId) return row.partitionNumber;
+    return std::numeric_limits<int32_t>::max();
+  };
+  std::stable_sort(schema.allocationUnits.begin(), schema.allocationUnits.end(),
+                   [&](const AllocationUnitRow& a, const AllocationUnitRow& b) {
+                     return partitionOf(a.ownerId) < partitionOf(b.ownerId);
+                   });
+}
+
+// Current rowset, in-row allocation unit, partitions, the table's rowsets
+// and allocation units, and its pages, from the modern catalog.
 void GatherModernPages(const CDatabaseCatalog& catalog, const CDataFile* file, TableSchema& schema) {
   const int32_t objectId = schema.currentObject.objectId;
   static const PageInventory kNoPages;
@@ -176,29 +248,9 @@ void GatherModernPages(const CDatabaseCatalog& catalog, const CDataFile* file, T
   }
   if (StopRequested()) return;
 
-  // The in-row allocation unit of that rowset (the last such row).
-  const AllocationUnitRow* unit = nullptr;
-  for (const AllocationUnitRow& row : catalog.allocationUnits)
-    if (row.ownerId == schema.currentRowset.rowsetId && row.type == kInRowData) unit = &row;
-  if (unit && AnyPageSet(*unit)) {
-    schema.currentAllocationUnit = *unit;
-    CorrectFromInventory(schema.currentAllocationUnit, dataPages,
-                         PageOwnerOf(schema.currentAllocationUnit.allocationUnitId));
-  } else {
-    if (unit) schema.currentAllocationUnit = *unit;
-    schema.currentAllocationUnit.allocationUnitId = schema.currentRowset.rowsetId;
-    schema.currentAllocationUnit.ownerId = schema.currentRowset.rowsetId;
-    const int32_t key = PageOwnerOf(schema.currentAllocationUnit.allocationUnitId);
-    bool seen = CorrectFromInventory(schema.currentAllocationUnit, dataPages, key);
-    if (const std::vector<PageEntry>* iam = EntriesOf(iamPages, key)) {
-      for (const PageEntry& entry : *iam) {
-        if (entry.pageType != kIamPageType) continue;
-        schema.currentAllocationUnit.firstIamPage = entry.Address();
-        seen = true;
-      }
-    }
-    if (seen) schema.indexFallback = true;
-  }
+  if (FindInRowUnit(catalog, dataPages, iamPages, schema.currentRowset.rowsetId, schema.currentAllocationUnit))
+    schema.indexFallback = true;
+  GatherPartitions(catalog, dataPages, iamPages, current != nullptr, schema);
   if (StopRequested()) return;
 
   // The table's rowsets.
@@ -237,6 +289,7 @@ void GatherModernPages(const CDatabaseCatalog& catalog, const CDataFile* file, T
       }
     }
   }
+  SortUnitsByPartition(schema);
 
   // Pages: the data pages of every unit; each address once, since a page
   // listed twice would show its rows twice.
@@ -270,8 +323,21 @@ void GatherColumnRows(const CDatabaseCatalog& catalog, bool legacy, TableSchema&
 
 // sysrscols rows of the current rowset, or the SQL Server 2005 hobt-column
 // rows with their rowset column ids filled in.
+//
+// The column positions of plain rows are a rowset's own: a partition that
+// keeps its rows compressed may list others. Compressed rows find their
+// columns by ordinal, which every partition shares, so when the current
+// rowset is compressed and another partition is not, that partition's rows
+// give the positions.
+int64_t LayoutRowsetId(const TableSchema& schema) {
+  if (!schema.currentRowset.StoresCompressed()) return schema.currentRowset.rowsetId;
+  for (const TablePartition& partition : schema.partitions)
+    if (!partition.rowset.StoresCompressed()) return partition.rowset.rowsetId;
+  return schema.currentRowset.rowsetId;
+}
+
 void GatherRowsetColumns(const CDatabaseCatalog& catalog, TableSchema& schema) {
-  const int64_t rowsetId = schema.currentRowset.rowsetId;
+  const int64_t rowsetId = LayoutRowsetId(schema);
   for (const RowsetColumnRow& row : catalog.rowsetColumns) {
     if (StopRequested()) return;
     if (row.rowsetId == rowsetId) schema.rowsetColumns.push_back(row);
@@ -451,6 +517,16 @@ void ApplyLegacyKeyConstraints(const CDatabaseCatalog& catalog, TableSchema& sch
 }
 
 }  // namespace
+
+int64_t TableSchema::CatalogRowCount() const {
+  if (partitions.empty()) return currentRowset.rowCount;
+  int64_t total = 0;
+  for (const TablePartition& partition : partitions) {
+    if (partition.rowset.rowCount < 0) return -1;
+    total += partition.rowset.rowCount;
+  }
+  return total;
+}
 
 bool IsProgrammableObjectType(std::string_view type) {
   static constexpr std::array<std::string_view, 12> kTypes = {"PK", "X ", "P ", "C ", "FN", "IF",

@@ -69,19 +69,36 @@ struct KeyConstraint {
   std::vector<int32_t> columnIds;
 };
 
+// One partition of a table's heap or clustered index: its rowset and its
+// in-row allocation unit, with first page and first IAM page corrected from
+// the inventory as for the current unit. A table that is not partitioned
+// has one; each partition has its own units, pages and allocation maps, and
+// may keep its rows compressed while the others do not.
+struct TablePartition {
+  RowsetRow rowset;
+  AllocationUnitRow inRowUnit;
+};
+
 struct TableSchema {
   ObjectRow currentObject;  // object id -1 when the last lookup found nothing
   RowsetRow currentRowset;
   // The in-row allocation unit, with first page and first IAM page
   // corrected from the inventory.
   AllocationUnitRow currentAllocationUnit;
+  // The partitions of the heap or clustered index, in partition order; the
+  // current rowset is one of them (the later row of equal index ids).
+  std::vector<TablePartition> partitions;
   std::vector<RowsetRow> rowsets;
+  // In partition order, each partition's units in catalog order.
   std::vector<AllocationUnitRow> allocationUnits;
-  // The table's data pages, in inventory order, each address once.
+  // The table's data pages, partition by partition in inventory order,
+  // each address once.
   std::vector<PageAddress> tablePages;
   std::vector<ColumnRow> columnRows;              // modern layout
   std::vector<LegacyColumnRow> legacyColumnRows;  // SQL Server 2000 layout
-  std::vector<RowsetColumnRow> rowsetColumns;     // sysrscols rows of the current rowset
+  // sysrscols rows of the current rowset; of a partition that keeps its
+  // rows plain when the current one is compressed and another is not.
+  std::vector<RowsetColumnRow> rowsetColumns;
   std::vector<HobtColumnRow> hobtColumns2005;     // SQL Server 2005 layout
   std::vector<RowsetColumn2005Row> rowsetColumns2005;
   // Key columns of the table's real indexes, each tagged with its index's
@@ -103,6 +120,9 @@ struct TableSchema {
   // Whether the row decoders can use the rowset layout: the table has
   // sysrscols rows (the SQL Server 2005 rows do not count).
   bool HasRowsetColumns() const { return !rowsetColumns.empty(); }
+  // The rows the catalog counts over all partitions; -1 when a count is
+  // missing.
+  int64_t CatalogRowCount() const;
 };
 
 // Object types that are read as definitions, not as tables.

@@ -28,7 +28,8 @@ std::vector<const ObjectRow*> UserTables(const CDatabaseCatalog& catalog) {
 }
 
 std::string CatalogRowCount(const TableSchema& schema) {
-  return schema.currentRowset.rowCount >= 0 ? std::to_string(schema.currentRowset.rowCount) : "unknown";
+  const int64_t count = schema.CatalogRowCount();
+  return count >= 0 ? std::to_string(count) : "unknown";
 }
 
 }  // namespace

@@ -282,12 +282,7 @@ void CDataFile::LocateSecondaryFiles(std::vector<SecondaryFileInfo>& databaseFil
         info.fileId = fileId;
         databaseFiles.push_back(info);
         secondaryFiles[fileId] = info;
-        verification.checked += foundVerification.checked;
-        verification.displaced += foundVerification.displaced;
-        for (FailedPage failed : foundVerification.failed) {
-          failed.address.fileId = fileId;
-          verification.failed.push_back(failed);
-        }
+        verification.Merge(foundVerification, fileId);
         if (!SnapshotHoldsFile(fileId, info.fileLength)) {
           DropSnapshotEntries(fileId);
           MergeFoundPages(systemPages, foundSystem, fileId);

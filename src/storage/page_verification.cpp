@@ -1,5 +1,6 @@
 #include "storage/page_verification.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -73,7 +74,24 @@ void PageVerificationTally::Add(const ByteReader& page, PageAddress address) {
   if (verification.protection == PageProtection::None) return;
   ++checked;
   if (verification.Failed())
-    failed.push_back({address, verification.verdict, page.GetOr<uint8_t>(1, 0), page.GetOr<int32_t>(24, 0)});
+    AddFailed({address, verification.verdict, page.GetOr<uint8_t>(1, 0), page.GetOr<int32_t>(24, 0)});
+}
+
+void PageVerificationTally::AddFailed(const FailedPage& page) {
+  ++failedCount;
+  if (failed.size() < kFailedPagesKept) failed.push_back(page);
+}
+
+void PageVerificationTally::Merge(const PageVerificationTally& other, int16_t fileId) {
+  checked += other.checked;
+  displaced += other.displaced;
+  // Pages beyond those `other` kept were counted there but not kept.
+  const uint64_t unkept = other.failedCount - other.failed.size();
+  for (FailedPage page : other.failed) {
+    page.address.fileId = fileId;
+    AddFailed(page);
+  }
+  failedCount += unkept;
 }
 
 const char* PageVerdictName(PageVerdict verdict) {
@@ -93,8 +111,8 @@ namespace brinehold {
 std::vector<std::string> VerificationReport(const PageVerificationTally& tally, size_t limit) {
   std::vector<std::string> lines;
   char text[160];
-  std::snprintf(text, sizeof text, "Page verification: %zu of %llu protected pages failed.", tally.failed.size(),
-                static_cast<unsigned long long>(tally.checked));
+  std::snprintf(text, sizeof text, "Page verification: %llu of %llu protected pages failed.",
+                static_cast<unsigned long long>(tally.failedCount), static_cast<unsigned long long>(tally.checked));
   lines.emplace_back(text);
   for (size_t i = 0; i < tally.failed.size() && i < limit; ++i) {
     const FailedPage& page = tally.failed[i];
@@ -103,8 +121,10 @@ std::vector<std::string> VerificationReport(const PageVerificationTally& tally, 
                   PageVerdictName(page.verdict));
     lines.emplace_back(text);
   }
-  if (tally.failed.size() > limit) {
-    std::snprintf(text, sizeof text, "... and %zu more pages failed verification.", tally.failed.size() - limit);
+  const uint64_t named = std::min<uint64_t>(tally.failed.size(), limit);
+  if (tally.failedCount > named) {
+    std::snprintf(text, sizeof text, "... and %llu more pages failed verification.",
+                  static_cast<unsigned long long>(tally.failedCount - named));
     lines.emplace_back(text);
   }
   if (tally.displaced > 0) {

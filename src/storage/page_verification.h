@@ -65,11 +65,18 @@ struct FailedPage {
   int32_t ownerObjectId = 0;
 };
 
+// How many failed pages a tally keeps by name. A file of noise fails on
+// nearly every page; the count stays exact, but only these are kept, so
+// the tally's memory does not grow with the file.
+inline constexpr size_t kFailedPagesKept = 1000;
+
 // What a pass over the pages of the files found: how many pages carried a
-// checksum or torn bits, and the ones that failed, in the order met.
+// checksum or torn bits, how many failed, and the first of those that
+// failed, in the order met.
 struct PageVerificationTally {
   uint64_t checked = 0;
-  std::vector<FailedPage> failed;
+  uint64_t failedCount = 0;
+  std::vector<FailedPage> failed;  // at most kFailedPagesKept
   // Pages that look like pages (header version 1, a page type) but lie at
   // another place than the page number their header names: moved by a
   // damaged copy or a misdirected write. Unprotected pages count too.
@@ -77,10 +84,15 @@ struct PageVerificationTally {
 
   // Whether the pass met pages that are not as the server left them; the
   // pointers that lead to a table's pages may be among them.
-  bool FoundDamage() const { return !failed.empty() || displaced > 0; }
+  bool FoundDamage() const { return failedCount > 0 || displaced > 0; }
 
   // Verifies `page`, the page at physical place `address`, and counts it.
   void Add(const ByteReader& page, PageAddress address);
+  // Counts a failed page, and keeps it while there is room.
+  void AddFailed(const FailedPage& page);
+  // Adds what a pass over a secondary file found, its pages named by
+  // `fileId`.
+  void Merge(const PageVerificationTally& other, int16_t fileId);
 };
 
 // "verified", "checksum mismatch", "torn", "unprotected".

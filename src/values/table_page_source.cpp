@@ -12,6 +12,7 @@
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/iam_page.h"
+#include "storage/unique_pages.h"
 #include "storage/unit_page_check.h"
 
 namespace brinehold {
@@ -49,24 +50,38 @@ UnitPageCheck::OwnerTest InventoryOwnerTest(const TableSchema& schema) {
   };
 }
 
-// Whether a header names the unit the table is listed from: the unit
-// itself as the allocation-map walk decides, or, in files upgraded from
-// SQL Server 2000, the table's object id with index id 0 or 1.
-UnitPageCheck::OwnerTest CurrentUnitOwnerTest(const TableSchema& schema) {
-  const PageOwner unit = PageOwner::OfAllocationUnit(schema.currentAllocationUnit.allocationUnitId);
-  const int32_t objectId = schema.currentObject.objectId;
-  return [unit, objectId](const PageOwner& named, uint8_t type) {
-    return IsUnitOwner(unit, named, type) || (named.objectId == objectId && (named.indexId == 0 || named.indexId == 1));
+// Whether a header names `unit`, the unit a partition is listed from: the
+// unit itself as the allocation-map walk decides, or, in files upgraded
+// from SQL Server 2000, the table's object id with index id 0 or 1.
+UnitPageCheck::OwnerTest UnitOwnerTest(const AllocationUnitRow& unit, int32_t objectId) {
+  const PageOwner owner = PageOwner::OfAllocationUnit(unit.allocationUnitId);
+  return [owner, objectId](const PageOwner& named, uint8_t type) {
+    return IsUnitOwner(owner, named, type) || (named.objectId == objectId && (named.indexId == 0 || named.indexId == 1));
   };
 }
 
-// The catalog's own in-row allocation unit row of the current rowset (the
-// last one, as the schema takes it) exists and names no page at all.
-bool CatalogSaysEmpty(const CDatabaseCatalog& catalog) {
-  const TableSchema& schema = catalog.tableSchema;
+// The same for the units of every partition.
+UnitPageCheck::OwnerTest PartitionsOwnerTest(const TableSchema& schema) {
+  std::vector<UnitPageCheck::OwnerTest> tests;
+  for (const TablePartition& partition : schema.partitions)
+    tests.push_back(UnitOwnerTest(partition.inRowUnit, schema.currentObject.objectId));
+  return [tests = std::move(tests)](const PageOwner& named, uint8_t type) {
+    return std::any_of(tests.begin(), tests.end(), [&](const auto& test) { return test(named, type); });
+  };
+}
+
+UnitPageCheck::OwnerTest DataPagesOf(UnitPageCheck::OwnerTest isUnitOwner) {
+  return [isUnitOwner = std::move(isUnitOwner)](const PageOwner& named, uint8_t pageType) {
+    return pageType == kDataPageType && isUnitOwner(named, pageType);
+  };
+}
+
+// The catalog's own in-row allocation unit row of the rowset (the last
+// one, as the schema takes it) exists and names no page at all.
+bool CatalogSaysEmpty(const CDatabaseCatalog& catalog, int64_t rowsetId) {
   const AllocationUnitRow* unit = nullptr;
   for (const AllocationUnitRow& row : catalog.allocationUnits)
-    if (row.ownerId == schema.currentRowset.rowsetId && row.type == 1) unit = &row;
+    if (row.ownerId == rowsetId && row.type == 1) unit = &row;
   return unit && unit->firstPage.pageNumber == 0 && unit->rootPage.pageNumber == 0 &&
          unit->firstIamPage.pageNumber == 0;
 }
@@ -138,6 +153,18 @@ IamChainState CheckIamChain(const CDataFile& file, PageAddress firstIam, const A
   return last->nextPage.pageNumber == 0 ? IamChainState::Whole : IamChainState::Broken;
 }
 
+// How the pages of one partition (of a table that is not partitioned: of
+// the table) are chosen: allocation maps, the page chain of a heap, or the
+// inventory when the unit names no IAM page.
+struct PartitionPages {
+  const CDatabaseCatalog& catalog;
+  const RowsetRow& rowset;
+  const AllocationUnitRow& unit;
+  UnitPageCheck::OwnerTest isUnitOwner;
+
+  PageSource List(MissedPageRecovery& recovery, const PageListConsumer& list) const;
+};
+
 }  // namespace
 
 bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
@@ -155,12 +182,25 @@ UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, Pa
   if (source != PageSource::AllocationMaps || settings.legacyCatalog || settings.IsAdvanced() || !catalog.dataFile)
     return {};
   // The owner the unit's IAM pages name (what the walk compares a page
-  // with), or the unit itself (what the missed-page recovery adds).
+  // with), or the unit itself (what the missed-page recovery adds); of
+  // every partition's unit when the table has several.
   const TableSchema& schema = catalog.tableSchema;
-  const std::optional<PageOwner> iamOwner = IamChainOwner(*catalog.dataFile, schema.currentAllocationUnit.firstIamPage);
-  UnitPageCheck::OwnerTest isUnitOwner = CurrentUnitOwnerTest(schema);
-  return [iamOwner, isUnitOwner = std::move(isUnitOwner)](const PageOwner& named, uint8_t type) {
-    return (iamOwner && IsUnitOwner(*iamOwner, named, type)) || isUnitOwner(named, type);
+  std::vector<PageOwner> iamOwners;
+  std::vector<UnitPageCheck::OwnerTest> unitTests;
+  auto addUnit = [&](const AllocationUnitRow& unit) {
+    if (const std::optional<PageOwner> owner = IamChainOwner(*catalog.dataFile, unit.firstIamPage))
+      iamOwners.push_back(*owner);
+    unitTests.push_back(UnitOwnerTest(unit, schema.currentObject.objectId));
+  };
+  if (schema.partitions.size() > 1) {
+    for (const TablePartition& partition : schema.partitions) addUnit(partition.inRowUnit);
+  } else {
+    addUnit(schema.currentAllocationUnit);
+  }
+  return [iamOwners = std::move(iamOwners), unitTests = std::move(unitTests)](const PageOwner& named, uint8_t type) {
+    return std::any_of(iamOwners.begin(), iamOwners.end(),
+                       [&](const PageOwner& owner) { return IsUnitOwner(owner, named, type); }) ||
+           std::any_of(unitTests.begin(), unitTests.end(), [&](const auto& test) { return test(named, type); });
   };
 }
 
@@ -220,6 +260,76 @@ std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
   return pages;
 }
 
+namespace {
+
+PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListConsumer& list) const {
+  const CDataFile& file = *catalog.dataFile;
+  // A table whose in-row allocation unit the catalog lists without any
+  // page is empty. The schema then takes pages from the inventory by owner
+  // id, but those are pages of deallocated data that still carry the old
+  // owner id; listing them would show rows the table no longer has.
+  if (CatalogSaysEmpty(catalog, rowset.rowsetId)) return PageSource::None;
+
+  const PageAddress firstIam = unit.firstIamPage;
+  const PageAddress firstPage = unit.firstPage;
+  if (firstIam.pageNumber <= 0) {
+    list(PageSource::Inventory, PagesFromInventory(catalog));
+    return PageSource::Inventory;
+  }
+  bool iamValid = IsValidPageAddress(file, firstIam);
+  const IamChainState chain = iamValid ? CheckIamChain(file, firstIam, unit, isUnitOwner) : IamChainState::Broken;
+  if (chain != IamChainState::Whole) recovery.NoteDamage();
+  if (chain == IamChainState::Foreign) iamValid = false;
+  if (rowset.indexId == 0) {
+    if (iamValid) {
+      if (list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
+        return PageSource::AllocationMaps;
+      if (!IsValidPageAddress(file, firstPage)) return PageSource::AllocationMaps;
+    }
+    list(PageSource::PageChain, PagesFromPageChain(file, firstPage));
+    return PageSource::PageChain;
+  }
+  if (!iamValid) {
+    if (!recovery.DamageSeen()) return PageSource::None;
+    list(PageSource::Inventory, {});
+    return PageSource::Inventory;
+  }
+  list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
+  return PageSource::AllocationMaps;
+}
+
+// A partitioned table: each partition's pages as for a table of one
+// partition, handed on as one list in partition order, so that paging and
+// row counts run over the whole table. A heap partition whose allocation
+// maps give no page is read along its page chain.
+PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
+  const TableSchema& schema = catalog.tableSchema;
+  MissedPageRecovery recovery(catalog, DataPagesOf(PartitionsOwnerTest(schema)));
+  std::vector<PageAddress> all;
+  PageSource used = PageSource::None;
+  for (const TablePartition& partition : schema.partitions) {
+    if (StopRequested()) break;
+    std::vector<PageAddress> found;
+    const PartitionPages pages{catalog, partition.rowset, partition.inRowUnit,
+                               UnitOwnerTest(partition.inRowUnit, schema.currentObject.objectId)};
+    const PageSource source = pages.List(recovery, [&found](PageSource, const std::vector<PageAddress>& list) {
+      found = list;
+      return !list.empty();
+    });
+    if (source == PageSource::None) continue;
+    // Pages from allocation maps are checked where they are read, against
+    // the owners of every partition; the other sources' pages pass that too.
+    if (used != PageSource::AllocationMaps) used = source;
+    all.insert(all.end(), found.begin(), found.end());
+  }
+  if (used == PageSource::None) return used;
+  KeepFirstOfEach(all);
+  recovery.Around(listFound)(used, all);
+  return used;
+}
+
+}  // namespace
+
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
   if (settings.IsAdvanced()) {
@@ -260,45 +370,11 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
 
 PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
-  const CDataFile& file = *catalog.dataFile;
-  const UnitPageCheck::OwnerTest isUnitOwner = CurrentUnitOwnerTest(schema);
-  MissedPageRecovery recovery(catalog, [isUnitOwner](const PageOwner& named, uint8_t pageType) {
-    return pageType == kDataPageType && isUnitOwner(named, pageType);
-  });
-  const PageListConsumer list = recovery.Around(listFound);
-  // A table whose in-row allocation unit the catalog lists without any
-  // page is empty. The schema then takes pages from the inventory by owner
-  // id, but those are pages of deallocated data that still carry the old
-  // owner id; listing them would show rows the table no longer has.
-  if (CatalogSaysEmpty(catalog)) return PageSource::None;
-
-  const AllocationUnitRow& unit = schema.currentAllocationUnit;
-  const PageAddress firstIam = unit.firstIamPage;
-  const PageAddress firstPage = unit.firstPage;
-  if (firstIam.pageNumber <= 0) {
-    list(PageSource::Inventory, PagesFromInventory(catalog));
-    return PageSource::Inventory;
-  }
-  bool iamValid = IsValidPageAddress(file, firstIam);
-  const IamChainState chain = iamValid ? CheckIamChain(file, firstIam, unit, isUnitOwner) : IamChainState::Broken;
-  if (chain != IamChainState::Whole) recovery.NoteDamage();
-  if (chain == IamChainState::Foreign) iamValid = false;
-  if (schema.currentRowset.indexId == 0) {
-    if (iamValid) {
-      if (list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
-        return PageSource::AllocationMaps;
-      if (!IsValidPageAddress(file, firstPage)) return PageSource::AllocationMaps;
-    }
-    list(PageSource::PageChain, PagesFromPageChain(file, firstPage));
-    return PageSource::PageChain;
-  }
-  if (!iamValid) {
-    if (!recovery.DamageSeen()) return PageSource::None;
-    list(PageSource::Inventory, {});
-    return PageSource::Inventory;
-  }
-  list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
-  return PageSource::AllocationMaps;
+  if (schema.partitions.size() > 1) return ListPartitionedTablePages(catalog, listFound);
+  PartitionPages partition{catalog, schema.currentRowset, schema.currentAllocationUnit,
+                           UnitOwnerTest(schema.currentAllocationUnit, schema.currentObject.objectId)};
+  MissedPageRecovery recovery(catalog, DataPagesOf(partition.isUnitOwner));
+  return partition.List(recovery, recovery.Around(listFound));
 }
 
 }  // namespace brinehold

@@ -23,7 +23,9 @@
 // ListTablePages makes the listing's choice for the catalog's current table
 // and hands each chosen page list to `list`, which returns whether it
 // listed at least one row (a heap whose allocation maps give no rows is
-// tried again along its page chain). Stop requests end the walks.
+// tried again along its page chain). A partitioned table gets the choice
+// made per partition and one list of all its pages, in partition order.
+// Stop requests end the walks.
 #pragma once
 
 #include <functional>

@@ -3,6 +3,14 @@
 // the writer's pages verify as the server's do.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "session/app_state.h"
+#include "session/headless_window.h"
+#include "storage/data_file.h"
 #include "storage/page_verification.h"
 #include "support/corpus.h"
 #include "support/temp_dir.h"
@@ -107,6 +115,53 @@ TEST(PageVerification, ReportCountsAndNamesFailedPagesUpToTheLimit) {
   EXPECT_EQ(lines[0], "Page verification: 2 of 4 protected pages failed.");
   EXPECT_EQ(lines[1], "Page 1:2 (type 1, owner 77) failed verification: checksum mismatch");
   EXPECT_EQ(lines[2], "... and 1 more pages failed verification.");
+}
+
+// A file of noise fails on nearly every page. The tally counts every
+// failure but keeps only the first ones by name, so what it holds does not
+// grow with the file. The file is sparse: a checksummed page header every
+// fifth page, zeros between.
+TEST(PageVerification, NoiseFileKeepsEveryFailureCountedAndFewKept) {
+  constexpr uint64_t kPages = 16384;  // 128 MiB
+  constexpr uint64_t kFailing = 3 * kFailedPagesKept;
+  test::TempDir dir;
+  const std::string path = dir.Path("noise.mdf");
+  const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kPages * kPageSize)), 0);
+  for (uint64_t k = 0; k < kFailing; ++k) {
+    const uint64_t index = 16 + 5 * k;
+    Bytes page(kPageSize, 0);
+    page[0] = 1;
+    page[1] = static_cast<uint8_t>(1 + k % 17);
+    page[5] = kChecksumFlag >> 8;
+    for (size_t i = 8; i < 96; i += 7) page[i] = static_cast<uint8_t>(k * 31 + i);
+    const uint32_t number = static_cast<uint32_t>(index);
+    std::memcpy(page.data() + 32, &number, sizeof number);  // where it lies, in file 1
+    page[36] = 1;
+    page[37] = 0;
+    const uint32_t wrong = ComputePageChecksum(ByteReader(page)) ^ 0x5A5A5A5A;
+    std::memcpy(page.data() + 60, &wrong, sizeof wrong);
+    ASSERT_EQ(::pwrite(fd, page.data(), 96, static_cast<off_t>(index * kPageSize)), 96);
+  }
+  ::close(fd);
+
+  TheApp().ResetForTests();
+  HeadlessWindow window;
+  auto file = OpenDataFile(path, false, &window);
+  ASSERT_TRUE(file);
+  const PageVerificationTally& tally = file->verification;
+  EXPECT_EQ(tally.failedCount, kFailing);
+  EXPECT_EQ(tally.failed.size(), kFailedPagesKept);
+  EXPECT_EQ(tally.failed.front().address, (PageAddress{1, 16}));
+  const std::vector<std::string> lines = VerificationReport(tally);
+  EXPECT_EQ(lines.front(), "Page verification: 3000 of 3000 protected pages failed.");
+  EXPECT_EQ(lines[kFailedPageLinesShown + 1], "... and 2980 more pages failed verification.");
+  // A secondary file's tally joins with its count whole.
+  PageVerificationTally both = tally;
+  both.Merge(tally, 3);
+  EXPECT_EQ(both.failedCount, 2 * kFailing);
+  EXPECT_EQ(both.failed.size(), kFailedPagesKept);
 }
 
 }  // namespace

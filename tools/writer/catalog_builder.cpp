@@ -208,16 +208,18 @@ Bytes SysfilesRow(int32_t status, int16_t fileId, const std::string& logicalName
   return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(4).Build();
 }
 
-Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount) {
+Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount,
+                    int32_t partitionNumber, uint8_t compressionLevel) {
   Bytes fixed;
   AppendLE(fixed, static_cast<uint64_t>(rowsetId), 8);
   fixed.push_back(1);  // owner type
   AppendLE(fixed, static_cast<uint32_t>(objectId), 4);
   AppendLE(fixed, static_cast<uint32_t>(indexId), 4);
-  AppendLE(fixed, 1, 4);  // partition number
+  AppendLE(fixed, static_cast<uint32_t>(partitionNumber), 4);
   AppendLE(fixed, 0, 4);  // status
   AppendLE(fixed, 1, 2);  // filegroup
   AppendLE(fixed, static_cast<uint64_t>(rowCount), 8);
+  fixed.push_back(compressionLevel);
   fixed.resize(53, 0);
   return RecordBuilder().SetFixed(std::move(fixed)).SetColumnCount(18).Build();
 }

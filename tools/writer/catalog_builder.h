@@ -85,8 +85,10 @@ Bytes SingleObjRefRow(uint8_t refClass, int32_t dependentId, int32_t dependentSu
                       int32_t independentSubId);
 // sysfiles1 (owner 8).
 Bytes SysfilesRow(int32_t status, int16_t fileId, const std::string& logicalName, const std::string& path);
-// sysrowsets (owner 5).
-Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount);
+// sysrowsets (owner 5): one partition of an index or heap; the compression
+// level (cmprlevel, offset 35) is 0 plain, 1 row, 2 page.
+Bytes SysrowsetsRow(int64_t rowsetId, int32_t objectId, int32_t indexId, int64_t rowCount,
+                    int32_t partitionNumber = 1, uint8_t compressionLevel = 0);
 // sysallocunits (owner 7).
 Bytes SysallocunitsRow(int64_t allocationUnitId, uint8_t type, int64_t ownerId, PageAddress firstPage,
                        PageAddress rootPage, PageAddress firstIamPage);

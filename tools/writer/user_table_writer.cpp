@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/text_codec.h"
+#include "writer/compression_builder.h"
 #include "writer/file_builder.h"
 #include "writer/iam_builder.h"
 #include "writer/lob_builder.h"
@@ -241,35 +243,105 @@ int64_t AllocationUnitIdForOwner(int32_t owner) {
   return kAllocationUnitBase + (static_cast<int64_t>(static_cast<uint32_t>(owner)) << 16);
 }
 
-WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint) {
-  WrittenTable written;
-  const int64_t unitId = AllocationUnitIdForOwner(blueprint.pageOwner);
-  const int64_t lobUnitId = AllocationUnitIdForOwner(blueprint.pageOwner + 1);
-  const int16_t headerIndexId = static_cast<int16_t>(static_cast<uint64_t>(unitId) >> 48);
-  written.rowsetId = unitId;
+namespace {
 
-  size_t fixedSize = 0;
-  const std::vector<Placement> placements = PlaceColumns(blueprint.columns, fixedSize);
-  const uint16_t columnCount = static_cast<uint16_t>(blueprint.columns.size());
-
-  // Off-row values first: the rows carry their roots.
-  size_t offRowBytes = 0, offRowValues = 0;
-  for (const auto& row : blueprint.rows) {
-    for (const Cell& cell : row) {
-      if (cell.kind != Cell::Kind::OffRow && cell.kind != Cell::Kind::TextPointer) continue;
-      offRowBytes += cell.bytes.size();
-      ++offRowValues;
+// A cell in the compressed row format: integers big-endian with the top bit
+// inverted, Unicode text in SCSU, other values as they are stored.
+CompressedValue CompressedCell(const TableColumn& column, const Cell& cell) {
+  if (cell.kind == Cell::Kind::Null) return CompressedValue::Null();
+  switch (column.systemTypeId) {
+    case 52: case 56: case 127: {
+      uint64_t value = 0;
+      for (size_t b = 0; b < cell.bytes.size() && b < 8; ++b) value |= uint64_t{cell.bytes[b]} << (8 * b);
+      const size_t bits = 8 * std::min<size_t>(cell.bytes.size(), 8);
+      if (bits > 0 && bits < 64 && (value >> (bits - 1)) & 1) value |= ~uint64_t{0} << bits;  // sign
+      return StoredValue(CompressedInteger(static_cast<int64_t>(value)));
     }
+    case 231: case 239:
+      if (column.maxLength != -1) return StoredValue(ScsuEncode(Utf16LeToUtf8(cell.bytes)));
+      return StoredValue(cell.bytes);
+    default:
+      return StoredValue(cell.bytes);
   }
-  OffRowPages offRow(builder.NextPageNumber(), blueprint.pageOwner + 1, offRowBytes, offRowValues);
+}
 
-  auto encode = [&](const std::vector<Cell>& row) {
-    Bytes fixed(fixedSize, 0);
+// What one partition got: its units' ids and pages.
+struct WrittenPartition {
+  int64_t unitId = 0;
+  int64_t lobUnitId = 0;
+  std::vector<PageAddress> dataPages;
+  std::vector<PageAddress> textPages;
+  std::vector<PageAddress> leftoverPages;
+  PageAddress firstIamPage{0, 0};
+  PageAddress firstLobIamPage{0, 0};
+  int64_t liveRows = 0;
+  size_t pageCount = 0;  // data pages the rows took
+};
+
+// Writes the pages of one partition: its rows' off-row values, its data
+// pages (linked), leftovers, then the IAM pages of its units.
+class PartitionWriter {
+ public:
+  PartitionWriter(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint, const PartitionBlueprint& partition)
+      : builder_(builder), blueprint_(blueprint), partition_(partition),
+        placements_(PlaceColumns(blueprint.columns, fixedSize_)) {
+    written_.unitId = AllocationUnitIdForOwner(partition.pageOwner);
+    written_.lobUnitId = AllocationUnitIdForOwner(partition.pageOwner + 1);
+    headerIndexId_ = static_cast<int16_t>(static_cast<uint64_t>(written_.unitId) >> 48);
+  }
+
+  const std::vector<Placement>& Placements() const { return placements_; }
+
+  WrittenPartition Write() {
+    std::vector<Bytes> records = EncodeRows();
+    std::vector<std::optional<DeleteStyle>> styles(records.size());
+    for (const DeletedRow& gone : blueprint_.deleted) {
+      auto at = std::find(partition_.rows.begin(), partition_.rows.end(), gone.row);
+      if (at != partition_.rows.end()) styles[static_cast<size_t>(at - partition_.rows.begin())] = gone.style;
+    }
+    written_.liveRows = static_cast<int64_t>(std::count(styles.begin(), styles.end(), std::nullopt));
+    WriteDataPages(records, styles);
+    WriteIamPages();
+    return written_;
+  }
+
+ private:
+  std::vector<Bytes> EncodeRows() {
+    size_t offRowBytes = 0, offRowValues = 0;
+    for (size_t r : partition_.rows) {
+      for (const Cell& cell : blueprint_.rows.at(r)) {
+        if (cell.kind != Cell::Kind::OffRow && cell.kind != Cell::Kind::TextPointer) continue;
+        offRowBytes += cell.bytes.size();
+        ++offRowValues;
+      }
+    }
+    OffRowPages offRow(builder_.NextPageNumber(), partition_.pageOwner + 1, offRowBytes, offRowValues);
+    std::vector<Bytes> records;
+    for (size_t r : partition_.rows)
+      records.push_back(partition_.rowCompressed ? EncodeCompressed(blueprint_.rows[r]) : Encode(blueprint_.rows[r], offRow));
+    std::vector<Bytes> textPages = offRow.Pages();
+    uint32_t next = builder_.NextPageNumber();
+    for (Bytes& page : textPages) {
+      written_.textPages.push_back({1, static_cast<int32_t>(next++)});
+      builder_.AddRawPage(partition_.pageOwner + 1, std::move(page));
+    }
+    return records;
+  }
+
+  Bytes EncodeCompressed(const std::vector<Cell>& row) const {
+    CompressedRowBuilder record;
+    for (size_t i = 0; i < blueprint_.columns.size(); ++i)
+      record.Add(CompressedCell(blueprint_.columns[i], i < row.size() ? row[i] : Cell::Null()));
+    return record.Build();
+  }
+
+  Bytes Encode(const std::vector<Cell>& row, OffRowPages& offRow) const {
+    Bytes fixed(fixedSize_, 0);
     RecordBuilder record;
-    record.SetColumnCount(columnCount);
-    for (size_t i = 0; i < blueprint.columns.size(); ++i) {
+    record.SetColumnCount(static_cast<uint16_t>(blueprint_.columns.size()));
+    for (size_t i = 0; i < blueprint_.columns.size(); ++i) {
       const Cell cell = i < row.size() ? row[i] : Cell::Null();
-      const Placement& place = placements[i];
+      const Placement& place = placements_[i];
       if (cell.kind == Cell::Kind::Null) record.SetNull(static_cast<uint16_t>(i));
       if (place.bit >= 0) {
         if (!cell.bytes.empty() && cell.bytes[0] != 0)
@@ -278,7 +350,7 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
       }
       if (!place.variable) {
         const size_t at = static_cast<size_t>(place.leafOffset - 4);
-        const size_t size = static_cast<size_t>(FixedSizeOf(blueprint.columns[i]));
+        const size_t size = static_cast<size_t>(FixedSizeOf(blueprint_.columns[i]));
         for (size_t b = 0; b < size && b < cell.bytes.size(); ++b) fixed[at + b] = cell.bytes[b];
         continue;
       }
@@ -291,86 +363,116 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     }
     record.SetFixed(std::move(fixed));
     return record.Build();
-  };
-  std::vector<Bytes> records;
-  for (const auto& row : blueprint.rows) records.push_back(encode(row));
-
-  std::vector<Bytes> textPages = offRow.Pages();
-  uint32_t next = builder.NextPageNumber();
-  for (Bytes& page : textPages) {
-    written.textPages.push_back({1, static_cast<int32_t>(next++)});
-    builder.AddRawPage(blueprint.pageOwner + 1, std::move(page));
   }
-
-  std::vector<std::optional<DeleteStyle>> styles(records.size());
-  for (const DeletedRow& gone : blueprint.deleted)
-    if (gone.row < records.size()) styles[gone.row] = gone.style;
 
   // Data pages: rows in order, a new page when one is full.
-  std::vector<std::vector<size_t>> pageRows(1);
-  size_t used = 0;
-  for (size_t r = 0; r < records.size(); ++r) {
-    const size_t need = records[r].size() + 2;
-    if (!pageRows.back().empty() && kHeaderSize + used + need > kPageSize) {
-      pageRows.emplace_back();
-      used = 0;
+  void WriteDataPages(const std::vector<Bytes>& records, const std::vector<std::optional<DeleteStyle>>& styles) {
+    std::vector<std::vector<size_t>> pageRows(1);
+    size_t used = 0;
+    for (size_t r = 0; r < records.size(); ++r) {
+      const size_t need = records[r].size() + 2;
+      if (!pageRows.back().empty() && kHeaderSize + used + need > kPageSize) {
+        pageRows.emplace_back();
+        used = 0;
+      }
+      pageRows.back().push_back(r);
+      used += need;
     }
-    pageRows.back().push_back(r);
-    used += need;
-  }
-  if (records.empty()) pageRows.clear();
-  const bool clustered = !blueprint.primaryKey.empty() && pageRows.size() <= 1;
-  const int32_t indexId = clustered ? 1 : 0;
-  if (blueprint.uniformExtent) builder.AlignToExtent();
-  const uint32_t firstData = builder.NextPageNumber();
-  for (size_t i = 0; i < pageRows.size(); ++i) {
-    const int32_t self = static_cast<int32_t>(firstData + i);
-    PageBuilder page({1, self}, kDataPageType, blueprint.pageOwner);
-    page.SetIndexId(headerIndexId);
-    if (i > 0) page.SetPrevious({1, self - 1});
-    if (i + 1 < pageRows.size()) page.SetNext({1, self + 1});
-    page.SetMinimumFixedLength(static_cast<int16_t>(4 + fixedSize));
-    std::vector<Bytes> rows;
-    std::vector<std::optional<DeleteStyle>> rowStyles;
-    for (size_t r : pageRows[i]) {
-      rows.push_back(records[r]);
-      rowStyles.push_back(styles[r]);
+    if (records.empty()) pageRows.clear();
+    written_.pageCount = pageRows.size();
+    if (blueprint_.uniformExtent) builder_.AlignToExtent();
+    firstData_ = builder_.NextPageNumber();
+    for (size_t i = 0; i < pageRows.size(); ++i) {
+      const int32_t self = static_cast<int32_t>(firstData_ + i);
+      PageBuilder page({1, self}, kDataPageType, partition_.pageOwner);
+      page.SetIndexId(headerIndexId_);
+      if (i > 0) page.SetPrevious({1, self - 1});
+      if (i + 1 < pageRows.size()) page.SetNext({1, self + 1});
+      if (!partition_.rowCompressed) page.SetMinimumFixedLength(static_cast<int16_t>(4 + fixedSize_));
+      std::vector<Bytes> rows;
+      std::vector<std::optional<DeleteStyle>> rowStyles;
+      for (size_t r : pageRows[i]) {
+        rows.push_back(records[r]);
+        rowStyles.push_back(styles[r]);
+      }
+      AddRowsWithDeletions(page, static_cast<uint16_t>(kHeaderSize), rows, rowStyles);
+      written_.dataPages.push_back({1, self});
+      builder_.AddRawPage(partition_.pageOwner, page.Build());
     }
-    AddRowsWithDeletions(page, static_cast<uint16_t>(kHeaderSize), rows, rowStyles);
-    written.dataPages.push_back({1, self});
-    builder.AddRawPage(blueprint.pageOwner, page.Build());
+    if (blueprint_.uniformExtent) WriteLeftovers();
   }
 
-  if (blueprint.uniformExtent) {
-    for (const LeftoverPage& leftover : blueprint.leftovers) {
-      const int32_t self = static_cast<int32_t>(builder.NextPageNumber());
+  void WriteLeftovers() {
+    if (blueprint_.leftovers.empty()) {
+      builder_.AlignToExtent();
+      return;
+    }
+    OffRowPages none(builder_.NextPageNumber(), partition_.pageOwner + 1, 0, 0);  // in-row cells only
+    for (const LeftoverPage& leftover : blueprint_.leftovers) {
+      const int32_t self = static_cast<int32_t>(builder_.NextPageNumber());
       PageBuilder page({1, self}, kDataPageType, leftover.owner);
-      page.SetIndexId(headerIndexId);
-      for (const auto& row : leftover.rows) page.AddRecord(encode(row));
-      written.leftoverPages.push_back({1, self});
-      builder.MarkUnallocated(static_cast<uint32_t>(self));
-      builder.AddRawPage(leftover.owner, page.Build());
+      page.SetIndexId(headerIndexId_);
+      for (const auto& row : leftover.rows) page.AddRecord(Encode(row, none));
+      written_.leftoverPages.push_back({1, self});
+      builder_.MarkUnallocated(static_cast<uint32_t>(self));
+      builder_.AddRawPage(leftover.owner, page.Build());
     }
-    builder.AlignToExtent();
+    builder_.AlignToExtent();
   }
 
-  const uint32_t firstIam = builder.NextPageNumber();
-  if (blueprint.uniformExtent) {
-    builder.AddRawPage(blueprint.pageOwner, ExtentIamPage(firstData, builder.NextPageNumber(), firstIam,
-                                                          blueprint.pageOwner, headerIndexId));
-  } else {
-    for (Bytes& page : IamPagesFor(written.dataPages, firstIam, blueprint.pageOwner, headerIndexId))
-      builder.AddRawPage(blueprint.pageOwner, std::move(page));
-  }
-  written.firstIamPage = {1, static_cast<int32_t>(firstIam)};
-  if (!written.textPages.empty()) {
-    const uint32_t firstLobIam = builder.NextPageNumber();
-    for (Bytes& page : IamPagesFor(written.textPages, firstLobIam, blueprint.pageOwner + 1, headerIndexId))
-      builder.AddRawPage(blueprint.pageOwner + 1, std::move(page));
-    written.firstLobIamPage = {1, static_cast<int32_t>(firstLobIam)};
+  void WriteIamPages() {
+    const uint32_t firstIam = builder_.NextPageNumber();
+    const int32_t owner = partition_.pageOwner;
+    if (blueprint_.uniformExtent) {
+      builder_.AddRawPage(owner, ExtentIamPage(firstData_, builder_.NextPageNumber(), firstIam, owner, headerIndexId_));
+    } else {
+      for (Bytes& page : IamPagesFor(written_.dataPages, firstIam, owner, headerIndexId_))
+        builder_.AddRawPage(owner, std::move(page));
+    }
+    written_.firstIamPage = {1, static_cast<int32_t>(firstIam)};
+    if (written_.textPages.empty()) return;
+    const uint32_t firstLobIam = builder_.NextPageNumber();
+    for (Bytes& page : IamPagesFor(written_.textPages, firstLobIam, owner + 1, headerIndexId_))
+      builder_.AddRawPage(owner + 1, std::move(page));
+    written_.firstLobIamPage = {1, static_cast<int32_t>(firstLobIam)};
   }
 
-  // Catalog rows.
+  CatalogFileBuilder& builder_;
+  const UserTableBlueprint& blueprint_;
+  const PartitionBlueprint& partition_;
+  size_t fixedSize_ = 0;
+  std::vector<Placement> placements_;
+  int16_t headerIndexId_ = 0;
+  uint32_t firstData_ = 0;
+  WrittenPartition written_;
+};
+
+// The catalog rows of one partition: its rowset, its units and its rowset
+// columns (a compressed partition lists its columns in stored order, as
+// the compressed writer does).
+void AddPartitionRows(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint,
+                      const PartitionBlueprint& partition, int32_t partitionNumber, const WrittenPartition& written,
+                      const std::vector<Placement>& placements, int32_t indexId, bool clustered) {
+  const int64_t unitId = written.unitId;
+  builder.Add(5, SysrowsetsRow(unitId, blueprint.table.id, indexId, written.liveRows, partitionNumber,
+                               partition.rowCompressed ? 1 : 0));
+  const PageAddress first = written.dataPages.empty() ? PageAddress{0, 0} : written.dataPages.front();
+  builder.Add(7, SysallocunitsRow(unitId, kInRowData, unitId, first, first, written.firstIamPage));
+  if (!written.textPages.empty())
+    builder.Add(7, SysallocunitsRow(written.lobUnitId, kLobData, unitId, written.textPages.front(), {0, 0},
+                                    written.firstLobIamPage));
+  for (size_t i = 0; i < blueprint.columns.size(); ++i) {
+    const int32_t id = static_cast<int32_t>(i + 1);
+    auto key = std::find(blueprint.primaryKey.begin(), blueprint.primaryKey.end(), id);
+    const int16_t keyOrdinal =
+        (clustered && key != blueprint.primaryKey.end()) ? static_cast<int16_t>(key - blueprint.primaryKey.begin() + 1) : 0;
+    const int32_t leafOffset = partition.rowCompressed ? -id : placements[i].leafOffset;
+    builder.Add(3, SysrscolsRow(unitId, id, id, id, keyOrdinal, leafOffset, id));
+  }
+}
+
+// The table's object, columns and primary key.
+void AddTableRows(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint) {
   std::vector<ColumnBlueprint> columns;
   for (size_t i = 0; i < blueprint.columns.size(); ++i) {
     const TableColumn& column = blueprint.columns[i];
@@ -395,30 +497,53 @@ WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint&
     key.parent = blueprint.table.id;
     builder.Add(34, SysschobjsRow(key));
   }
-  const int64_t liveRows = static_cast<int64_t>(std::count(styles.begin(), styles.end(), std::nullopt));
-  builder.Add(5, SysrowsetsRow(unitId, blueprint.table.id, indexId, liveRows));
-  const PageAddress first = written.dataPages.empty() ? PageAddress{0, 0} : written.dataPages.front();
-  builder.Add(7, SysallocunitsRow(unitId, kInRowData, unitId, first, first, written.firstIamPage));
-  if (!written.textPages.empty())
-    builder.Add(7, SysallocunitsRow(lobUnitId, kLobData, unitId, written.textPages.front(), {0, 0},
-                                    written.firstLobIamPage));
-  for (size_t i = 0; i < blueprint.columns.size(); ++i) {
-    const int32_t id = static_cast<int32_t>(i + 1);
-    auto key = std::find(blueprint.primaryKey.begin(), blueprint.primaryKey.end(), id);
-    const int16_t keyOrdinal =
-        (clustered && key != blueprint.primaryKey.end()) ? static_cast<int16_t>(key - blueprint.primaryKey.begin() + 1) : 0;
-    builder.Add(3, SysrscolsRow(unitId, id, id, id, keyOrdinal, placements[i].leafOffset, id));
+}
+
+}  // namespace
+
+WrittenTable AddUserTable(CatalogFileBuilder& builder, const UserTableBlueprint& blueprint) {
+  std::vector<PartitionBlueprint> partitions = blueprint.partitions;
+  if (partitions.empty()) {
+    PartitionBlueprint whole;
+    whole.pageOwner = blueprint.pageOwner;
+    for (size_t r = 0; r < blueprint.rows.size(); ++r) whole.rows.push_back(r);
+    partitions.push_back(std::move(whole));
   }
+  std::vector<WrittenPartition> written;
+  std::vector<Placement> placements;
+  for (const PartitionBlueprint& partition : partitions) {
+    PartitionWriter writer(builder, blueprint, partition);
+    placements = writer.Placements();
+    written.push_back(writer.Write());
+  }
+  const bool clustered = !blueprint.primaryKey.empty() && partitions.size() == 1 && written[0].pageCount <= 1;
+  const int32_t indexId = clustered ? 1 : 0;
+
+  AddTableRows(builder, blueprint);
+  for (size_t p = 0; p < partitions.size(); ++p)
+    AddPartitionRows(builder, blueprint, partitions[p],
+                     partitions[p].number != 0 ? partitions[p].number : static_cast<int32_t>(p + 1), written[p],
+                     placements, indexId, clustered);
   if (!blueprint.primaryKey.empty()) {
     // The key's index: clustered over the data when the table is one page,
     // else a nonclustered index whose pages this writer does not build.
     const int32_t keyIndexId = clustered ? 1 : 2;
     builder.Add(54, SysidxstatsRow(blueprint.table.id, keyIndexId, blueprint.primaryKeyName, clustered ? kClusteredIndex : 2,
-                             kPrimaryKeyIndexStatus, clustered ? unitId : 0));
+                             kPrimaryKeyIndexStatus, clustered ? written[0].unitId : 0));
     for (size_t k = 0; k < blueprint.primaryKey.size(); ++k)
       builder.Add(55, SysiscolsRow(blueprint.table.id, keyIndexId, static_cast<int32_t>(k + 1), blueprint.primaryKey[k]));
   }
-  return written;
+
+  WrittenTable table;
+  table.rowsetId = written[0].unitId;
+  table.firstIamPage = written[0].firstIamPage;
+  table.firstLobIamPage = written[0].firstLobIamPage;
+  for (const WrittenPartition& partition : written) {
+    table.dataPages.insert(table.dataPages.end(), partition.dataPages.begin(), partition.dataPages.end());
+    table.textPages.insert(table.textPages.end(), partition.textPages.begin(), partition.textPages.end());
+    table.leftoverPages.insert(table.leftoverPages.end(), partition.leftoverPages.begin(), partition.leftoverPages.end());
+  }
+  return table;
 }
 
 }  // namespace brinehold::writer

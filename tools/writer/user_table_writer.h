@@ -2,13 +2,14 @@
 //
 // AddUserTable writes everything a reader needs to list a table's rows into a
 // CatalogFileBuilder: the object (sysschobjs), its columns (syscolpars), one
-// rowset (sysrowsets), the in-row allocation unit and, when a cell is kept
+// rowset per partition (sysrowsets), the in-row allocation unit and, when a cell is kept
 // off-row, the large-object unit (sysallocunits), the rowset columns with
 // their physical positions (sysrscols), and, for a table with a primary key,
 // the key's object, index and index columns (sysschobjs, sysidxstats,
 // sysiscols). Then the pages, as raw pages of the builder in this order:
 // the text pages of the off-row values, the data pages (linked through
-// their previous/next pointers), and the IAM pages of each unit.
+// their previous/next pointers), and the IAM pages of each unit; partition
+// after partition.
 //
 // Row layout as the engine writes it: the fixed-length columns in column
 // order (leaf offsets from 4), then the variable-length ones in column order
@@ -97,6 +98,22 @@ struct LeftoverPage {
   std::vector<std::vector<Cell>> rows;
 };
 
+// One partition of a partitioned table: its own rowset (partition numbers
+// 1, 2, ... in the order given, unless it names one), allocation units and
+// pages, written and entered into the catalog in the order given, owned by
+// `pageOwner` as UserTableBlueprint::pageOwner says, holding the rows of
+// the table's `rows` named here (none: an empty partition). A partition
+// that keeps its rows compressed (row compression) writes integers as
+// compressed integers, nchar and nvarchar text in SCSU and other values as
+// they are stored; its rows must keep their cells in-row, and its rowset
+// columns go in stored order, as in the compressed writer.
+struct PartitionBlueprint {
+  int32_t pageOwner = 0;
+  int32_t number = 0;  // its partition number; 0: its place in the list
+  std::vector<size_t> rows;
+  bool rowCompressed = false;
+};
+
 struct UserTableBlueprint {
   ObjectBlueprint table;  // type "U "
   std::vector<TableColumn> columns;  // column ids 1, 2, ... in this order
@@ -115,8 +132,13 @@ struct UserTableBlueprint {
   // above; in-row cells only).
   bool uniformExtent = false;
   std::vector<LeftoverPage> leftovers;
+  // Partitions, written as heaps (empty: one partition of every row, owned
+  // by `pageOwner`). `deleted` names rows of any partition.
+  std::vector<PartitionBlueprint> partitions;
 };
 
+// Of a partitioned table: the first partition's ids and IAM pages, and the
+// pages of all partitions in partition order.
 struct WrittenTable {
   int64_t rowsetId = 0;
   std::vector<PageAddress> dataPages;
