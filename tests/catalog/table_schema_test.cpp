@@ -5,6 +5,8 @@
 // the SQL Server 2000 layout, child constraints and hexadecimal values.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "catalog/database_catalog.h"
 #include "catalog/hex_value.h"
 #include "catalog/table_schema.h"
@@ -468,6 +470,41 @@ TEST_F(TableSchemaTest, KeyFlagsComeFromRealIndexesOnly) {
   EXPECT_EQ(r[2].uniqueIndexColumn, 1);
   EXPECT_EQ(c.tableSchema.indexColumns.size(), 3u);
   EXPECT_EQ(c.tableSchema.indexColumns[0].indexStatus, 0x29);
+}
+
+// Each constraint index is one key: its name, clustered or not, and its
+// columns by key ordinal, whatever their column order; a repeated index row
+// and a column the table lacks add nothing.
+TEST_F(TableSchemaTest, KeyConstraintsKeepTheirNamesAndKeyOrder) {
+  AddOrdersTable();
+  auto index = [](int32_t id, const char* name, uint8_t type, int32_t status) {
+    IndexRow row;
+    row.objectId = kTable;
+    row.indexId = id;
+    row.name = name;
+    row.indexType = type;
+    row.status = status;
+    return row;
+  };
+  auto key = [](int32_t indexId, int32_t column, uint8_t ordinal) {
+    IndexColumnRow row;
+    row.objectId = kTable;
+    row.indexId = indexId;
+    row.internalProperty = column;
+    row.tinyProperty1 = ordinal;
+    return row;
+  };
+  c.indexes = {index(1, "PK_Orders", 1, 0x1 | 0x8 | 0x20), index(2, "UQ_A", 2, 0x1 | 0x8 | 0x40),
+               index(3, "UQ_B", 2, 0x1 | 0x8 | 0x40), index(2, "UQ_A", 2, 0x1 | 0x8 | 0x40),
+               index(4, "UQ_Lost", 2, 0x1 | 0x8 | 0x40)};
+  c.indexColumns = {key(1, 1, 2), key(1, 2, 1), key(2, 3, 1), key(3, 2, 1), key(4, 9, 1)};
+  Load("Orders");
+  const std::vector<KeyConstraint>& keys = c.tableSchema.keyConstraints;
+  ASSERT_EQ(keys.size(), 3u);
+  const std::tuple<std::string, bool, bool, std::vector<int32_t>> expected[] = {
+      {"PK_Orders", true, true, {2, 1}}, {"UQ_A", false, false, {3}}, {"UQ_B", false, false, {2}}};
+  for (size_t i = 0; i < keys.size(); ++i)
+    EXPECT_EQ(std::tie(keys[i].name, keys[i].primaryKey, keys[i].clustered, keys[i].columnIds), expected[i]);
 }
 
 TEST_F(TableSchemaTest, ForeignKeyOfTwoColumnsMarksBothWithTheirTargets) {
