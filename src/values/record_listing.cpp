@@ -158,8 +158,8 @@ void RecordListing::SkipUnreadColumns(const std::vector<ColumnInfo>& columns) {
 
 void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListModernTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
-    pageList = pages;
+  ListModernTablePages(catalog, [&](PageSource source, std::vector<PageAddress>& pages) {
+    pageList = std::move(pages);
     if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });
@@ -167,8 +167,8 @@ void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
 
 void RecordListing::ListLegacyTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListLegacyTablePages(catalog, [&](PageSource source, const std::vector<PageAddress>& pages) {
-    pageList = pages;
+  ListLegacyTablePages(catalog, [&](PageSource source, std::vector<PageAddress>& pages) {
+    pageList = std::move(pages);
     if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
   });

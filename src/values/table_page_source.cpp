@@ -20,6 +20,11 @@ namespace {
 
 bool StopRequested() { return TheApp().stopRequested; }
 
+// Hands a new page list to `list`, which may keep it without a copy.
+bool Hand(const PageListConsumer& list, PageSource source, std::vector<PageAddress> pages) {
+  return list(source, pages);
+}
+
 bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
 
 // Pages a table has freed are read only for their deleted rows.
@@ -106,7 +111,7 @@ class MissedPageRecovery {
 
   // `list` with the pages the walk missed appended to each page list.
   PageListConsumer Around(const PageListConsumer& list) {
-    return [this, list](PageSource source, const std::vector<PageAddress>& pages) {
+    return [this, list](PageSource source, std::vector<PageAddress>& pages) {
       if (!damageSeen_) return list(source, pages);
       std::vector<PageAddress> all = pages;
       AppendMissed(all);
@@ -273,7 +278,7 @@ PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListCons
   const PageAddress firstIam = unit.firstIamPage;
   const PageAddress firstPage = unit.firstPage;
   if (firstIam.pageNumber <= 0) {
-    list(PageSource::Inventory, PagesFromInventory(catalog));
+    Hand(list, PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   bool iamValid = IsValidPageAddress(file, firstIam);
@@ -282,19 +287,19 @@ PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListCons
   if (chain == IamChainState::Foreign) iamValid = false;
   if (rowset.indexId == 0) {
     if (iamValid) {
-      if (list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
+      if (Hand(list, PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
         return PageSource::AllocationMaps;
       if (!IsValidPageAddress(file, firstPage)) return PageSource::AllocationMaps;
     }
-    list(PageSource::PageChain, PagesFromPageChain(file, firstPage));
+    Hand(list, PageSource::PageChain, PagesFromPageChain(file, firstPage));
     return PageSource::PageChain;
   }
   if (!iamValid) {
     if (!recovery.DamageSeen()) return PageSource::None;
-    list(PageSource::Inventory, {});
+    Hand(list, PageSource::Inventory, {});
     return PageSource::Inventory;
   }
-  list(PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
+  Hand(list, PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
   return PageSource::AllocationMaps;
 }
 
@@ -312,9 +317,9 @@ PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListCo
     std::vector<PageAddress> found;
     const PartitionPages pages{catalog, partition.rowset, partition.inRowUnit,
                                UnitOwnerTest(partition.inRowUnit, schema.currentObject.objectId)};
-    const PageSource source = pages.List(recovery, [&found](PageSource, const std::vector<PageAddress>& list) {
-      found = list;
-      return !list.empty();
+    const PageSource source = pages.List(recovery, [&found](PageSource, std::vector<PageAddress>& list) {
+      found = std::move(list);
+      return !found.empty();
     });
     if (source == PageSource::None) continue;
     // Pages from allocation maps are checked where they are read, against
@@ -333,7 +338,7 @@ PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListCo
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
   if (settings.IsAdvanced()) {
-    list(PageSource::Inventory, PagesFromInventory(catalog));
+    Hand(list, PageSource::Inventory, PagesFromInventory(catalog));
     return PageSource::Inventory;
   }
   return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
@@ -350,7 +355,7 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   const PageListConsumer list = recovery.Around(listFound);
   auto entry = catalog.legacyIndexes.find(objectId);
   if (entry != catalog.legacyIndexes.end() && !TheApp().settings.IsAdvanced()) {
-    list(PageSource::CheckedPageChain,
+    Hand(list, PageSource::CheckedPageChain,
          PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage}));
     return PageSource::CheckedPageChain;
   }
@@ -361,10 +366,10 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
     // are found by their owner alone.
     if (schema.tablePages.empty()) return PageSource::None;
     recovery.NoteDamage();
-    list(PageSource::Inventory, {});
+    Hand(list, PageSource::Inventory, {});
     return PageSource::Inventory;
   }
-  list(PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
+  Hand(list, PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
   return PageSource::AllocationMaps;
 }
 

@@ -59,7 +59,9 @@ std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
 // (empty test).
 UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, PageSource source);
 
-using PageListConsumer = std::function<bool(PageSource source, const std::vector<PageAddress>& pages)>;
+// The consumer may take the pages (move them out): a table's list runs to
+// one entry per page, and the listing keeps it for its paging.
+using PageListConsumer = std::function<bool(PageSource source, std::vector<PageAddress>& pages)>;
 
 // Chooses the page source(s) for catalog.tableSchema (loaded by
 // LoadTableSchema) under TheApp().settings (advanced mode, catalog
