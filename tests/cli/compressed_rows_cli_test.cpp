@@ -18,6 +18,8 @@
 namespace brinehold {
 namespace {
 
+using test::Lines;
+
 using writer::CompressedInteger;
 using writer::CompressedRowBuilder;
 using writer::CompressedValue;
@@ -27,12 +29,6 @@ using writer::StoredValue;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 writer::ColumnBlueprint Column(int32_t id, const std::string& name, uint8_t type, int16_t length) {
   writer::ColumnBlueprint column;

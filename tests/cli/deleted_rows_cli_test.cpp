@@ -20,16 +20,12 @@
 namespace brinehold {
 namespace {
 
+using test::Lines;
+
 using writer::Cell;
 using writer::DeleteStyle;
 using writer::TableColumn;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::multiset<std::string> Body(const std::string& out) {
   auto lines = Lines(out);

@@ -12,13 +12,8 @@
 namespace brinehold {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
+using test::Lines;
+
 
 std::string Northwind() {
   for (const std::string& path : test::CorpusDataFiles())

@@ -13,14 +13,10 @@
 namespace brinehold {
 namespace {
 
+using test::Lines;
+
 using test::RunCli;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::string WriteSample(const test::TempDir& dir) {
   writer::DatabaseFileBuilder file(24);

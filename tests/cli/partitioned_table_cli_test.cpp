@@ -22,9 +22,7 @@ using writer::DeleteStyle;
 using writer::TableColumn;
 
 std::vector<std::string> BodyLines(const std::string& out) {
-  std::vector<std::string> lines;
-  std::istringstream in(out);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::vector<std::string> lines = test::Lines(out);
   if (!lines.empty()) lines.erase(lines.begin());
   return lines;
 }

@@ -14,12 +14,8 @@
 namespace brinehold {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+using test::Lines;
+
 
 std::vector<std::string> Cells(const std::string& line) {
   std::vector<std::string> cells;

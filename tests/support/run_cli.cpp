@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <sstream>
 
 #include "support/temp_dir.h"
 
@@ -60,6 +61,13 @@ CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
   result.out.assign(out.begin(), out.end());
   result.err.assign(err.begin(), err.end());
   return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 }  // namespace brinehold::test

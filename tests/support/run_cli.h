@@ -20,4 +20,7 @@ struct CliResult {
 // hang) with SIGKILL.
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 0);
 
+// The lines of a program's output, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 }  // namespace brinehold::test

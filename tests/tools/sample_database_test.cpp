@@ -26,6 +26,8 @@
 namespace brinehold {
 namespace {
 
+using test::Lines;
+
 using test::RunCli;
 using Row = std::vector<std::string>;
 
@@ -34,12 +36,6 @@ constexpr const char* kRootWeb = "1B2C3D4E-0001-4A00-8000-00000000A001";
 constexpr const char* kFinanceWeb = "1B2C3D4E-0002-4A00-8000-00000000A002";
 constexpr const char* kHrWeb = "1B2C3D4E-0003-4A00-8000-00000000A003";
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 Row Cells(const std::string& line) {
   Row cells;

@@ -22,16 +22,12 @@
 namespace brinehold {
 namespace {
 
+using test::Lines;
+
 using writer::Cell;
 using writer::TableColumn;
 using writer::UserTableBlueprint;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::string Body(int row) {
   std::string text;
