@@ -129,7 +129,10 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
   // rows never reach a consumer.
   RowConsumer* const consumer = rowConsumer;
   if (!advancedMode && app.settings.legacyCatalog) rowConsumer = nullptr;
-  withoutRowLimit_ = rowConsumer && !advancedMode;
+  // A consumer reads the whole table in either mode: a limit of one list
+  // page would leave every site, list and document past the 1000th out of
+  // the tree of a damaged file, the very file Advanced mode is for.
+  withoutRowLimit_ = rowConsumer != nullptr;
   if (rowConsumer) {
     rowConsumer->BeginTable(catalog.tableSchema);
     SkipUnreadColumns(catalog.tableSchema.columns);

@@ -162,8 +162,9 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ContentDatabaseTest,
                                            LayoutCase{"Documents2013", ContentLayout::SharePoint2013, 3000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Advanced mode reads the page inventory and stops at one listing page.
-TEST(DocumentRecoveryTest, AdvancedModeKeepsTheFirstThousandDocuments) {
+// Advanced mode reads the page inventory, and every document reaches the
+// tree there too, not only one listing page of them.
+TEST(DocumentRecoveryTest, AdvancedModeKeepsEveryDocument) {
   const ContentModel model = writer::GeneratedContent(1500);
   ASSERT_GT(model.docs.size(), 1000u);
   test::TempDir dir;
@@ -171,7 +172,7 @@ TEST(DocumentRecoveryTest, AdvancedModeKeepsTheFirstThousandDocuments) {
       dir.Write("content.mdf", writer::BuildContentDatabase(model, ContentLayout::SharePoint2010).Build());
   Recovery r;
   ASSERT_TRUE(r.Scan(path, true));
-  EXPECT_EQ(r.hierarchy.documents.size(), 1000u);
+  EXPECT_EQ(r.hierarchy.documents.size(), model.docs.size());
   EXPECT_EQ(r.hierarchy.webs.size(), model.webs.size());
   ASSERT_TRUE(r.Scan(path, false));
   EXPECT_EQ(r.hierarchy.documents.size(), model.docs.size());
