@@ -291,30 +291,51 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
-  // Decoded straight from the bytes (no copy as code units first): every
-  // nvarchar value of every row goes through here. A trailing odd byte is
-  // no code unit.
-  const size_t count = bytes.size() / 2;
-  auto unitAt = [&bytes](size_t i) { return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)); };
   std::string out;
-  out.reserve(count * 3);
+  AppendUtf16LeAsUtf8(out, bytes);
+  return out;
+}
+
+void AppendUtf16LeAsUtf8(std::string& out, std::span<const uint8_t> bytes) {
+  // Decoded straight from the bytes into room made once (no copy as code
+  // units first, no growth per character): every nvarchar value of every
+  // row goes through here. A code unit takes at most three bytes of UTF-8
+  // (a surrogate pair four for its two units). A trailing odd byte is no
+  // code unit.
+  const size_t count = bytes.size() / 2;
+  const size_t start = out.size();
+  out.resize(start + 3 * count);
+  char* const begin = out.data() + start;
+  char* to = begin;
+  auto unitAt = [&bytes](size_t i) { return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)); };
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t unit = unitAt(i);
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
+    uint32_t code = unitAt(i);
+    if (code < 0x80) {
+      *to++ = static_cast<char>(code);
       continue;
     }
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count) {
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count) {
       const uint32_t low = unitAt(i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         ++i;
-        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-        continue;
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
       }
     }
-    AppendUtf8(out, unit);  // a lone surrogate becomes U+FFFD here
+    // A lone surrogate becomes U+FFFD.
+    if (code >= 0xD800 && code <= 0xDFFF) code = kReplacement;
+    if (code < 0x800) {
+      *to++ = static_cast<char>(0xC0 | (code >> 6));
+    } else if (code < 0x10000) {
+      *to++ = static_cast<char>(0xE0 | (code >> 12));
+      *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    } else {
+      *to++ = static_cast<char>(0xF0 | (code >> 18));
+      *to++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    }
+    *to++ = static_cast<char>(0x80 | (code & 0x3F));
   }
-  return out;
+  out.resize(start + static_cast<size_t>(to - begin));
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {

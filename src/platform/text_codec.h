@@ -54,6 +54,8 @@ std::string WidenLatin1(std::span<const uint8_t> bytes);
 
 // UTF-16LE bytes -> UTF-8. An odd final byte is ignored.
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes);
+// The same, appended to `out`.
+void AppendUtf16LeAsUtf8(std::string& out, std::span<const uint8_t> bytes);
 
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);

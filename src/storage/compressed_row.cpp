@@ -52,7 +52,7 @@ int32_t ParseLongData(CompressedRow& row, const ByteReader& view, int32_t positi
     const int32_t length = offset - previous;
     const int32_t valueEnd = start + offset;
     if (length > 0 && length < maxLength && length <= kMaxLongValue && valueEnd <= maxLength) {
-      value.bytes = CopyWithTerminator(view, static_cast<size_t>(start + previous), static_cast<size_t>(length));
+      value.bytes = ViewOf(view, static_cast<size_t>(start + previous), static_cast<size_t>(length));
       if (!value.bytes.empty()) {
         value.length = length;
         end = std::max(end, valueEnd);
@@ -242,6 +242,10 @@ std::unique_ptr<PageCompressionInfo> ReadPageCompressionInfo(const ByteReader& p
   const bool anchorValid = info->anchorRecord && !info->anchorRecord->invalid;
   if (hasDictionary && (!hasAnchor || anchorValid)) ReadDictionary(*info, page);
   if (anchorValid && !legacyCatalog) ReadAnchorValues(*info, columnLimit);
+  // The anchor's long values view the page, which the information may
+  // outlive (a moved row keeps that of the page it moved to): their bytes
+  // are in anchorValues now.
+  if (info->anchorRecord) info->anchorRecord->longValues.clear();
   return info;
 }
 

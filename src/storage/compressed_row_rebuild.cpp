@@ -13,7 +13,7 @@ namespace {
 
 bool StopRequested() { return TheApp().stopRequested.load(std::memory_order_relaxed); }
 
-Bytes Slice(const Bytes& bytes, int32_t length) {
+Bytes Slice(ByteView bytes, int32_t length) {
   const size_t n = std::min(bytes.size(), static_cast<size_t>(std::max(length, 0)));
   return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
 }
@@ -208,18 +208,12 @@ RebuiltRow RebuildCompressedRow(const CPrimaryRecord& record, const PageCompress
 void ApplyRebuiltRow(CPrimaryRecord& record, RebuiltRow rebuilt) {
   record.fixedLength = static_cast<int32_t>(rebuilt.data.size());
   record.fixedEnd = record.fixedLength + 4;
-  record.fixedData = std::move(rebuilt.data);
+  record.fixedData = record.Keep(std::move(rebuilt.data));
   for (auto& [index, bytes] : rebuilt.longValues) {
     if (index >= record.values.size()) continue;
     ColumnValue& value = record.values[index];
     value.length = static_cast<int32_t>(bytes.size());
-    value.bytes = std::move(bytes);
-    if (value.length > 0) {
-      value.bytes.push_back(0);
-      value.bytes.push_back(0);
-    } else {
-      value.bytes.clear();
-    }
+    value.bytes = value.length > 0 ? record.Keep(std::move(bytes)) : ByteView();
   }
   record.compressedParts.columns = std::move(rebuilt.columns);
   record.compressedParts.rebuilt = true;

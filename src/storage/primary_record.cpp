@@ -47,13 +47,18 @@ std::vector<SparseValue> ParseSparseVector(const ByteReader& vector) {
     int64_t end = vector.GetOr<uint16_t>(static_cast<size_t>(4 + 2 * n + 2 * i), 0);
     int64_t start = previousEnd;
     if (start < end && end - start <= kMaxRecordSize && start <= kMaxRecordSize - 1 && end <= length) {
-      value.bytes = CopyWithTerminator(vector, static_cast<size_t>(start), static_cast<size_t>(end - start));
+      value.bytes = ViewOf(vector, static_cast<size_t>(start), static_cast<size_t>(end - start));
       value.length = static_cast<int32_t>(end - start);
       previousEnd = end;
     }
     result.push_back(std::move(value));
   }
   return result;
+}
+
+ByteView CPrimaryRecord::Keep(Bytes bytes) {
+  kept_.push_back(std::move(bytes));
+  return ByteView(kept_.back());
 }
 
 bool CPrimaryRecord::IsColumnNull(int32_t column) const {
@@ -138,7 +143,7 @@ void CPrimaryRecord::ParseCompressed(const ByteReader& bytes, int32_t limit) {
   recordLength = row.length;
   if (recordLength > 0) {
     const ByteReader view(bytes.data(), static_cast<size_t>(std::max(limit, 0)));
-    if (auto copy = view.Copy(0, static_cast<size_t>(recordLength))) image = std::move(*copy);
+    image = ViewOf(view, 0, static_cast<size_t>(recordLength));
   }
 }
 
@@ -174,8 +179,8 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
       return;
   }
 
-  Bytes copy = row->image;
-  ByteReader view(copy);
+  // The moved row's page goes when this returns: the record keeps the row.
+  const ByteReader view(Keep(Bytes(row->image.begin(), row->image.end())));
   statusA = view.GetOr<uint8_t>(0, 0);
   statusB = view.GetOr<uint8_t>(1, 0);
   TakeStatusFlags();
@@ -197,8 +202,8 @@ void CPrimaryRecord::ParsePlain(const ByteReader& bytes, int32_t limit) {
   const int32_t fixedSize = fixedEnd - 4;
   const bool indexRecord = recordType == kIndexRecordType;
   if (fixedEnd > 4 && fixedEnd < kFixedEndLimit && !indexRecord && fixedSize <= maxLength) {
-    if (auto copy = view.Copy(4, static_cast<size_t>(fixedSize))) {
-      fixedData = std::move(*copy);
+    if (view.Has(4, static_cast<size_t>(fixedSize))) {
+      fixedData = ViewOf(view, 4, static_cast<size_t>(fixedSize));
       fixedLength = fixedSize;
       position = fixedEnd;
     }
@@ -209,14 +214,11 @@ void CPrimaryRecord::ParsePlain(const ByteReader& bytes, int32_t limit) {
   position += 2;
   if (hasNullBitmap) {
     int32_t bitmapSize = (columnCount + 7) / 8;
-    if (auto copy = view.Copy(static_cast<size_t>(position), static_cast<size_t>(bitmapSize)))
-      nullBitmap = std::move(*copy);
+    nullBitmap = ViewOf(view, static_cast<size_t>(position), static_cast<size_t>(bitmapSize));
     position += bitmapSize;
   }
   recordLength = hasVariableColumns ? ParseVariableColumns(view, position, limit) : position;
-  if (recordLength > 0 && recordLength <= limit) {
-    if (auto copy = view.Copy(0, static_cast<size_t>(recordLength))) image = std::move(*copy);
-  }
+  if (recordLength > 0 && recordLength <= limit) image = ViewOf(view, 0, static_cast<size_t>(recordLength));
 }
 
 int32_t CPrimaryRecord::ParseVariableColumns(const ByteReader& view, int32_t position, int32_t limit) {
@@ -251,7 +253,7 @@ int32_t CPrimaryRecord::ParseVariableColumns(const ByteReader& view, int32_t pos
     int32_t length = end - previousEnd;
     if (end <= limit && end < kPageLimit && length > 0 && length < kPageLimit && previousEnd >= 1 &&
         previousEnd <= kPageLimit - 1) {
-      value.bytes = CopyWithTerminator(view, static_cast<size_t>(previousEnd), static_cast<size_t>(length));
+      value.bytes = ViewOf(view, static_cast<size_t>(previousEnd), static_cast<size_t>(length));
       if (!value.bytes.empty()) {
         value.length = length;
         previousEnd = end;

@@ -23,6 +23,15 @@
 // pointing at itself) has fixedLength == kUnresolvedForwardLength and no
 // values.
 //
+// Lifetime: the parts (fixedData, nullBitmap, image and every value's bytes)
+// are views, not copies. They point into the bytes the record was parsed
+// from, or into bytes the record keeps itself (the moved row of a
+// forwarding stub, the columns of a rebuilt compressed row; see Keep). A
+// record of a page views that page's buffer, which the page owns along with
+// its records and never changes: the views are valid while the page lives.
+// A record built on bytes of the caller's is valid while those bytes live;
+// nothing may keep a view after its record is gone.
+//
 // Rows in the compressed row format (status bit 0x01) are flagged
 // `compressed` and take their parts from ParseCompressedRow
 // (compressed_row.h); the page then rebuilds their columns
@@ -77,7 +86,7 @@ class CPrimaryRecord : public CRecord {
   // the row's shape (record_shape.h).
   static std::unique_ptr<CPrimaryRecord> ParseCarved(ByteReader bytes, const CPage* page, int32_t limit);
 
-  // --- parsed parts (copies) -------------------------------------------
+  // --- parsed parts (views, see the lifetime rule above) ----------------
   const CPage* page = nullptr;  // not owned
   uint8_t statusA = 0;
   uint8_t statusB = 0;
@@ -89,17 +98,17 @@ class CPrimaryRecord : public CRecord {
   bool hidden = false;
   int32_t maxLength = 0;
 
-  Bytes fixedData;          // the fixed-length column data
+  ByteView fixedData;       // the fixed-length column data
   int32_t fixedLength = 0;  // its length; kUnresolvedForwardLength for a dead stub
   int32_t fixedEnd = 0;     // the raw end-of-fixed-data field (offset 2)
   int32_t columnCount = 0;
-  Bytes nullBitmap;
+  ByteView nullBitmap;
   int32_t variableColumnCount = 0;
   std::vector<uint16_t> variableEndOffsets;  // bit 15 cleared
   std::vector<ColumnValue> values;           // one per variable column, in order
   bool hasSparseVector = false;
   std::vector<SparseValue> sparseValues;
-  Bytes image;               // bytes 0 .. recordLength of the row
+  ByteView image;            // bytes 0 .. recordLength of the row
   int32_t recordLength = 0;
   std::optional<ForwardingTarget> forwardedFrom;  // set for stubs: where they point
   CompressedRowParts compressedParts;
@@ -111,6 +120,9 @@ class CPrimaryRecord : public CRecord {
   bool IsUsable() const { return !invalid && !hidden; }
   bool HasFixedData() const { return fixedLength > 0 && !fixedData.empty(); }
   ByteReader FixedReader() const { return ByteReader(fixedData); }
+  // Takes `bytes` into the record's keeping and returns a view of them that
+  // lives as long as the record (for parts that are not in the page).
+  ByteView Keep(Bytes bytes);
   // Bit `column` (0-based) of the null bitmap; false when there is no bitmap
   // or it is too short.
   bool IsColumnNull(int32_t column) const;
@@ -138,6 +150,10 @@ class CPrimaryRecord : public CRecord {
                              const CompressedRowLayout* layout);
   // Takes the parts of a row in the compressed format from `bytes`.
   void ParseCompressed(const ByteReader& bytes, int32_t limit);
+
+  // Bytes the views may point into besides the parsed bytes. Each piece's
+  // buffer stays where it is when the list grows.
+  std::vector<Bytes> kept_;
 };
 
 // Unpacks a sparse-column vector (kind 5) into its values; empty when the

@@ -15,15 +15,9 @@ const char* RecordTypeName(uint8_t type) {
   }
 }
 
-Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count) {
-  Bytes out;
-  if (!bytes.Has(offset, count)) return out;
-  // One allocation per value: the terminator is room reserved, not growth.
-  out.reserve(count + 2);
-  out.assign(bytes.data() + offset, bytes.data() + offset + count);
-  out.push_back(0);
-  out.push_back(0);
-  return out;
+ByteView ViewOf(const ByteReader& bytes, size_t offset, size_t count) {
+  if (!bytes.Has(offset, count)) return {};
+  return ByteView(bytes.data() + offset, count);
 }
 
 }  // namespace brinehold

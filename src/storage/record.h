@@ -1,12 +1,13 @@
 // CRecord: the base of every record class, and the parts records share.
 //
-// A record is one row image on a page. Records hold copies of everything they
-// parsed, so they stay usable after the page buffer is gone. The only virtual
-// operation of the record hierarchy is the destructor.
+// A record is one row image on a page. The parts of a primary record are
+// views into the bytes it was parsed from (see primary_record.h for how long
+// they stay valid). The only virtual operation of the record hierarchy is the
+// destructor.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <span>
 #include <vector>
 
 #include "platform/byte_reader.h"
@@ -57,35 +58,36 @@ inline constexpr RecordType CompressedRecordTypeOf(uint8_t status) {
 // A short name of a record type for diagnostics ("primary", "ghost data").
 const char* RecordTypeName(uint8_t type);
 
-// One variable-length column value of a record. Parsing fills the bytes, the
-// length and the complex flag; later stages assign the ordinal and the text.
+// A view of bytes someone else owns (see the owner's lifetime rule).
+using ByteView = std::span<const uint8_t>;
+
+// One variable-length column value of a record: where its bytes lie, its
+// length and whether it is complex. The bytes are a view into what the
+// record was parsed from (or into bytes the record keeps, see
+// CPrimaryRecord::Keep), valid as long as those live.
 struct ColumnValue {
-  int32_t ordinal = -1;
-  // The value's bytes followed by two zero bytes, so a UTF-16 value can be
-  // read as a zero-terminated string. Empty when the value was not read.
-  Bytes bytes;
-  int32_t length = 0;  // value bytes, without the two zeros
-  std::string text;
+  ByteView bytes;      // the value bytes; empty when the value was not read
+  int32_t length = 0;  // bytes.size() when read
   // Bit 15 of the end offset was set: a large-value pointer or a sparse
   // vector rather than plain column bytes.
   bool complex = false;
 
   bool HasBytes() const { return length > 0 && bytes.size() >= static_cast<size_t>(length); }
-  // The value bytes (without the appended zeros); empty when not read.
+  // The value bytes; empty when not read.
   ByteReader Reader() const {
     return HasBytes() ? ByteReader(bytes.data(), static_cast<size_t>(length)) : ByteReader();
   }
 };
 
-// A copy of [offset, offset + count) of `bytes` with two zero bytes
-// appended, as value bytes are kept (text then always ends in a zero code
-// unit); empty when the range does not fit.
-Bytes CopyWithTerminator(const ByteReader& bytes, size_t offset, size_t count);
+// The view of [offset, offset + count) of `bytes`; empty when the range
+// does not fit.
+ByteView ViewOf(const ByteReader& bytes, size_t offset, size_t count);
 
-// One value of a sparse-column vector.
+// One value of a sparse-column vector; `bytes` views the vector as
+// ColumnValue::bytes views the record.
 struct SparseValue {
   uint16_t columnId = 0;
-  Bytes bytes;  // the value bytes followed by two zero bytes; empty when not read
+  ByteView bytes;  // the value bytes; empty when not read
   int32_t length = 0;
 };
 

@@ -10,10 +10,8 @@ constexpr int64_t kDayNumberOf1900 = 693595;
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr int kMaxScale = 18;  // 10^18 still fits a 64-bit count
 
-constexpr int kCommonYearDays[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
-constexpr int kLeapYearDays[13] = {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
-
-bool IsLeap(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+constexpr int64_t kLastShownDay = 3652058;       // 9999-12-31
+constexpr int64_t kDaysFromMarchOfYear0 = 306;  // 0000-03-01 .. 0001-01-01
 
 uint64_t PowerOf10(int exponent) {
   uint64_t value = 1;
@@ -34,8 +32,35 @@ void AppendDigits(std::string& text, int64_t value, int width) {
     digits[count++] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value > 0 && count < static_cast<int>(sizeof digits));
-  for (int pad = count; pad < width; ++pad) text += '0';
+  if (count < width) text.append(static_cast<size_t>(width - count), '0');
   while (count > 0) text += digits[--count];
+}
+
+// Writes `value` (0 .. 10^width - 1) as exactly `width` digits at `to`.
+void PutDigits(char* to, int value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    to[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+// "YYYY-MM-DD HH:MM:SS" of a date that can be shown and a second of the day
+// (0 .. 86399), appended without building the text piece by piece.
+void AppendShownDateTime(std::string& text, const CivilDate& date, int64_t secondOfDay) {
+  char buffer[19];
+  const int second = static_cast<int>(secondOfDay);
+  PutDigits(buffer, date.year, 4);
+  buffer[4] = '-';
+  PutDigits(buffer + 5, date.month, 2);
+  buffer[7] = '-';
+  PutDigits(buffer + 8, date.day, 2);
+  buffer[10] = ' ';
+  PutDigits(buffer + 11, second / 3600, 2);
+  buffer[13] = ':';
+  PutDigits(buffer + 14, second / 60 % 60, 2);
+  buffer[16] = ':';
+  PutDigits(buffer + 17, second % 60, 2);
+  text.append(buffer, sizeof buffer);
 }
 
 void AppendDate(std::string& text, const CivilDate& date) {
@@ -78,10 +103,7 @@ std::optional<std::string> DateTimeText(int64_t dayNumber, int64_t secondOfDay) 
   auto date = CivilFromDayNumber(dayNumber);
   if (!date || secondOfDay < 0 || secondOfDay >= kSecondsPerDay) return std::nullopt;
   std::string text;
-  text.reserve(32);
-  AppendDate(text, *date);
-  text += ' ';
-  AppendTime(text, secondOfDay);
+  AppendShownDateTime(text, *date, secondOfDay);
   return text;
 }
 
@@ -105,41 +127,46 @@ uint64_t CountOf(ByteReader bytes, int width) {
 }  // namespace
 
 std::optional<CivilDate> CivilFromDayNumber(int64_t dayNumber) {
-  if (dayNumber < 0) return std::nullopt;
-  int64_t n = dayNumber;
-  int64_t year = 1 + 400 * (n / 146097);
-  n %= 146097;
-  int64_t centuries = n / 36524;
-  if (centuries > 3) centuries = 3;
-  year += 100 * centuries;
-  n -= centuries * 36524;
-  year += 4 * (n / 1461);
-  n %= 1461;
-  int64_t years = n / 365;
-  if (years > 3) years = 3;
-  year += years;
-  n -= years * 365;
-  if (year > 9999) return std::nullopt;
-  const int* table = IsLeap(year) ? kLeapYearDays : kCommonYearDays;
-  int month = 1;
-  while (month < 12 && n >= table[month]) ++month;
-  return CivilDate{static_cast<int>(year), month, static_cast<int>(n - table[month - 1] + 1)};
+  if (dayNumber < 0 || dayNumber > kLastShownDay) return std::nullopt;
+  // Counted from 0000-03-01, years run from March: the leap day ends a
+  // year, and the month follows from the day of that year by a straight
+  // line (153 days to every five months), with no table to search.
+  const int64_t z = dayNumber + kDaysFromMarchOfYear0;
+  const int64_t era = z / 146097;  // 400 years
+  const int64_t dayOfEra = z - era * 146097;
+  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+  const int day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+  const int month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+  const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+  return CivilDate{year, month, day};
 }
 
 std::string FormatDateTime(ByteReader bytes) {
+  std::string text;
+  AppendDateTime(text, bytes);
+  return text;
+}
+
+void AppendDateTime(std::string& out, ByteReader bytes) {
   int64_t ticks = bytes.GetOr<int32_t>(0, 0);
   int64_t days = bytes.GetOr<int32_t>(4, 0);
-  if (ticks < 0) return kUnshowableDate;
   // A tick is 1/300 s; SQL Server shows it rounded to whole milliseconds
   // (.003, .007, .010).
-  int64_t milliseconds = (ticks * 10 + 1) / 3;
-  auto text = DateTimeText(days + kDayNumberOf1900, milliseconds / 1000);
-  if (!text) return kUnshowableDate;
-  if (milliseconds % 1000 != 0) {
-    *text += '.';
-    AppendDigits(*text, milliseconds % 1000, 3);
+  const int64_t milliseconds = (ticks * 10 + 1) / 3;
+  const int64_t secondOfDay = milliseconds / 1000;
+  auto date = ticks < 0 ? std::nullopt : CivilFromDayNumber(days + kDayNumberOf1900);
+  if (!date || secondOfDay >= kSecondsPerDay) {
+    out += kUnshowableDate;
+    return;
   }
-  return std::move(*text);
+  AppendShownDateTime(out, *date, secondOfDay);
+  if (milliseconds % 1000 != 0) {
+    char fraction[4] = {'.'};
+    PutDigits(fraction + 1, static_cast<int>(milliseconds % 1000), 3);
+    out.append(fraction, sizeof fraction);
+  }
 }
 
 std::string FormatSmallDateTime(ByteReader bytes) {

@@ -31,6 +31,8 @@ inline constexpr const char* kUnshowableDate = " ";
 // datetime: bytes 0-3 the time of day in 1/300 s, bytes 4-7 days since
 // 1900-01-01. Milliseconds follow the seconds (".997") when not zero.
 std::string FormatDateTime(ByteReader bytes);
+// The same, appended to `out`.
+void AppendDateTime(std::string& out, ByteReader bytes);
 // smalldatetime: bytes 0-1 minutes since midnight, bytes 2-3 days since
 // 1900-01-01.
 std::string FormatSmallDateTime(ByteReader bytes);

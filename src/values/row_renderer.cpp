@@ -120,9 +120,9 @@ class RecordRenderer {
       null_ = false;
       shownAsNull_ = false;
       skipText_ = index > 0 && index < skipped_.size() && skipped_[index] != 0;
-      // Nothing: the column keeps its definition text.
-      if (auto text = ColumnText(index, definition, static_cast<int32_t>(handled)))
-        column.valueText = std::move(*text);
+      // The text goes straight into the row's cell, whose storage serves
+      // row after row; false: the column keeps its definition text.
+      ColumnText(index, definition, static_cast<int32_t>(handled), column.valueText);
       column.valueIsNull = null_;
       column.valueShownAsNull = shownAsNull_ && !null_;
     }
@@ -149,14 +149,16 @@ class RecordRenderer {
 
   // --- one column ---------------------------------------------------------
 
-  // The column's text; nothing when it keeps its definition text.
-  std::optional<std::string> ColumnText(size_t index, const ColumnInfo& column, int32_t handled) {
+  // The column's text into `out`, which holds the definition text; false
+  // (and `out` untouched) when it keeps that.
+  bool ColumnText(size_t index, const ColumnInfo& column, int32_t handled, std::string& out) {
     const bool sparse = column.sparse != 0;
     if (column.hobtColumnId == ColumnInfo::kNoStoredValue && variant_ != RenderVariant::PositionalCatalog)
-      return std::nullopt;
+      return false;
+    out.clear();
     // The column counter of the catalog variant counts only columns the
     // record holds; the ones past them are empty.
-    if (variant_ == RenderVariant::PositionalCatalog && !sparse && row_.columnCounter >= recordColumns_) return "";
+    if (variant_ == RenderVariant::PositionalCatalog && !sparse && row_.columnCounter >= recordColumns_) return true;
 
     // A rebuilt compressed row gives every bit column a byte of its own, so
     // bits are not taken from a shared one.
@@ -169,25 +171,28 @@ class RecordRenderer {
 
     // A stored column past a rebuilt compressed row's descriptors was
     // added after the row was written: the row holds no value for it.
-    if (IsRebuiltRowset() && !place) return NullText();
-    if (ShowsNullByBitmap(read)) return NullText();
+    if (IsRebuiltRowset() && !place) return NullText(out);
+    if (ShowsNullByBitmap(read)) return NullText(out);
     if (place) {
       read.compressed = &compressedColumns_[*place];
       if (read.compressed->length > 0)
         read.state.valueLength = static_cast<int16_t>(std::min<int32_t>(read.compressed->length, INT16_MAX));
-      if (read.compressed->isNull) return NullText();
+      if (read.compressed->isNull) return NullText(out);
     }
     if (read.isNull || read.skipValue) null_ = true;
 
     const LargeValueOptions options = OptionsFor(column, read.state);
-    std::string text = sparse ? SparseText(column, read.state) : StoredText(read, options);
-    return Finished(std::move(text), read);
+    if (sparse) out = SparseText(column, read.state);
+    else StoredText(read, options, out);
+    Finish(read, out);
+    return true;
   }
 
   // The text of a SQL NULL, noted as one.
-  std::string NullText() {
+  bool NullText(std::string& out) {
     null_ = true;
-    return "NULL";
+    out = "NULL";
+    return true;
   }
 
   // The descriptor place of the column at `index` of a rebuilt compressed
@@ -254,8 +259,8 @@ class RecordRenderer {
 
   // Binary values carry "0x" (a placeholder is not a value and gets none);
   // a nullable column of a positional table row without text shows "NULL".
-  std::string Finished(std::string text, const ColumnRead& read) {
-    if (read.raw && read.state.isVariable) return text;
+  void Finish(const ColumnRead& read, std::string& text) {
+    if (read.raw && read.state.isVariable) return;
     const bool placeholder = placeholders_ && (text == kTextBinaryData || text == kTextBigBinaryData);
     const int32_t kind = read.state.kind;
     if (!placeholder && (IsKind(kind, ValueKind::VarBinary) || IsKind(kind, ValueKind::ClrType) ||
@@ -264,13 +269,12 @@ class RecordRenderer {
       if (spillMode_) prefix = !IsSpillCellText(text);
       else if (IsTableVariant()) prefix = text != " ";
       else prefix = !text.empty() && text != " ";
-      if (prefix) text = "0x" + text;
+      if (prefix) text.insert(0, "0x");
     }
     if (variant_ == RenderVariant::PositionalTable && read.column.nullable && text.empty()) {
       text = "NULL";
       shownAsNull_ = true;
     }
-    return text;
   }
 
   LargeValueOptions OptionsFor(const ColumnInfo& column, ValueState& state) {
@@ -358,23 +362,23 @@ class RecordRenderer {
     return longs;
   }
 
-  std::string StoredText(ColumnRead& read, const LargeValueOptions& options) {
+  // The stored value's text into `out` (empty).
+  void StoredText(ColumnRead& read, const LargeValueOptions& options, std::string& out) {
     const ValuePlace at = LocateValue(read);
-    if (at.variable) return VariableColumnText(read, at.index, options);
+    if (at.variable) return VariableColumnText(read, at.index, options, out);
     if (read.skipValue && variant_ == RenderVariant::PositionalCatalog) {
       // A null fixed column of a catalog row still occupies its bytes.
       row_.fixedOffset += read.state.fixedSize;
-      return "";
+      return;
     }
     // A null fixed column still holds bytes (whatever was there before);
     // they are read to keep the positions of the following columns, then
     // not shown.
-    std::string text = FixedText(read.column, read.state, read.compressed);
-    if (variant_ == RenderVariant::PositionalTable && read.isNull) text.clear();
-    return text;
+    FixedText(read.column, read.state, read.compressed, out);
+    if (variant_ == RenderVariant::PositionalTable && read.isNull) out.clear();
   }
 
-  std::string VariableColumnText(ColumnRead& read, size_t index, const LargeValueOptions& options) {
+  void VariableColumnText(ColumnRead& read, size_t index, const LargeValueOptions& options, std::string& out) {
     // SQL Server 2000 rows name a variable column's index in the legacy row
     // offset.
     if (variant_ == RenderVariant::PositionalTable && legacy_ && !read.skipValue && !record_.values.empty() &&
@@ -386,13 +390,13 @@ class RecordRenderer {
         row_.variableIndex = legacyIndex;
       }
     }
-    std::string text;
     if (!read.skipValue && !skipText_) {
-      if (const ColumnValue* entry = record_.VariableColumn(index))
-        text = read.raw ? RawVariableBytes(*entry) : VariableText(*entry, read.column, read.state, options);
+      if (const ColumnValue* entry = record_.VariableColumn(index)) {
+        if (read.raw) out = RawVariableBytes(*entry);
+        else VariableText(*entry, read.column, read.state, options, out);
+      }
     }
     ++row_.variableIndex;
-    return text;
   }
 
   std::string SparseText(const ColumnInfo& column, ValueState& state) {
@@ -419,68 +423,69 @@ class RecordRenderer {
 
   // --- fixed-length values --------------------------------------------------
 
-  std::string FixedText(const ColumnInfo& column, ValueState& state, const CompressedColumnEntry* compressed) {
+  // The text of a value in the fixed data into `out` (empty).
+  void FixedText(const ColumnInfo& column, ValueState& state, const CompressedColumnEntry* compressed,
+                 std::string& out) {
     if (!record_.HasFixedData()) {
       if (variant_ != RenderVariant::PositionalCatalog) row_.fixedOffset += state.fixedSize;
-      return "";
+      return;
     }
     const ByteReader bytes = record_.FixedReader();
     const FixedData fixed{bytes, std::min<int64_t>(record_.fixedLength, static_cast<int64_t>(bytes.size()))};
     switch (variant_) {
       case RenderVariant::RowsetTable:
       case RenderVariant::RowsetCatalog:
-        if (compressed) return CompressedFixedText(fixed, column, state, *compressed);
-        return RowsetFixedText(fixed, column, state);
+        if (compressed) return CompressedFixedText(fixed, column, state, *compressed, out);
+        return RowsetFixedText(fixed, column, state, out);
       case RenderVariant::PositionalCatalog:
-        return NextFixedText(fixed, column, state);
+        return NextFixedText(fixed, column, state, out);
       case RenderVariant::PositionalTable:
-        return legacy_ ? LegacyFixedText(fixed, column, state) : PositionalFixedText(fixed, column, state);
+        if (legacy_) return LegacyFixedText(fixed, column, state, out);
+        return PositionalFixedText(fixed, column, state, out);
     }
-    return "";
   }
 
-  std::string DecodeAt(const FixedData& fixed, int64_t position, const ColumnInfo& column, ValueState& state) const {
+  void DecodeAt(const FixedData& fixed, int64_t position, const ColumnInfo& column, ValueState& state,
+                std::string& out) const {
     state.available = static_cast<uint64_t>(fixed.length - position);
     // A bit takes its place in the row's bit group only when decoded.
     if (skipText_ && !IsKind(state.kind, ValueKind::Bit)) {
       SkipValue(state, column);
-      return "";
+      out.clear();
+      return;
     }
-    return DecodeValue(state, fixed.bytes.Tail(static_cast<size_t>(position)), column);
+    DecodeValueInto(state, fixed.bytes.Tail(static_cast<size_t>(position)), column, out);
   }
 
   // A rebuilt compressed row says where each column lies.
-  std::string CompressedFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state,
-                                  const CompressedColumnEntry& entry) const {
+  void CompressedFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state,
+                           const CompressedColumnEntry& entry, std::string& out) const {
     const int64_t at = entry.offset;
-    if (at < 0 || at > fixed.length) return "";
-    return DecodeAt(fixed, at, column, state);
+    if (at < 0 || at > fixed.length) return;
+    DecodeAt(fixed, at, column, state, out);
   }
 
   // Rowset variants: at the leaf offset, else at the running offset.
-  std::string RowsetFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+  void RowsetFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state, std::string& out) {
     const int64_t own = FixedDataOffset(column.leafOffset);
     int64_t& running = row_.fixedOffset;
-    std::string text;
-    if (own >= 0 && own <= fixed.length) text = DecodeAt(fixed, own, column, state);
-    else if (running < fixed.length) text = DecodeAt(fixed, running, column, state);
-    else return "";
+    if (own >= 0 && own <= fixed.length) DecodeAt(fixed, own, column, state, out);
+    else if (running < fixed.length) DecodeAt(fixed, running, column, state, out);
+    else return;
     running += state.declaredLength;
-    return text;
   }
 
   // Catalog rows read by position: always at the running offset.
-  std::string NextFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+  void NextFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state, std::string& out) {
     int64_t& running = row_.fixedOffset;
-    if (running > fixed.length || running < 0) return "";
-    std::string text = DecodeAt(fixed, running, column, state);
+    if (running > fixed.length || running < 0) return;
+    DecodeAt(fixed, running, column, state, out);
     running += state.declaredLength;
-    return text;
   }
 
   // SQL Server 2000 table rows: at the legacy row offset when it differs
   // from the running offset and lies inside the data.
-  std::string LegacyFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+  void LegacyFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state, std::string& out) {
     const int32_t leaf = column.leafOffset;
     const int32_t rowOffset = column.legacyRowOffset;
     const int64_t legacyPlace = FixedDataOffset(rowOffset);
@@ -488,35 +493,31 @@ class RecordRenderer {
     // A variable column by its leaf offset that the legacy row offset
     // places in the fixed data.
     if (leaf < 0 && rowOffset > 0 && legacyPlace < fixed.length) {
-      if (legacyPlace < 0) return "";
-      std::string text = DecodeAt(fixed, legacyPlace, column, state);
+      if (legacyPlace < 0) return;
+      DecodeAt(fixed, legacyPlace, column, state, out);
       running += state.declaredLength > 0 ? state.declaredLength : state.fixedSize;
-      return text;
+      return;
     }
-    std::string text;
     if (legacyPlace < 0 || legacyPlace == running || legacyPlace >= fixed.length) {
-      if (running < 0 || running >= fixed.length) return "";
-      text = DecodeAt(fixed, running, column, state);
+      if (running < 0 || running >= fixed.length) return;
+      DecodeAt(fixed, running, column, state, out);
     } else {
-      text = DecodeAt(fixed, legacyPlace, column, state);
+      DecodeAt(fixed, legacyPlace, column, state, out);
     }
     running += state.declaredLength;
-    return text;
   }
 
   // Positional table rows of the later layouts: at the leaf offset (a
   // negative one, naming a variable column, by that column's index), else
   // at the running offset.
-  std::string PositionalFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state) {
+  void PositionalFixedText(const FixedData& fixed, const ColumnInfo& column, ValueState& state, std::string& out) {
     const int32_t leaf = column.leafOffset;
     const int64_t own = leaf < 0 ? static_cast<int64_t>(VariableIndexOf(leaf)) : FixedDataOffset(leaf);
     int64_t& running = row_.fixedOffset;
-    std::string text;
-    if (own >= 0 && own <= fixed.length) text = DecodeAt(fixed, own, column, state);
-    else if (running >= 0 && running < fixed.length) text = DecodeAt(fixed, running, column, state);
-    else return "";
+    if (own >= 0 && own <= fixed.length) DecodeAt(fixed, own, column, state, out);
+    else if (running >= 0 && running < fixed.length) DecodeAt(fixed, running, column, state, out);
+    else return;
     running += state.declaredLength;
-    return text;
   }
 
   // --- variable-length values -------------------------------------------------
@@ -541,13 +542,27 @@ class RecordRenderer {
     return collector.TakeJoined();
   }
 
-  std::string VariableText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
-                           const LargeValueOptions& options) {
+  // The text of a variable-length value into `out` (empty).
+  // The text of a variable-length value into `out` (empty).
+  void VariableText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
+                    const LargeValueOptions& options, std::string& out) {
     // A hierarchyid of no bytes is the root, a value like any other.
-    if (IsKind(state.kind, ValueKind::HierarchyId) && !entry.complex && entry.length == 0) return "/";
-    if (IsDecimalKind(state.kind) && !entry.complex) return VariableDecimalText(entry, column, state);
-    if (!entry.HasBytes()) return "";
-    if (!entry.complex) return InRowText(entry, column, state);
+    if (IsKind(state.kind, ValueKind::HierarchyId) && !entry.complex && entry.length == 0) {
+      out.push_back('/');
+      return;
+    }
+    if (IsDecimalKind(state.kind) && !entry.complex) {
+      out = VariableDecimalText(entry, column, state);
+      return;
+    }
+    if (!entry.HasBytes()) return;
+    if (!entry.complex) return InRowText(entry, column, state, out);
+    out = ComplexText(entry, column, state, options);
+  }
+
+  // A large-value pointer or root in the row: the value it leads to.
+  std::string ComplexText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state,
+                          const LargeValueOptions& options) {
     const ByteReader pointer = entry.Reader();
     const uint8_t first = pointer.GetOr<uint8_t>(0, 0);
     if (entry.length == kTextPointerSize && (first == 0 || variant_ == RenderVariant::PositionalCatalog))
@@ -570,14 +585,15 @@ class RecordRenderer {
     return DecodeValue(state, ByteReader(*plain), column);
   }
 
-  std::string InRowText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state) const {
+  void InRowText(const ColumnValue& entry, const ColumnInfo& column, ValueState& state, std::string& out) const {
     state.valueLength = static_cast<int16_t>(std::min<int32_t>(entry.length, INT16_MAX));
     if (IsKind(state.kind, ValueKind::SqlVariant)) {
       // Catalog rows keep the variant's 8-byte header ahead of the value.
-      if (variant_ == RenderVariant::PositionalCatalog) return DecodeValue(state, entry.Reader().Tail(8), column);
-      return DecodeVariant(entry.length, state, entry.Reader(), column);
+      if (variant_ == RenderVariant::PositionalCatalog) return DecodeValueInto(state, entry.Reader().Tail(8), column, out);
+      out = DecodeVariant(entry.length, state, entry.Reader(), column);
+      return;
     }
-    return DecodeValue(state, entry.Reader(), column);
+    DecodeValueInto(state, entry.Reader(), column, out);
   }
 
   // A 16-byte text pointer (text, ntext, image, and xml in catalog rows).

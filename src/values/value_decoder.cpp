@@ -26,6 +26,14 @@ std::string IntegerText(T value) {
   return std::string(text, end);
 }
 
+// The same, appended to `out`.
+template <typename T>
+void AppendInteger(std::string& out, T value) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, end);
+}
+
 int16_t ClampToInt16(int32_t value) {
   return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
 }
@@ -63,21 +71,22 @@ void SkipValue(ValueState& state, const ColumnInfo& column) {
   if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
 }
 
-std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column) {
+void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& column, std::string& out) {
+  out.clear();
   // A bit whose byte the group already holds needs no bytes of its own: the
   // last bits of a row may stand where the fixed part has ended.
   const BitGroup* group = state.bitGroup;
   const bool bitFromGroup = state.kind == static_cast<int32_t>(ValueKind::Bit) && group && group->loaded &&
                             group->bitIndex >= 0 && group->bitIndex < 8;
-  if (value.data() == nullptr && !bitFromGroup) return "";
+  if (value.data() == nullptr && !bitFromGroup) return;
   if (state.isVariable) state.available = static_cast<uint64_t>(std::max<int16_t>(state.valueLength, 0));
   if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
-  if (state.kind < 0 || state.kind > kLastValueKind) return "";
+  if (state.kind < 0 || state.kind > kLastValueKind) return;
   const ValueKind kind = static_cast<ValueKind>(state.kind);
 
   if (kind == ValueKind::SqlVariant) {
     state.valueLength = static_cast<int16_t>(state.valueLength - 8);
-    if (state.valueLength <= 0) return "";
+    if (state.valueLength <= 0) return;
   }
   // One copy of the value, zero-filled past what the view holds and two
   // bytes beyond, so that text always ends in a zero code unit. The kinds
@@ -111,8 +120,11 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
     return ByteReader(declaredBuffer);
   };
 
-  if (kind == ValueKind::Bit) return DecodeBit(state, work);
-  if (valueLength <= 0) return "";
+  if (kind == ValueKind::Bit) {
+    out = DecodeBit(state, work);
+    return;
+  }
+  if (valueLength <= 0) return;
 
   const uint64_t available = state.available;
   const bool valueFits = static_cast<uint64_t>(valueLength) <= available;
@@ -121,123 +133,152 @@ std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& c
 
   switch (kind) {
     case ValueKind::BigInt:
-      if (!valueFits) return "";
-      return IntegerText(static_cast<long long>(work.GetOr<int64_t>(0, 0)));
+      if (!valueFits) return;
+      AppendInteger(out, static_cast<long long>(work.GetOr<int64_t>(0, 0)));
+      return;
     case ValueKind::Int:
-      if (!valueFits) return "";
-      return IntegerText(work.GetOr<int32_t>(0, 0));
+      if (!valueFits) return;
+      AppendInteger(out, work.GetOr<int32_t>(0, 0));
+      return;
     case ValueKind::SmallInt:
-      if (!valueFits) return "";
-      return IntegerText(static_cast<int>(work.GetOr<int16_t>(0, 0)));
+      if (!valueFits) return;
+      AppendInteger(out, static_cast<int>(work.GetOr<int16_t>(0, 0)));
+      return;
     case ValueKind::TinyInt:
-      if (!valueFits) return "";
-      return IntegerText(static_cast<int>(work.GetOr<uint8_t>(0, 0)));
+      if (!valueFits) return;
+      AppendInteger(out, static_cast<int>(work.GetOr<uint8_t>(0, 0)));
+      return;
     case ValueKind::Binary:
-      if (!valueFits) return "";
-      return FormatHex(work, true);
+      if (!valueFits) return;
+      out = FormatHex(work, true);
+      return;
     case ValueKind::VarBinary:
-      return FormatHex(work, false);
+      out = FormatHex(work, false);
+      return;
     case ValueKind::Timestamp: {
-      if (!valueFits) return "";
-      std::string text = FormatHex(work, true);
+      if (!valueFits) return;
+      out = FormatHex(work, true);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::HierarchyId:
-      return FormatHierarchyId(work);
+      out = FormatHierarchyId(work);
+      return;
     case ValueKind::Geometry:
       // Shown as geography is: the renderer adds "0x", in row and off-row.
-      return FormatHex(work, false);
+      out = FormatHex(work, false);
+      return;
     case ValueKind::ClrType:
-      if (!valueFits) return "";
-      return FormatHex(work, false);
+      if (!valueFits) return;
+      out = FormatHex(work, false);
+      return;
     case ValueKind::UniqueIdentifier: {
-      if (!valueFits) return "";
-      std::string text = FormatGuid(work);
+      if (!valueFits) return;
+      out = FormatGuid(work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Char:
-      if (!valueFits) return "";
-      return Decode8BitText(kind, present, column);
+      if (!valueFits) return;
+      out = Decode8BitText(kind, present, column);
+      return;
     case ValueKind::VarChar:
     case ValueKind::Text:
-      return Decode8BitText(kind, present, column);
+      out = Decode8BitText(kind, present, column);
+      return;
     case ValueKind::NChar:
-      if (!valueFits) return "";
-      return Utf16Text(present);
+      if (!valueFits) return;
+      AppendUtf16LeAsUtf8(out, present.Span());
+      return;
     case ValueKind::NVarChar:
-      return Utf16Text(present);
+      AppendUtf16LeAsUtf8(out, present.Span());
+      return;
     case ValueKind::NText:
       // ntext is always UTF-16; only an odd length (a damaged value) is
       // left to the look of its bytes.
-      if (valueLength % 2 == 0) return Utf16Text(present);
+      if (valueLength % 2 == 0) {
+        AppendUtf16LeAsUtf8(out, present.Span());
+        return;
+      }
       [[fallthrough]];
     case ValueKind::SqlVariant:
-      if (LooksLikeUtf16(work, static_cast<size_t>(valueLength))) return Utf16Text(present);
-      return ConvertCodePageOrWiden(present, kSystemAnsiCodePage);
+      if (LooksLikeUtf16(work, static_cast<size_t>(valueLength))) {
+        AppendUtf16LeAsUtf8(out, present.Span());
+        return;
+      }
+      out = ConvertCodePageOrWiden(present, kSystemAnsiCodePage);
+      return;
     case ValueKind::Decimal:
     case ValueKind::Numeric: {
-      if (!declaredFits) return "";
+      if (!declaredFits) return;
       const size_t width = DecimalMagnitudeBytes(declaredSize, column.precision);
-      std::string text = FormatDecimalOfWidth(declaredBytes(), width, column.scale);
+      out = FormatDecimalOfWidth(declaredBytes(), width, column.scale);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Money: {
-      if (!declaredFits) return "";
-      std::string text = FormatMoney(work);
+      if (!declaredFits) return;
+      out = FormatMoney(work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::SmallMoney: {
-      if (!declaredFits) return "";
-      std::string text = FormatSmallMoney(work);
+      if (!declaredFits) return;
+      out = FormatSmallMoney(work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Float:
-      if (!valueFits) return "";
-      return FormatFloat(work);
+      if (!valueFits) return;
+      out = FormatFloat(work);
+      return;
     case ValueKind::Real:
-      if (!valueFits) return "";
-      return FormatReal(work);
+      if (!valueFits) return;
+      out = FormatReal(work);
+      return;
     case ValueKind::DateTime: {
-      if (available < 8) return "";
-      std::string text = FormatDateTime(work);
+      if (available < 8) return;
+      AppendDateTime(out, work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::SmallDateTime: {
-      if (available < 4) return "";
-      std::string text = FormatSmallDateTime(work);
+      if (available < 4) return;
+      out = FormatSmallDateTime(work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Date: {
-      if (available < 3) return "";
-      std::string text = FormatDate(work);
+      if (available < 3) return;
+      out = FormatDate(work);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Time:
     case ValueKind::DateTime2:
     case ValueKind::DateTimeOffset: {
-      if (!declaredFits) return "";
+      if (!declaredFits) return;
       const ByteReader bytes = declaredBytes();
-      std::string text = kind == ValueKind::Time        ? FormatTime(bytes, column.scale, declared)
-                         : kind == ValueKind::DateTime2 ? FormatDateTime2(bytes, column.scale, declared)
-                                                        : FormatDateTimeOffset(bytes, column.scale, declared);
+      out = kind == ValueKind::Time        ? FormatTime(bytes, column.scale, declared)
+            : kind == ValueKind::DateTime2 ? FormatDateTime2(bytes, column.scale, declared)
+                                           : FormatDateTimeOffset(bytes, column.scale, declared);
       takeDeclared();
-      return text;
+      return;
     }
     case ValueKind::Xml: {
-      std::string text = ConvertXml(work.Span());
-      return text.empty() ? " " : text;
+      out = ConvertXml(work.Span());
+      if (out.empty()) out.push_back(' ');
+      return;
     }
     default:  // Image, the unassigned and transient kinds
-      return "";
+      return;
   }
+}
+
+std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column) {
+  std::string text;
+  DecodeValueInto(state, value, column, text);
+  return text;
 }
 
 std::string DecodeVariant(int totalLength, ValueState& state, ByteReader value, const ColumnInfo& column) {

@@ -24,6 +24,9 @@
 namespace brinehold {
 
 std::string DecodeValue(ValueState& state, ByteReader value, const ColumnInfo& column);
+// The same into `out` (its text replaced): a caller that keeps one string
+// per cell from row to row reuses its storage.
+void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& column, std::string& out);
 
 // The state updates DecodeValue makes that the following columns depend on
 // (the fixed-part bytes to advance by), without decoding: for a value no
