@@ -21,7 +21,7 @@ CatalogRecord ToCatalogRecord(const CPrimaryRecord& record) {
   // parse gave up.
   if (record.invalid) return out;
   out.hasFixed = record.HasFixedData();
-  if (out.hasFixed) out.fixed.assign(record.fixedData.begin(), record.fixedData.end());
+  if (out.hasFixed) out.fixed = CopyOf(record.fixedData);
   out.columnCount = record.columnCount;
   out.variableColumns.reserve(record.values.size());
   for (const ColumnValue& value : record.values) {

@@ -20,6 +20,10 @@
 namespace brinehold {
 
 using Bytes = std::vector<uint8_t>;
+// A view of bytes someone else owns (see the owner's lifetime rule).
+using ByteView = std::span<const uint8_t>;
+
+inline Bytes CopyOf(ByteView bytes) { return Bytes(bytes.begin(), bytes.end()); }
 
 class ByteReader {
  public:

@@ -180,7 +180,7 @@ void CPrimaryRecord::ResolveForwardingStub(const ByteReader& bytes, int32_t limi
   }
 
   // The moved row's page goes when this returns: the record keeps the row.
-  const ByteReader view(Keep(Bytes(row->image.begin(), row->image.end())));
+  const ByteReader view(Keep(CopyOf(row->image)));
   statusA = view.GetOr<uint8_t>(0, 0);
   statusB = view.GetOr<uint8_t>(1, 0);
   TakeStatusFlags();

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "platform/byte_reader.h"
@@ -57,9 +56,6 @@ inline constexpr RecordType CompressedRecordTypeOf(uint8_t status) {
 
 // A short name of a record type for diagnostics ("primary", "ghost data").
 const char* RecordTypeName(uint8_t type);
-
-// A view of bytes someone else owns (see the owner's lifetime rule).
-using ByteView = std::span<const uint8_t>;
 
 // One variable-length column value of a record: where its bytes lie, its
 // length and whether it is complex. The bytes are a view into what the

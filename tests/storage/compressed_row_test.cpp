@@ -399,7 +399,7 @@ TEST_F(CompressedRowTest, IntStoredAs8005RebuildsToFive) {
   const CPrimaryRecord* record = page.Record(0);
   ASSERT_NE(record, nullptr);
   ASSERT_TRUE(record->compressedParts.rebuilt);
-  EXPECT_EQ(record->fixedData, (Bytes{0x05, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(CopyOf(record->fixedData), (Bytes{0x05, 0x00, 0x00, 0x00}));
   EXPECT_EQ(record->fixedLength, 4);
   EXPECT_EQ(record->compressedParts.columns[0].offset, 0);
   EXPECT_EQ(record->compressedParts.columns[0].length, 4);

@@ -97,9 +97,9 @@ TEST_F(ForwardingStubTest, ChainsResolveUpToTheHopLimit) {
   const CPrimaryRecord* reached = page->Record(0);
   ASSERT_NE(reached, nullptr);
   EXPECT_EQ(reached->recordType, kForwardingStubType);
-  EXPECT_EQ(reached->fixedData, (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(CopyOf(reached->fixedData), (Bytes{5, 0, 0, 0}));
   EXPECT_EQ(FirstValue(*reached), "far away");
-  EXPECT_EQ(reached->image, row);
+  EXPECT_EQ(CopyOf(reached->image), row);
   // The stub keeps where it points itself, not where the chain ended.
   ASSERT_TRUE(reached->forwardedFrom.has_value());
   EXPECT_EQ(reached->forwardedFrom->page.pageNumber, 21);
@@ -156,7 +156,7 @@ TEST_F(ForwardingStubTest, DeletedMovedRowShowsOnlyWithDeletedRows) {
   page = data->ReadDataPage({1, 20});
   ASSERT_NE(page, nullptr);
   ASSERT_NE(page->Record(1), nullptr);
-  EXPECT_EQ(page->Record(1)->fixedData, (Bytes{2, 0, 0, 0}));
+  EXPECT_EQ(CopyOf(page->Record(1)->fixedData), (Bytes{2, 0, 0, 0}));
   EXPECT_EQ(FirstValue(*page->Record(1)), "deleted");
 }
 
@@ -216,7 +216,7 @@ TEST_F(ForwardingStubTest, CompressedMovedRowIsParsedInItsFormat) {
   EXPECT_EQ(stub->columnCount, 5);
   EXPECT_EQ(stub->compressedParts.descriptorCodes, (std::vector<uint8_t>{2, 0, 6, 12, 1}));
   EXPECT_FALSE(stub->compressedParts.rebuilt);
-  EXPECT_EQ(stub->image, row);
+  EXPECT_EQ(CopyOf(stub->image), row);
 }
 
 TEST_F(ForwardingStubTest, CompressedMovedRowTakesItsOwnPagesAnchorAndDictionary) {

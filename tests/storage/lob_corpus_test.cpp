@@ -81,7 +81,7 @@ class LobCorpusTest : public ::testing::Test {
         const CPrimaryRecord* record = page->Record(i);
         if (!record || !record->IsUsable() || record->recordType != kPrimaryRecordType) continue;
         Row row;
-        row.fixed = record->fixedData;
+        row.fixed = CopyOf(record->fixedData);
         for (const ColumnValue& value : record->values) {
           ByteReader bytes = value.Reader();
           row.variables.emplace_back(bytes.data(), bytes.data() + bytes.size());

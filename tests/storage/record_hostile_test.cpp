@@ -34,9 +34,18 @@ Bytes WellFormedPage(std::mt19937& random) {
 }
 
 void CheckParts(const PrimaryRecordPage& page) {
+  // The parts are views: each must lie inside the page's own buffer.
+  const Bytes& buffer = page.Buffer();
+  auto inside = [&buffer](ByteView part) {
+    return part.empty() || (part.data() >= buffer.data() && part.size() <= buffer.size() &&
+                            part.data() + part.size() <= buffer.data() + buffer.size());
+  };
   for (size_t i = 0; i < page.RecordCount(); ++i) {
     const CPrimaryRecord* record = page.Record(i);
     if (!record) continue;
+    ASSERT_TRUE(inside(record->fixedData) && inside(record->nullBitmap) && inside(record->image));
+    for (const ColumnValue& value : record->values) ASSERT_TRUE(inside(value.bytes));
+    for (const SparseValue& value : record->sparseValues) ASSERT_TRUE(inside(value.bytes));
     ASSERT_LE(record->maxLength, 8192);
     ASSERT_LE(record->image.size(), static_cast<size_t>(std::max(record->maxLength, 0)));
     ASSERT_LE(record->fixedData.size(), 8192u);
@@ -44,7 +53,7 @@ void CheckParts(const PrimaryRecordPage& page) {
       ASSERT_GE(value.length, 0);
       ASSERT_LT(value.length, 8192);
       if (value.length > 0) {
-        ASSERT_EQ(value.bytes.size(), static_cast<size_t>(value.length) + 2);
+        ASSERT_EQ(value.bytes.size(), static_cast<size_t>(value.length));
       }
     }
     for (const SparseValue& value : record->sparseValues) ASSERT_LE(value.length, kMaxRecordSize);

@@ -221,7 +221,7 @@ TEST_F(RecordPageTest, TornBitsAreRestoredBeforeRecordsAreRead) {
   ASSERT_EQ(disk[1023] & 0x3, 0x2);
   PrimaryRecordPage records(AsBuffer(page), nullptr);
   ASSERT_NE(records.Record(0), nullptr);
-  EXPECT_EQ(records.Record(0)->image, row);
+  EXPECT_EQ(CopyOf(records.Record(0)->image), row);
 }
 
 class ForwardingTest : public RecordPageTest {
@@ -263,9 +263,9 @@ TEST_F(ForwardingTest, StubTakesTheForwardedRowsParts) {
   ASSERT_NE(stub, nullptr);
   EXPECT_FALSE(stub->invalid);
   EXPECT_EQ(stub->recordType, kForwardingStubType);
-  EXPECT_EQ(stub->fixedData, (Bytes{9, 8, 7}));
+  EXPECT_EQ(CopyOf(stub->fixedData), (Bytes{9, 8, 7}));
   EXPECT_EQ(ValueOf(stub), "moved here");
-  EXPECT_EQ(stub->image, forwarded);
+  EXPECT_EQ(CopyOf(stub->image), forwarded);
   ASSERT_EQ(stub->values.size(), 2u);
   EXPECT_TRUE(stub->values[1].complex);
 }

@@ -99,7 +99,7 @@ TEST_F(WriterTest, FileBuilderPlacesPagesAndOpens) {
     auto page = file->ReadDataPage({1, 16});
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->Record(0), nullptr);
-    EXPECT_EQ(page->Record(0)->fixedData, (Bytes{1}));
+    EXPECT_EQ(CopyOf(page->Record(0)->fixedData), (Bytes{1}));
   }
 }
 
@@ -153,19 +153,19 @@ TEST_F(WriterTest, RebuiltRowsMatchTheRealFiles) {
           const CPrimaryRecord* record = page->Record(i);
           if (!record || record->invalid || record->image.empty()) continue;
           RecordBuilder builder;
-          builder.SetType(record->recordType).SetFixed(record->fixedData).SetColumnCount(
+          builder.SetType(record->recordType).SetFixed(CopyOf(record->fixedData)).SetColumnCount(
               static_cast<uint16_t>(record->columnCount));
           builder.ForceStatusA(record->statusA).ForceStatusB(record->statusB);
           if (!record->hasNullBitmap) builder.WithoutNullBitmap();
           for (int32_t c = 0; c < record->columnCount; ++c)
             if (record->IsColumnNull(c)) builder.SetNull(static_cast<uint16_t>(c));
           // Bits past the last column vary from row to row in real files.
-          if (record->hasNullBitmap) builder.ForceNullBitmap(record->nullBitmap);
+          if (record->hasNullBitmap) builder.ForceNullBitmap(CopyOf(record->nullBitmap));
           for (const ColumnValue& value : record->values)
             builder.AddVariable(Bytes(value.bytes.begin(), value.bytes.begin() + value.length), value.complex);
           if (record->hasVariableColumns && record->values.empty()) builder.ForceVariableCount(0);
           ++compared;
-          if (builder.Build() != record->image) {
+          if (builder.Build() != CopyOf(record->image)) {
             if (++mismatched <= 3)
               ADD_FAILURE() << "page " << entry.Address().ToString() << " slot " << i << " differs";
           }
