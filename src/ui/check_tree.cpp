@@ -43,12 +43,15 @@ void CXHtmlTree::Initialise() {
   pressedItem_ = QPersistentModelIndex();
 }
 
-QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first) {
+TreeItem CXHtmlTree::ReserveHandle() { return NewHandle(); }
+
+QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first,
+                                        TreeItem handle) {
   auto* item = new QTreeWidgetItem(QStringList{text});
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
   item->setToolTip(0, text);
-  const TreeItem handle = NewHandle();
+  if (handle == kNoTreeItem) handle = NewHandle();
   item->setData(0, kHandleRole, QVariant::fromValue<quint64>(handle));
   item->setData(0, kDataRole, QVariant::fromValue<qint64>(0));
   items_[handle] = item;
@@ -60,8 +63,7 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
   RefreshImage(item);
   if (parent) {
     RefreshImage(parent);
-    // A new unchecked child leaves a checked parent partly checked.
-    UpdateAncestors(item);
+    UncheckedChildAdded(item);
   }
   return item;
 }
@@ -128,6 +130,24 @@ int CXHtmlTree::StateIndex(const QTreeWidgetItem* item) const {
 void CXHtmlTree::SetSubtree(QTreeWidgetItem* item, Qt::CheckState state) {
   item->setData(0, Qt::CheckStateRole, state);
   for (int i = 0; i < item->childCount(); ++i) SetSubtree(item->child(i), state);
+}
+
+void CXHtmlTree::UncheckedChildAdded(QTreeWidgetItem* item) {
+  // A parent's state sums up its children's, so one more unchecked child
+  // changes it only from checked (to partly) or when it is the only child;
+  // counting every sibling instead made filling a folder quadratic.
+  QTreeWidgetItem* parent = item->parent();
+  if (!parent) return;
+  const int before = parent->data(0, Qt::CheckStateRole).toInt();
+  int after = before;
+  if (parent->childCount() == 1) {
+    after = Qt::Unchecked;
+  } else if (before == Qt::Checked) {
+    after = Qt::PartiallyChecked;
+  }
+  if (after == before) return;
+  parent->setData(0, Qt::CheckStateRole, after);
+  UpdateAncestors(parent);
 }
 
 void CXHtmlTree::UpdateAncestors(QTreeWidgetItem* item) {
