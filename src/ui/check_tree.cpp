@@ -14,12 +14,33 @@ namespace brinehold::ui {
 
 namespace {
 
-constexpr int kHandleRole = Qt::UserRole + 1;
-constexpr int kDataRole = Qt::UserRole + 2;
-
 TreeItem NewHandle() {
   static std::atomic<TreeItem> next{0};
   return ++next;
+}
+
+// An item of this tree: its handle and data are plain members, and its
+// tooltip is its text unless one is set. A document tree holds millions of
+// items, and each role kept in the item's role list costs 40 bytes more.
+class CheckTreeItem final : public QTreeWidgetItem {
+ public:
+  static constexpr int kType = QTreeWidgetItem::UserType + 1;
+  CheckTreeItem(const QString& text, TreeItem handle) : QTreeWidgetItem(QStringList{text}, kType), handle(handle) {}
+
+  QVariant data(int column, int role) const override {
+    if (role == Qt::ToolTipRole && column == 0) {
+      QVariant own = QTreeWidgetItem::data(column, role);
+      return own.isValid() ? own : QTreeWidgetItem::data(column, Qt::DisplayRole);
+    }
+    return QTreeWidgetItem::data(column, role);
+  }
+
+  const TreeItem handle;
+  int64_t value = 0;
+};
+
+const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
+  return item && item->type() == CheckTreeItem::kType ? static_cast<const CheckTreeItem*>(item) : nullptr;
 }
 
 }  // namespace
@@ -47,13 +68,10 @@ TreeItem CXHtmlTree::ReserveHandle() { return NewHandle(); }
 
 QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first,
                                         TreeItem handle) {
-  auto* item = new QTreeWidgetItem(QStringList{text});
+  if (handle == kNoTreeItem) handle = NewHandle();
+  auto* item = new CheckTreeItem(text, handle);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
-  item->setToolTip(0, text);
-  if (handle == kNoTreeItem) handle = NewHandle();
-  item->setData(0, kHandleRole, QVariant::fromValue<quint64>(handle));
-  item->setData(0, kDataRole, QVariant::fromValue<qint64>(0));
   items_[handle] = item;
   if (parent) {
     parent->insertChild(first ? 0 : parent->childCount(), item);
@@ -74,16 +92,20 @@ QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
 }
 
 TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {
-  return item ? item->data(0, kHandleRole).value<quint64>() : kNoTreeItem;
+  const CheckTreeItem* own = AsCheckTreeItem(item);
+  return own ? own->handle : kNoTreeItem;
 }
 
 int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
-  return item ? item->data(0, kDataRole).value<qint64>() : 0;
+  const CheckTreeItem* own = AsCheckTreeItem(item);
+  return own ? own->value : 0;
 }
 
 void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
   if (!item) return;
-  item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+  auto* own = const_cast<CheckTreeItem*>(AsCheckTreeItem(item));
+  if (!own) return;
+  own->value = data;
   // The data may tell a folder from an object.
   RefreshImage(item);
 }
