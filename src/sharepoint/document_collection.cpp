@@ -1,5 +1,7 @@
 #include "sharepoint/document_collection.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -14,11 +16,21 @@ uint32_t DocumentCollection::Shared(std::string_view text) {
 }
 
 void DocumentCollection::push_back(const DocFields& document) {
+  // A rendered cell is far below 4 GB; a longer one is cut, not wrapped.
+  auto length = [](std::string_view text) {
+    return static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
+  };
   Stored stored;
-  stored.id = texts_.Add(document.id);
-  stored.leafName = texts_.Add(document.leafName);
-  stored.timeCreated = texts_.Add(document.timeCreated);
-  stored.timeLastModified = texts_.Add(document.timeLastModified);
+  stored.idLength = length(document.id);
+  stored.leafNameLength = length(document.leafName);
+  stored.timeCreatedLength = length(document.timeCreated);
+  stored.timeLastModifiedLength = length(document.timeLastModified);
+  ownTexts_.clear();
+  ownTexts_.append(document.id.substr(0, stored.idLength));
+  ownTexts_.append(document.leafName.substr(0, stored.leafNameLength));
+  ownTexts_.append(document.timeCreated.substr(0, stored.timeCreatedLength));
+  ownTexts_.append(document.timeLastModified.substr(0, stored.timeLastModifiedLength));
+  stored.ownTexts = texts_.Add(ownTexts_).data();
   stored.size = document.size;
   stored.siteId = Shared(document.siteId);
   stored.listId = Shared(document.listId);
@@ -36,10 +48,24 @@ void DocumentCollection::push_back(const DocRecord& document) {
 
 DocFields DocumentCollection::Fields(size_t index) const {
   const Stored& stored = documents_[index];
-  return DocFields{stored.id,       shared_[stored.siteId],   shared_[stored.listId],
-                   stored.type,     shared_[stored.dirName],  shared_[stored.webId],
-                   stored.leafName, stored.size,              stored.timeCreated,
-                   stored.timeLastModified};
+  const char* at = stored.ownTexts;
+  auto next = [&at](uint32_t length) {
+    const std::string_view text(length == 0 ? nullptr : at, length);
+    at += length;
+    return text;
+  };
+  DocFields fields;
+  fields.id = next(stored.idLength);
+  fields.leafName = next(stored.leafNameLength);
+  fields.timeCreated = next(stored.timeCreatedLength);
+  fields.timeLastModified = next(stored.timeLastModifiedLength);
+  fields.siteId = shared_[stored.siteId];
+  fields.listId = shared_[stored.listId];
+  fields.webId = shared_[stored.webId];
+  fields.dirName = shared_[stored.dirName];
+  fields.size = stored.size;
+  fields.type = stored.type;
+  return fields;
 }
 
 DocRecord DocumentCollection::operator[](size_t index) const {

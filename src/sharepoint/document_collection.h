@@ -5,7 +5,7 @@
 // document, four repeat on every document of a site, list or folder (site,
 // web, list, folder path): those are stored once per distinct value; the
 // others are packed into a TextPool. A document then costs its own texts
-// plus 96 bytes, against some 600 as ten std::strings.
+// plus 64 bytes, against some 600 as ten std::strings.
 //
 // A document's index is its identity (the tree's tags carry it). Fields()
 // gives views that stay valid until clear(); operator[] gives a copy as a
@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <deque>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -43,13 +44,15 @@ class DocumentCollection {
   void clear();
 
  private:
-  // The document's own texts as views into `texts_`, the repeating ones as
+  // The document's own texts (id, leaf name, the two times) stand one
+  // after the other in `texts_` from `ownTexts`; the repeating ones are
   // indexes into `shared_`.
   struct Stored {
-    std::string_view id;
-    std::string_view leafName;
-    std::string_view timeCreated;
-    std::string_view timeLastModified;
+    const char* ownTexts = nullptr;
+    uint32_t idLength = 0;
+    uint32_t leafNameLength = 0;
+    uint32_t timeCreatedLength = 0;
+    uint32_t timeLastModifiedLength = 0;
     int64_t size = 0;
     uint32_t siteId = 0;
     uint32_t listId = 0;
@@ -60,6 +63,7 @@ class DocumentCollection {
   uint32_t Shared(std::string_view text);
 
   TextPool texts_;
+  std::string ownTexts_;  // a document's own texts while they are joined
   std::deque<Stored> documents_;
   // Distinct repeating texts, index 0 the empty one; `sharedIndex_` finds
   // one by its interned data pointer (equal interned texts share it).
