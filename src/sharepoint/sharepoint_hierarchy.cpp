@@ -154,7 +154,8 @@ void SharePointHierarchy::ConsumeDocRow(const RenderedRow& row) {
 }
 
 TreeItem SharePointHierarchy::InsertNode(TreeItem parent, std::string_view text, int image) {
-  return window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, std::string(text), image, image);
+  nodeText_.assign(text);
+  return window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, nodeText_, image, image);
 }
 
 void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
@@ -194,6 +195,11 @@ void SharePointHierarchy::AttachListsToSites() {
   }
 }
 
+int SharePointHierarchy::FileIconOf(std::string_view fileName) {
+  iconName_.assign(fileName);
+  return window_.FileIcon(iconName_);
+}
+
 const ListRecord* SharePointHierarchy::ListOf(const DocFields& document) {
   auto [known, added] = listById_.emplace(std::make_pair(document.listId.data(), document.webId.data()), nullptr);
   if (!added) return known->second;
@@ -231,7 +237,7 @@ void SharePointHierarchy::AttachDocumentToList(int32_t index) {
     ForEachPathPart(document.dirName, [&](std::string_view part) { InsertListChild(node, part, folder, 'D', index); });
   if (listChildren_[node].count(document.leafName) != 0) return;
   if (document.size > 0 && document.type == 0)
-    InsertListChild(node, document.leafName, window_.FileIcon(std::string(document.leafName)), 'F', index);
+    InsertListChild(node, document.leafName, FileIconOf(document.leafName), 'F', index);
   else if (document.type == 1)
     InsertListChild(node, document.leafName, folder, 'D', index);
 }
@@ -247,7 +253,7 @@ void SharePointHierarchy::BuildFolderTree() {
     if (added) known->second = FindOrCreateFolderPath(document.dirName);
     const TreeItem folder = known->second;
     if (folder == 0 || document.size <= 0) continue;
-    AttachTag(InsertNode(folder, document.leafName, window_.FileIcon(std::string(document.leafName))), 'F',
+    AttachTag(InsertNode(folder, document.leafName, FileIconOf(document.leafName)), 'F',
               static_cast<int32_t>(i));
   }
   window_.ExpandTreeItem(TreeId::Document, foldersRoot_);

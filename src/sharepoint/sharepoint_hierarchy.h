@@ -100,6 +100,7 @@ class SharePointHierarchy : public RowConsumer {
  private:
   TreeItem InsertNode(TreeItem parent, std::string_view text, int image);
   void AttachTag(TreeItem item, char kind, int32_t value);
+  int FileIconOf(std::string_view fileName);
   // The list of a kept document (its texts interned in `documents`).
   const ListRecord* ListOf(const DocFields& document);
   // Under a list node: inserts `text` unless a child has it; false when it
@@ -108,6 +109,9 @@ class SharePointHierarchy : public RowConsumer {
   bool InsertListChild(TreeItem list, std::string_view text, int image, char kind, int32_t index);
 
   WindowPort& window_;
+  // Reused for the texts handed to the window, one per tree item.
+  std::string nodeText_;
+  std::string iconName_;
   TreeItem sitesRoot_ = 0;
   TreeItem foldersRoot_ = 0;
   // List node -> the texts of its children. The texts are views into
