@@ -232,6 +232,17 @@ TreeItem HeadlessWindow::TreeNextSibling(TreeId tree, TreeItem item) {
   return state_.Tree(tree).NextSibling(item);
 }
 
+std::vector<WindowPort::TreeChild> HeadlessWindow::TreeChildren(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<TreeChild> children;
+  const HeadlessTree& t = state_.Tree(tree);
+  if (const std::vector<TreeItem>* handles = t.Children(item)) {
+    children.reserve(handles->size());
+    for (TreeItem child : *handles) children.push_back({child, t.Find(child)->data});
+  }
+  return children;
+}
+
 void HeadlessWindow::SortTreeChildren(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
   state_.Tree(tree).SortChildren(item);

@@ -169,7 +169,10 @@ void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
 
 const TreeItemTag* SharePointHierarchy::TagOf(TreeItem item) {
   if (item == 0) return nullptr;
-  const int64_t data = window_.TreeItemData(TreeId::Document, item);
+  return TagOfData(window_.TreeItemData(TreeId::Document, item));
+}
+
+const TreeItemTag* SharePointHierarchy::TagOfData(int64_t data) {
   if (data < 1 || static_cast<uint64_t>(data) > itemTags.size()) return nullptr;
   return &itemTags[static_cast<size_t>(data - 1)];
 }

@@ -91,6 +91,8 @@ class SharePointHierarchy : public RowConsumer {
 
   // The tag of a document-tree node, null for a node without one.
   const TreeItemTag* TagOf(TreeItem item);
+  // The tag a node's item data names, null for none.
+  const TreeItemTag* TagOfData(int64_t data);
   TreeItem SitesRoot() const { return sitesRoot_; }
   TreeItem FoldersRoot() const { return foldersRoot_; }
 

@@ -331,6 +331,21 @@ TreeItem QtWindowPort::TreeFirstChild(TreeId tree, TreeItem item) {
   return child;
 }
 
+std::vector<WindowPort::TreeChild> QtWindowPort::TreeChildren(TreeId tree, TreeItem item) {
+  std::vector<TreeChild> children;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* parent = item == kNoTreeItem ? t->invisibleRootItem() : t->Find(item);
+    if (!parent) return;
+    children.reserve(static_cast<size_t>(parent->childCount()));
+    for (int i = 0; i < parent->childCount(); ++i) {
+      const QTreeWidgetItem* child = parent->child(i);
+      children.push_back({t->HandleOf(child), t->DataOf(child)});
+    }
+  });
+  return children;
+}
+
 TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
   TreeItem sibling = kNoTreeItem;
   Run([&]() {

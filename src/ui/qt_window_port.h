@@ -79,6 +79,7 @@ class QtWindowPort : public WindowPort {
   TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
   TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
   TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  std::vector<TreeChild> TreeChildren(TreeId tree, TreeItem item) override;
   void SortTreeChildren(TreeId tree, TreeItem item) override;
   void SelectTreeItem(TreeId tree, TreeItem item) override;
   TreeItem SelectedTreeItem(TreeId tree) override;
