@@ -27,6 +27,7 @@ using writer::CompressionInfoLayout;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// The record views `row`: it must outlive every read of the record's parts.
 std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8000) {
   return std::make_unique<CPrimaryRecord>(ByteReader(row), nullptr, maxLength);
 }
@@ -70,7 +71,8 @@ TEST_F(CompressedRowTest, ColumnCountOutsideOneTo1024IsInvalid) {
   // Two bytes when the first has its top bit set, top bit included.
   CompressedRowBuilder wide;
   for (int i = 0; i < 200; ++i) wide.Add(CompressedValue::Null());
-  auto record = Parse(wide.Build());
+  const Bytes wideRow = wide.Build();
+  auto record = Parse(wideRow);
   EXPECT_FALSE(record->invalid);
   EXPECT_EQ(record->columnCount, 200);
   EXPECT_EQ(record->compressedParts.descriptorCodes.size(), 200u);
@@ -197,7 +199,8 @@ TEST_F(CompressedRowTest, DescriptorCodesAndTheirShortDataBytes) {
     if (code == 10) row.Add(CompressedValue::Long(B("a long value")));
     else row.Add(CompressedValue::Raw(code, shortBytes));
   }
-  auto record = Parse(row.Build());
+  const Bytes bytes = row.Build();
+  auto record = Parse(bytes);
   ASSERT_FALSE(record->invalid);
   EXPECT_EQ(record->compressedParts.shortDataLength, 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 1);
   EXPECT_EQ(record->compressedParts.longValueCount, 1);

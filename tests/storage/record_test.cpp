@@ -22,6 +22,8 @@ class RecordTest : public ::testing::Test {
   static std::unique_ptr<CPrimaryRecord> Parse(const Bytes& row, int32_t maxLength = 8060) {
     return std::make_unique<CPrimaryRecord>(ByteReader(row), nullptr, maxLength);
   }
+  // The record views `row`: a temporary would be gone before it is read.
+  static std::unique_ptr<CPrimaryRecord> Parse(Bytes&& row, int32_t maxLength = 8060) = delete;
 };
 
 Bytes Text(const char* text) { return Bytes(text, text + std::char_traits<char>::length(text)); }
@@ -63,7 +65,8 @@ TEST_F(RecordTest, PlainRowSplitsIntoItsParts) {
 
 TEST_F(RecordTest, FixedEndDecidesWhereTheColumnCountIs) {
   // Fixed end 4: no fixed data, the column count is at offset 4.
-  auto none = Parse(RecordBuilder().SetColumnCount(2).AddVariable(Text("xy")).Build());
+  const Bytes noFixed = RecordBuilder().SetColumnCount(2).AddVariable(Text("xy")).Build();
+  auto none = Parse(noFixed);
   EXPECT_TRUE(none->fixedData.empty());
   EXPECT_EQ(none->columnCount, 2);
   ASSERT_EQ(none->values.size(), 1u);
@@ -166,7 +169,8 @@ TEST_F(RecordTest, ComplexColumnsAndSparseVectors) {
   EXPECT_EQ(record->sparseValues[1].length, 4);
 
   // Without the complex flag the same bytes are an ordinary value.
-  auto plain = Parse(RecordBuilder().SetColumnCount(1).AddVariable(sparse).Build());
+  const Bytes plainRow = RecordBuilder().SetColumnCount(1).AddVariable(sparse).Build();
+  auto plain = Parse(plainRow);
   EXPECT_FALSE(plain->hasSparseVector);
 }
 
