@@ -59,7 +59,8 @@ ColumnList BuildColumns(const std::string& text) {
       return list;
     }
     const int32_t maxBytes = MaxBytesOfType(*declared, *kind);
-    const std::string name = "c" + std::to_string(list.columns.size() + 1);
+    std::string name = "c";  // appended, not "c" + ...: GCC 12 warns falsely on that form
+    name += std::to_string(list.columns.size() + 1);
     ColumnInfo column = BuildColumnInfo(name, declared->name + "(" + std::to_string(maxBytes) + ")", *kind);
     column.kind = static_cast<int32_t>(*kind);  // the CLR kinds keep their own, as the schema reader does
     const int32_t ordinal = static_cast<int32_t>(list.columns.size()) + 1;

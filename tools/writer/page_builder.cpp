@@ -80,7 +80,9 @@ void AddRowsWithDeletions(PageBuilder& page, uint16_t start, const std::vector<B
   int16_t ghosts = 0;
   size_t offset = start;
   for (size_t r = 0; r < rows.size(); ++r) {
-    const std::optional<DeleteStyle> style = r < styles.size() ? styles[r] : std::nullopt;
+    // A pointer, not a copy of the optional: GCC's Release build warns that
+    // a copied empty optional may be read uninitialized.
+    const DeleteStyle* style = r < styles.size() && styles[r] ? &*styles[r] : nullptr;
     Bytes row = rows[r];
     if (style && !row.empty())
       row[0] = (row[0] & 0x01) ? static_cast<uint8_t>((row[0] & ~0x1C) | (3 << 2))
