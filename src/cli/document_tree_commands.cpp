@@ -96,18 +96,16 @@ bool ScanForDocuments(DocumentSession& session, const ParsedArgs& parsed, const 
 
 // The top-level node with `text`, 0 when there is none.
 TreeItem TopLevelNode(WindowPort& window, const std::string& text) {
-  for (TreeItem item = window.TreeFirstChild(TreeId::Document, 0); item != 0;
-       item = window.TreeNextSibling(TreeId::Document, item))
-    if (window.TreeItemText(TreeId::Document, item) == text) return item;
+  for (const WindowPort::TreeChild& child : window.TreeChildren(TreeId::Document, 0))
+    if (window.TreeItemText(TreeId::Document, child.item) == text) return child.item;
   return 0;
 }
 
 void PrintSubtree(WindowPort& window, TreeItem item, int depth) {
   std::printf("%s%s\n", std::string(static_cast<size_t>(2 * depth), ' ').c_str(),
               EscapeCell(window.TreeItemText(TreeId::Document, item)).c_str());
-  for (TreeItem child = window.TreeFirstChild(TreeId::Document, item); child != 0;
-       child = window.TreeNextSibling(TreeId::Document, child))
-    PrintSubtree(window, child, depth + 1);
+  for (const WindowPort::TreeChild& child : window.TreeChildren(TreeId::Document, item))
+    PrintSubtree(window, child.item, depth + 1);
 }
 
 // The node named by `path` (texts from the top level down, joined with
@@ -120,9 +118,11 @@ TreeItem NodeOfPath(WindowPort& window, const std::string& path) {
     if (slash == std::string::npos) slash = path.size();
     const std::string part = path.substr(start, slash - start);
     TreeItem found = 0;
-    for (TreeItem child = window.TreeFirstChild(TreeId::Document, current); child != 0 && !found;
-         child = window.TreeNextSibling(TreeId::Document, child))
-      if (window.TreeItemText(TreeId::Document, child) == part) found = child;
+    for (const WindowPort::TreeChild& child : window.TreeChildren(TreeId::Document, current)) {
+      if (window.TreeItemText(TreeId::Document, child.item) != part) continue;
+      found = child.item;
+      break;
+    }
     if (!found) return 0;
     current = found;
     start = slash + 1;

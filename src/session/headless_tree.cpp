@@ -4,10 +4,26 @@
 
 namespace brinehold {
 
+HeadlessTree::HeadlessTree(const HeadlessTree& other)
+    : visible(other.visible),
+      checkBoxes(other.checkBoxes),
+      background(other.background),
+      handles_(other.handles_),
+      items_(other.items_),
+      top_(other.top_),
+      selected_(other.selected_) {
+  for (Item& item : items_) item.text = texts_.Add(item.text);
+}
+
+HeadlessTree& HeadlessTree::operator=(const HeadlessTree& other) {
+  if (this != &other) *this = HeadlessTree(other);
+  return *this;
+}
+
 bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition position, const std::string& text,
                           int image, int selectedImage) {
   std::vector<TreeItem>* siblings = MutableChildren(parent);
-  if (!siblings || handle == kNoTreeItem) return false;
+  if (!siblings || handle == kNoTreeItem || Find(handle)) return false;
   if (position == TreePosition::First) {
     siblings->insert(siblings->begin(), handle);
   } else {
@@ -15,21 +31,24 @@ bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition positio
   }
   Item item;
   item.parent = parent;
-  item.text = text;
+  item.text = texts_.Add(text);
   item.image = image;
   item.selectedImage = selectedImage;
-  items_[handle] = std::move(item);
+  auto at = std::lower_bound(handles_.begin(), handles_.end(), handle);
+  const auto offset = at - handles_.begin();
+  handles_.insert(at, handle);
+  items_.insert(items_.begin() + offset, std::move(item));
   return true;
 }
 
 const HeadlessTree::Item* HeadlessTree::Find(TreeItem item) const {
-  auto it = items_.find(item);
-  return it == items_.end() ? nullptr : &it->second;
+  auto at = std::lower_bound(handles_.begin(), handles_.end(), item);
+  if (at == handles_.end() || *at != item) return nullptr;
+  return &items_[static_cast<size_t>(at - handles_.begin())];
 }
 
 HeadlessTree::Item* HeadlessTree::Find(TreeItem item) {
-  auto it = items_.find(item);
-  return it == items_.end() ? nullptr : &it->second;
+  return const_cast<Item*>(static_cast<const HeadlessTree*>(this)->Find(item));
 }
 
 const std::vector<TreeItem>* HeadlessTree::Children(TreeItem item) const {
@@ -83,7 +102,9 @@ void HeadlessTree::CollapseKeepSelection() {
 }
 
 void HeadlessTree::Clear() {
+  handles_.clear();
   items_.clear();
+  texts_.Clear();
   top_.clear();
   selected_ = kNoTreeItem;
 }

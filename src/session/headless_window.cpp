@@ -212,7 +212,7 @@ void HeadlessWindow::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
 std::string HeadlessWindow::TreeItemText(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto* found = state_.Tree(tree).Find(item);
-  return found ? found->text : std::string();
+  return found ? std::string(found->text) : std::string();
 }
 
 TreeItem HeadlessWindow::TreeItemParent(TreeId tree, TreeItem item) {
@@ -230,6 +230,17 @@ TreeItem HeadlessWindow::TreeFirstChild(TreeId tree, TreeItem item) {
 TreeItem HeadlessWindow::TreeNextSibling(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
   return state_.Tree(tree).NextSibling(item);
+}
+
+std::vector<WindowPort::TreeChild> HeadlessWindow::TreeChildren(TreeId tree, TreeItem item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<TreeChild> children;
+  const HeadlessTree& t = state_.Tree(tree);
+  if (const std::vector<TreeItem>* handles = t.Children(item)) {
+    children.reserve(handles->size());
+    for (TreeItem child : *handles) children.push_back({child, t.Find(child)->data});
+  }
+  return children;
 }
 
 void HeadlessWindow::SortTreeChildren(TreeId tree, TreeItem item) {

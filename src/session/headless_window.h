@@ -58,6 +58,7 @@ class HeadlessWindow : public WindowPort {
   TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
   TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
   TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  std::vector<TreeChild> TreeChildren(TreeId tree, TreeItem item) override;
   void SortTreeChildren(TreeId tree, TreeItem item) override;
   void SelectTreeItem(TreeId tree, TreeItem item) override;
   TreeItem SelectedTreeItem(TreeId tree) override;

@@ -29,4 +29,11 @@ bool TreeTextLess(std::string_view a, std::string_view b) {
   return false;
 }
 
+std::vector<WindowPort::TreeChild> WindowPort::TreeChildren(TreeId tree, TreeItem item) {
+  std::vector<TreeChild> children;
+  for (TreeItem child = TreeFirstChild(tree, item); child != kNoTreeItem; child = TreeNextSibling(tree, child))
+    children.push_back({child, TreeItemData(tree, child)});
+  return children;
+}
+
 }  // namespace brinehold

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brinehold {
 
@@ -142,6 +143,15 @@ class WindowPort {
   // With kNoTreeItem: the first top-level item.
   virtual TreeItem TreeFirstChild(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
   virtual TreeItem TreeNextSibling(TreeId /*tree*/, TreeItem /*item*/) { return kNoTreeItem; }
+  // The children of `item` (kNoTreeItem: the top level) in order, with
+  // their data, in one request: a folder may hold tens of thousands of
+  // documents, and walking them sibling by sibling costs a request each
+  // (and, in a tree control, a search of the siblings each).
+  struct TreeChild {
+    TreeItem item = kNoTreeItem;
+    int64_t data = 0;
+  };
+  virtual std::vector<TreeChild> TreeChildren(TreeId tree, TreeItem item);
   // Sorts the children of `item` (kNoTreeItem: the top level) by
   // TreeTextLess; grandchildren keep their order.
   virtual void SortTreeChildren(TreeId /*tree*/, TreeItem /*item*/) {}

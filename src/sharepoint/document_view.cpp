@@ -16,9 +16,8 @@ void RemoveAllColumns(WindowPort& window) {
 
 void ListDocumentChildren(WindowPort& window, SharePointHierarchy& hierarchy, TreeItem node) {
   int row = 0;
-  for (auto child = window.TreeFirstChild(TreeId::Document, node); child != 0;
-       child = window.TreeNextSibling(TreeId::Document, child)) {
-    const TreeItemTag* tag = hierarchy.TagOf(child);
+  for (const WindowPort::TreeChild& child : window.TreeChildren(TreeId::Document, node)) {
+    const TreeItemTag* tag = hierarchy.TagOfData(child.data);
     if (!tag || tag->kind != 'F') continue;
     if (tag->value < 0 || static_cast<size_t>(tag->value) >= hierarchy.documents.size()) continue;
     const DocRecord& document = hierarchy.documents[static_cast<size_t>(tag->value)];

@@ -19,17 +19,16 @@ constexpr const char* kDocColumnNames[] = {"Id",      "Type",     "WebId", "List
 // A document's list id must be longer than this to be attached to a list.
 constexpr size_t kShortListId = 5;
 
-// The non-empty parts of a path split at '/'.
-std::vector<std::string> PathParts(const std::string& path) {
-  std::vector<std::string> parts;
+// Calls `visit` with each non-empty part of `path` split at '/', in order.
+template <typename Visit>
+void ForEachPathPart(std::string_view path, Visit&& visit) {
   size_t start = 0;
-  while (start <= path.size()) {
+  while (start < path.size()) {
     size_t slash = path.find('/', start);
-    if (slash == std::string::npos) slash = path.size();
-    if (slash > start) parts.push_back(path.substr(start, slash - start));
+    if (slash == std::string_view::npos) slash = path.size();
+    if (slash > start) visit(path.substr(start, slash - start));
     start = slash + 1;
   }
-  return parts;
 }
 
 // The two-field consumers of the site and list tables: the key, the second
@@ -132,31 +131,31 @@ void SharePointHierarchy::ConsumeListRow(const RenderedRow& row, const TableSche
 void SharePointHierarchy::ConsumeDocRow(const RenderedRow& row) {
   if (!docColumnsFound_ || row.empty()) return;
   if (row.front().valueText.empty() || row.front().valueText == "NULL") return;
-  auto cell = [&](DocColumn column) -> const std::string* {
+  auto cell = [&](DocColumn column) -> std::string_view {
     const size_t at = docColumns_[column];
-    if (at >= row.size() || row[at].name != kDocColumnNames[column]) return nullptr;
-    return &row[at].valueText;
+    if (at >= row.size() || row[at].name != kDocColumnNames[column]) return {};
+    return row[at].valueText;
   };
-  DocRecord doc;
-  if (auto text = cell(kId)) doc.id = TrimBlanks(*text);
-  if (auto text = cell(kSiteId)) doc.siteId = *text;
-  if (auto text = cell(kListId)) doc.listId = *text;
-  if (auto text = cell(kType)) doc.type = static_cast<uint8_t>(DecimalValue(*text));
-  if (auto text = cell(kDirName)) doc.dirName = *text;
-  if (auto text = cell(kWebId)) doc.webId = *text;
-  if (auto text = cell(kLeafName)) doc.leafName = *text;
-  if (auto text = cell(kSize)) doc.size = DecimalValue(*text);
-  if (auto text = cell(kTimeCreated)) doc.timeCreated = *text;
-  if (auto text = cell(kTimeLastModified)) doc.timeLastModified = *text;
-  const int32_t index = static_cast<int32_t>(documents.size());
-  if (doc.listId.size() > kShortListId) AttachDocumentToList(doc, index);
-  documents.push_back(std::move(doc));
+  DocFields doc;
+  doc.id = TrimmedView(cell(kId));
+  doc.siteId = cell(kSiteId);
+  doc.listId = cell(kListId);
+  doc.type = static_cast<uint8_t>(DecimalValue(cell(kType)));
+  doc.dirName = cell(kDirName);
+  doc.webId = cell(kWebId);
+  doc.leafName = cell(kLeafName);
+  doc.size = DecimalValue(cell(kSize));
+  doc.timeCreated = cell(kTimeCreated);
+  doc.timeLastModified = cell(kTimeLastModified);
+  // Kept first, so that the tree's texts are views into the collection.
+  documents.push_back(doc);
+  const int32_t index = static_cast<int32_t>(documents.size() - 1);
+  if (doc.listId.size() > kShortListId) AttachDocumentToList(index);
 }
 
-TreeItem SharePointHierarchy::InsertNode(TreeItem parent, const std::string& text, int image) {
-  const TreeItem item = window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, text, image, image);
-  if (item != 0) childByText_[parent].emplace(text, item);
-  return item;
+TreeItem SharePointHierarchy::InsertNode(TreeItem parent, std::string_view text, int image) {
+  nodeText_.assign(text);
+  return window_.InsertTreeItem(TreeId::Document, parent, TreePosition::Last, nodeText_, image, image);
 }
 
 void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
@@ -168,16 +167,12 @@ void SharePointHierarchy::AttachTag(TreeItem item, char kind, int32_t value) {
   window_.SetTreeItemData(TreeId::Document, item, static_cast<int64_t>(itemTags.size()));
 }
 
-TreeItem SharePointHierarchy::ChildWithText(TreeItem parent, const std::string& text) const {
-  auto children = childByText_.find(parent);
-  if (children == childByText_.end()) return 0;
-  auto found = children->second.find(text);
-  return found == children->second.end() ? 0 : found->second;
-}
-
 const TreeItemTag* SharePointHierarchy::TagOf(TreeItem item) {
   if (item == 0) return nullptr;
-  const int64_t data = window_.TreeItemData(TreeId::Document, item);
+  return TagOfData(window_.TreeItemData(TreeId::Document, item));
+}
+
+const TreeItemTag* SharePointHierarchy::TagOfData(int64_t data) {
   if (data < 1 || static_cast<uint64_t>(data) > itemTags.size()) return nullptr;
   return &itemTags[static_cast<size_t>(data - 1)];
 }
@@ -203,63 +198,94 @@ void SharePointHierarchy::AttachListsToSites() {
   }
 }
 
-void SharePointHierarchy::AttachDocumentToList(const DocRecord& document, int32_t index) {
-  const ListRecord* list = nullptr;
+int SharePointHierarchy::FileIconOf(std::string_view fileName) {
+  iconName_.assign(fileName);
+  return window_.FileIcon(iconName_);
+}
+
+const ListRecord* SharePointHierarchy::ListOf(const DocFields& document) {
+  auto [known, added] = listById_.emplace(std::make_pair(document.listId.data(), document.webId.data()), nullptr);
+  if (!added) return known->second;
   for (const ListRecord& candidate : lists) {
     if (candidate.listId == document.listId && candidate.webId == document.webId) {
-      list = &candidate;
+      known->second = &candidate;
       break;
     }
   }
+  return known->second;
+}
+
+bool SharePointHierarchy::InsertListChild(TreeItem list, std::string_view text, int image, char kind,
+                                          int32_t index) {
+  auto& children = listChildren_[list];
+  if (children.count(text) != 0) return false;
+  const TreeItem item = InsertNode(list, text, image);
+  if (item == 0) return false;
+  children.insert(text);
+  AttachTag(item, kind, index);
+  return true;
+}
+
+void SharePointHierarchy::AttachDocumentToList(int32_t index) {
+  if (index < 0 || static_cast<size_t>(index) >= documents.size()) return;
+  const DocFields document = documents.Fields(static_cast<size_t>(index));
+  const ListRecord* list = ListOf(document);
   // Without a node of its own the list has nowhere to put the document:
   // inserting under item 0 would add it to the top level.
   if (!list || list->treeItem == 0) return;
   const TreeItem node = list->treeItem;
   const int folder = window_.FolderIcon();
-  for (const std::string& part : PathParts(document.dirName)) {
-    if (ChildWithText(node, part) == 0) AttachTag(InsertNode(node, part, folder), 'D', index);
-  }
-  if (ChildWithText(node, document.leafName) != 0) return;
+  // The parts of a path already seen under this list are all there.
+  if (listPathsDone_.emplace(node, document.dirName.data()).second)
+    ForEachPathPart(document.dirName, [&](std::string_view part) { InsertListChild(node, part, folder, 'D', index); });
+  if (listChildren_[node].count(document.leafName) != 0) return;
   if (document.size > 0 && document.type == 0)
-    AttachTag(InsertNode(node, document.leafName, window_.FileIcon(document.leafName)), 'F', index);
+    InsertListChild(node, document.leafName, FileIconOf(document.leafName), 'F', index);
   else if (document.type == 1)
-    AttachTag(InsertNode(node, document.leafName, folder), 'D', index);
+    InsertListChild(node, document.leafName, folder, 'D', index);
 }
 
 void SharePointHierarchy::BuildFolderTree() {
   window_.SetTreeBackground(TreeId::Document, kFolderTreeBackground);
   foldersRoot_ = InsertNode(0, kTextFoldersRoot, window_.FolderIcon());
+  folderOfPath_.clear();
   for (size_t i = 0; i < documents.size(); ++i) {
-    const DocRecord& document = documents[i];
-    const TreeItem folder = FindOrCreateFolderPath(document.dirName);
+    const DocFields document = documents.Fields(i);
+    // Kept paths are interned: each distinct path is walked once.
+    auto [known, added] = folderOfPath_.emplace(document.dirName.data(), 0);
+    if (added) known->second = FindOrCreateFolderPath(document.dirName);
+    const TreeItem folder = known->second;
     if (folder == 0 || document.size <= 0) continue;
-    AttachTag(InsertNode(folder, document.leafName, window_.FileIcon(document.leafName)), 'F',
+    AttachTag(InsertNode(folder, document.leafName, FileIconOf(document.leafName)), 'F',
               static_cast<int32_t>(i));
   }
   window_.ExpandTreeItem(TreeId::Document, foldersRoot_);
 }
 
-TreeItem SharePointHierarchy::FindOrCreateFolderPath(const std::string& path) {
-  const std::vector<std::string> parts = PathParts(path);
-  if (parts.empty() || foldersRoot_ == 0) return 0;
+TreeItem SharePointHierarchy::FindOrCreateFolderPath(std::string_view path) {
+  if (foldersRoot_ == 0) return 0;
   TreeItem current = foldersRoot_;
-  for (const std::string& raw : parts) {
-    const std::string part = TrimBlanks(raw);
+  bool anyPart = false;
+  ForEachPathPart(path, [&](std::string_view raw) {
+    anyPart = true;
+    if (current == 0) return;
+    const std::string_view part = TrimmedView(raw);
     // Only folders are looked at: a document whose name equals a folder's
     // must not become the parent of that folder's contents.
     auto& folders = folderByText_[current];
     auto found = folders.find(part);
     if (found != folders.end()) {
       current = found->second;
-      continue;
+      return;
     }
     const TreeItem created = InsertNode(current, part, window_.FolderIcon());
-    if (created == 0) return 0;
-    AttachTag(created, 'D', 0);
-    folders.emplace(part, created);
+    if (created != 0) {
+      AttachTag(created, 'D', 0);
+      folders.emplace(std::string(part), created);
+    }
     current = created;
-  }
-  return current;
+  });
+  return anyPart ? current : 0;
 }
 
 void SharePointHierarchy::Reset() {
@@ -267,8 +293,11 @@ void SharePointHierarchy::Reset() {
   lists.clear();
   documents.clear();
   itemTags.clear();
-  childByText_.clear();
+  listChildren_.clear();
+  listPathsDone_.clear();
+  listById_.clear();
   folderByText_.clear();
+  folderOfPath_.clear();
   sitesRoot_ = foldersRoot_ = 0;
   loadingWebs = loadingLists = loadingDocs = false;
   docColumnsFound_ = false;

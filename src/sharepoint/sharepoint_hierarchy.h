@@ -28,9 +28,14 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "sharepoint/document_collection.h"
 #include "sharepoint/sharepoint_records.h"
 #include "session/window_port.h"
 #include "values/record_listing.h"
@@ -52,7 +57,7 @@ class SharePointHierarchy : public RowConsumer {
 
   std::vector<WebRecord> webs;
   std::vector<ListRecord> lists;
-  std::vector<DocRecord> documents;
+  DocumentCollection documents;
   std::vector<TreeItemTag> itemTags;
 
   bool loadingWebs = false;
@@ -77,14 +82,17 @@ class SharePointHierarchy : public RowConsumer {
 
   void BuildSiteTree();
   void AttachListsToSites();
-  void AttachDocumentToList(const DocRecord& document, int32_t index);
+  // Attaches the document at `index` of `documents`.
+  void AttachDocumentToList(int32_t index);
   void BuildFolderTree();
   // The "SharePointData" node of `path`, made where missing; 0 for a path
   // without parts.
-  TreeItem FindOrCreateFolderPath(const std::string& path);
+  TreeItem FindOrCreateFolderPath(std::string_view path);
 
   // The tag of a document-tree node, null for a node without one.
   const TreeItemTag* TagOf(TreeItem item);
+  // The tag a node's item data names, null for none.
+  const TreeItemTag* TagOfData(int64_t data);
   TreeItem SitesRoot() const { return sitesRoot_; }
   TreeItem FoldersRoot() const { return foldersRoot_; }
 
@@ -92,17 +100,34 @@ class SharePointHierarchy : public RowConsumer {
   void Reset();
 
  private:
-  TreeItem InsertNode(TreeItem parent, const std::string& text, int image);
+  TreeItem InsertNode(TreeItem parent, std::string_view text, int image);
   void AttachTag(TreeItem item, char kind, int32_t value);
-  TreeItem ChildWithText(TreeItem parent, const std::string& text) const;
+  int FileIconOf(std::string_view fileName);
+  // The list of a kept document (its texts interned in `documents`).
+  const ListRecord* ListOf(const DocFields& document);
+  // Under a list node: inserts `text` unless a child has it; false when it
+  // had one or the node could not be made. `text` must outlive the index
+  // (a view into `documents`).
+  bool InsertListChild(TreeItem list, std::string_view text, int image, char kind, int32_t index);
 
   WindowPort& window_;
+  // Reused for the texts handed to the window, one per tree item.
+  std::string nodeText_;
+  std::string iconName_;
   TreeItem sitesRoot_ = 0;
   TreeItem foldersRoot_ = 0;
-  // parent -> the first child of each text.
-  std::map<TreeItem, std::map<std::string, TreeItem>> childByText_;
+  // List node -> the texts of its children. The texts are views into
+  // `documents`, which keeps them until Reset().
+  std::unordered_map<TreeItem, std::unordered_set<std::string_view>> listChildren_;
+  // (list node, folder path) pairs whose path parts are all under the node;
+  // paths are interned in `documents`, so their data pointer names them.
+  std::set<std::pair<TreeItem, const char*>> listPathsDone_;
+  // The list of a (list id, web id) pair, both interned, or null.
+  std::map<std::pair<const char*, const char*>, const ListRecord*> listById_;
   // Folder-tree parent -> the first folder child of each trimmed text.
-  std::map<TreeItem, std::map<std::string, TreeItem>> folderByText_;
+  std::map<TreeItem, std::map<std::string, TreeItem, std::less<>>> folderByText_;
+  // Folder path (interned) -> its "SharePointData" node.
+  std::unordered_map<const char*, TreeItem> folderOfPath_;
   // Positions of the ten "AllDocs" columns; all found or the table yields
   // no documents.
   // Where the ten document columns stand in the table's column list; false

@@ -11,14 +11,16 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 
 }  // namespace
 
-std::string TrimBlanks(const std::string& text) {
+std::string_view TrimmedView(std::string_view text) {
   size_t first = 0, last = text.size();
   while (first < last && IsBlank(text[first])) ++first;
   while (last > first && IsBlank(text[last - 1])) --last;
   return text.substr(first, last - first);
 }
 
-int64_t DecimalValue(const std::string& text) {
+std::string TrimBlanks(const std::string& text) { return std::string(TrimmedView(text)); }
+
+int64_t DecimalValue(std::string_view text) {
   size_t at = 0;
   while (at < text.size() && IsBlank(text[at])) ++at;
   bool negative = false;

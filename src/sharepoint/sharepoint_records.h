@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "session/window_port.h"
 
@@ -44,6 +45,21 @@ struct DocRecord {
   std::string timeLastModified;  // "TimeLastModified", as rendered
 };
 
+// The fields of a DocRecord as views: into a rendered row while it is read,
+// into the document collection's store once kept there.
+struct DocFields {
+  std::string_view id;
+  std::string_view siteId;
+  std::string_view listId;
+  uint8_t type = 0;
+  std::string_view dirName;
+  std::string_view webId;
+  std::string_view leafName;
+  int64_t size = 0;
+  std::string_view timeCreated;
+  std::string_view timeLastModified;
+};
+
 // The data of a document-tree node: 'D' a list or folder (value 0 for a
 // list, for a folder the index of the document whose path made it, or 0),
 // 'F' a document (value: its index). A new tag is 'N', 0. Five bytes, as
@@ -58,8 +74,10 @@ static_assert(sizeof(TreeItemTag) == 5);
 
 // Text helpers of the loaders.
 std::string TrimBlanks(const std::string& text);
+// `text` without its blanks at both ends, as a view into it.
+std::string_view TrimmedView(std::string_view text);
 // The leading decimal number of `text` (after blanks, with a sign); 0 when
 // there is none; saturates instead of overflowing.
-int64_t DecimalValue(const std::string& text);
+int64_t DecimalValue(std::string_view text);
 
 }  // namespace brinehold

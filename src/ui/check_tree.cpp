@@ -14,12 +14,33 @@ namespace brinehold::ui {
 
 namespace {
 
-constexpr int kHandleRole = Qt::UserRole + 1;
-constexpr int kDataRole = Qt::UserRole + 2;
-
 TreeItem NewHandle() {
   static std::atomic<TreeItem> next{0};
   return ++next;
+}
+
+// An item of this tree: its handle and data are plain members, and its
+// tooltip is its text unless one is set. A document tree holds millions of
+// items, and each role kept in the item's role list costs 40 bytes more.
+class CheckTreeItem final : public QTreeWidgetItem {
+ public:
+  static constexpr int kType = QTreeWidgetItem::UserType + 1;
+  CheckTreeItem(const QString& text, TreeItem handle) : QTreeWidgetItem(QStringList{text}, kType), handle(handle) {}
+
+  QVariant data(int column, int role) const override {
+    if (role == Qt::ToolTipRole && column == 0) {
+      QVariant own = QTreeWidgetItem::data(column, role);
+      return own.isValid() ? own : QTreeWidgetItem::data(column, Qt::DisplayRole);
+    }
+    return QTreeWidgetItem::data(column, role);
+  }
+
+  const TreeItem handle;
+  int64_t value = 0;
+};
+
+const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
+  return item && item->type() == CheckTreeItem::kType ? static_cast<const CheckTreeItem*>(item) : nullptr;
 }
 
 }  // namespace
@@ -43,14 +64,14 @@ void CXHtmlTree::Initialise() {
   pressedItem_ = QPersistentModelIndex();
 }
 
-QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first) {
-  auto* item = new QTreeWidgetItem(QStringList{text});
+TreeItem CXHtmlTree::ReserveHandle() { return NewHandle(); }
+
+QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first,
+                                        TreeItem handle) {
+  if (handle == kNoTreeItem) handle = NewHandle();
+  auto* item = new CheckTreeItem(text, handle);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
-  item->setToolTip(0, text);
-  const TreeItem handle = NewHandle();
-  item->setData(0, kHandleRole, QVariant::fromValue<quint64>(handle));
-  item->setData(0, kDataRole, QVariant::fromValue<qint64>(0));
   items_[handle] = item;
   if (parent) {
     parent->insertChild(first ? 0 : parent->childCount(), item);
@@ -60,8 +81,7 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
   RefreshImage(item);
   if (parent) {
     RefreshImage(parent);
-    // A new unchecked child leaves a checked parent partly checked.
-    UpdateAncestors(item);
+    UncheckedChildAdded(item);
   }
   return item;
 }
@@ -72,16 +92,20 @@ QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
 }
 
 TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {
-  return item ? item->data(0, kHandleRole).value<quint64>() : kNoTreeItem;
+  const CheckTreeItem* own = AsCheckTreeItem(item);
+  return own ? own->handle : kNoTreeItem;
 }
 
 int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
-  return item ? item->data(0, kDataRole).value<qint64>() : 0;
+  const CheckTreeItem* own = AsCheckTreeItem(item);
+  return own ? own->value : 0;
 }
 
 void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
   if (!item) return;
-  item->setData(0, kDataRole, QVariant::fromValue<qint64>(data));
+  auto* own = const_cast<CheckTreeItem*>(AsCheckTreeItem(item));
+  if (!own) return;
+  own->value = data;
   // The data may tell a folder from an object.
   RefreshImage(item);
 }
@@ -128,6 +152,24 @@ int CXHtmlTree::StateIndex(const QTreeWidgetItem* item) const {
 void CXHtmlTree::SetSubtree(QTreeWidgetItem* item, Qt::CheckState state) {
   item->setData(0, Qt::CheckStateRole, state);
   for (int i = 0; i < item->childCount(); ++i) SetSubtree(item->child(i), state);
+}
+
+void CXHtmlTree::UncheckedChildAdded(QTreeWidgetItem* item) {
+  // A parent's state sums up its children's, so one more unchecked child
+  // changes it only from checked (to partly) or when it is the only child;
+  // counting every sibling instead made filling a folder quadratic.
+  QTreeWidgetItem* parent = item->parent();
+  if (!parent) return;
+  const int before = parent->data(0, Qt::CheckStateRole).toInt();
+  int after = before;
+  if (parent->childCount() == 1) {
+    after = Qt::Unchecked;
+  } else if (before == Qt::Checked) {
+    after = Qt::PartiallyChecked;
+  }
+  if (after == before) return;
+  parent->setData(0, Qt::CheckStateRole, after);
+  UpdateAncestors(parent);
 }
 
 void CXHtmlTree::UpdateAncestors(QTreeWidgetItem* item) {

@@ -44,8 +44,11 @@ class CXHtmlTree : public QTreeWidget {
   // Empties the tree and switches check boxes and smart check on.
   void Initialise();
   // Inserts `text` under `parent` (nullptr: top level) as its first or last
-  // child, unchecked.
-  QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false);
+  // child, unchecked, with `handle` (one from ReserveHandle) or a new one.
+  QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false,
+                              TreeItem handle = kNoTreeItem);
+  // A handle no item has; any thread may take one.
+  static TreeItem ReserveHandle();
   // The item behind `handle`, or nullptr.
   QTreeWidgetItem* Find(TreeItem handle) const;
   TreeItem HandleOf(const QTreeWidgetItem* item) const;
@@ -84,6 +87,8 @@ class CXHtmlTree : public QTreeWidget {
   enum class Hit { Nothing, CheckBox, Label };
   Hit HitTest(const QPoint& pos, QTreeWidgetItem** item) const;
   void SetSubtree(QTreeWidgetItem* item, Qt::CheckState state);
+  // After `item` came in unchecked: its parent and their parents.
+  void UncheckedChildAdded(QTreeWidgetItem* item);
   void UpdateAncestors(QTreeWidgetItem* item);
   void Toggle(QTreeWidgetItem* item);
   QTreeWidgetItem* NextEnabled(QTreeWidgetItem* from, bool down) const;

@@ -76,7 +76,19 @@ void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
       case RowChange::Kind::Mark:
         model.SetRowMark(change.row, {Text(change.text), Text(change.damage)});
         break;
+      case RowChange::Kind::TreeInsert:
+      case RowChange::Kind::TreeData:
+        ApplyTreeChange(change);
+        break;
     }
+  }
+}
+
+void QtWindowPort::ApplyTreeChange(const RowChange& change) {
+  if (change.kind == RowChange::Kind::TreeInsert) {
+    InsertTreeItemNow(change.tree, change.parent, change.first, change.text, change.image, change.item);
+  } else {
+    Tree(change.tree)->SetData(Tree(change.tree)->Find(change.item), change.data);
   }
 }
 
@@ -232,24 +244,46 @@ CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {
   return tree == TreeId::Document ? frame_.DocumentTree() : frame_.ObjectTree();
 }
 
+TreeItem QtWindowPort::InsertTreeItemNow(TreeId tree, TreeItem parent, bool first, const std::string& text,
+                                         int image, TreeItem handle) {
+  CXHtmlTree* t = Tree(tree);
+  QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
+  if (parent != kNoTreeItem && !parentItem) return kNoTreeItem;
+  QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), first, handle);
+  if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
+  // A top item names the data file; its path is often wider than the pane.
+  if (!parentItem) item->setToolTip(0, item->text(0));
+  return t->HandleOf(item);
+}
+
 TreeItem QtWindowPort::InsertTreeItem(TreeId tree, TreeItem parent, TreePosition position, const std::string& text,
                                       int image, int /*selectedImage*/) {
-  TreeItem handle = kNoTreeItem;
-  Run([&]() {
-    CXHtmlTree* t = Tree(tree);
-    QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
-    if (parent != kNoTreeItem && !parentItem) return;
-    QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), position == TreePosition::First);
-    if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
-    // A top item names the data file; its path is often wider than the pane.
-    if (!parentItem) item->setToolTip(0, item->text(0));
-    handle = t->HandleOf(item);
-  });
+  const bool first = position == TreePosition::First;
+  if (OnWindowThread()) return InsertTreeItemNow(tree, parent, first, text, image, kNoTreeItem);
+  RowChange change;
+  change.kind = RowChange::Kind::TreeInsert;
+  change.tree = tree;
+  change.item = CXHtmlTree::ReserveHandle();
+  change.parent = parent;
+  change.text = text;
+  change.image = image;
+  change.first = first;
+  const TreeItem handle = change.item;
+  Collect(std::move(change));
   return handle;
 }
 
 void QtWindowPort::SetTreeItemData(TreeId tree, TreeItem item, int64_t data) {
-  Run([&]() { Tree(tree)->SetData(Tree(tree)->Find(item), data); });
+  if (OnWindowThread()) {
+    Tree(tree)->SetData(Tree(tree)->Find(item), data);
+    return;
+  }
+  RowChange change;
+  change.kind = RowChange::Kind::TreeData;
+  change.tree = tree;
+  change.item = item;
+  change.data = data;
+  Collect(std::move(change));
 }
 
 int64_t QtWindowPort::TreeItemData(TreeId tree, TreeItem item) {
@@ -295,6 +329,21 @@ TreeItem QtWindowPort::TreeFirstChild(TreeId tree, TreeItem item) {
     }
   });
   return child;
+}
+
+std::vector<WindowPort::TreeChild> QtWindowPort::TreeChildren(TreeId tree, TreeItem item) {
+  std::vector<TreeChild> children;
+  Run([&]() {
+    CXHtmlTree* t = Tree(tree);
+    QTreeWidgetItem* parent = item == kNoTreeItem ? t->invisibleRootItem() : t->Find(item);
+    if (!parent) return;
+    children.reserve(static_cast<size_t>(parent->childCount()));
+    for (int i = 0; i < parent->childCount(); ++i) {
+      const QTreeWidgetItem* child = parent->child(i);
+      children.push_back({t->HandleOf(child), t->DataOf(child)});
+    }
+  });
+  return children;
 }
 
 TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
@@ -366,26 +415,43 @@ int QtWindowPort::IconIndex(const std::string& key, const std::function<QIcon()>
   return index;
 }
 
-int QtWindowPort::FolderIcon() {
-  int index = 0;
-  Run([&]() { index = IconIndex("/", []() { return QFileIconProvider().icon(QFileIconProvider::Folder); }); });
+int QtWindowPort::RememberedIcon(const std::string& key, const std::function<int()>& make) {
+  {
+    std::lock_guard<std::mutex> lock(rememberedIconsMutex_);
+    auto found = rememberedIcons_.find(key);
+    if (found != rememberedIcons_.end()) return found->second;
+  }
+  const int index = make();
+  std::lock_guard<std::mutex> lock(rememberedIconsMutex_);
+  rememberedIcons_.emplace(key, index);
   return index;
+}
+
+int QtWindowPort::FolderIcon() {
+  return RememberedIcon("/", [this]() {
+    int index = 0;
+    Run([&]() { index = IconIndex("/", []() { return QFileIconProvider().icon(QFileIconProvider::Folder); }); });
+    return index;
+  });
 }
 
 int QtWindowPort::FileIcon(const std::string& fileName) {
   // One image per extension: the provider's icon for the file type, from
   // the name alone (the file is not on this disk).
   const QString suffix = QFileInfo(Text(fileName)).suffix().toLower();
-  int index = 0;
-  Run([&]() {
-    index = IconIndex("." + suffix.toStdString(), [&suffix]() {
-      QFileIconProvider provider;
-      provider.setOptions(QFileIconProvider::DontUseCustomDirectoryIcons);
-      QIcon icon = provider.icon(QFileInfo("document." + (suffix.isEmpty() ? QString("bin") : suffix)));
-      return icon.isNull() ? provider.icon(QFileIconProvider::File) : icon;
+  const std::string key = QString(QLatin1Char('.') + suffix).toStdString();
+  return RememberedIcon(key, [&]() {
+    int index = 0;
+    Run([&]() {
+      index = IconIndex(key, [&suffix]() {
+        QFileIconProvider provider;
+        provider.setOptions(QFileIconProvider::DontUseCustomDirectoryIcons);
+        QIcon icon = provider.icon(QFileInfo("document." + (suffix.isEmpty() ? QString("bin") : suffix)));
+        return icon.isNull() ? provider.icon(QFileIconProvider::File) : icon;
+      });
     });
+    return index;
   });
-  return index;
 }
 
 void QtWindowPort::SetTreeBackground(TreeId tree, uint32_t rgb) {

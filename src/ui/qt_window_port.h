@@ -6,10 +6,16 @@
 // order of a worker's requests is kept, texts may live on its stack, and
 // every change to the widgets happens on the window thread.
 //
-// The records list is the one hot path (a list page is 1000 rows of up to
-// hundreds of cells): a worker's row inserts and cell texts are collected
-// and handed over in batches, so a page costs a few dozen round trips
-// instead of one per cell. Any other request first hands over what was
+// Two paths are hot: the records list (a list page is 1000 rows of up to
+// hundreds of cells) and the trees (a content database gives the document
+// tree two items per document, millions of them). A worker's row inserts,
+// cell texts, tree inserts and item data are collected and handed over in
+// batches, so a page or a tree costs a few round trips per thousand changes
+// instead of one each. A tree item inserted from a worker gets its handle
+// at once (handles are reserved from a counter any thread may draw from);
+// an item whose parent is gone when the batch is applied is not made, and
+// requests about it find nothing. File and folder images are remembered on
+// the worker's side per extension. Any other request first hands over what was
 // collected, so the window sees every change in the worker's order; what a
 // worker collected last is handed over when it sends anything else, after
 // 50 ms, or when the window finds the worker ended (FlushPendingRows).
@@ -73,6 +79,7 @@ class QtWindowPort : public WindowPort {
   TreeItem TreeItemParent(TreeId tree, TreeItem item) override;
   TreeItem TreeFirstChild(TreeId tree, TreeItem item) override;
   TreeItem TreeNextSibling(TreeId tree, TreeItem item) override;
+  std::vector<TreeChild> TreeChildren(TreeId tree, TreeItem item) override;
   void SortTreeChildren(TreeId tree, TreeItem item) override;
   void SelectTreeItem(TreeId tree, TreeItem item) override;
   TreeItem SelectedTreeItem(TreeId tree) override;
@@ -95,12 +102,20 @@ class QtWindowPort : public WindowPort {
 
  private:
   struct RowChange {
-    enum class Kind { Insert, Cell, Mark };
-    Kind kind = Kind::Cell;  // insert `text` at `row`, set cell (row, column), or mark `row`
+    // Rows: insert `text` at `row`, set cell (row, column), or mark `row`.
+    // Trees: insert item `item` under `parent`, or set its `data`.
+    enum class Kind { Insert, Cell, Mark, TreeInsert, TreeData };
+    Kind kind = Kind::Cell;
     int row = 0;
     int column = 0;
     std::string text;
     std::string damage;  // of a mark; its deleted text is `text`
+    TreeId tree = TreeId::Object;
+    TreeItem item = kNoTreeItem;
+    TreeItem parent = kNoTreeItem;
+    int image = 0;
+    bool first = false;
+    int64_t data = 0;
   };
 
   bool OnWindowThread() const;
@@ -108,6 +123,12 @@ class QtWindowPort : public WindowPort {
   // Worker side: hands the collected row changes to the window.
   void Flush();
   void ApplyRowChanges(const std::vector<RowChange>& changes);
+  void ApplyTreeChange(const RowChange& change);
+  // Window thread: inserts an item (with `handle` when not kNoTreeItem).
+  TreeItem InsertTreeItemNow(TreeId tree, TreeItem parent, bool first, const std::string& text, int image,
+                             TreeItem handle);
+  // Worker side: the image for `key`, made on the window thread once.
+  int RememberedIcon(const std::string& key, const std::function<int()>& make);
   void Collect(RowChange change);
 
   // Window thread: the image's number, added on its first use.
@@ -116,6 +137,8 @@ class QtWindowPort : public WindowPort {
   CMainFrame& frame_;
   std::vector<QIcon> icons_;  // image n is icons_[n - 1]
   std::map<std::string, int> iconIndices_;
+  std::mutex rememberedIconsMutex_;
+  std::map<std::string, int> rememberedIcons_;  // worker side, by the same keys
   std::mutex pendingMutex_;
   std::vector<RowChange> pending_;
   int mirroredRowCount_ = -1;  // row count as the collected changes leave it; -1 unknown

@@ -135,6 +135,19 @@ TEST(HeadlessWindow, TreesKeepOrderSelectionAndTheirOwnItems) {
   EXPECT_EQ(window.TreeFirstChild(tree, kNoTreeItem), root);
   EXPECT_EQ(window.TreeItemData(tree, c), 1);
   EXPECT_EQ(window.TreeItemText(tree, leaf), "Columns");
+  // All children at once: the same order and data as the walk above, and
+  // the same as the port's generic walk gives.
+  auto children = window.TreeChildren(tree, root);
+  auto walked = window.WindowPort::TreeChildren(tree, root);
+  ASSERT_EQ(children.size(), 4u);
+  ASSERT_EQ(walked.size(), 4u);
+  for (size_t i = 0; i < children.size(); ++i) {
+    EXPECT_EQ(children[i].item, (std::vector<TreeItem>{a, b, b2, c}[i]));
+    EXPECT_EQ(children[i].item, walked[i].item);
+    EXPECT_EQ(children[i].data, walked[i].data);
+  }
+  EXPECT_EQ(children[3].data, 1);
+  EXPECT_TRUE(window.TreeChildren(tree, leaf).empty());
 
   window.SelectTreeItem(tree, leaf);
   window.CollapseTreeKeepSelection(tree);

@@ -497,6 +497,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(TakeBoxes(), std::vector<std::string>{"Please wait for the running process."});
   }
 
+  void newItemsComeInUncheckedAndTheStatesAboveFollow() {
+    CXHtmlTree tree;
+    QTreeWidgetItem* top = tree.InsertItem(nullptr, "top");
+    QTreeWidgetItem* folder = tree.InsertItem(top, "folder");
+    tree.InsertItem(folder, "a");
+    QTreeWidgetItem* leaf = tree.InsertItem(top, "leaf");
+    struct Case {
+      QTreeWidgetItem* parent;  // gets a new child after `top` was checked
+      int parentState, topState;
+    };
+    for (const Case& c : {Case{folder, 3, 3}, Case{leaf, 1, 3}}) {
+      tree.SetChecked(top, true);
+      tree.InsertItem(c.parent, "new");
+      QCOMPARE(tree.StateIndex(c.parent), c.parentState);
+      QCOMPARE(tree.StateIndex(top), c.topState);
+    }
+    tree.SetChecked(top, false);
+    tree.InsertItem(folder, "more");
+    QCOMPARE(tree.StateIndex(top), 1);
+  }
+
   void closeAsksAndShowsTheLogPath() {
     answerYes_ = false;
     QVERIFY(!frame_->close());
