@@ -11,7 +11,6 @@
 #include "catalog/value_kind.h"
 #include "platform/text_codec.h"
 #include "session/app_state.h"
-#include "storage/unique_pages.h"
 
 namespace brinehold {
 
@@ -51,19 +50,6 @@ const std::vector<PageEntry>* EntriesOf(const PageInventory& inventory, int32_t 
 
 bool AnyPageSet(const AllocationUnitRow& unit) {
   return unit.firstPage.pageNumber != 0 || unit.rootPage.pageNumber != 0 || unit.firstIamPage.pageNumber != 0;
-}
-
-// Appends the data pages of `owner`; KeepFirstOfEach drops repeats.
-void AppendDataPages(TableSchema& schema, const PageInventory& dataPages, int32_t owner) {
-  const std::vector<PageEntry>* entries = EntriesOf(dataPages, owner);
-  if (!entries) return;
-  const size_t needed = schema.tablePages.size() + entries->size();
-  if (needed > schema.tablePages.capacity()) schema.tablePages.reserve(std::max(needed, 2 * schema.tablePages.capacity()));
-  for (const PageEntry& entry : *entries) {
-    if (StopRequested()) return;
-    if (entry.pageType != kDataPageType) continue;
-    schema.tablePages.push_back(entry.Address());
-  }
 }
 
 // Takes the last data page and the last IAM page of `owner` into the unit;
@@ -291,13 +277,14 @@ void GatherModernPages(const CDatabaseCatalog& catalog, const CDataFile* file, T
   }
   SortUnitsByPartition(schema);
 
-  // Pages: the data pages of every unit; each address once, since a page
-  // listed twice would show its rows twice.
+  // Pages: the data pages of every unit, read from the inventory when
+  // needed; each address once, since a page listed twice would show its
+  // rows twice.
   for (const AllocationUnitRow& row : schema.allocationUnits) {
     if (StopRequested()) return;
-    AppendDataPages(schema, dataPages, PageOwnerOf(row.allocationUnitId));
+    schema.tablePages.AddOwner(dataPages, PageOwnerOf(row.allocationUnitId));
   }
-  if (schema.tablePages.empty()) AppendDataPages(schema, dataPages, objectId);
+  if (schema.tablePages.empty()) schema.tablePages.AddOwner(dataPages, objectId);
 }
 
 // Column rows of the table, each column id once, in catalog order.
@@ -598,11 +585,10 @@ std::vector<ColumnInfo> LoadObjectSchema(CDatabaseCatalog& catalog, const Object
   const CDataFile* file = catalog.dataFile;
 
   if (legacy) {
-    if (file) AppendDataPages(schema, file->dataPages, found.objectId);
+    if (file) schema.tablePages.AddOwner(file->dataPages, found.objectId);
   } else {
     GatherModernPages(catalog, file, schema);
   }
-  KeepFirstOfEach(schema.tablePages);
   GatherColumnRows(catalog, legacy, schema);
   if (!legacy) {
     GatherRowsetColumns(catalog, schema);

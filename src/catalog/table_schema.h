@@ -30,6 +30,7 @@
 
 #include "catalog/catalog_rows.h"
 #include "catalog/column_info.h"
+#include "storage/inventory_page_list.h"
 #include "storage/page_address.h"
 
 namespace brinehold {
@@ -92,8 +93,9 @@ struct TableSchema {
   // In partition order, each partition's units in catalog order.
   std::vector<AllocationUnitRow> allocationUnits;
   // The table's data pages, partition by partition in inventory order,
-  // each address once.
-  std::vector<PageAddress> tablePages;
+  // each address once; kept as the owners whose pages they are, not copied
+  // (a large table has millions).
+  InventoryPageList tablePages;
   std::vector<ColumnRow> columnRows;              // modern layout
   std::vector<LegacyColumnRow> legacyColumnRows;  // SQL Server 2000 layout
   // sysrscols rows of the current rowset; of a partition that keeps its

@@ -1,6 +1,7 @@
 #include "storage/allocation_unit_pages.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -26,27 +27,100 @@ std::unique_ptr<IamPage> ReadChainPage(const CDataFile& file, PageAddress addres
   return iam;
 }
 
+// Reads the IAM chain from `firstIam` one page at a time. Every page of
+// one chain belongs to the same allocation unit: a page whose header names
+// another owner was reached through a damaged pointer (into another unit's
+// chain, whose pages would be read with the wrong columns), and the walk
+// ends there.
+class IamChainWalker {
+ public:
+  IamChainWalker(const CDataFile& file, PageAddress firstIam) : file_(file), next_(firstIam) {}
+
+  // The next IAM page of the chain and its address; null at the end.
+  std::unique_ptr<IamPage> Next(PageAddress& address) {
+    if (next_.pageNumber == 0 || StopRequested()) return nullptr;
+    address = next_;
+    next_ = PageAddress{};  // ends the walk unless this page leads on
+    if (!seen_.insert(address).second) return nullptr;
+    auto iam = ReadChainPage(file_, address);
+    if (!iam) return nullptr;
+    const std::pair<int32_t, int16_t> pageOwner{iam->Header().ownerObjectId, iam->Header().indexId};
+    if (!owner_) owner_ = pageOwner;
+    else if (*owner_ != pageOwner) return nullptr;
+    next_ = iam->Header().nextPage;
+    return iam;
+  }
+
+ private:
+  const CDataFile& file_;
+  PageAddress next_;
+  std::set<PageAddress> seen_;
+  std::optional<std::pair<int32_t, int16_t>> owner_;
+};
+
 // Visits the IAM chain from `firstIam`; `visit` gets each IAM page read.
-// Every page of one chain belongs to the same allocation unit: a page whose
-// header names another owner was reached through a damaged pointer (into
-// another unit's chain, whose pages would be read with the wrong columns),
-// and the walk ends there.
 template <typename Visit>
 void WalkChain(const CDataFile& file, PageAddress firstIam, Visit visit) {
-  std::set<PageAddress> seen;
-  std::optional<std::pair<int32_t, int16_t>> owner;
-  PageAddress current = firstIam;
-  while (current.pageNumber != 0 && !StopRequested()) {
-    if (!seen.insert(current).second) break;
-    auto iam = ReadChainPage(file, current);
-    if (!iam) break;
-    const std::pair<int32_t, int16_t> pageOwner{iam->Header().ownerObjectId, iam->Header().indexId};
-    if (!owner) owner = pageOwner;
-    else if (*owner != pageOwner) break;
-    visit(current, *iam);
-    current = iam->Header().nextPage;
+  IamChainWalker walker(file, firstIam);
+  PageAddress address;
+  while (auto iam = walker.Next(address)) visit(address, *iam);
+}
+
+// The single pages of an IAM page that lie in a file.
+void AppendSinglePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages) {
+  for (const PageAddress& slot : iam.singlePages) {
+    if (slot.pageNumber <= 0 || slot.fileId == 0) continue;
+    if (static_cast<uint64_t>(slot.pageNumber) >= PageCountOfFile(file, slot.fileId)) continue;
+    pages.push_back(slot);
   }
 }
+
+// The pages of an IAM chain a few extents at a time, in the order
+// ListIamChainPages gives them (repeats are left to the page sequence).
+// One IAM page maps a 4 GB interval: expanding each only as far as a
+// listing reads keeps the cost of a first list page independent of the
+// table's size.
+class IamChainPageSource {
+ public:
+  // Extents expanded per call: a list page of narrow rows takes a few.
+  static constexpr int64_t kExtentsPerBatch = 64;
+
+  IamChainPageSource(const CDataFile& file, PageAddress firstIam) : file_(&file), walker_(file, firstIam) {}
+
+  bool operator()(const PageRunSet&, std::vector<PageAddress>& batch) {
+    if (!iam_ && !OpenNextIamPage(batch)) return false;
+    int64_t extents = 0;
+    for (; nextFlag_ < flags_.flagLimit && extents < kExtentsPerBatch; ++nextFlag_) {
+      if (!iam_->IsExtentAllocated(static_cast<int32_t>(nextFlag_))) continue;
+      const int64_t first = flags_.base.pageNumber + kPagesPerExtent * nextFlag_;
+      for (int i = 0; i < kPagesPerExtent; ++i) {
+        const PageAddress page{flags_.base.fileId, static_cast<int32_t>(first + i)};
+        if (page.fileId != 0 && page.pageNumber != 0) batch.push_back(page);
+      }
+      ++extents;
+    }
+    if (nextFlag_ >= flags_.flagLimit) iam_.reset();
+    return true;
+  }
+
+ private:
+  // Reads the chain's next IAM page and lists its single pages.
+  bool OpenNextIamPage(std::vector<PageAddress>& batch) {
+    PageAddress address;
+    iam_ = walker_.Next(address);
+    if (!iam_) return false;
+    AppendSinglePages(*iam_, *file_, batch);
+    flags_ = MapExtentFlags(*iam_, file_);
+    nextFlag_ = 0;
+    return true;
+  }
+
+  const CDataFile* file_;
+  IamChainWalker walker_;
+  std::shared_ptr<IamPage> iam_;  // the page being expanded
+  ExtentFlagRange flags_;
+  int64_t nextFlag_ = 0;
+};
 
 // Appends the pages of one IAM page that `keep` asks for.
 class UnitPageCollector {
@@ -80,11 +154,7 @@ class UnitPageCollector {
 }  // namespace
 
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages) {
-  for (const PageAddress& slot : iam.singlePages) {
-    if (slot.pageNumber <= 0 || slot.fileId == 0) continue;
-    if (static_cast<uint64_t>(slot.pageNumber) >= PageCountOfFile(file, slot.fileId)) continue;
-    pages.push_back(slot);
-  }
+  AppendSinglePages(iam, file, pages);
   const std::vector<AllocatedExtent> extents = ListAllocatedExtents(iam, &file);
   const size_t needed = pages.size() + extents.size() * kPagesPerExtent;
   if (needed > pages.capacity()) pages.reserve(std::max(needed, 2 * pages.capacity()));
@@ -94,8 +164,14 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
   }
 }
 
+PageSequence IamChainPages(const CDataFile& file, PageAddress firstIam) {
+  return PageSequence(IamChainPageSource(file, firstIam));
+}
+
 std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam, UnitPages keep,
                                            OwnerCheck ownerCheck) {
+  if (keep == UnitPages::Listed || ownerCheck == OwnerCheck::WhereRead)
+    return IamChainPages(file, firstIam).TakeAll();
   std::vector<PageAddress> pages;
   UnitPageCollector collector(file, keep, ownerCheck);
   WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { collector.Append(iam, pages); });

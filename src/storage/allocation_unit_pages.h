@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/page_sequence.h"
 #include "storage/unit_page_check.h"
 
 namespace brinehold {
@@ -50,6 +51,13 @@ enum class OwnerCheck { Now, WhereRead };
 
 // Appends the pages of one IAM page (single pages, then extent pages).
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages);
+
+// Every page the IAM chain from `firstIam` lists, each once, read from the
+// chain only as far as the sequence is read: an IAM page is read when the
+// list reaches its interval, and its extents are expanded a few at a time.
+// The same pages in the same order as ListIamChainPages with
+// UnitPages::Listed.
+PageSequence IamChainPages(const CDataFile& file, PageAddress firstIam);
 
 // The pages of the IAM chain that starts at `firstIam`; empty when its page
 // number is 0.

@@ -1,5 +1,7 @@
 #include "storage/iam_page.h"
 
+#include <algorithm>
+
 #include "storage/data_file.h"
 
 namespace brinehold {
@@ -58,19 +60,23 @@ PageAddress MappedIntervalBase(const IamPage& iam) {
   return PageAddress{self.fileId, own / kPagesPerInterval * kPagesPerInterval};
 }
 
-std::vector<AllocatedExtent> ListAllocatedExtents(const IamPage& iam, const CDataFile* file) {
-  std::vector<AllocatedExtent> extents;
+ExtentFlagRange MapExtentFlags(const IamPage& iam, const CDataFile* file) {
   const PageAddress base = MappedIntervalBase(iam);
   const CDataFile* source = file ? file : iam.File();
   const uint64_t pageCount = source ? PageCountOfFile(*source, base.fileId) : 0;
   // Extents that end beyond the mapped file are not listed.
-  const int64_t first = base.pageNumber;
   const int64_t fileExtents = static_cast<int64_t>(pageCount / kPagesPerExtent);
-  const int64_t limit = fileExtents - first / kPagesPerExtent;
-  for (int64_t i = 0; i < iam.FlagCount() && i < limit; ++i) {
+  const int64_t limit = fileExtents - base.pageNumber / kPagesPerExtent;
+  return {base, std::max<int64_t>(0, std::min<int64_t>(iam.FlagCount(), limit))};
+}
+
+std::vector<AllocatedExtent> ListAllocatedExtents(const IamPage& iam, const CDataFile* file) {
+  std::vector<AllocatedExtent> extents;
+  const ExtentFlagRange flags = MapExtentFlags(iam, file);
+  for (int64_t i = 0; i < flags.flagLimit; ++i) {
     if (!iam.IsExtentAllocated(static_cast<int32_t>(i))) continue;
-    const int32_t page = static_cast<int32_t>(first + kPagesPerExtent * i);
-    extents.push_back({PageAddress{base.fileId, page}, PageAddress{base.fileId, page + kPagesPerExtent - 1}});
+    const int32_t page = static_cast<int32_t>(flags.base.pageNumber + kPagesPerExtent * i);
+    extents.push_back({PageAddress{flags.base.fileId, page}, PageAddress{flags.base.fileId, page + kPagesPerExtent - 1}});
   }
   iam.SetAllocatedExtentCount(static_cast<int32_t>(extents.size()));
   return extents;

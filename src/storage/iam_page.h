@@ -59,6 +59,15 @@ uint64_t PageCountOfFile(const CDataFile& file, int16_t fileId);
 // The first page of the interval `iam` maps, as a page address.
 PageAddress MappedIntervalBase(const IamPage& iam);
 
+// Where the extent flags of `iam` lie: flag i stands for the extent at
+// base + 8i; flags from `flagLimit` on are beyond the mapped file (or the
+// bitmap) and name no extent.
+struct ExtentFlagRange {
+  PageAddress base;
+  int64_t flagLimit = 0;
+};
+ExtentFlagRange MapExtentFlags(const IamPage& iam, const CDataFile* file = nullptr);
+
 // The allocated extents of `iam` in bitmap order; empty when none. Records
 // the number found in iam.AllocatedExtentCount(). `file` supplies the page
 // count of the mapped file (the page's own file when null).

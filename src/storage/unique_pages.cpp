@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <iterator>
 
 namespace brinehold {
 
@@ -25,6 +26,45 @@ void KeepFirstOfEach(std::vector<PageAddress>& pages) {
   for (size_t i = 0; i < pages.size(); ++i)
     if (!repeat[i]) pages[kept++] = pages[i];
   pages.resize(kept);
+}
+
+}  // namespace brinehold
+
+namespace brinehold {
+
+bool PageRunSet::Contains(PageAddress page) const {
+  auto next = runs_.upper_bound(page);
+  if (next == runs_.begin()) return false;
+  const auto run = std::prev(next);
+  return run->first.fileId == page.fileId && page.pageNumber < run->second;
+}
+
+bool PageRunSet::Insert(PageAddress page) {
+  auto next = runs_.upper_bound(page);
+  if (next != runs_.begin()) {
+    const auto run = std::prev(next);
+    if (run->first.fileId == page.fileId) {
+      if (page.pageNumber < run->second) return false;
+      if (page.pageNumber == run->second) {
+        ++run->second;
+        // The page closes the gap to the next run: the two become one.
+        if (next != runs_.end() && next->first.fileId == page.fileId && next->first.pageNumber == run->second) {
+          run->second = next->second;
+          runs_.erase(next);
+        }
+        return true;
+      }
+    }
+  }
+  if (next != runs_.end() && next->first.fileId == page.fileId &&
+      next->first.pageNumber == static_cast<int64_t>(page.pageNumber) + 1) {
+    const int64_t end = next->second;
+    runs_.erase(next++);
+    runs_.emplace_hint(next, page, end);
+    return true;
+  }
+  runs_.emplace_hint(next, page, static_cast<int64_t>(page.pageNumber) + 1);
+  return true;
 }
 
 }  // namespace brinehold

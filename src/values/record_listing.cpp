@@ -46,7 +46,7 @@ void RecordListing::ResetPagingCounters() {
 }
 
 void RecordListing::ResetPages() {
-  pageList.clear();
+  pageList = PageSequence();
   positionStack.assign(1, PagePosition{});
   resumePosition = PagePosition{};
   firstRow = lastRow = rowsListed = 0;
@@ -138,7 +138,7 @@ void RecordListing::ListTable(CDatabaseCatalog& catalog, const std::string& /*na
     SkipUnreadColumns(catalog.tableSchema.columns);
   }
   if (advancedMode) {
-    pageList = PagesFromInventory(catalog);
+    pageList = InventoryPageSequence(catalog);
     ListPageList(catalog);
   } else if (app.settings.legacyCatalog) {
     ListLegacyTable(catalog);
@@ -161,7 +161,7 @@ void RecordListing::SkipUnreadColumns(const std::vector<ColumnInfo>& columns) {
 
 void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListModernTablePages(catalog, [&](PageSource source, std::vector<PageAddress>& pages) {
+  ListModernTablePages(catalog, [&](PageSource source, PageSequence& pages) {
     pageList = std::move(pages);
     if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
@@ -170,7 +170,7 @@ void RecordListing::ListModernTable(CDatabaseCatalog& catalog) {
 
 void RecordListing::ListLegacyTable(CDatabaseCatalog& catalog) {
   if (!catalog.dataFile) return;
-  ListLegacyTablePages(catalog, [&](PageSource source, std::vector<PageAddress>& pages) {
+  ListLegacyTablePages(catalog, [&](PageSource source, PageSequence& pages) {
     pageList = std::move(pages);
     if (currentRowContext_) currentRowContext_->pageOwnerTest = ListedPageOwnerTest(catalog, source);
     return ListPageList(catalog);
@@ -182,7 +182,7 @@ bool RecordListing::ListPageList(CDatabaseCatalog& catalog) {
   rowsListed = 0;
   itemCounter = 0;
   shownPage_ = 1;
-  const int64_t range = static_cast<int64_t>(catalog.tableSchema.tablePages.size());
+  const int64_t range = static_cast<int64_t>(catalog.tableSchema.tablePages.EntryCount());
   window_.SetProgressRange(0, range);
   window_.SetProgressPosition(0);
 
@@ -214,7 +214,7 @@ RecordListing::Walk RecordListing::WalkRows(CDatabaseCatalog& catalog, PagePosit
   if (withoutRowLimit_ && !pageRows && catalog.dataFile && firstPage == 0 && start.rowIndex == 0)
     return StreamRows(catalog, stopped);
   int64_t pagesRead = 0;
-  for (size_t p = firstPage; p < pageList.size(); ++p) {
+  for (size_t p = firstPage; pageList.Has(p); ++p) {
     if (stopped()) return walk;
     const std::vector<RenderedRow> rows = GetPageRows(catalog, pageList[p], *currentRowContext_);
     ++pagesRead;
@@ -254,8 +254,9 @@ RecordListing::Walk RecordListing::StreamRows(CDatabaseCatalog& catalog, const s
   Walk walk;
   RenderedRow buffer;
   int64_t pagesRead = 0;
-  for (const PageAddress& address : pageList) {
+  for (size_t p = 0; pageList.Has(p); ++p) {
     if (stopped()) return walk;
+    const PageAddress address = pageList[p];
     ForEachPageRow(*catalog.dataFile, address, schema, *currentRowContext_, buffer,
                    [&](const RenderedRow& row, RowOrigin origin, const PageVerification& verification) {
                      if (row.empty() || stopped()) return;

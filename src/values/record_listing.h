@@ -9,7 +9,10 @@
 // (ShowNextRecords, ShowPreviousRecords) list the following or the earlier
 // 1000 rows from the positions kept in `positionStack`.
 //
-// Paging state: `pageList` holds the table's pages in reading order; entry k
+// Paging state: `pageList` holds the table's pages in reading order, read
+// from the allocation maps or the inventory only as far as the list pages
+// shown so far needed (the first list page of a huge table reads a few of
+// its pages, not the list of all of them); entry k
 // of `positionStack` is where list page k + 1 starts ({page index, row index
 // among that page's rendered rows}); when a further list page exists, its
 // start is the entry after the current page's. `resumePosition` is the first
@@ -52,6 +55,7 @@
 #include "catalog/table_schema.h"
 #include "session/window_port.h"
 #include "storage/page_address.h"
+#include "storage/page_sequence.h"
 #include "values/page_rows.h"
 #include "values/row_decoding_context.h"
 
@@ -97,7 +101,7 @@ class RecordListing {
   RecordListing(const RecordListing&) = delete;
   RecordListing& operator=(const RecordListing&) = delete;
 
-  std::vector<PageAddress> pageList;
+  PageSequence pageList;
   std::deque<PagePosition> positionStack{PagePosition{}};
   PagePosition resumePosition;
   NextMarker nextMarker;

@@ -1,6 +1,8 @@
 #include "values/table_page_source.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -12,7 +14,8 @@
 #include "storage/data_file.h"
 #include "storage/data_page.h"
 #include "storage/iam_page.h"
-#include "storage/unique_pages.h"
+#include "storage/inventory_page_list.h"
+#include "storage/page_sequence.h"
 #include "storage/unit_page_check.h"
 
 namespace brinehold {
@@ -21,11 +24,42 @@ namespace {
 bool StopRequested() { return TheApp().stopRequested; }
 
 // Hands a new page list to `list`, which may keep it without a copy.
-bool Hand(const PageListConsumer& list, PageSource source, std::vector<PageAddress> pages) {
+bool Hand(const PageSequenceConsumer& list, PageSource source, PageSequence pages) {
   return list(source, pages);
 }
 
 bool NonZero(PageAddress address) { return address.fileId != 0 && address.pageNumber != 0; }
+
+// Inventory entries read per step of a list that filters them: each read
+// costs a page header (and a PFS page now and then).
+constexpr size_t kInventoryPagesPerStep = 256;
+
+// The pages of `pages` that `keep` accepts, read a step at a time; zero
+// addresses and pages listed before are skipped unread.
+PageSequence::Source FilteredInventoryPages(InventoryPageList pages, std::function<bool(PageAddress)> keep) {
+  return [pages = std::move(pages), keep = std::move(keep), cursor = InventoryPageList::Cursor{},
+          step = std::vector<PageAddress>{}](const PageRunSet& listed, std::vector<PageAddress>& batch) mutable {
+    step.clear();
+    const bool more = pages.Next(cursor, kInventoryPagesPerStep, step);
+    for (const PageAddress& page : step) {
+      if (StopRequested()) return false;
+      if (!NonZero(page) || listed.Contains(page)) continue;
+      if (keep(page)) batch.push_back(page);
+    }
+    return more;
+  };
+}
+
+// Whether a page of the kind `check` finds is listed: live pages, and
+// those the table freed while deleted rows are shown.
+std::function<bool(PageAddress)> KeepUnitPages(const CDataFile& file, UnitPageCheck::OwnerTest isUnitOwner,
+                                               bool withFreed) {
+  auto check = std::make_shared<UnitPageCheck>(file);
+  return [check, isUnitOwner = std::move(isUnitOwner), withFreed](PageAddress page) {
+    const UnitPageKind kind = check->Check(page, isUnitOwner);
+    return kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed);
+  };
+}
 
 // Pages a table has freed are read only for their deleted rows.
 UnitPages KeptUnitPages() {
@@ -95,10 +129,10 @@ bool CatalogSaysEmpty(const CDatabaseCatalog& catalog, int64_t rowsetId) {
 // another place than their header names) may have lost an IAM page or a
 // link of a page chain, and with it the way to pages that are still whole.
 // The inventory knows those pages by the owner their headers name: the ones
-// a walk missed are added when they are the unit's own and live (freed ones
-// while deleted rows are shown), so damage to the pages that point at rows
-// does not take the rows with it. A healthy file lists exactly what the
-// walk found.
+// a walk missed are added after the walk's pages when they are the unit's
+// own and live (freed ones while deleted rows are shown), so damage to the
+// pages that point at rows does not take the rows with it. A healthy file
+// lists exactly what the walk found.
 class MissedPageRecovery {
  public:
   MissedPageRecovery(const CDatabaseCatalog& catalog, UnitPageCheck::OwnerTest isUnitOwner)
@@ -109,31 +143,18 @@ class MissedPageRecovery {
   void NoteDamage() { damageSeen_ = true; }
   bool DamageSeen() const { return damageSeen_; }
 
-  // `list` with the pages the walk missed appended to each page list.
-  PageListConsumer Around(const PageListConsumer& list) {
-    return [this, list](PageSource source, std::vector<PageAddress>& pages) {
-      if (!damageSeen_) return list(source, pages);
-      std::vector<PageAddress> all = pages;
-      AppendMissed(all);
-      return list(source, all);
+  // `list` with the pages the walk missed read after each page list.
+  PageSequenceConsumer Around(const PageSequenceConsumer& list) {
+    return [this, list](PageSource source, PageSequence& pages) {
+      if (damageSeen_)
+        pages.Append(FilteredInventoryPages(catalog_.tableSchema.tablePages,
+                                            KeepUnitPages(*catalog_.dataFile, isUnitOwner_,
+                                                          KeptUnitPages() == UnitPages::LiveAndFreed)));
+      return list(source, pages);
     };
   }
 
  private:
-  void AppendMissed(std::vector<PageAddress>& pages) const {
-    // A sorted copy: the lists run to one entry per page of the table.
-    std::vector<PageAddress> listed = pages;
-    std::sort(listed.begin(), listed.end());
-    UnitPageCheck check(*catalog_.dataFile);
-    for (const PageAddress& page : catalog_.tableSchema.tablePages) {
-      if (StopRequested()) return;
-      if (!NonZero(page) || std::binary_search(listed.begin(), listed.end(), page)) continue;
-      const UnitPageKind kind = check.Check(page, isUnitOwner_);
-      if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && KeptUnitPages() == UnitPages::LiveAndFreed))
-        pages.push_back(page);
-    }
-  }
-
   const CDatabaseCatalog& catalog_;
   UnitPageCheck::OwnerTest isUnitOwner_;
   bool damageSeen_;
@@ -167,7 +188,7 @@ struct PartitionPages {
   const AllocationUnitRow& unit;
   UnitPageCheck::OwnerTest isUnitOwner;
 
-  PageSource List(MissedPageRecovery& recovery, const PageListConsumer& list) const;
+  PageSource List(MissedPageRecovery& recovery, const PageSequenceConsumer& list) const;
 };
 
 }  // namespace
@@ -178,8 +199,9 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address) {
   return static_cast<uint64_t>(address.pageNumber) < PageCountOfFile(file, fileId);
 }
 
-std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam) {
-  return ListIamChainPages(file, firstIam, KeptUnitPages(), OwnerCheck::WhereRead);
+PageSequence AllocationMapPages(const CDataFile& file, PageAddress firstIam) {
+  // Every page the maps list: each is checked where it is read.
+  return IamChainPages(file, firstIam);
 }
 
 UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, PageSource source) {
@@ -245,29 +267,21 @@ std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAd
   return pages;
 }
 
-std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
+PageSequence InventoryPageSequence(const CDatabaseCatalog& catalog) {
   const TableSchema& schema = catalog.tableSchema;
-  std::vector<PageAddress> pages;
-  if (!catalog.dataFile) {
-    for (const PageAddress& address : schema.tablePages)
-      if (NonZero(address)) pages.push_back(address);
-    return pages;
-  }
-  UnitPageCheck check(*catalog.dataFile);
-  const UnitPageCheck::OwnerTest isTableOwner = InventoryOwnerTest(schema);
-  const bool withFreed = KeptUnitPages() == UnitPages::LiveAndFreed;
-  for (const PageAddress& address : schema.tablePages) {
-    if (StopRequested()) break;
-    if (!NonZero(address)) continue;
-    const UnitPageKind kind = check.Check(address, isTableOwner);
-    if (kind == UnitPageKind::Live || (kind == UnitPageKind::Freed && withFreed)) pages.push_back(address);
-  }
-  return pages;
+  if (!catalog.dataFile) return PageSequence(FilteredInventoryPages(schema.tablePages, [](PageAddress) { return true; }));
+  return PageSequence(FilteredInventoryPages(
+      schema.tablePages, KeepUnitPages(*catalog.dataFile, InventoryOwnerTest(schema),
+                                       KeptUnitPages() == UnitPages::LiveAndFreed)));
+}
+
+std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
+  return InventoryPageSequence(catalog).TakeAll();
 }
 
 namespace {
 
-PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListConsumer& list) const {
+PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageSequenceConsumer& list) const {
   const CDataFile& file = *catalog.dataFile;
   // A table whose in-row allocation unit the catalog lists without any
   // page is empty. The schema then takes pages from the inventory by owner
@@ -278,7 +292,7 @@ PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListCons
   const PageAddress firstIam = unit.firstIamPage;
   const PageAddress firstPage = unit.firstPage;
   if (firstIam.pageNumber <= 0) {
-    Hand(list, PageSource::Inventory, PagesFromInventory(catalog));
+    Hand(list, PageSource::Inventory, InventoryPageSequence(catalog));
     return PageSource::Inventory;
   }
   bool iamValid = IsValidPageAddress(file, firstIam);
@@ -287,19 +301,19 @@ PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListCons
   if (chain == IamChainState::Foreign) iamValid = false;
   if (rowset.indexId == 0) {
     if (iamValid) {
-      if (Hand(list, PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam)))
+      if (Hand(list, PageSource::AllocationMaps, AllocationMapPages(file, firstIam)))
         return PageSource::AllocationMaps;
       if (!IsValidPageAddress(file, firstPage)) return PageSource::AllocationMaps;
     }
-    Hand(list, PageSource::PageChain, PagesFromPageChain(file, firstPage));
+    Hand(list, PageSource::PageChain, PageSequence(PagesFromPageChain(file, firstPage)));
     return PageSource::PageChain;
   }
   if (!iamValid) {
     if (!recovery.DamageSeen()) return PageSource::None;
-    Hand(list, PageSource::Inventory, {});
+    Hand(list, PageSource::Inventory, PageSequence());
     return PageSource::Inventory;
   }
-  Hand(list, PageSource::AllocationMaps, PagesFromAllocationMaps(file, firstIam));
+  Hand(list, PageSource::AllocationMaps, AllocationMapPages(file, firstIam));
   return PageSource::AllocationMaps;
 }
 
@@ -307,7 +321,7 @@ PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageListCons
 // partition, handed on as one list in partition order, so that paging and
 // row counts run over the whole table. A heap partition whose allocation
 // maps give no page is read along its page chain.
-PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
+PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageSequenceConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   MissedPageRecovery recovery(catalog, DataPagesOf(PartitionsOwnerTest(schema)));
   std::vector<PageAddress> all;
@@ -317,8 +331,8 @@ PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListCo
     std::vector<PageAddress> found;
     const PartitionPages pages{catalog, partition.rowset, partition.inRowUnit,
                                UnitOwnerTest(partition.inRowUnit, schema.currentObject.objectId)};
-    const PageSource source = pages.List(recovery, [&found](PageSource, std::vector<PageAddress>& list) {
-      found = std::move(list);
+    const PageSource source = pages.List(recovery, [&found](PageSource, PageSequence& list) {
+      found = list.TakeAll();
       return !found.empty();
     });
     if (source == PageSource::None) continue;
@@ -328,23 +342,30 @@ PageSource ListPartitionedTablePages(CDatabaseCatalog& catalog, const PageListCo
     all.insert(all.end(), found.begin(), found.end());
   }
   if (used == PageSource::None) return used;
-  KeepFirstOfEach(all);
-  recovery.Around(listFound)(used, all);
+  PageSequence sequence(std::move(all));
+  recovery.Around(listFound)(used, sequence);
   return used;
 }
 
 }  // namespace
 
-PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+PageSource ListTablePageSequences(CDatabaseCatalog& catalog, const PageSequenceConsumer& list) {
   const ScanSettings& settings = TheApp().settings;
   if (settings.IsAdvanced()) {
-    Hand(list, PageSource::Inventory, PagesFromInventory(catalog));
+    Hand(list, PageSource::Inventory, InventoryPageSequence(catalog));
     return PageSource::Inventory;
   }
   return settings.legacyCatalog ? ListLegacyTablePages(catalog, list) : ListModernTablePages(catalog, list);
 }
 
-PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
+PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list) {
+  return ListTablePageSequences(catalog, [&list](PageSource source, PageSequence& pages) {
+    std::vector<PageAddress> all = pages.TakeAll();
+    return list(source, all);
+  });
+}
+
+PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageSequenceConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   const CDataFile& file = *catalog.dataFile;
   const int32_t objectId = schema.currentObject.objectId;
@@ -352,11 +373,11 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
   MissedPageRecovery recovery(catalog, [objectId](const PageOwner& named, uint8_t pageType) {
     return named.objectId == objectId && named.indexId == 0 && pageType == kDataPageType;
   });
-  const PageListConsumer list = recovery.Around(listFound);
+  const PageSequenceConsumer list = recovery.Around(listFound);
   auto entry = catalog.legacyIndexes.find(objectId);
   if (entry != catalog.legacyIndexes.end() && !TheApp().settings.IsAdvanced()) {
     Hand(list, PageSource::CheckedPageChain,
-         PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage}));
+         PageSequence(PagesFromCheckedPageChain(file, PageAddress{entry->second.fileId, entry->second.firstPage})));
     return PageSource::CheckedPageChain;
   }
   auto iams = file.iamPages.find(objectId);
@@ -366,14 +387,14 @@ PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsume
     // are found by their owner alone.
     if (schema.tablePages.empty()) return PageSource::None;
     recovery.NoteDamage();
-    Hand(list, PageSource::Inventory, {});
+    Hand(list, PageSource::Inventory, PageSequence());
     return PageSource::Inventory;
   }
-  Hand(list, PageSource::AllocationMaps, ListInventoryIamPages(file, objectId, KeptUnitPages()));
+  Hand(list, PageSource::AllocationMaps, PageSequence(ListInventoryIamPages(file, objectId, KeptUnitPages())));
   return PageSource::AllocationMaps;
 }
 
-PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& listFound) {
+PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageSequenceConsumer& listFound) {
   const TableSchema& schema = catalog.tableSchema;
   if (schema.partitions.size() > 1) return ListPartitionedTablePages(catalog, listFound);
   PartitionPages partition{catalog, schema.currentRowset, schema.currentAllocationUnit,

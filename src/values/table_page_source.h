@@ -16,6 +16,11 @@
 //    owner id (TableSchema::tablePages), less those whose header names
 //    another allocation unit that shares the object id part of its id.
 //
+// The lists of the allocation maps and of the inventory are read only as
+// far as a listing goes (page_sequence.h): showing the first 1000 rows of a
+// table costs the same whatever its size. The page chains are followed to
+// their end first.
+//
 // Pages the PFS marks free hold rows the table has lost: the IAM and the
 // inventory sources keep them only while deleted rows are shown
 // (settings.showDeleted), and then as deleted rows (page_rows.h).
@@ -32,6 +37,7 @@
 #include <vector>
 
 #include "storage/page_address.h"
+#include "storage/page_sequence.h"
 #include "storage/unit_page_check.h"
 
 namespace brinehold {
@@ -46,11 +52,13 @@ enum class PageSource { None, AllocationMaps, PageChain, CheckedPageChain, Inven
 // 1: the primary file).
 bool IsValidPageAddress(const CDataFile& file, PageAddress address);
 
-std::vector<PageAddress> PagesFromAllocationMaps(const CDataFile& file, PageAddress firstIam);
+PageSequence AllocationMapPages(const CDataFile& file, PageAddress firstIam);
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first);
 std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
-// The inventory pages of catalog.tableSchema.
+// The inventory pages of catalog.tableSchema; as a whole list, and read on
+// as a listing goes.
 std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
+PageSequence InventoryPageSequence(const CDatabaseCatalog& catalog);
 
 // The test a page of a list from `source` must pass where it is read
 // (RowDecodingContext::pageOwnerTest): the allocation maps of the modern
@@ -59,14 +67,17 @@ std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
 // (empty test).
 UnitPageCheck::OwnerTest ListedPageOwnerTest(const CDatabaseCatalog& catalog, PageSource source);
 
-// The consumer may take the pages (move them out): a table's list runs to
-// one entry per page, and the listing keeps it for its paging.
+// The consumer may take the pages (move them out): the listing keeps the
+// sequence for its paging. A PageListConsumer gets each list whole.
+using PageSequenceConsumer = std::function<bool(PageSource source, PageSequence& pages)>;
 using PageListConsumer = std::function<bool(PageSource source, std::vector<PageAddress>& pages)>;
 
 // Chooses the page source(s) for catalog.tableSchema (loaded by
 // LoadTableSchema) under TheApp().settings (advanced mode, catalog
 // layout) and calls `list` for each; returns the last source used, None
-// when nothing could be listed.
+// when nothing could be listed. The sequences read the catalog's data file
+// as they are read on: they must not outlive it.
+PageSource ListTablePageSequences(CDatabaseCatalog& catalog, const PageSequenceConsumer& list);
 PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
 
 // The two halves of that choice, for a caller that has already decided on
@@ -74,7 +85,7 @@ PageSource ListTablePages(CDatabaseCatalog& catalog, const PageListConsumer& lis
 // page chain, else the object's IAM pages from the inventory) and the
 // modern one (allocation maps, page chain of a heap, inventory when the
 // unit names no IAM page).
-PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
-PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageListConsumer& list);
+PageSource ListLegacyTablePages(CDatabaseCatalog& catalog, const PageSequenceConsumer& list);
+PageSource ListModernTablePages(CDatabaseCatalog& catalog, const PageSequenceConsumer& list);
 
 }  // namespace brinehold

@@ -44,12 +44,13 @@ bool ForEachTableRow(CDatabaseCatalog& catalog, const std::vector<size_t>& rawCo
   }
   const CDataFile& file = *catalog.dataFile;
   bool stopped = false;
-  ListTablePages(catalog, [&](PageSource pageSource, const std::vector<PageAddress>& pages) {
+  ListTablePageSequences(catalog, [&](PageSource pageSource, PageSequence& pages) {
     context.pageOwnerTest = ListedPageOwnerTest(catalog, pageSource);
     bool any = false;
     RenderedRow row;  // one buffer for every row of the table
-    for (const PageAddress& address : pages) {
+    for (size_t p = 0; pages.Has(p); ++p) {
       if (stopped || TheApp().stopRequested) break;
+      const PageAddress address = pages[p];
       ForEachPageRow(file, address, schema, context, row,
                      [&](const RenderedRow& rendered, RowOrigin origin, const PageVerification& verification) {
                        if (stopped) return;

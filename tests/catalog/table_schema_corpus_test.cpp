@@ -52,8 +52,9 @@ TEST(TableSchemaCorpus, EveryUserTableLoadsWithNamedTypedColumns) {
         EXPECT_GT(column.typeText.find('('), 0u) << column.name << " " << column.typeText;
       }
       EXPECT_NE(columns[schema.firstStoredColumn].hobtColumnId, ColumnInfo::kNoStoredValue);
-      std::set<PageAddress> pages(schema.tablePages.begin(), schema.tablePages.end());
-      EXPECT_EQ(pages.size(), schema.tablePages.size());
+      const std::vector<PageAddress> list = schema.tablePages.ToVector();
+      std::set<PageAddress> pages(list.begin(), list.end());
+      EXPECT_EQ(pages.size(), list.size());
     }
   }
   TheApp().ResetForTests();

@@ -159,14 +159,14 @@ TEST_F(TableSchemaTest, ProgrammableObjectsReplaceOnlyTheCurrentObject) {
   c.objects.push_back(Object(500, "usp_Orders", "P "));
   c.objects.push_back(Object(501, "PK_Orders", "PK", kTable));
   Load("Orders");
-  const std::vector<PageAddress> pages = c.tableSchema.tablePages;
+  const std::vector<PageAddress> pages = c.tableSchema.tablePages.ToVector();
   for (const char* name : {"usp_Orders", "PK_Orders"}) {
     std::vector<ColumnInfo> result = Load(name, "P ");
     ASSERT_EQ(result.size(), 3u) << name;
     EXPECT_EQ(result[2].valueText, name);
     EXPECT_FALSE(c.tableSchema.found);
     EXPECT_TRUE(c.tableSchema.columns.empty());
-    EXPECT_EQ(c.tableSchema.tablePages, pages);  // left from the table
+    EXPECT_EQ(c.tableSchema.tablePages.ToVector(), pages);  // left from the table
     EXPECT_EQ(c.tableSchema.currentObject.name, name);
   }
   EXPECT_TRUE(IsProgrammableObjectType("TF"));
@@ -192,7 +192,7 @@ TEST_F(TableSchemaTest, ClusteredRowsetAndItsInRowUnitWithPagesFromTheInventory)
   EXPECT_FALSE(s.indexFallback);
   EXPECT_EQ(s.rowsets.size(), 2u);
   EXPECT_EQ(s.allocationUnits.size(), 2u);
-  EXPECT_EQ(s.tablePages, (std::vector<PageAddress>{{1, 90}, {1, 91}, {1, 92}}));
+  EXPECT_EQ(s.tablePages.ToVector(), (std::vector<PageAddress>{{1, 90}, {1, 91}, {1, 92}}));
 }
 
 TEST_F(TableSchemaTest, CurrentRowsetPrefersTheSmallestIndexIdAndTheLaterOfEqualOnes) {
@@ -241,7 +241,7 @@ TEST_F(TableSchemaTest, IndexFallbackMakesUpUnitsAndNeverListsAPageTwice) {
   ASSERT_EQ(s.allocationUnits.size(), 2u);
   EXPECT_EQ(s.allocationUnits[0].type, 255);
   EXPECT_EQ(s.allocationUnits[0].allocationUnitId, kRowset);
-  EXPECT_EQ(s.tablePages, (std::vector<PageAddress>{{1, 40}, {1, 41}}));
+  EXPECT_EQ(s.tablePages.ToVector(), (std::vector<PageAddress>{{1, 40}, {1, 41}}));
 }
 
 TEST_F(TableSchemaTest, UnitsMatchedByTheirIdUnderTheIndexFallback) {
@@ -257,7 +257,7 @@ TEST_F(TableSchemaTest, UnitsMatchedByTheirIdUnderTheIndexFallback) {
   Load("Lost");
   ASSERT_EQ(c.tableSchema.allocationUnits.size(), 1u);
   EXPECT_EQ(c.tableSchema.allocationUnits[0].type, 1);
-  EXPECT_EQ(c.tableSchema.tablePages, (std::vector<PageAddress>{{1, 7}}));
+  EXPECT_EQ(c.tableSchema.tablePages.ToVector(), (std::vector<PageAddress>{{1, 7}}));
 }
 
 TEST_F(TableSchemaTest, PagesFallBackToTheObjectIdAndAreNeverRepeated) {
@@ -265,7 +265,7 @@ TEST_F(TableSchemaTest, PagesFallBackToTheObjectIdAndAreNeverRepeated) {
   file.dataPages.clear();
   file.dataPages[kTable] = DataPages({30, 31});
   Load("Orders");
-  EXPECT_EQ(c.tableSchema.tablePages, (std::vector<PageAddress>{{1, 30}, {1, 31}}));
+  EXPECT_EQ(c.tableSchema.tablePages.ToVector(), (std::vector<PageAddress>{{1, 30}, {1, 31}}));
 
   // The same unit listed twice in the catalog (a ghost row beside the live
   // one) must not list its pages twice: the rows would show twice.
@@ -273,7 +273,7 @@ TEST_F(TableSchemaTest, PagesFallBackToTheObjectIdAndAreNeverRepeated) {
   file.dataPages[PageOwner(kUnit)] = DataPages({90, 91});
   c.allocationUnits.push_back(c.allocationUnits[0]);
   Load("Orders");
-  EXPECT_EQ(c.tableSchema.tablePages, (std::vector<PageAddress>{{1, 90}, {1, 91}}));
+  EXPECT_EQ(c.tableSchema.tablePages.ToVector(), (std::vector<PageAddress>{{1, 90}, {1, 91}}));
 }
 
 TEST_F(TableSchemaTest, ColumnRowsMatchTheMaskedIdOnceEachInColumnIdOrder) {
@@ -567,7 +567,7 @@ TEST_F(TableSchemaTest, LegacyLayoutTakesPagesByObjectIdAndColumnsFromSyscolumns
   EXPECT_EQ(r[2].nullable, 1);
   EXPECT_EQ(r[3].nullable, 1);
   for (const ColumnInfo& info : r) EXPECT_EQ(info.stored, 1);
-  EXPECT_EQ(c.tableSchema.tablePages, (std::vector<PageAddress>{{1, 50}, {1, 51}}));
+  EXPECT_EQ(c.tableSchema.tablePages.ToVector(), (std::vector<PageAddress>{{1, 50}, {1, 51}}));
   EXPECT_TRUE(c.tableSchema.rowsets.empty());
   ASSERT_EQ(c.childConstraints.size(), 1u);
   EXPECT_EQ(c.childConstraints[0].objectId, kTable);  // the parent's id in this layout

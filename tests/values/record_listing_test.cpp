@@ -62,7 +62,7 @@ class RecordListingTest : public ::testing::Test {
   void UsePages(const std::vector<int>& rowsPerPage) {
     catalog_.tableSchema.tablePages.clear();
     for (size_t n = 1; n <= rowsPerPage.size(); ++n) {
-      catalog_.tableSchema.tablePages.push_back({1, static_cast<int32_t>(n)});
+      catalog_.tableSchema.tablePages.Add({1, static_cast<int32_t>(n)});
       rowsOnPage_[static_cast<int32_t>(n)] = rowsPerPage[n - 1];
     }
     listing_.pageRows = [this](PageAddress address, RowDecodingContext& context) {
@@ -352,9 +352,9 @@ class RecordListingSourceTest : public RecordListingTest {
     catalog_.tableSchema.currentAllocationUnit.firstPage = firstPage;
     catalog_.tableSchema.currentAllocationUnit.firstIamPage = firstIam;
   }
-  std::vector<int32_t> PageNumbers() const {
+  std::vector<int32_t> PageNumbers() {
     std::vector<int32_t> numbers;
-    for (const PageAddress& page : listing_.pageList) numbers.push_back(page.pageNumber);
+    for (const PageAddress& page : listing_.pageList.All()) numbers.push_back(page.pageNumber);
     return numbers;
   }
   static writer::IamLayout Iam(std::vector<PageAddress> singles) {
