@@ -40,12 +40,6 @@ void DocumentCollection::push_back(const DocFields& document) {
   documents_.push_back(stored);
 }
 
-void DocumentCollection::push_back(const DocRecord& document) {
-  push_back(DocFields{document.id, document.siteId, document.listId, document.type, document.dirName,
-                      document.webId, document.leafName, document.size, document.timeCreated,
-                      document.timeLastModified});
-}
-
 DocFields DocumentCollection::Fields(size_t index) const {
   const Stored& stored = documents_[index];
   const char* at = stored.ownTexts;

@@ -13,8 +13,8 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,7 +33,6 @@ class DocumentCollection {
 
   // Appends a copy of the document; its index is the size before.
   void push_back(const DocFields& document);
-  void push_back(const DocRecord& document);
 
   size_t size() const { return documents_.size(); }
   bool empty() const { return documents_.empty(); }

@@ -215,15 +215,14 @@ const ListRecord* SharePointHierarchy::ListOf(const DocFields& document) {
   return known->second;
 }
 
-bool SharePointHierarchy::InsertListChild(TreeItem list, std::string_view text, int image, char kind,
+void SharePointHierarchy::InsertListChild(TreeItem list, std::string_view text, int image, char kind,
                                           int32_t index) {
   auto& children = listChildren_[list];
-  if (children.count(text) != 0) return false;
+  if (children.count(text) != 0) return;
   const TreeItem item = InsertNode(list, text, image);
-  if (item == 0) return false;
+  if (item == 0) return;
   children.insert(text);
   AttachTag(item, kind, index);
-  return true;
 }
 
 void SharePointHierarchy::AttachDocumentToList(int32_t index) {
@@ -238,7 +237,8 @@ void SharePointHierarchy::AttachDocumentToList(int32_t index) {
   // The parts of a path already seen under this list are all there.
   if (listPathsDone_.emplace(node, document.dirName.data()).second)
     ForEachPathPart(document.dirName, [&](std::string_view part) { InsertListChild(node, part, folder, 'D', index); });
-  if (listChildren_[node].count(document.leafName) != 0) return;
+  // A child of the document's name already there (a folder part, an
+  // earlier document) keeps its place: InsertListChild adds none.
   if (document.size > 0 && document.type == 0)
     InsertListChild(node, document.leafName, FileIconOf(document.leafName), 'F', index);
   else if (document.type == 1)

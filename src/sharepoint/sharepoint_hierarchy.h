@@ -105,10 +105,9 @@ class SharePointHierarchy : public RowConsumer {
   int FileIconOf(std::string_view fileName);
   // The list of a kept document (its texts interned in `documents`).
   const ListRecord* ListOf(const DocFields& document);
-  // Under a list node: inserts `text` unless a child has it; false when it
-  // had one or the node could not be made. `text` must outlive the index
-  // (a view into `documents`).
-  bool InsertListChild(TreeItem list, std::string_view text, int image, char kind, int32_t index);
+  // Under a list node: inserts `text` unless a child has it. `text` must
+  // outlive the index (a view into `documents`).
+  void InsertListChild(TreeItem list, std::string_view text, int image, char kind, int32_t index);
 
   WindowPort& window_;
   // Reused for the texts handed to the window, one per tree item.

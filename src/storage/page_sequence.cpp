@@ -21,7 +21,6 @@ bool PageSequence::ReadMore() {
   if (sources_.empty()) return false;
   batch_.clear();
   const bool more = sources_.front()(listed_, batch_);
-  if (pages_.capacity() < pages_.size() + batch_.size()) pages_.reserve(2 * (pages_.size() + batch_.size()));
   for (const PageAddress& page : batch_)
     if (listed_.Insert(page)) pages_.push_back(page);
   if (!more) sources_.pop_front();

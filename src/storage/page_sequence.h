@@ -45,8 +45,6 @@ class PageSequence {
   // The page at `index`, after Has(index) said there is one.
   PageAddress operator[](size_t index) const { return pages_[index]; }
   bool empty() { return !Has(0); }
-  // The pages listed so far.
-  size_t ListedCount() const { return pages_.size(); }
   // Every page: reads each source to its end.
   const std::vector<PageAddress>& All();
   // The same, moved out: the sequence is left empty.

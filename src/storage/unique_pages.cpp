@@ -28,10 +28,6 @@ void KeepFirstOfEach(std::vector<PageAddress>& pages) {
   pages.resize(kept);
 }
 
-}  // namespace brinehold
-
-namespace brinehold {
-
 bool PageRunSet::Contains(PageAddress page) const {
   auto next = runs_.upper_bound(page);
   if (next == runs_.begin()) return false;
