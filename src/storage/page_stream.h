@@ -4,9 +4,15 @@
 // the file ends in the middle of is zero-filled past the end. Used by the
 // alignment probe and the inventory pass, which must run at close to the
 // speed of a plain sequential read.
+//
+// The first read is small and each next one twice as large, up to a chunk
+// that stays in the processor's cache while its pages are checked: the
+// alignment probe usually stops at its first page, and a large buffer
+// costs a page fault per 4 KiB the first time it is filled.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/byte_reader.h"
 #include "platform/read_only_file.h"
@@ -30,7 +36,8 @@ class PageStream {
   uint64_t start_;
   uint64_t index_;
   uint64_t end_;
-  Bytes chunk_;
+  std::unique_ptr<uint8_t[]> chunk_;
+  uint64_t chunkCapacity_ = 0;  // in pages
   uint64_t chunkFirst_ = 0;
   uint64_t chunkPages_ = 0;
 };

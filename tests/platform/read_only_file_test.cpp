@@ -96,7 +96,7 @@ TEST(PageStream, YieldsWholePagesAndZeroFillsPastTheEnd) {
 
 TEST(PageStream, CrossesReadChunks) {
   TempDir dir;
-  const size_t pages = 300;  // more than one chunk of 128 pages
+  const size_t pages = 300;  // more than the largest chunk, crossed at growing sizes
   std::vector<uint8_t> bytes(pages * 8192, 0);
   for (size_t i = 0; i < pages; ++i) bytes[i * 8192 + 8191] = static_cast<uint8_t>(i);
   ReadOnlyFile file;
