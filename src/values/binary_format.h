@@ -14,5 +14,8 @@ std::string FormatHex(ByteReader bytes, bool withPrefix);
 // The 16 bytes b0..b15 as b3b2b1b0-b5b4-b7b6-b8b9-b10..b15 in upper-case hex,
 // without braces; missing bytes count as zero.
 std::string FormatGuid(ByteReader bytes);
+// The same text appended to `out`: a row of a content database holds
+// several, and a string of 36 characters would be a heap block each.
+void AppendGuid(ByteReader bytes, std::string& out);
 
 }  // namespace brinehold

@@ -174,7 +174,8 @@ void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& colu
       return;
     case ValueKind::UniqueIdentifier: {
       if (!valueFits) return;
-      out = FormatGuid(work);
+      out.clear();
+      AppendGuid(work, out);
       takeDeclared();
       return;
     }
