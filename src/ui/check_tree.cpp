@@ -1,5 +1,6 @@
 #include "ui/check_tree.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace brinehold::ui {
 
@@ -19,24 +21,80 @@ TreeItem NewHandle() {
   return ++next;
 }
 
-// An item of this tree: its handle and data are plain members, and its
-// tooltip is its text unless one is set. A document tree holds millions of
-// items, and each role kept in the item's role list costs 40 bytes more.
+// An item of this tree. A document tree holds millions of items, and what
+// a tree item keeps in its role lists costs 40 to 100 bytes a role, so the
+// roles every item has live in members instead: the text, the check state
+// (none until set), the image (a shared icon) and, outside the roles, the
+// handle and the data. The tooltip is the text unless one is set.
 class CheckTreeItem final : public QTreeWidgetItem {
  public:
   static constexpr int kType = QTreeWidgetItem::UserType + 1;
-  CheckTreeItem(const QString& text, TreeItem handle) : QTreeWidgetItem(QStringList{text}, kType), handle(handle) {}
+  CheckTreeItem(const QString& text, TreeItem handle) : QTreeWidgetItem(kType), handle(handle), text_(text) {}
 
   QVariant data(int column, int role) const override {
-    if (role == Qt::ToolTipRole && column == 0) {
-      QVariant own = QTreeWidgetItem::data(column, role);
-      return own.isValid() ? own : QTreeWidgetItem::data(column, Qt::DisplayRole);
+    if (column == 0) {
+      switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+          return text_;
+        case Qt::CheckStateRole:
+          return check_ < 0 ? QVariant() : QVariant(static_cast<int>(check_));
+        case Qt::DecorationRole:
+          if (!icon_.isNull()) return icon_;
+          break;
+        case Qt::ToolTipRole: {
+          QVariant own = QTreeWidgetItem::data(column, role);
+          return own.isValid() ? own : QVariant(text_);
+        }
+        default:
+          break;
+      }
     }
     return QTreeWidgetItem::data(column, role);
   }
 
+  void setData(int column, int role, const QVariant& value) override {
+    if (column == 0 && SetOwnRole(role, value)) return;
+    QTreeWidgetItem::setData(column, role, value);
+  }
+
   const TreeItem handle;
   int64_t value = 0;
+
+ private:
+  // True when `role` is one kept in a member; the view hears of a change.
+  bool SetOwnRole(int role, const QVariant& value) {
+    switch (role) {
+      case Qt::DisplayRole:
+      case Qt::EditRole: {
+        QString text = value.toString();
+        if (text == text_) return true;
+        text_ = std::move(text);
+        break;
+      }
+      case Qt::CheckStateRole: {
+        const int8_t check = value.isValid() ? static_cast<int8_t>(value.toInt()) : int8_t{-1};
+        if (check == check_) return true;
+        check_ = check;
+        break;
+      }
+      case Qt::DecorationRole: {
+        if (value.typeId() != QMetaType::QIcon) return false;
+        QIcon icon = value.value<QIcon>();
+        if (icon.cacheKey() == icon_.cacheKey()) return true;
+        icon_ = std::move(icon);
+        break;
+      }
+      default:
+        return false;
+    }
+    emitDataChanged();
+    return true;
+  }
+
+  QString text_;
+  QIcon icon_;
+  int8_t check_ = -1;
 };
 
 const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
