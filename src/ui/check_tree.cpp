@@ -130,7 +130,7 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
   auto* item = new CheckTreeItem(text, handle);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
-  items_[handle] = item;
+  RememberItem(handle, item);
   if (parent) {
     parent->insertChild(first ? 0 : parent->childCount(), item);
   } else {
@@ -144,9 +144,22 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
   return item;
 }
 
+void CXHtmlTree::RememberItem(TreeItem handle, QTreeWidgetItem* item) {
+  if (items_.empty() || items_.back().first < handle) {
+    items_.emplace_back(handle, item);
+    return;
+  }
+  // A handle reserved earlier and used late, or one used again.
+  auto it = std::lower_bound(items_.begin(), items_.end(), handle,
+                             [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
+  if (it != items_.end() && it->first == handle) it->second = item;
+  else items_.insert(it, {handle, item});
+}
+
 QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
-  auto it = items_.find(handle);
-  return it == items_.end() ? nullptr : it->second;
+  auto it = std::lower_bound(items_.begin(), items_.end(), handle,
+                             [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
+  return it == items_.end() || it->first != handle ? nullptr : it->second;
 }
 
 TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {

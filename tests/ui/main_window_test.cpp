@@ -518,6 +518,36 @@ class MainWindowTest : public QObject {
     QCOMPARE(tree.StateIndex(top), 1);
   }
 
+  void itemsAreFoundByHandleInAnyInsertOrderAndKeepTheirRoles() {
+    CXHtmlTree tree;
+    const TreeItem first = tree.ReserveHandle(), second = tree.ReserveHandle();
+    // The later handle used first, as a worker's batches may do.
+    QTreeWidgetItem* late = tree.InsertItem(nullptr, "late", false, second);
+    QTreeWidgetItem* early = tree.InsertItem(late, "early", false, first);
+    QTreeWidgetItem* own = tree.InsertItem(late, "own");
+    QCOMPARE(tree.Find(first), early);
+    QCOMPARE(tree.Find(second), late);
+    QCOMPARE(tree.Find(tree.HandleOf(own)), own);
+    QCOMPARE(tree.Find(tree.HandleOf(own) + 1), nullptr);
+    QCOMPARE(tree.Find(kNoTreeItem), nullptr);
+
+    QCOMPARE(early->text(0), QString("early"));
+    QCOMPARE(early->data(0, Qt::ToolTipRole).toString(), QString("early"));
+    QCOMPARE(early->checkState(0), Qt::Unchecked);
+    early->setText(0, "renamed");
+    early->setToolTip(0, "tip");
+    early->setCheckState(0, Qt::Checked);
+    const QIcon icon(QPixmap(16, 16));
+    early->setIcon(0, icon);
+    QCOMPARE(early->text(0), QString("renamed"));
+    QCOMPARE(early->toolTip(0), QString("tip"));
+    QCOMPARE(early->checkState(0), Qt::Checked);
+    QCOMPARE(early->icon(0).cacheKey(), icon.cacheKey());
+    QCOMPARE(tree.model()->data(tree.indexFromItem(early), Qt::DisplayRole).toString(), QString("renamed"));
+    tree.Initialise();
+    QCOMPARE(tree.Find(first), nullptr);
+  }
+
   void closeAsksAndShowsTheLogPath() {
     answerYes_ = false;
     QVERIFY(!frame_->close());
