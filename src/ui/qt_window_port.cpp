@@ -50,6 +50,7 @@ void QtWindowPort::Flush() {
   {
     std::lock_guard<std::mutex> lock(pendingMutex_);
     changes.swap(pending_);
+    latestAt_.clear();
     lastFlush_ = std::chrono::steady_clock::now();
   }
   if (changes.empty()) return;
@@ -80,6 +81,11 @@ void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
       case RowChange::Kind::TreeData:
         ApplyTreeChange(change);
         break;
+      case RowChange::Kind::Caption:
+      case RowChange::Kind::LastLogLine:
+      case RowChange::Kind::ProgressPosition:
+        ApplyLatest(change);
+        break;
     }
   }
 }
@@ -100,6 +106,39 @@ void QtWindowPort::Collect(RowChange change) {
     due = pending_.size() >= kBatchChanges || std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval;
   }
   if (due) Flush();
+}
+
+void QtWindowPort::CollectLatest(RowChange change) {
+  if (OnWindowThread()) {
+    Flush();
+    ApplyLatest(change);
+    return;
+  }
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    auto [at, added] = latestAt_.emplace(change.kind, static_cast<ptrdiff_t>(pending_.size()));
+    if (added) pending_.push_back(std::move(change));
+    else pending_[static_cast<size_t>(at->second)] = std::move(change);
+    due = std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval;
+  }
+  if (due) Flush();
+}
+
+void QtWindowPort::ApplyLatest(const RowChange& change) {
+  switch (change.kind) {
+    case RowChange::Kind::Caption:
+      frame_.SetCaptionText(change.text);
+      break;
+    case RowChange::Kind::LastLogLine:
+      frame_.ReplaceLastLogRow(Text(change.text));
+      break;
+    case RowChange::Kind::ProgressPosition:
+      frame_.ProgressBar()->setValue(ClampToInt(change.data));
+      break;
+    default:
+      break;
+  }
 }
 
 int64_t QtWindowPort::SendMessage(const WindowMessage& message) {
@@ -221,11 +260,13 @@ void QtWindowPort::EnablePagingButton(PagingButton button, bool enabled) {
 }
 
 void QtWindowPort::SetCaptionBar(const std::string& text) {
-  Run([&]() { frame_.SetCaptionText(text); });
+  RowChange change{RowChange::Kind::Caption, 0, 0, text, {}};
+  CollectLatest(std::move(change));
 }
 
 void QtWindowPort::ReplaceLastLogLine(const std::string& text) {
-  Run([&]() { frame_.ReplaceLastLogRow(Text(text)); });
+  RowChange change{RowChange::Kind::LastLogLine, 0, 0, text, {}};
+  CollectLatest(std::move(change));
 }
 
 void QtWindowPort::ShowProgressBar(bool visible) {
@@ -237,7 +278,10 @@ void QtWindowPort::SetProgressRange(int64_t low, int64_t high) {
 }
 
 void QtWindowPort::SetProgressPosition(int64_t position) {
-  Run([&]() { frame_.ProgressBar()->setValue(ClampToInt(position)); });
+  RowChange change;
+  change.kind = RowChange::Kind::ProgressPosition;
+  change.data = position;
+  CollectLatest(std::move(change));
 }
 
 CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {

@@ -11,7 +11,10 @@
 // tree two items per document, millions of them). A worker's row inserts,
 // cell texts, tree inserts and item data are collected and handed over in
 // batches, so a page or a tree costs a few round trips per thousand changes
-// instead of one each. A tree item inserted from a worker gets its handle
+// instead of one each. The caption bar, the last log line and the progress
+// position are collected too, the latest of each replacing the one before
+// in the batch: a list page sets the first two once a row, and nothing
+// shows between two of them while a batch is applied. A tree item inserted from a worker gets its handle
 // at once (handles are reserved from a counter any thread may draw from);
 // an item whose parent is gone when the batch is applied is not made, and
 // requests about it find nothing. File and folder images are remembered on
@@ -104,7 +107,9 @@ class QtWindowPort : public WindowPort {
   struct RowChange {
     // Rows: insert `text` at `row`, set cell (row, column), or mark `row`.
     // Trees: insert item `item` under `parent`, or set its `data`.
-    enum class Kind { Insert, Cell, Mark, TreeInsert, TreeData };
+    // Latest wins: the caption bar's or the last log line's `text`, the
+    // progress position in `data`.
+    enum class Kind { Insert, Cell, Mark, TreeInsert, TreeData, Caption, LastLogLine, ProgressPosition };
     Kind kind = Kind::Cell;
     int row = 0;
     int column = 0;
@@ -130,6 +135,9 @@ class QtWindowPort : public WindowPort {
   // Worker side: the image for `key`, made on the window thread once.
   int RememberedIcon(const std::string& key, const std::function<int()>& make);
   void Collect(RowChange change);
+  // Collects a latest-wins change, replacing one of its kind in the batch.
+  void CollectLatest(RowChange change);
+  void ApplyLatest(const RowChange& change);
 
   // Window thread: the image's number, added on its first use.
   int IconIndex(const std::string& key, const std::function<QIcon()>& make);
@@ -141,6 +149,8 @@ class QtWindowPort : public WindowPort {
   std::map<std::string, int> rememberedIcons_;  // worker side, by the same keys
   std::mutex pendingMutex_;
   std::vector<RowChange> pending_;
+  // Where the latest-wins changes stand in `pending_` (by kind), -1 for none.
+  std::map<RowChange::Kind, ptrdiff_t> latestAt_;
   int mirroredRowCount_ = -1;  // row count as the collected changes leave it; -1 unknown
   std::chrono::steady_clock::time_point lastFlush_;
 };

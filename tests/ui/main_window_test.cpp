@@ -24,8 +24,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidgetItemIterator>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "session/app_state.h"
@@ -35,6 +37,7 @@
 #include "ui/main_frame.h"
 #include "ui/message_boxes.h"
 #include "ui/panes.h"
+#include "ui/qt_window_port.h"
 #include "ui/recent_files.h"
 #include "ui/records_model.h"
 #include "writer/content_database.h"
@@ -546,6 +549,29 @@ class MainWindowTest : public QObject {
     QCOMPARE(tree.model()->data(tree.indexFromItem(early), Qt::DisplayRole).toString(), QString("renamed"));
     tree.Initialise();
     QCOMPARE(tree.Find(first), nullptr);
+  }
+
+  void latestWinsChangesFromAWorkerAreAllTakenBeforeItsNextRequest() {
+    QVERIFY(WaitForIdle());
+    QtWindowPort& port = frame_->Port();
+    std::atomic<int> rows{-1};
+    std::thread worker([&] {
+      port.SetProgressRange(0, 1000);
+      for (int i = 1; i <= 300; ++i) {
+        port.SetCaptionBar("caption " + std::to_string(i));
+        port.ReplaceLastLogLine("line " + std::to_string(i));
+        port.SetProgressPosition(i);
+      }
+      rows = port.ListItemCount();  // a request: served after every change before it
+    });
+    QElapsedTimer timer;
+    timer.start();
+    while (rows < 0 && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    worker.join();
+    QVERIFY(rows >= 0);
+    QCOMPARE(frame_->CaptionBar()->text(), QString("caption 300"));
+    QCOMPARE(LogRows().last(), QString("line 300"));
+    QCOMPARE(frame_->ProgressBar()->value(), 300);
   }
 
   void closeAsksAndShowsTheLogPath() {
