@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QSettings>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidgetItemIterator>
 #include <cstdio>
@@ -44,19 +45,35 @@ namespace {
 
 QDir output;
 
+// Runs the event loop while `more` holds, waking at least every 10 ms to
+// ask again; without the wait the loop would spin and take a core from
+// the worker whose end it waits for.
+template <typename Condition>
+void RunEventsWhile(Condition more) {
+  QTimer tick;
+  tick.start(10);
+  while (more()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 void Settle(ui::CMainFrame& frame) {
   QElapsedTimer timer;
   timer.start();
-  while ((TheApp().isRunning == 1 || frame.Driver().WorkerActive()) && timer.elapsed() < 60000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  RunEventsWhile([&] {
+    return (TheApp().isRunning == 1 || frame.Driver().WorkerActive()) && timer.elapsed() < 60000;
+  });
   frame.Port().FlushPendingRows();
   // The command bar follows the running state on a 100 ms timer.
   QElapsedTimer pause;
   pause.start();
-  while (pause.elapsed() < 250) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  RunEventsWhile([&] { return pause.elapsed() < 250; });
 }
 
 void Save(QWidget& widget, const char* name) {
+  // How long the steps before this picture took, for timing the desktop on
+  // large files.
+  static QElapsedTimer sinceLast;
+  std::fprintf(stderr, "%s: %lld ms\n", name, sinceLast.isValid() ? sinceLast.restart() : 0LL);
+  if (!sinceLast.isValid()) sinceLast.start();
   const QString path = output.filePath(QString(name) + ".png");
   widget.grab().save(path);
   std::printf("%s\n", path.toUtf8().constData());
@@ -168,6 +185,7 @@ int main(int argc, char** argv) {
 
   frame.StartScanOf(database, output.path(), brinehold::ScanType::DocumentRecovery);
   Settle(frame);
+  Save(frame, "5a-document-scan-done");
   ClickFolderWithDocuments(frame, frame.DocumentTree(), "Shared Documents");
   Save(frame, "5-document-folder");
 
