@@ -221,15 +221,13 @@ void CMainFrame::WireScan() {
 void CMainFrame::WireLog() {
   log_.ClearList();
   // Rows may come from the worker while it holds the log's lock: they are
-  // posted, never waited for, and arrive in the order they were written.
+  // never waited for, and take their place among the worker's other
+  // changes (a progress text replaces the last row).
   log_.onRow = [this](const std::string& text, bool) {
-    QMetaObject::invokeMethod(
-        LogList(),
-        [list = LogList(), row = QString::fromStdString(text)]() {
-          list->addItem(row);
-          list->scrollToBottom();
-        },
-        Qt::QueuedConnection);
+    port_.Post([list = LogList(), row = QString::fromStdString(text)]() {
+      list->addItem(row);
+      list->scrollToBottom();
+    });
   };
   log_.onWriteFailure = [this](const std::string& text) {
     QMetaObject::invokeMethod(this, [this, text]() { ShowInformation(this, text); }, Qt::QueuedConnection);

@@ -25,6 +25,9 @@ namespace {
 
 constexpr size_t kBatchChanges = 4096;
 constexpr auto kBatchInterval = std::chrono::milliseconds(50);
+// Batches handed over and not yet applied before a worker waits: enough to
+// keep both threads busy, few enough to bound what waits in memory.
+constexpr size_t kMaxHandedBatches = 2;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -42,27 +45,78 @@ void QtWindowPort::Run(const std::function<void()>& work) {
     return;
   }
   Flush();
-  QMetaObject::invokeMethod(&frame_, work, Qt::BlockingQueuedConnection);
+  // The batches handed over before are applied first, whatever the order
+  // in which the window thread meets the queued calls.
+  QMetaObject::invokeMethod(
+      &frame_,
+      [this, &work]() {
+        ApplyHandedBatches();
+        work();
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 void QtWindowPort::Flush() {
-  std::vector<RowChange> changes;
-  {
-    std::lock_guard<std::mutex> lock(pendingMutex_);
-    changes.swap(pending_);
-    latestAt_.clear();
-    lastFlush_ = std::chrono::steady_clock::now();
-  }
-  if (changes.empty()) return;
   if (OnWindowThread()) {
+    ApplyHandedBatches();
+    std::vector<RowChange> changes;
+    {
+      std::lock_guard<std::mutex> lock(pendingMutex_);
+      changes.swap(pending_);
+      latestAt_.clear();
+      lastFlush_ = std::chrono::steady_clock::now();
+    }
     ApplyRowChanges(changes);
-  } else {
-    QMetaObject::invokeMethod(&frame_, [this, &changes]() { ApplyRowChanges(changes); },
-                              Qt::BlockingQueuedConnection);
+    return;
+  }
+  {
+    std::unique_lock<std::mutex> lock(pendingMutex_);
+    lastFlush_ = std::chrono::steady_clock::now();
+    if (pending_.empty()) return;
+    batchApplied_.wait(lock, [this]() { return handed_.size() < kMaxHandedBatches; });
+    handed_.push_back(std::move(pending_));
+    pending_.clear();
+    latestAt_.clear();
+  }
+  QMetaObject::invokeMethod(&frame_, [this]() { ApplyHandedBatches(); }, Qt::QueuedConnection);
+}
+
+void QtWindowPort::ApplyHandedBatches() {
+  for (;;) {
+    std::vector<RowChange> batch;
+    {
+      std::lock_guard<std::mutex> lock(pendingMutex_);
+      if (handed_.empty()) return;
+      batch = std::move(handed_.front());
+      handed_.pop_front();
+    }
+    // The worker may collect its next batch while this one is applied.
+    batchApplied_.notify_all();
+    ApplyRowChanges(batch);
   }
 }
 
 void QtWindowPort::FlushPendingRows() { Flush(); }
+
+void QtWindowPort::Post(std::function<void()> call) {
+  if (OnWindowThread()) {
+    QMetaObject::invokeMethod(&frame_, std::move(call), Qt::QueuedConnection);
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    RowChange change;
+    change.kind = RowChange::Kind::Call;
+    change.call = std::move(call);
+    pending_.push_back(std::move(change));
+    // A call may touch what a latest-wins change sets (a log row, the row
+    // a progress text replaces): later ones must not move before it.
+    latestAt_.clear();
+  }
+  // Handed over by the window itself: the worker may not make another
+  // request for a while.
+  QMetaObject::invokeMethod(&frame_, [this]() { Flush(); }, Qt::QueuedConnection);
+}
 
 void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
   RecordsModel& model = frame_.Panel()->Model();
@@ -85,6 +139,9 @@ void QtWindowPort::ApplyRowChanges(const std::vector<RowChange>& changes) {
       case RowChange::Kind::LastLogLine:
       case RowChange::Kind::ProgressPosition:
         ApplyLatest(change);
+        break;
+      case RowChange::Kind::Call:
+        if (change.call) change.call();
         break;
     }
   }

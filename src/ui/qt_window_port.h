@@ -10,8 +10,11 @@
 // hundreds of cells) and the trees (a content database gives the document
 // tree two items per document, millions of them). A worker's row inserts,
 // cell texts, tree inserts and item data are collected and handed over in
-// batches, so a page or a tree costs a few round trips per thousand changes
-// instead of one each. The caption bar, the last log line and the progress
+// batches, so a page or a tree costs a few hand-overs per thousand changes
+// instead of a round trip each. A worker does not wait for its batch to be
+// applied (unless two are still waiting), so it reads on while the window
+// fills its widgets; every request the window serves, and every hand-over
+// on the window thread, applies the batches before it first. The caption bar, the last log line and the progress
 // position are collected too, the latest of each replacing the one before
 // in the batch: a list page sets the first two once a row, and nothing
 // shows between two of them while a batch is applied. A tree item inserted from a worker gets its handle
@@ -31,6 +34,8 @@
 #include <QObject>
 #include <QPointer>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -102,6 +107,10 @@ class QtWindowPort : public WindowPort {
   void Run(const std::function<void()>& work);
   // Window thread: applies the row changes a finished worker left behind.
   void FlushPendingRows();
+  // Runs `call` on the window thread in its place among the changes a
+  // worker collected, without waiting (a worker may hold a lock the window
+  // needs); from the window thread, queued as an event.
+  void Post(std::function<void()> call);
 
  private:
   struct RowChange {
@@ -109,7 +118,8 @@ class QtWindowPort : public WindowPort {
     // Trees: insert item `item` under `parent`, or set its `data`.
     // Latest wins: the caption bar's or the last log line's `text`, the
     // progress position in `data`.
-    enum class Kind { Insert, Cell, Mark, TreeInsert, TreeData, Caption, LastLogLine, ProgressPosition };
+    // Call: runs `call`.
+    enum class Kind { Insert, Cell, Mark, TreeInsert, TreeData, Caption, LastLogLine, ProgressPosition, Call };
     Kind kind = Kind::Cell;
     int row = 0;
     int column = 0;
@@ -121,6 +131,7 @@ class QtWindowPort : public WindowPort {
     int image = 0;
     bool first = false;
     int64_t data = 0;
+    std::function<void()> call{};
   };
 
   bool OnWindowThread() const;
@@ -128,6 +139,8 @@ class QtWindowPort : public WindowPort {
   // Worker side: hands the collected row changes to the window.
   void Flush();
   void ApplyRowChanges(const std::vector<RowChange>& changes);
+  // Window thread: applies the batches handed over, oldest first.
+  void ApplyHandedBatches();
   void ApplyTreeChange(const RowChange& change);
   // Window thread: inserts an item (with `handle` when not kNoTreeItem).
   TreeItem InsertTreeItemNow(TreeId tree, TreeItem parent, bool first, const std::string& text, int image,
@@ -149,6 +162,8 @@ class QtWindowPort : public WindowPort {
   std::map<std::string, int> rememberedIcons_;  // worker side, by the same keys
   std::mutex pendingMutex_;
   std::vector<RowChange> pending_;
+  std::deque<std::vector<RowChange>> handed_;  // handed over, not yet applied
+  std::condition_variable batchApplied_;
   // Where the latest-wins changes stand in `pending_` (by kind), -1 for none.
   std::map<RowChange::Kind, ptrdiff_t> latestAt_;
   int mirroredRowCount_ = -1;  // row count as the collected changes leave it; -1 unknown
