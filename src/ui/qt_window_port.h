@@ -1,6 +1,6 @@
 // QtWindowPort: the main window as the workers' WindowPort.
 //
-// Every call runs on the window thread and returns after the window has
+// Every request runs on the window thread and returns after the window has
 // handled it: from the window thread directly, from a worker as a blocking
 // queued call (the worker waits while the window thread serves it). So the
 // order of a worker's requests is kept, texts may live on its stack, and
@@ -13,16 +13,23 @@
 // batches, so a page or a tree costs a few hand-overs per thousand changes
 // instead of a round trip each. A worker does not wait for its batch to be
 // applied (unless two are still waiting), so it reads on while the window
-// fills its widgets; every request the window serves, and every hand-over
-// on the window thread, applies the batches before it first. The caption bar, the last log line and the progress
-// position are collected too, the latest of each replacing the one before
-// in the batch: a list page sets the first two once a row, and nothing
-// shows between two of them while a batch is applied. A tree item inserted from a worker gets its handle
-// at once (handles are reserved from a counter any thread may draw from);
-// an item whose parent is gone when the batch is applied is not made, and
-// requests about it find nothing. File and folder images are remembered on
-// the worker's side per extension. Any other request first hands over what was
-// collected, so the window sees every change in the worker's order; what a
+// fills its widgets.
+//
+// The caption bar, the last log line and the progress position are
+// collected too, the latest of each replacing the one before in the batch:
+// a list page sets the first two once a row, and nothing shows between two
+// of them while a batch is applied. Log rows a worker writes (Post) are
+// collected in their place, and later changes never move before them.
+//
+// A tree item inserted from a worker gets its handle at once (handles are
+// reserved from a counter any thread may draw from); an item whose parent
+// is gone when the batch is applied is not made, and requests about it find
+// nothing. File and folder images are remembered on the worker's side per
+// extension.
+//
+// Any other request first hands over what was collected, and the window
+// applies every batch handed over before it serves a request or applies
+// another, so the window sees every change in the worker's order. What a
 // worker collected last is handed over when it sends anything else, after
 // 50 ms, or when the window finds the worker ended (FlushPendingRows).
 //
