@@ -54,9 +54,10 @@ std::string TakeDataSource(ParsedArgs& parsed, size_t argumentsAfterFile, DataSo
   return {};
 }
 
-std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool advanced, const char* command) {
+std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool advanced, const char* command,
+                                               bool needsCollations) {
   InstallStopHandler();
-  LoadCollationTableBesideProgram();
+  if (needsCollations) LoadCollationTableBesideProgram();
   auto opened = std::make_unique<OpenedFile>();
   opened->window = std::make_unique<HeadlessWindow>();
   AttachConsole(*opened->window, {});

@@ -30,7 +30,10 @@ struct OpenedFile {
 };
 
 // Null when the file does not open (reported as above, with `command`).
-std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool advanced, const char* command);
+// The collation table is loaded first unless the command shows no text of
+// the file (`needsCollations` false).
+std::unique_ptr<OpenedFile> OpenFileForCommand(const std::string& path, bool advanced, const char* command,
+                                               bool needsCollations = true);
 
 struct OpenedCatalog {
   std::unique_ptr<HeadlessWindow> window;  // the file reports to it; outlives the file

@@ -21,7 +21,8 @@ int RunInventory(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "expected one FILE" : parsed.error.c_str());
     return 2;
   }
-  auto opened = OpenFileForCommand(parsed.positional[0], parsed.Has("advanced"), "inventory");
+  // Page counts only: no text of the file is shown.
+  auto opened = OpenFileForCommand(parsed.positional[0], parsed.Has("advanced"), "inventory", false);
   if (!opened) return InterruptRequested() ? 130 : 1;
   const CDataFile* file = opened->file.get();
 

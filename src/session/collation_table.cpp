@@ -2,8 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
+#include <string>
 
 #include "platform/read_only_file.h"
 
@@ -69,12 +68,14 @@ CollationTable ParseCollationTable(std::string_view text) {
 size_t LoadCollationTable(const std::string& path) {
   CollationTable& table = TheApp().collations;
   table.clear();
-  if (!IsRegularFile(path)) return 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 0;
-  std::ostringstream text;
-  text << in.rdbuf();
-  table = ParseCollationTable(text.str());
+  ReadOnlyFile file;
+  // The table has a few thousand lines (some 150 KB); a file hundreds of
+  // times that is not one, and would only cost memory.
+  constexpr uint64_t kLargestTableFile = uint64_t{64} << 20;
+  if (!file.Open(path) || file.Length() > kLargestTableFile) return 0;
+  std::string text(static_cast<size_t>(file.Length()), '\0');
+  text.resize(file.ReadAt(0, text.data(), text.size()));
+  table = ParseCollationTable(text);
   return table.size();
 }
 
