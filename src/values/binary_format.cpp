@@ -3,10 +3,11 @@
 namespace brinehold {
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 void AppendHexByte(std::string& out, uint8_t byte) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out.push_back(kDigits[byte >> 4]);
-  out.push_back(kDigits[byte & 0x0F]);
+  out.push_back(kHexDigits[byte >> 4]);
+  out.push_back(kHexDigits[byte & 0x0F]);
 }
 
 }  // namespace
@@ -20,14 +21,13 @@ std::string FormatHex(ByteReader bytes, bool withPrefix) {
 
 void AppendGuid(ByteReader bytes, std::string& out) {
   static constexpr int kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   char text[36];
   size_t at = 0;
   for (int i = 0; i < 16; ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) text[at++] = '-';
     const uint8_t byte = bytes.GetOr<uint8_t>(static_cast<size_t>(kOrder[i]), 0);
-    text[at++] = kDigits[byte >> 4];
-    text[at++] = kDigits[byte & 0x0F];
+    text[at++] = kHexDigits[byte >> 4];
+    text[at++] = kHexDigits[byte & 0x0F];
   }
   out.append(text, sizeof text);
 }
