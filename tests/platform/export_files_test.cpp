@@ -22,23 +22,26 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(ExportFilesTest, CsvAndJsonFields) {
+TEST(ExportFilesTest, CsvJsonAndTsvFields) {
   const std::string nul("a\0b", 3);
   struct Case {
-    std::string value, csv, json;
+    std::string value, csv, json, tsv;
   } cases[] = {
-      {"plain", "plain", "\"plain\""},
-      {"", "", "\"\""},
-      {"a,b", "\"a,b\"", "\"a,b\""},
-      {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\""},
-      {"line\r\nend", "\"line\r\nend\"", "\"line\\r\\nend\""},
-      {nul, "\"" + nul + "\"", "\"a\\u0000b\""},
-      {"tab\there\\", "tab\there\\", "\"tab\\there\\\\\""},
-      {"caf\xC3\xA9 \xFF", "caf\xC3\xA9 \xFF", "\"caf\xC3\xA9 \xEF\xBF\xBD\""},
+      {"plain", "plain", "\"plain\"", "plain"},
+      {"", "", "\"\"", ""},
+      {"a,b", "\"a,b\"", "\"a,b\"", "a,b"},
+      {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\"", "say \"hi\""},
+      {"line\r\nend", "\"line\r\nend\"", "\"line\\r\\nend\"", "line\\r\\nend"},
+      {nul, "\"" + nul + "\"", "\"a\\u0000b\"", "a\\0b"},
+      {"tab\there\\", "tab\there\\", "\"tab\\there\\\\\"", "tab\\there\\\\"},
+      {"caf\xC3\xA9 \xFF", "caf\xC3\xA9 \xFF", "\"caf\xC3\xA9 \xEF\xBF\xBD\"", "caf\xC3\xA9 \xFF"},
+      // Control characters other than tab, CR and LF stay as they are.
+      {"\x01\x0B\x0E]", "\x01\x0B\x0E]", "\"\\u0001\\u000b\\u000e]\"", "\x01\x0B\x0E]"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CsvField(c.value), c.csv) << c.value;
     EXPECT_EQ(JsonString(c.value), c.json) << c.value;
+    EXPECT_EQ(TsvField(c.value), c.tsv) << c.value;
   }
 }
 
