@@ -75,8 +75,8 @@ void AppendSinglePages(const IamPage& iam, const CDataFile& file, std::vector<Pa
   }
 }
 
-// The pages of an IAM chain a few extents at a time, in the order
-// ListIamChainPages gives them (repeats are left to the page sequence).
+// The pages of an IAM chain a few extents at a time, each IAM page's
+// single pages then its extents (repeats are left to the page sequence).
 // One IAM page maps a 4 GB interval: expanding each only as far as a
 // listing reads keeps the cost of a first list page independent of the
 // table's size.
@@ -125,15 +125,14 @@ class IamChainPageSource {
 // Appends the pages of one IAM page that `keep` asks for.
 class UnitPageCollector {
  public:
-  UnitPageCollector(const CDataFile& file, UnitPages keep, OwnerCheck ownerCheck = OwnerCheck::Now)
-      : file_(file), keep_(keep), ownerCheck_(ownerCheck), check_(file) {}
+  UnitPageCollector(const CDataFile& file, UnitPages keep) : file_(file), keep_(keep), check_(file) {}
 
   void Append(const IamPage& iam, std::vector<PageAddress>& pages) {
     const size_t first = pages.size();
     AppendIamPagePages(iam, file_, pages);
     // Checked where read: the reader drops foreign pages, and freed ones
     // unless deleted rows are shown.
-    if (keep_ == UnitPages::Listed || ownerCheck_ == OwnerCheck::WhereRead) return;
+    if (keep_ == UnitPages::Listed) return;
     const PageOwner owner = PageOwner::Of(iam.Header());
     auto dropped = [&](const PageAddress& page) {
       if (StopRequested()) return true;  // the walk ends at the next IAM page
@@ -147,7 +146,6 @@ class UnitPageCollector {
  private:
   const CDataFile& file_;
   UnitPages keep_;
-  OwnerCheck ownerCheck_;
   UnitPageCheck check_;
 };
 
@@ -168,15 +166,8 @@ PageSequence IamChainPages(const CDataFile& file, PageAddress firstIam) {
   return PageSequence(IamChainPageSource(file, firstIam));
 }
 
-std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam, UnitPages keep,
-                                           OwnerCheck ownerCheck) {
-  if (keep == UnitPages::Listed || ownerCheck == OwnerCheck::WhereRead)
-    return IamChainPages(file, firstIam).TakeAll();
-  std::vector<PageAddress> pages;
-  UnitPageCollector collector(file, keep, ownerCheck);
-  WalkChain(file, firstIam, [&](PageAddress, const IamPage& iam) { collector.Append(iam, pages); });
-  KeepFirstOfEach(pages);
-  return pages;
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam) {
+  return IamChainPages(file, firstIam).TakeAll();
 }
 
 std::optional<PageOwner> IamChainOwner(const CDataFile& file, PageAddress firstIam) {

@@ -47,7 +47,6 @@ class CDataFile;
 class IamPage;
 
 enum class UnitPages { Listed, Live, LiveAndFreed };
-enum class OwnerCheck { Now, WhereRead };
 
 // Appends the pages of one IAM page (single pages, then extent pages).
 void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<PageAddress>& pages);
@@ -55,15 +54,11 @@ void AppendIamPagePages(const IamPage& iam, const CDataFile& file, std::vector<P
 // Every page the IAM chain from `firstIam` lists, each once, read from the
 // chain only as far as the sequence is read: an IAM page is read when the
 // list reaches its interval, and its extents are expanded a few at a time.
-// The same pages in the same order as ListIamChainPages with
-// UnitPages::Listed.
 PageSequence IamChainPages(const CDataFile& file, PageAddress firstIam);
 
-// The pages of the IAM chain that starts at `firstIam`; empty when its page
-// number is 0.
-std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam,
-                                           UnitPages keep = UnitPages::Listed,
-                                           OwnerCheck ownerCheck = OwnerCheck::Now);
+// The same pages as one list; empty when the page number of `firstIam` is
+// 0.
+std::vector<PageAddress> ListIamChainPages(const CDataFile& file, PageAddress firstIam);
 
 // The owner (object and index id) the IAM page at `firstIam` names, which
 // every page of its chain names too; nothing when it is no IAM page.

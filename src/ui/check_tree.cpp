@@ -97,6 +97,13 @@ class CheckTreeItem final : public QTreeWidgetItem {
   int8_t check_ = -1;
 };
 
+// The first entry of a handle-ordered list whose handle is not below `handle`.
+template <typename Items>
+auto FirstNotBefore(Items& items, TreeItem handle) {
+  return std::lower_bound(items.begin(), items.end(), handle,
+                          [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
+}
+
 const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
   return item && item->type() == CheckTreeItem::kType ? static_cast<const CheckTreeItem*>(item) : nullptr;
 }
@@ -150,15 +157,13 @@ void CXHtmlTree::RememberItem(TreeItem handle, QTreeWidgetItem* item) {
     return;
   }
   // A handle reserved earlier and used late, or one used again.
-  auto it = std::lower_bound(items_.begin(), items_.end(), handle,
-                             [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
+  auto it = FirstNotBefore(items_, handle);
   if (it != items_.end() && it->first == handle) it->second = item;
   else items_.insert(it, {handle, item});
 }
 
 QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
-  auto it = std::lower_bound(items_.begin(), items_.end(), handle,
-                             [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
+  auto it = FirstNotBefore(items_, handle);
   return it == items_.end() || it->first != handle ? nullptr : it->second;
 }
 

@@ -275,10 +275,6 @@ PageSequence InventoryPageSequence(const CDatabaseCatalog& catalog) {
                                        KeptUnitPages() == UnitPages::LiveAndFreed)));
 }
 
-std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog) {
-  return InventoryPageSequence(catalog).TakeAll();
-}
-
 namespace {
 
 PageSource PartitionPages::List(MissedPageRecovery& recovery, const PageSequenceConsumer& list) const {

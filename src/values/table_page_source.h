@@ -55,9 +55,7 @@ bool IsValidPageAddress(const CDataFile& file, PageAddress address);
 PageSequence AllocationMapPages(const CDataFile& file, PageAddress firstIam);
 std::vector<PageAddress> PagesFromPageChain(const CDataFile& file, PageAddress first);
 std::vector<PageAddress> PagesFromCheckedPageChain(const CDataFile& file, PageAddress first);
-// The inventory pages of catalog.tableSchema; as a whole list, and read on
-// as a listing goes.
-std::vector<PageAddress> PagesFromInventory(const CDatabaseCatalog& catalog);
+// The inventory pages of catalog.tableSchema, read on as a listing goes.
 PageSequence InventoryPageSequence(const CDatabaseCatalog& catalog);
 
 // The test a page of a list from `source` must pass where it is read

@@ -174,7 +174,6 @@ void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& colu
       return;
     case ValueKind::UniqueIdentifier: {
       if (!valueFits) return;
-      out.clear();
       AppendGuid(work, out);
       takeDeclared();
       return;
