@@ -10,6 +10,7 @@ HeadlessTree::HeadlessTree(const HeadlessTree& other)
       background(other.background),
       handles_(other.handles_),
       items_(other.items_),
+      childLists_(other.childLists_),
       top_(other.top_),
       selected_(other.selected_) {
   for (Item& item : items_) item.text = texts_.Add(item.text);
@@ -52,15 +53,22 @@ HeadlessTree::Item* HeadlessTree::Find(TreeItem item) {
 }
 
 const std::vector<TreeItem>* HeadlessTree::Children(TreeItem item) const {
+  static const std::vector<TreeItem> kLeaf;
   if (item == kNoTreeItem) return &top_;
   const Item* found = Find(item);
-  return found ? &found->children : nullptr;
+  if (!found) return nullptr;
+  return found->childList == 0 ? &kLeaf : &childLists_[found->childList - 1];
 }
 
 std::vector<TreeItem>* HeadlessTree::MutableChildren(TreeItem item) {
   if (item == kNoTreeItem) return &top_;
   Item* found = Find(item);
-  return found ? &found->children : nullptr;
+  if (!found) return nullptr;
+  if (found->childList == 0) {
+    childLists_.emplace_back();
+    found->childList = static_cast<uint32_t>(childLists_.size());
+  }
+  return &childLists_[found->childList - 1];
 }
 
 TreeItem HeadlessTree::NextSibling(TreeItem item) const {
@@ -104,6 +112,7 @@ void HeadlessTree::CollapseKeepSelection() {
 void HeadlessTree::Clear() {
   handles_.clear();
   items_.clear();
+  childLists_.clear();
   texts_.Clear();
   top_.clear();
   selected_ = kNoTreeItem;
@@ -124,7 +133,7 @@ void HeadlessTree::PrintItem(TreeItem item, int depth, std::string& out) const {
   if (found->bold) out.push_back('*');
   out += found->text;
   out.push_back('\n');
-  for (TreeItem child : found->children) PrintItem(child, depth + 1, out);
+  for (TreeItem child : *Children(item)) PrintItem(child, depth + 1, out);
 }
 
 }  // namespace brinehold

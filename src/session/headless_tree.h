@@ -27,9 +27,12 @@ class HeadlessTree {
     int image = 0;
     int selectedImage = 0;
     int64_t data = 0;
+    // 1 + the index of the item's list of children in `childLists_`, 0
+    // while it has none: most items of a document tree are leaves, and an
+    // empty vector in each would cost a third of the item.
+    uint32_t childList = 0;
     bool bold = false;
     bool expanded = false;
-    std::vector<TreeItem> children;
   };
 
   explicit HeadlessTree(bool shown = true) : visible(shown) {}
@@ -44,7 +47,8 @@ class HeadlessTree {
               int selectedImage);
   const Item* Find(TreeItem item) const;
   Item* Find(TreeItem item);
-  // The children of `item`, or the top-level items for kNoTreeItem.
+  // The children of `item` (empty for a leaf), the top-level items for
+  // kNoTreeItem, or null when `item` is not in the tree.
   const std::vector<TreeItem>* Children(TreeItem item) const;
   TreeItem NextSibling(TreeItem item) const;
   void SortChildren(TreeItem item);
@@ -72,6 +76,7 @@ class HeadlessTree {
   // node per item would double what they cost.
   std::vector<TreeItem> handles_;
   std::deque<Item> items_;
+  std::deque<std::vector<TreeItem>> childLists_;
   TextPool texts_;
   std::vector<TreeItem> top_;
   TreeItem selected_ = kNoTreeItem;

@@ -298,7 +298,9 @@ int HeadlessWindow::FileIcon(const std::string& fileName) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  auto [it, inserted] = state_.fileIcons.emplace(extension, static_cast<int>(state_.fileIcons.size()) + 2);
+  // try_emplace makes no map node for an extension already there (nearly
+  // every call of a document tree's build).
+  auto [it, inserted] = state_.fileIcons.try_emplace(extension, static_cast<int>(state_.fileIcons.size()) + 2);
   return it->second;
 }
 

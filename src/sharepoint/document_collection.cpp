@@ -1,6 +1,7 @@
 #include "sharepoint/document_collection.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -10,26 +11,147 @@ namespace brinehold {
 uint32_t DocumentCollection::Shared(std::string_view text) {
   if (text.empty()) return 0;
   const std::string_view interned = texts_.Intern(text);
-  auto [at, added] = sharedIndex_.emplace(interned.data(), static_cast<uint32_t>(shared_.size()));
+  auto [at, added] = sharedIndex_.try_emplace(interned.data(), static_cast<uint32_t>(shared_.size()));
   if (added) shared_.push_back(interned);
   return at->second;
 }
 
-void DocumentCollection::push_back(const DocFields& document) {
+namespace {
+
+// The packed own texts of a document: a flags byte, then the identifier
+// (16 bytes when kIdIsGuid, else a length and the text), the leaf name
+// (length, text) and the two times (when packed: the index of their shape
+// in the shared texts and their digits as an 8-byte number; else length,
+// text). Lengths and indexes are LEB128; the store is written and read
+// only here, never from disk.
+constexpr uint8_t kIdIsGuid = 1;
+constexpr uint8_t kCreatedPacked = 2;
+constexpr uint8_t kModifiedPacked = 4;
+
+constexpr char kHexDigitsUpper[] = "0123456789ABCDEF";
+constexpr size_t kGuidTextLength = 36;
+constexpr size_t kMaxPackedDigits = 19;  // 10^19 - 1 still fits in 64 bits
+constexpr size_t kMaxShapeLength = 64;
+constexpr char kDigitPlace = '#';
+
+void AppendVarint(std::string& out, uint32_t value) {
+  while (value >= 0x80) {
+    out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+    value >>= 7;
+  }
+  out.push_back(static_cast<char>(value));
+}
+
+uint32_t ReadVarint(const char*& at) {
+  uint32_t value = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto byte = static_cast<uint8_t>(*at++);
+    value |= static_cast<uint32_t>(byte & 0x7F) << shift;
+    if ((byte & 0x80) == 0) return value;
+  }
+}
+
+void AppendText(std::string& out, std::string_view text) {
   // A rendered cell is far below 4 GB; a longer one is cut, not wrapped.
-  auto length = [](std::string_view text) {
-    return static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
-  };
+  const auto length = static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
+  AppendVarint(out, length);
+  out.append(text.substr(0, length));
+}
+
+std::string_view ReadText(const char*& at) {
+  const uint32_t length = ReadVarint(at);
+  const std::string_view text(length == 0 ? nullptr : at, length);
+  at += length;
+  return text;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;  // lower case too: it would come back upper case
+}
+
+// Appends the 16 bytes of a GUID in the renderer's upper-case
+// 8-4-4-4-12 form, the digits in text order; false (nothing appended)
+// for any other text.
+bool PackGuid(std::string_view text, std::string& out) {
+  if (text.size() != kGuidTextLength) return false;
+  char bytes[16];
+  size_t nibble = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (text[i] != '-') return false;
+      continue;
+    }
+    const int value = HexValue(text[i]);
+    if (value < 0) return false;
+    if (nibble % 2 == 0) bytes[nibble / 2] = static_cast<char>(value << 4);
+    else bytes[nibble / 2] = static_cast<char>(bytes[nibble / 2] | value);
+    ++nibble;
+  }
+  out.append(bytes, sizeof bytes);
+  return true;
+}
+
+void AppendGuidText(const char*& at, std::string& out) {
+  for (int i = 0; i < 16; ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) out.push_back('-');
+    const auto byte = static_cast<uint8_t>(at[i]);
+    out.push_back(kHexDigitsUpper[byte >> 4]);
+    out.push_back(kHexDigitsUpper[byte & 0x0F]);
+  }
+  at += 16;
+}
+
+// A time text as its shape (every digit replaced by '#') and its digits
+// read as one number; false when it does not come back exactly that way.
+bool SplitTime(std::string_view time, std::string& shape, uint64_t& digits) {
+  if (time.empty() || time.size() > kMaxShapeLength) return false;
+  shape.assign(time);
+  digits = 0;
+  size_t count = 0;
+  for (char& c : shape) {
+    if (c == kDigitPlace) return false;
+    if (c < '0' || c > '9') continue;
+    if (++count > kMaxPackedDigits) return false;
+    digits = digits * 10 + static_cast<uint64_t>(c - '0');
+    c = kDigitPlace;
+  }
+  return count > 0;
+}
+
+void AppendTimeText(std::string_view shape, uint64_t digits, std::string& out) {
+  const size_t start = out.size();
+  out.append(shape);
+  for (size_t i = out.size(); i > start; --i) {
+    if (out[i - 1] != kDigitPlace) continue;
+    out[i - 1] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+}
+
+}  // namespace
+
+void DocumentCollection::PackTime(std::string_view time, uint8_t packedFlag, uint8_t& flags) {
+  uint64_t digits = 0;
+  if (!SplitTime(time, shape_, digits)) return AppendText(ownTexts_, time);
+  flags |= packedFlag;
+  AppendVarint(ownTexts_, Shared(shape_));
+  char bytes[sizeof digits];
+  std::memcpy(bytes, &digits, sizeof digits);
+  ownTexts_.append(bytes, sizeof bytes);
+}
+
+void DocumentCollection::push_back(const DocFields& document) {
+  uint8_t flags = 0;
+  ownTexts_.assign(1, '\0');
+  if (PackGuid(document.id, ownTexts_)) flags |= kIdIsGuid;
+  else AppendText(ownTexts_, document.id);
+  AppendText(ownTexts_, document.leafName);
+  PackTime(document.timeCreated, kCreatedPacked, flags);
+  PackTime(document.timeLastModified, kModifiedPacked, flags);
+  ownTexts_[0] = static_cast<char>(flags);
   Stored stored;
-  stored.idLength = length(document.id);
-  stored.leafNameLength = length(document.leafName);
-  stored.timeCreatedLength = length(document.timeCreated);
-  stored.timeLastModifiedLength = length(document.timeLastModified);
-  ownTexts_.clear();
-  ownTexts_.append(document.id.substr(0, stored.idLength));
-  ownTexts_.append(document.leafName.substr(0, stored.leafNameLength));
-  ownTexts_.append(document.timeCreated.substr(0, stored.timeCreatedLength));
-  ownTexts_.append(document.timeLastModified.substr(0, stored.timeLastModifiedLength));
   stored.ownTexts = texts_.Add(ownTexts_).data();
   stored.size = document.size;
   stored.siteId = Shared(document.siteId);
@@ -40,41 +162,46 @@ void DocumentCollection::push_back(const DocFields& document) {
   documents_.push_back(stored);
 }
 
-DocFields DocumentCollection::Fields(size_t index) const {
+DocPlace DocumentCollection::Place(size_t index) const {
   const Stored& stored = documents_[index];
   const char* at = stored.ownTexts;
-  auto next = [&at](uint32_t length) {
-    const std::string_view text(length == 0 ? nullptr : at, length);
-    at += length;
-    return text;
-  };
-  DocFields fields;
-  fields.id = next(stored.idLength);
-  fields.leafName = next(stored.leafNameLength);
-  fields.timeCreated = next(stored.timeCreatedLength);
-  fields.timeLastModified = next(stored.timeLastModifiedLength);
-  fields.siteId = shared_[stored.siteId];
-  fields.listId = shared_[stored.listId];
-  fields.webId = shared_[stored.webId];
-  fields.dirName = shared_[stored.dirName];
-  fields.size = stored.size;
-  fields.type = stored.type;
-  return fields;
+  const auto flags = static_cast<uint8_t>(*at++);
+  if (flags & kIdIsGuid) at += 16;
+  else ReadText(at);
+  DocPlace place;
+  place.leafName = ReadText(at);
+  place.listId = shared_[stored.listId];
+  place.webId = shared_[stored.webId];
+  place.dirName = shared_[stored.dirName];
+  place.size = stored.size;
+  place.type = stored.type;
+  return place;
 }
 
 DocRecord DocumentCollection::operator[](size_t index) const {
-  const DocFields fields = Fields(index);
+  const Stored& stored = documents_[index];
+  const char* at = stored.ownTexts;
+  const auto flags = static_cast<uint8_t>(*at++);
+  auto time = [&](uint8_t packedFlag, std::string& out) {
+    if (!(flags & packedFlag)) return void(out = ReadText(at));
+    const std::string_view shape = shared_[ReadVarint(at)];
+    uint64_t digits = 0;
+    std::memcpy(&digits, at, sizeof digits);
+    at += sizeof digits;
+    AppendTimeText(shape, digits, out);
+  };
   DocRecord record;
-  record.id = fields.id;
-  record.siteId = fields.siteId;
-  record.listId = fields.listId;
-  record.type = fields.type;
-  record.dirName = fields.dirName;
-  record.webId = fields.webId;
-  record.leafName = fields.leafName;
-  record.size = fields.size;
-  record.timeCreated = fields.timeCreated;
-  record.timeLastModified = fields.timeLastModified;
+  if (flags & kIdIsGuid) AppendGuidText(at, record.id);
+  else record.id = ReadText(at);
+  record.leafName = ReadText(at);
+  time(kCreatedPacked, record.timeCreated);
+  time(kModifiedPacked, record.timeLastModified);
+  record.siteId = shared_[stored.siteId];
+  record.listId = shared_[stored.listId];
+  record.webId = shared_[stored.webId];
+  record.dirName = shared_[stored.dirName];
+  record.size = stored.size;
+  record.type = stored.type;
   return record;
 }
 

@@ -3,13 +3,17 @@
 // A content database can hold millions of documents, and the tree keeps
 // every one for the document view and for saving. Of the ten texts of a
 // document, four repeat on every document of a site, list or folder (site,
-// web, list, folder path): those are stored once per distinct value; the
-// others are packed into a TextPool. A document then costs its own texts
-// plus 64 bytes, against some 600 as ten std::strings.
+// web, list, folder path): those are stored once per distinct value. The
+// document's own texts are packed into a TextPool: the identifier, when it
+// is a GUID as the renderer writes it, as its 16 bytes; each time as its
+// digits in 8 bytes plus the shared shape of the rest ("####-##-## ..."),
+// so that any text comes back exactly as it went in. A document then
+// costs its name plus about 80 bytes, against some 600 as ten std::strings.
 //
-// A document's index is its identity (the tree's tags carry it). Fields()
-// gives views that stay valid until clear(); operator[] gives a copy as a
-// DocRecord. Not thread-safe: filled by the scan, read once it is done.
+// A document's index is its identity (the tree's tags carry it). Place()
+// gives views of what the tree is built from, valid until clear();
+// operator[] gives a copy of the whole record. Not thread-safe: filled by
+// the scan, read once it is done.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +29,16 @@
 
 namespace brinehold {
 
+// The fields of a kept document that place it in the tree.
+struct DocPlace {
+  std::string_view listId;
+  std::string_view webId;
+  std::string_view dirName;
+  std::string_view leafName;
+  int64_t size = 0;
+  uint8_t type = 0;
+};
+
 class DocumentCollection {
  public:
   DocumentCollection() = default;
@@ -37,21 +51,17 @@ class DocumentCollection {
   size_t size() const { return documents_.size(); }
   bool empty() const { return documents_.empty(); }
   // Views of document `index` (< size()), valid until clear().
-  DocFields Fields(size_t index) const;
+  DocPlace Place(size_t index) const;
   DocRecord operator[](size_t index) const;
   DocRecord at(size_t index) const;  // throws std::out_of_range past the end
   void clear();
 
  private:
-  // The document's own texts (id, leaf name, the two times) stand one
-  // after the other in `texts_` from `ownTexts`; the repeating ones are
-  // indexes into `shared_`.
+  // The document's own texts (id, leaf name, the two times) are packed
+  // one after the other from `ownTexts` (see document_collection.cpp);
+  // the repeating ones are indexes into `shared_`.
   struct Stored {
     const char* ownTexts = nullptr;
-    uint32_t idLength = 0;
-    uint32_t leafNameLength = 0;
-    uint32_t timeCreatedLength = 0;
-    uint32_t timeLastModifiedLength = 0;
     int64_t size = 0;
     uint32_t siteId = 0;
     uint32_t listId = 0;
@@ -60,12 +70,15 @@ class DocumentCollection {
     uint8_t type = 0;
   };
   uint32_t Shared(std::string_view text);
+  void PackTime(std::string_view time, uint8_t packedFlag, uint8_t& flags);
 
   TextPool texts_;
-  std::string ownTexts_;  // a document's own texts while they are joined
+  std::string ownTexts_;  // a document's own texts while they are packed
+  std::string shape_;     // a time's shape while it is packed
   std::deque<Stored> documents_;
-  // Distinct repeating texts, index 0 the empty one; `sharedIndex_` finds
-  // one by its interned data pointer (equal interned texts share it).
+  // Distinct repeating texts and time shapes, index 0 the empty one;
+  // `sharedIndex_` finds one by its interned data pointer (equal interned
+  // texts share it).
   std::vector<std::string_view> shared_{std::string_view()};
   std::unordered_map<const char*, uint32_t> sharedIndex_;
 };

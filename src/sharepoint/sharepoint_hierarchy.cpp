@@ -203,8 +203,8 @@ int SharePointHierarchy::FileIconOf(std::string_view fileName) {
   return window_.FileIcon(iconName_);
 }
 
-const ListRecord* SharePointHierarchy::ListOf(const DocFields& document) {
-  auto [known, added] = listById_.emplace(std::make_pair(document.listId.data(), document.webId.data()), nullptr);
+const ListRecord* SharePointHierarchy::ListOf(const DocPlace& document) {
+  auto [known, added] = listById_.try_emplace(std::make_pair(document.listId.data(), document.webId.data()), nullptr);
   if (!added) return known->second;
   for (const ListRecord& candidate : lists) {
     if (candidate.listId == document.listId && candidate.webId == document.webId) {
@@ -227,7 +227,7 @@ void SharePointHierarchy::InsertListChild(TreeItem list, std::string_view text, 
 
 void SharePointHierarchy::AttachDocumentToList(int32_t index) {
   if (index < 0 || static_cast<size_t>(index) >= documents.size()) return;
-  const DocFields document = documents.Fields(static_cast<size_t>(index));
+  const DocPlace document = documents.Place(static_cast<size_t>(index));
   const ListRecord* list = ListOf(document);
   // Without a node of its own the list has nowhere to put the document:
   // inserting under item 0 would add it to the top level.
@@ -235,7 +235,9 @@ void SharePointHierarchy::AttachDocumentToList(int32_t index) {
   const TreeItem node = list->treeItem;
   const int folder = window_.FolderIcon();
   // The parts of a path already seen under this list are all there.
-  if (listPathsDone_.emplace(node, document.dirName.data()).second)
+  // insert, not emplace: emplace makes a node before it finds the pair
+  // there, once per document.
+  if (listPathsDone_.insert({node, document.dirName.data()}).second)
     ForEachPathPart(document.dirName, [&](std::string_view part) { InsertListChild(node, part, folder, 'D', index); });
   // A child of the document's name already there (a folder part, an
   // earlier document) keeps its place: InsertListChild adds none.
@@ -250,9 +252,9 @@ void SharePointHierarchy::BuildFolderTree() {
   foldersRoot_ = InsertNode(0, kTextFoldersRoot, window_.FolderIcon());
   folderOfPath_.clear();
   for (size_t i = 0; i < documents.size(); ++i) {
-    const DocFields document = documents.Fields(i);
+    const DocPlace document = documents.Place(i);
     // Kept paths are interned: each distinct path is walked once.
-    auto [known, added] = folderOfPath_.emplace(document.dirName.data(), 0);
+    auto [known, added] = folderOfPath_.try_emplace(document.dirName.data(), 0);
     if (added) known->second = FindOrCreateFolderPath(document.dirName);
     const TreeItem folder = known->second;
     if (folder == 0 || document.size <= 0) continue;

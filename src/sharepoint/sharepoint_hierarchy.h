@@ -104,7 +104,7 @@ class SharePointHierarchy : public RowConsumer {
   void AttachTag(TreeItem item, char kind, int32_t value);
   int FileIconOf(std::string_view fileName);
   // The list of a kept document (its texts interned in `documents`).
-  const ListRecord* ListOf(const DocFields& document);
+  const ListRecord* ListOf(const DocPlace& document);
   // Under a list node: inserts `text` unless a child has it. `text` must
   // outlive the index (a view into `documents`).
   void InsertListChild(TreeItem list, std::string_view text, int image, char kind, int32_t index);

@@ -45,8 +45,8 @@ struct DocRecord {
   std::string timeLastModified;  // "TimeLastModified", as rendered
 };
 
-// The fields of a DocRecord as views: into a rendered row while it is read,
-// into the document collection's store once kept there.
+// The fields of a DocRecord as views into a rendered row while it is read;
+// the document collection keeps a copy.
 struct DocFields {
   std::string_view id;
   std::string_view siteId;
