@@ -5,7 +5,10 @@
 # page cache:
 #   inventory pass / cat FILE > /dev/null        throughput ratio, goal >= 0.9
 #   whole scan / inventory pass                  time ratio, goal <= 1.2
-#   scan from a snapshot / whole scan            time ratio, goal < 0.2
+#   scan from a snapshot / (whole scan - inventory pass)
+#                                                time ratio, goal <= 1.05: a snapshot
+#                                                holds the page inventory, so a scan from
+#                                                it saves that pass and nothing else
 #   first list page of the largest table         ms, goal < 50 at every size
 #   brinehold rows of the narrow table           rows/s, goal >= 2M
 #   CSV export of the narrow table / its rows    time ratio, goal <= 1.5
@@ -92,7 +95,8 @@ for size in "${SIZES[@]}"; do
   printf "cat FILE > /dev/null          %8.3f s  (baseline)\n" "$cat_s"
   printf "inventory pass                %8.3f s  throughput %.2f of cat (goal >= 0.9)\n" "$inv_s" "$(ratio "$cat_s" "$inv_s")"
   printf "whole scan                    %8.3f s  %.2f x the inventory pass (goal <= 1.2)\n" "$scan_s" "$(ratio "$scan_s" "$inv_s")"
-  printf "scan from a snapshot          %8.3f s  %.2f x the whole scan (goal < 0.2)\n" "$snap_s" "$(ratio "$snap_s" "$scan_s")"
+  printf "scan from a snapshot          %8.3f s  %.2f x the whole scan less the inventory pass (goal <= 1.05)\n" \
+    "$snap_s" "$(ratio "$snap_s" "$(echo "$scan_s - $inv_s" | bc -l)")"
   printf "first list page (%s rows)   %8.1f ms (goal < 50)\n" "$list_rows" "$list_ms"
   printf "rows NarrowRows > /dev/null   %8.2f s  %d rows, %.2f M rows/s elapsed, %.2f M rows/s of CPU (goal >= 2)\n" \
     "$rows_s" "$rows" "$(echo "$rows / $rows_s / 1000000" | bc -l)" "$(echo "$rows / $rows_cpu / 1000000" | bc -l)"

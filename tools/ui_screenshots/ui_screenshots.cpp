@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include <QToolButton>
 #include <QTreeWidgetItemIterator>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "session/app_state.h"
@@ -68,11 +70,28 @@ void Settle(ui::CMainFrame& frame) {
   RunEventsWhile([&] { return pause.elapsed() < 250; });
 }
 
+// The process's resident and peak resident memory in MiB, from
+// /proc/self/status ("VmRSS", "VmHWM"); -1 where it cannot be read.
+std::pair<long, long> ResidentMiB() {
+  std::pair<long, long> mib{-1, -1};
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return mib;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    const QList<QByteArray> words = line.simplified().split(' ');
+    if (words.size() < 2) continue;
+    if (words[0] == "VmRSS:") mib.first = words[1].toLong() / 1024;
+    if (words[0] == "VmHWM:") mib.second = words[1].toLong() / 1024;
+  }
+  return mib;
+}
+
 void Save(QWidget& widget, const char* name) {
-  // How long the steps before this picture took, for timing the desktop on
-  // large files.
+  // How long the steps before this picture took, and the memory held, for
+  // timing the desktop on large files.
   static QElapsedTimer sinceLast;
-  std::fprintf(stderr, "%s: %lld ms\n", name, sinceLast.isValid() ? sinceLast.restart() : 0LL);
+  const auto [resident, peak] = ResidentMiB();
+  std::fprintf(stderr, "%s: %lld ms, %ld MiB resident, peak %ld MiB\n", name,
+               sinceLast.isValid() ? sinceLast.restart() : 0LL, resident, peak);
   if (!sinceLast.isValid()) sinceLast.start();
   const QString path = output.filePath(QString(name) + ".png");
   widget.grab().save(path);
