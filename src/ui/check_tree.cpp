@@ -23,20 +23,25 @@ TreeItem NewHandle() {
 
 // An item of this tree. A document tree holds millions of items, and what
 // a tree item keeps in its role lists costs 40 to 100 bytes a role, so the
-// roles every item has live in members instead: the text, the check state
-// (none until set), the image (a shared icon) and, outside the roles, the
-// handle and the data. The tooltip is the text unless one is set.
+// roles every item has live in members instead: the text (UTF-8, kept in
+// the tree's text pool: a QString of its own would cost some 80 bytes an
+// item), the check state (none until set), the image (a shared icon) and,
+// outside the roles, the handle and the data. The tooltip is the text
+// unless one is set.
 class CheckTreeItem final : public QTreeWidgetItem {
  public:
   static constexpr int kType = QTreeWidgetItem::UserType + 1;
-  CheckTreeItem(const QString& text, TreeItem handle) : QTreeWidgetItem(kType), handle(handle), text_(text) {}
+  // `owner` keeps the item's texts (CXHtmlTree::KeepText), also while the
+  // item is out of the tree, as while its siblings are sorted.
+  CheckTreeItem(CXHtmlTree& owner, std::string_view text, TreeItem handle)
+      : QTreeWidgetItem(kType), handle(handle), owner_(owner), text_(owner.KeepText(text)) {}
 
   QVariant data(int column, int role) const override {
     if (column == 0) {
       switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-          return text_;
+          return Text();
         case Qt::CheckStateRole:
           return check_ < 0 ? QVariant() : QVariant(static_cast<int>(check_));
         case Qt::DecorationRole:
@@ -44,7 +49,7 @@ class CheckTreeItem final : public QTreeWidgetItem {
           break;
         case Qt::ToolTipRole: {
           QVariant own = QTreeWidgetItem::data(column, role);
-          return own.isValid() ? own : QVariant(text_);
+          return own.isValid() ? own : QVariant(Text());
         }
         default:
           break;
@@ -58,18 +63,23 @@ class CheckTreeItem final : public QTreeWidgetItem {
     QTreeWidgetItem::setData(column, role, value);
   }
 
+  std::string_view Utf8Text() const { return text_; }
+
   const TreeItem handle;
   int64_t value = 0;
 
  private:
+  QString Text() const { return QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())); }
+
   // True when `role` is one kept in a member; the view hears of a change.
   bool SetOwnRole(int role, const QVariant& value) {
     switch (role) {
       case Qt::DisplayRole:
       case Qt::EditRole: {
-        QString text = value.toString();
-        if (text == text_) return true;
-        text_ = std::move(text);
+        const QByteArray text = value.toString().toUtf8();
+        const std::string_view utf8(text.constData(), static_cast<size_t>(text.size()));
+        if (utf8 == text_) return true;
+        text_ = owner_.KeepText(utf8);
         break;
       }
       case Qt::CheckStateRole: {
@@ -92,7 +102,8 @@ class CheckTreeItem final : public QTreeWidgetItem {
     return true;
   }
 
-  QString text_;
+  CXHtmlTree& owner_;
+  std::string_view text_;
   QIcon icon_;
   int8_t check_ = -1;
 };
@@ -106,6 +117,13 @@ auto FirstNotBefore(Items& items, TreeItem handle) {
 
 const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
   return item && item->type() == CheckTreeItem::kType ? static_cast<const CheckTreeItem*>(item) : nullptr;
+}
+
+// The item's text in UTF-8, without a round trip through a QString for
+// the tree's own items.
+std::string Utf8TextOf(const QTreeWidgetItem* item) {
+  if (const CheckTreeItem* own = AsCheckTreeItem(item)) return std::string(own->Utf8Text());
+  return item->text(0).toStdString();
 }
 
 }  // namespace
@@ -125,16 +143,25 @@ CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
 void CXHtmlTree::Initialise() {
   clear();
   items_.clear();
+  texts_.Clear();
   previousSelected_ = QPersistentModelIndex();
   pressedItem_ = QPersistentModelIndex();
 }
 
 TreeItem CXHtmlTree::ReserveHandle() { return NewHandle(); }
 
+std::string_view CXHtmlTree::KeepText(std::string_view utf8) { return texts_.Add(utf8); }
+
 QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first,
                                         TreeItem handle) {
+  const QByteArray utf8 = text.toUtf8();
+  return InsertUtf8Item(parent, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), first, handle);
+}
+
+QTreeWidgetItem* CXHtmlTree::InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first,
+                                        TreeItem handle) {
   if (handle == kNoTreeItem) handle = NewHandle();
-  auto* item = new CheckTreeItem(text, handle);
+  auto* item = new CheckTreeItem(*this, utf8Text, handle);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
   RememberItem(handle, item);
@@ -194,7 +221,7 @@ void CXHtmlTree::SortChildren(QTreeWidgetItem* item) {
     while (topLevelItemCount() > 0) children.append(takeTopLevelItem(0));
   }
   std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-    return TreeTextLess(a->text(0).toStdString(), b->text(0).toStdString());
+    return TreeTextLess(Utf8TextOf(a), Utf8TextOf(b));
   });
   if (item) {
     item->addChildren(children);

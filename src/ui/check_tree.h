@@ -32,8 +32,10 @@
 #include <QTreeWidget>
 #include <deque>
 #include <functional>
+#include <string_view>
 #include <utility>
 
+#include "platform/text_pool.h"
 #include "session/window_port.h"
 
 namespace brinehold::ui {
@@ -48,6 +50,12 @@ class CXHtmlTree : public QTreeWidget {
   // child, unchecked, with `handle` (one from ReserveHandle) or a new one.
   QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false,
                               TreeItem handle = kNoTreeItem);
+  // The same with the text in UTF-8, as the workers hand it over.
+  QTreeWidgetItem* InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first = false,
+                              TreeItem handle = kNoTreeItem);
+  // A copy of an item's text that lives until Initialise: items keep their
+  // texts here, in UTF-8.
+  std::string_view KeepText(std::string_view utf8);
   // A handle no item has; any thread may take one.
   static TreeItem ReserveHandle();
   // The item behind `handle`, or nullptr.
@@ -100,6 +108,7 @@ class CXHtmlTree : public QTreeWidget {
   // order, so an insert appends, and a document tree of millions of items
   // costs 16 bytes an item here instead of a hash node each.
   std::deque<std::pair<TreeItem, QTreeWidgetItem*>> items_;
+  TextPool texts_;
   // Persistent indexes: they become invalid when their items are deleted.
   QPersistentModelIndex previousSelected_;
   QPersistentModelIndex pressedItem_;

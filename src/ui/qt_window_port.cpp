@@ -350,7 +350,7 @@ TreeItem QtWindowPort::InsertTreeItemNow(TreeId tree, TreeItem parent, bool firs
   CXHtmlTree* t = Tree(tree);
   QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
   if (parent != kNoTreeItem && !parentItem) return kNoTreeItem;
-  QTreeWidgetItem* item = t->InsertItem(parentItem, Text(text), first, handle);
+  QTreeWidgetItem* item = t->InsertUtf8Item(parentItem, text, first, handle);
   if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
   // A top item names the data file; its path is often wider than the pane.
   if (!parentItem) item->setToolTip(0, item->text(0));

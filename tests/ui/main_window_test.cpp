@@ -538,16 +538,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(early->text(0), QString("early"));
     QCOMPARE(early->data(0, Qt::ToolTipRole).toString(), QString("early"));
     QCOMPARE(early->checkState(0), Qt::Unchecked);
-    early->setText(0, "renamed");
+    // Texts are kept in UTF-8: one beyond ASCII must come back the same.
+    const QString renamed = QString::fromUtf8("renamed \u00FC \u2713");
+    early->setText(0, renamed);
     early->setToolTip(0, "tip");
     early->setCheckState(0, Qt::Checked);
     const QIcon icon(QPixmap(16, 16));
     early->setIcon(0, icon);
-    QCOMPARE(early->text(0), QString("renamed"));
+    QCOMPARE(early->text(0), renamed);
     QCOMPARE(early->toolTip(0), QString("tip"));
     QCOMPARE(early->checkState(0), Qt::Checked);
     QCOMPARE(early->icon(0).cacheKey(), icon.cacheKey());
-    QCOMPARE(tree.model()->data(tree.indexFromItem(early), Qt::DisplayRole).toString(), QString("renamed"));
+    QCOMPARE(tree.model()->data(tree.indexFromItem(early), Qt::DisplayRole).toString(), renamed);
     tree.Initialise();
     QCOMPARE(tree.Find(first), nullptr);
   }
