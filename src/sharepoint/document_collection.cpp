@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "values/binary_format.h"
+
 namespace brinehold {
 
 uint32_t DocumentCollection::Shared(std::string_view text) {
@@ -19,17 +21,16 @@ uint32_t DocumentCollection::Shared(std::string_view text) {
 namespace {
 
 // The packed own texts of a document: a flags byte, then the identifier
-// (16 bytes when kIdIsGuid, else a length and the text), the leaf name
-// (length, text) and the two times (when packed: the index of their shape
-// in the shared texts and their digits as an 8-byte number; else length,
-// text). Lengths and indexes are LEB128; the store is written and read
-// only here, never from disk.
+// (its 16 stored bytes when kIdIsGuid, else a length and the text), the
+// leaf name (length, text) and the two times (when packed: the index of
+// their shape in the shared texts and their digits as an 8-byte number;
+// else length, text). Lengths and indexes are LEB128; the store is written
+// and read only here, never from disk.
 constexpr uint8_t kIdIsGuid = 1;
 constexpr uint8_t kCreatedPacked = 2;
 constexpr uint8_t kModifiedPacked = 4;
 
-constexpr char kHexDigitsUpper[] = "0123456789ABCDEF";
-constexpr size_t kGuidTextLength = 36;
+constexpr size_t kGuidBytes = 16;
 constexpr size_t kMaxPackedDigits = 19;  // 10^19 - 1 still fits in 64 bits
 constexpr size_t kMaxShapeLength = 64;
 constexpr char kDigitPlace = '#';
@@ -63,44 +64,6 @@ std::string_view ReadText(const char*& at) {
   const std::string_view text(length == 0 ? nullptr : at, length);
   at += length;
   return text;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;  // lower case too: it would come back upper case
-}
-
-// Appends the 16 bytes of a GUID in the renderer's upper-case
-// 8-4-4-4-12 form, the digits in text order; false (nothing appended)
-// for any other text.
-bool PackGuid(std::string_view text, std::string& out) {
-  if (text.size() != kGuidTextLength) return false;
-  char bytes[16];
-  size_t nibble = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      if (text[i] != '-') return false;
-      continue;
-    }
-    const int value = HexValue(text[i]);
-    if (value < 0) return false;
-    if (nibble % 2 == 0) bytes[nibble / 2] = static_cast<char>(value << 4);
-    else bytes[nibble / 2] = static_cast<char>(bytes[nibble / 2] | value);
-    ++nibble;
-  }
-  out.append(bytes, sizeof bytes);
-  return true;
-}
-
-void AppendGuidText(const char*& at, std::string& out) {
-  for (int i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) out.push_back('-');
-    const auto byte = static_cast<uint8_t>(at[i]);
-    out.push_back(kHexDigitsUpper[byte >> 4]);
-    out.push_back(kHexDigitsUpper[byte & 0x0F]);
-  }
-  at += 16;
 }
 
 // A time text as its shape (every digit replaced by '#') and its digits
@@ -145,8 +108,13 @@ void DocumentCollection::PackTime(std::string_view time, uint8_t packedFlag, uin
 void DocumentCollection::push_back(const DocFields& document) {
   uint8_t flags = 0;
   ownTexts_.assign(1, '\0');
-  if (PackGuid(document.id, ownTexts_)) flags |= kIdIsGuid;
-  else AppendText(ownTexts_, document.id);
+  uint8_t guid[kGuidBytes];
+  if (ParseGuid(document.id, guid)) {
+    flags |= kIdIsGuid;
+    ownTexts_.append(reinterpret_cast<const char*>(guid), sizeof guid);
+  } else {
+    AppendText(ownTexts_, document.id);
+  }
   AppendText(ownTexts_, document.leafName);
   PackTime(document.timeCreated, kCreatedPacked, flags);
   PackTime(document.timeLastModified, kModifiedPacked, flags);
@@ -166,7 +134,7 @@ DocPlace DocumentCollection::Place(size_t index) const {
   const Stored& stored = documents_[index];
   const char* at = stored.ownTexts;
   const auto flags = static_cast<uint8_t>(*at++);
-  if (flags & kIdIsGuid) at += 16;
+  if (flags & kIdIsGuid) at += kGuidBytes;
   else ReadText(at);
   DocPlace place;
   place.leafName = ReadText(at);
@@ -191,8 +159,12 @@ DocRecord DocumentCollection::operator[](size_t index) const {
     AppendTimeText(shape, digits, out);
   };
   DocRecord record;
-  if (flags & kIdIsGuid) AppendGuidText(at, record.id);
-  else record.id = ReadText(at);
+  if (flags & kIdIsGuid) {
+    AppendGuid(ByteReader(reinterpret_cast<const uint8_t*>(at), kGuidBytes), record.id);
+    at += kGuidBytes;
+  } else {
+    record.id = ReadText(at);
+  }
   record.leafName = ReadText(at);
   time(kCreatedPacked, record.timeCreated);
   time(kModifiedPacked, record.timeLastModified);

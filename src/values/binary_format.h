@@ -1,7 +1,9 @@
 // Text of binary data: hexadecimal digits and uniqueidentifier.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/byte_reader.h"
 
@@ -17,5 +19,9 @@ std::string FormatGuid(ByteReader bytes);
 // The same text appended to `out`: a row of a content database holds
 // several, and a string of 36 characters would be a heap block each.
 void AppendGuid(ByteReader bytes, std::string& out);
+// The reverse: the 16 stored bytes of a text exactly in AppendGuid's form
+// (upper-case digits, no braces), so that AppendGuid gives the same text
+// back; false for any other text.
+bool ParseGuid(std::string_view text, uint8_t (&bytes)[16]);
 
 }  // namespace brinehold
