@@ -23,8 +23,13 @@ HeadlessTree& HeadlessTree::operator=(const HeadlessTree& other) {
 
 bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition position, const std::string& text,
                           int image, int selectedImage) {
+  if (handle == kNoTreeItem) return false;
+  // Handles come in increasing order: a new one goes at the end, and only
+  // one out of order needs the searches.
+  const bool appends = handles_.empty() || handle > handles_.back();
+  if (!appends && Find(handle)) return false;
   std::vector<TreeItem>* siblings = MutableChildren(parent);
-  if (!siblings || handle == kNoTreeItem || Find(handle)) return false;
+  if (!siblings) return false;
   if (position == TreePosition::First) {
     siblings->insert(siblings->begin(), handle);
   } else {
@@ -35,6 +40,11 @@ bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition positio
   item.text = texts_.Add(text);
   item.image = image;
   item.selectedImage = selectedImage;
+  if (appends) {
+    handles_.push_back(handle);
+    items_.push_back(std::move(item));
+    return true;
+  }
   auto at = std::lower_bound(handles_.begin(), handles_.end(), handle);
   const auto offset = at - handles_.begin();
   handles_.insert(at, handle);
@@ -43,6 +53,8 @@ bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition positio
 }
 
 const HeadlessTree::Item* HeadlessTree::Find(TreeItem item) const {
+  // The item just inserted is the one most often asked for next.
+  if (!handles_.empty() && handles_.back() == item) return &items_.back();
   auto at = std::lower_bound(handles_.begin(), handles_.end(), item);
   if (at == handles_.end() || *at != item) return nullptr;
   return &items_[static_cast<size_t>(at - handles_.begin())];

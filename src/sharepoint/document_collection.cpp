@@ -18,6 +18,14 @@ uint32_t DocumentCollection::Shared(std::string_view text) {
   return at->second;
 }
 
+uint32_t DocumentCollection::Shared(std::string_view text, MemoField field) {
+  SharedMemo& memo = memos_[field];
+  if (text == memo.text) return memo.index;
+  const uint32_t index = Shared(text);
+  memo = {shared_[index], index};
+  return index;
+}
+
 namespace {
 
 // The packed own texts of a document: a flags byte, then the identifier
@@ -95,11 +103,12 @@ void AppendTimeText(std::string_view shape, uint64_t digits, std::string& out) {
 
 }  // namespace
 
-void DocumentCollection::PackTime(std::string_view time, uint8_t packedFlag, uint8_t& flags) {
+void DocumentCollection::PackTime(std::string_view time, MemoField shapeField, uint8_t packedFlag,
+                                  uint8_t& flags) {
   uint64_t digits = 0;
   if (!SplitTime(time, shape_, digits)) return AppendText(ownTexts_, time);
   flags |= packedFlag;
-  AppendVarint(ownTexts_, Shared(shape_));
+  AppendVarint(ownTexts_, Shared(shape_, shapeField));
   char bytes[sizeof digits];
   std::memcpy(bytes, &digits, sizeof digits);
   ownTexts_.append(bytes, sizeof bytes);
@@ -116,16 +125,16 @@ void DocumentCollection::push_back(const DocFields& document) {
     AppendText(ownTexts_, document.id);
   }
   AppendText(ownTexts_, document.leafName);
-  PackTime(document.timeCreated, kCreatedPacked, flags);
-  PackTime(document.timeLastModified, kModifiedPacked, flags);
+  PackTime(document.timeCreated, kCreatedShapeMemo, kCreatedPacked, flags);
+  PackTime(document.timeLastModified, kModifiedShapeMemo, kModifiedPacked, flags);
   ownTexts_[0] = static_cast<char>(flags);
   Stored stored;
   stored.ownTexts = texts_.Add(ownTexts_).data();
   stored.size = document.size;
-  stored.siteId = Shared(document.siteId);
-  stored.listId = Shared(document.listId);
-  stored.webId = Shared(document.webId);
-  stored.dirName = Shared(document.dirName);
+  stored.siteId = Shared(document.siteId, kSiteMemo);
+  stored.listId = Shared(document.listId, kListMemo);
+  stored.webId = Shared(document.webId, kWebMemo);
+  stored.dirName = Shared(document.dirName, kDirMemo);
   stored.type = document.type;
   documents_.push_back(stored);
 }
@@ -186,6 +195,7 @@ void DocumentCollection::clear() {
   documents_.clear();
   shared_.assign(1, std::string_view());
   sharedIndex_.clear();
+  for (SharedMemo& memo : memos_) memo = SharedMemo();
   texts_.Clear();
 }
 

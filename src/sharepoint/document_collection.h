@@ -69,8 +69,17 @@ class DocumentCollection {
     uint32_t dirName = 0;
     uint8_t type = 0;
   };
+  // The last repeating text of one field and its index: documents come
+  // folder by folder, so most repeat the one before and need no lookup.
+  struct SharedMemo {
+    std::string_view text;  // interned, or empty
+    uint32_t index = 0;
+  };
+  enum MemoField { kSiteMemo, kListMemo, kWebMemo, kDirMemo, kCreatedShapeMemo, kModifiedShapeMemo, kMemoFields };
+
   uint32_t Shared(std::string_view text);
-  void PackTime(std::string_view time, uint8_t packedFlag, uint8_t& flags);
+  uint32_t Shared(std::string_view text, MemoField field);
+  void PackTime(std::string_view time, MemoField shapeField, uint8_t packedFlag, uint8_t& flags);
 
   TextPool texts_;
   std::string ownTexts_;  // a document's own texts while they are packed
@@ -81,6 +90,7 @@ class DocumentCollection {
   // texts share it).
   std::vector<std::string_view> shared_{std::string_view()};
   std::unordered_map<const char*, uint32_t> sharedIndex_;
+  SharedMemo memos_[kMemoFields];
 };
 
 }  // namespace brinehold

@@ -62,6 +62,14 @@ TEST(DocumentCollection, EveryTextComesBackExactlyAsItWentIn) {
   EXPECT_THROW(documents.at(cases.size()), std::out_of_range);
   documents.clear();
   EXPECT_TRUE(documents.empty());
+  // Nothing of before the clear is taken again: not even the texts the
+  // last document repeated.
+  DocFields again;
+  again.dirName = "sites/a/Shared Documents";
+  again.timeCreated = "2021-02-03";
+  documents.push_back(again);
+  EXPECT_EQ(documents[0].dirName, "sites/a/Shared Documents");
+  EXPECT_EQ(documents[0].timeCreated, "2021-02-03");
 }
 
 }  // namespace
