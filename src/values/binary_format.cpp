@@ -32,11 +32,19 @@ std::string FormatHex(ByteReader bytes, bool withPrefix) {
 }
 
 void AppendGuid(ByteReader bytes, std::string& out) {
+  // Missing bytes count as zero: a short value is copied out padded once,
+  // and the digits are then read without a bounds check each.
+  uint8_t padded[16] = {};
+  const uint8_t* stored = bytes.data();
+  if (bytes.size() < sizeof padded) {
+    for (size_t i = 0; i < bytes.size(); ++i) padded[i] = stored[i];
+    stored = padded;
+  }
   char text[kGuidTextLength];
   size_t at = 0;
   for (int i = 0; i < 16; ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) text[at++] = '-';
-    const uint8_t byte = bytes.GetOr<uint8_t>(static_cast<size_t>(kGuidByteOrder[i]), 0);
+    const uint8_t byte = stored[kGuidByteOrder[i]];
     text[at++] = kHexDigits[byte >> 4];
     text[at++] = kHexDigits[byte & 0x0F];
   }

@@ -28,6 +28,10 @@ struct RowDecodingContext {
   std::vector<int32_t> compressedPlaces;
   // One entry per descriptor place, for rebuilding compressed rows.
   CompressedRowLayout compressedLayout;
+  // Per column, the number in its type text (DeclaredLengthOf), read once
+  // rather than for every value. Used only while it has one entry per
+  // column; otherwise the decoders read the type texts.
+  std::vector<int16_t> typeTextLengths;
   // Per column index, 1 where a row's text is to be the value's stored
   // bytes (a variable-length value, off-row and text-pointer values read in
   // full) rather than its display text. Empty: none.

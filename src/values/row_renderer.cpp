@@ -87,6 +87,7 @@ class RecordRenderer {
                  RenderVariant variant)
       : record_(record), file_(file), columns_(context.columns), places_(context.compressedPlaces),
         raw_(context.rawColumns), skipped_(context.skippedColumns), variant_(variant) {
+    if (context.typeTextLengths.size() == columns_.size()) typeTextLengths_ = context.typeTextLengths.data();
     const CHalvardApp& app = TheApp();
     legacy_ = app.settings.legacyCatalog;
     placeholders_ = app.tableLoadActive && IsTableVariant();
@@ -164,7 +165,8 @@ class RecordRenderer {
     // bits are not taken from a shared one.
     BitGroup ownBit;
     const std::optional<size_t> place = CompressedPlace(index);
-    const ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
+    ValueState state = InitValueState(column, column.kind, place ? &ownBit : &row_.bits);
+    if (typeTextLengths_) state.typeTextLength = typeTextLengths_[index];
     ColumnRead read{column, state, place, nullptr, row_.columnCounter, StoredColumnId(column, handled), false, false};
     if (!sparse) ++row_.columnCounter;
     read.raw = index < raw_.size() && raw_[index] != 0;
@@ -662,6 +664,7 @@ class RecordRenderer {
   const std::vector<uint8_t>& raw_;
   const std::vector<uint8_t>& skipped_;
   bool skipText_ = false;  // the current column's text is not wanted
+  const int16_t* typeTextLengths_ = nullptr;  // per column, when the context has them
   RenderVariant variant_;
   bool legacy_ = false;
   bool placeholders_ = false;

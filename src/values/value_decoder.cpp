@@ -34,6 +34,11 @@ void AppendInteger(std::string& out, T value) {
   out.append(text, end);
 }
 
+// The number in the column's type text, read once by the caller or now.
+int32_t TypeTextLength(const ValueState& state, const ColumnInfo& column) {
+  return state.typeTextLength >= 0 ? state.typeTextLength : DeclaredLengthOf(column.typeText);
+}
+
 int16_t ClampToInt16(int32_t value) {
   return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
 }
@@ -68,7 +73,7 @@ std::string Decode8BitText(ValueKind kind, ByteReader bytes, const ColumnInfo& c
 }  // namespace
 
 void SkipValue(ValueState& state, const ColumnInfo& column) {
-  if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
+  if (state.declaredLength == 0) state.declaredLength = TypeTextLength(state, column);
 }
 
 void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& column, std::string& out) {
@@ -80,7 +85,7 @@ void DecodeValueInto(ValueState& state, ByteReader value, const ColumnInfo& colu
                             group->bitIndex >= 0 && group->bitIndex < 8;
   if (value.data() == nullptr && !bitFromGroup) return;
   if (state.isVariable) state.available = static_cast<uint64_t>(std::max<int16_t>(state.valueLength, 0));
-  if (state.declaredLength == 0) state.declaredLength = DeclaredLengthOf(column.typeText);
+  if (state.declaredLength == 0) state.declaredLength = TypeTextLength(state, column);
   if (state.kind < 0 || state.kind > kLastValueKind) return;
   const ValueKind kind = static_cast<ValueKind>(state.kind);
 

@@ -34,6 +34,9 @@ struct ValueState {
   uint8_t isVariable = 0;
   int16_t fixedSize = 0;       // bytes the value occupies in the fixed part
   int32_t declaredLength = 0;  // 0 until the decoder fills it
+  // The number in the column's type text, when the caller has read it
+  // once for all the column's values; -1: the decoder reads it.
+  int32_t typeTextLength = -1;
   int16_t valueLength = 0;     // bytes handed to the decoder
   int32_t kind = 0;            // a ValueKind
 };

@@ -14,6 +14,8 @@ TEST(BinaryFormat, GuidTextAndItsStoredBytesGoBothWays) {
                               0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0xFF};
   const std::string text = FormatGuid(ByteReader(stored, sizeof stored));
   EXPECT_EQ(text, "03020100-0504-0706-0809-0A0B0C0D0EFF");
+  // Bytes a short value lacks count as zero.
+  EXPECT_EQ(FormatGuid(ByteReader(stored, 3)), "00020100-0000-0000-0000-000000000000");
   uint8_t parsed[16] = {};
   ASSERT_TRUE(ParseGuid(text, parsed));
   EXPECT_EQ(std::string(parsed, parsed + 16), std::string(stored, stored + 16));
