@@ -159,7 +159,7 @@ QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& 
 }
 
 QTreeWidgetItem* CXHtmlTree::InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first,
-                                        TreeItem handle) {
+                                            TreeItem handle) {
   if (handle == kNoTreeItem) handle = NewHandle();
   auto* item = new CheckTreeItem(*this, utf8Text, handle);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

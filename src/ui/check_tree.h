@@ -52,7 +52,7 @@ class CXHtmlTree : public QTreeWidget {
                               TreeItem handle = kNoTreeItem);
   // The same with the text in UTF-8, as the workers hand it over.
   QTreeWidgetItem* InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first = false,
-                              TreeItem handle = kNoTreeItem);
+                                  TreeItem handle = kNoTreeItem);
   // A copy of an item's text that lives until Initialise: items keep their
   // texts here, in UTF-8.
   std::string_view KeepText(std::string_view utf8);
