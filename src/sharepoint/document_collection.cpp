@@ -157,8 +157,21 @@ DocPlace DocumentCollection::Place(size_t index) const {
 
 DocRecord DocumentCollection::operator[](size_t index) const {
   const Stored& stored = documents_[index];
+  const DocPlace place = Place(index);
+  DocRecord record{.id = {}, .siteId = std::string(shared_[stored.siteId]), .listId = std::string(place.listId),
+                   .type = place.type, .dirName = std::string(place.dirName), .webId = std::string(place.webId),
+                   .leafName = std::string(place.leafName), .size = place.size, .timeCreated = {},
+                   .timeLastModified = {}};
+  // The identifier and the times, on either side of the leaf name.
   const char* at = stored.ownTexts;
   const auto flags = static_cast<uint8_t>(*at++);
+  if (flags & kIdIsGuid) {
+    AppendGuid(ByteReader(reinterpret_cast<const uint8_t*>(at), kGuidBytes), record.id);
+    at += kGuidBytes;
+  } else {
+    record.id = ReadText(at);
+  }
+  ReadText(at);
   auto time = [&](uint8_t packedFlag, std::string& out) {
     if (!(flags & packedFlag)) return void(out = ReadText(at));
     const std::string_view shape = shared_[ReadVarint(at)];
@@ -167,22 +180,8 @@ DocRecord DocumentCollection::operator[](size_t index) const {
     at += sizeof digits;
     AppendTimeText(shape, digits, out);
   };
-  DocRecord record;
-  if (flags & kIdIsGuid) {
-    AppendGuid(ByteReader(reinterpret_cast<const uint8_t*>(at), kGuidBytes), record.id);
-    at += kGuidBytes;
-  } else {
-    record.id = ReadText(at);
-  }
-  record.leafName = ReadText(at);
   time(kCreatedPacked, record.timeCreated);
   time(kModifiedPacked, record.timeLastModified);
-  record.siteId = shared_[stored.siteId];
-  record.listId = shared_[stored.listId];
-  record.webId = shared_[stored.webId];
-  record.dirName = shared_[stored.dirName];
-  record.size = stored.size;
-  record.type = stored.type;
   return record;
 }
 
