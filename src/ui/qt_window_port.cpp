@@ -174,7 +174,7 @@ void QtWindowPort::CollectLatest(RowChange change) {
   bool due = false;
   {
     std::lock_guard<std::mutex> lock(pendingMutex_);
-    auto [at, added] = latestAt_.emplace(change.kind, static_cast<ptrdiff_t>(pending_.size()));
+    auto [at, added] = latestAt_.try_emplace(change.kind, static_cast<ptrdiff_t>(pending_.size()));
     if (added) pending_.push_back(std::move(change));
     else pending_[static_cast<size_t>(at->second)] = std::move(change);
     due = std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval;
