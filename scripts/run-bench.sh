@@ -3,6 +3,8 @@
 # of 100 MB and 2 GB (and 10 GB with --large) and measures, on each, every
 # figure against a baseline taken in the same run, with the file in the
 # page cache:
+#   make_bench_database / dd of as many bytes    write throughput ratio, both timed until
+#                                                the file is on the disk, goal >= 0.8
 #   inventory pass / cat FILE > /dev/null        throughput ratio, goal >= 0.9
 #   whole scan / inventory pass                  time ratio, goal <= 1.2
 #   scan from a snapshot / (whole scan - inventory pass)
@@ -63,12 +65,38 @@ measure() {
 
 ratio() { echo "scale=3; $1 / $2" | bc -l; }
 
+# measure_writes SIZE DB: writes SIZE bytes RUNS times each with dd (4 MiB
+# blocks of zeros) and with make_bench_database into a fresh file beside
+# DB, alternately, each timed until the file is on the disk (a write into
+# the page cache alone times the kernel's dirty-page throttling more than
+# the writer); sets DD_MEDIAN and WRITER_MEDIAN and leaves the last
+# database at DB.
+measure_writes() {
+  local size=$1 db=$2 blocks dd_times=() writer_times=() start
+  blocks=$(( $(numfmt --from=iec "$size") / (4 << 20) ))
+  for _ in $(seq "$RUNS"); do
+    rm -f "$db" "$db.dd"
+    start=$EPOCHREALTIME
+    dd if=/dev/zero of="$db.dd" bs=4M count="$blocks" conv=fsync status=none
+    dd_times+=("$(echo "$EPOCHREALTIME - $start" | bc -l)")
+    rm -f "$db.dd"
+    start=$EPOCHREALTIME
+    "$BUILD/make_bench_database" "$db" --size "$size" >"$db.rows" 2>/dev/null
+    sync "$db"
+    writer_times+=("$(echo "$EPOCHREALTIME - $start" | bc -l)")
+  done
+  DD_MEDIAN=$(printf '%s\n' "${dd_times[@]}" | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p")
+  WRITER_MEDIAN=$(printf '%s\n' "${writer_times[@]}" | sort -g | sed -n "$(( (RUNS + 1) / 2 ))p")
+}
+
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 for size in "${SIZES[@]}"; do
   DB="$DIR/bench-$size.mdf"
   echo
   echo "== $size =="
-  "$BUILD/make_bench_database" "$DB" --size "$size" | tr '\n' ' '
+  measure_writes "$size" "$DB"
+  tr '\n' ' ' <"$DB.rows"
+  rm -f "$DB.rows"
   echo
   bytes=$(stat -c %s "$DB")
   pages=$((bytes / 8192))
@@ -92,6 +120,9 @@ for size in "${SIZES[@]}"; do
 
   peak_kib=$(( scan_kib > rows_kib ? scan_kib : rows_kib ))
   limit_kib=$(( (pages * 10) / 1024 + 65536 ))
+  printf "dd of the same size           %8.3f s  (baseline)\n" "$DD_MEDIAN"
+  printf "make_bench_database           %8.3f s  throughput %.2f of dd (goal >= 0.8)\n" \
+    "$WRITER_MEDIAN" "$(ratio "$DD_MEDIAN" "$WRITER_MEDIAN")"
   printf "cat FILE > /dev/null          %8.3f s  (baseline)\n" "$cat_s"
   printf "inventory pass                %8.3f s  throughput %.2f of cat (goal >= 0.9)\n" "$inv_s" "$(ratio "$cat_s" "$inv_s")"
   printf "whole scan                    %8.3f s  %.2f x the inventory pass (goal <= 1.2)\n" "$scan_s" "$(ratio "$scan_s" "$inv_s")"

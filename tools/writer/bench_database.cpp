@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <array>
-#include <tuple>
-#include <cstdio>
+#include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "writer/catalog_builder.h"
@@ -48,33 +52,79 @@ int16_t HeaderIndexId(Unit unit) {
   return static_cast<int16_t>(static_cast<uint64_t>(AllocationUnitIdForOwner(kOwners[unit])) >> 48);
 }
 
-Bytes GuidForRow(uint64_t row, uint32_t group) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%08x-0000-4000-8000-%012llx", group, static_cast<unsigned long long>(row));
-  return GuidBytes(text);
+// Little-endian `value` in `width` bytes at `out`.
+void PutLE(uint8_t* out, uint64_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-Bytes CreatedAt(uint64_t row) {
-  return DateTimeBytes(2000 + static_cast<int>(row % 25), 1 + static_cast<int>(row % 12),
-                       1 + static_cast<int>(row % 28), static_cast<int>(row % 24), static_cast<int>(row % 60),
-                       static_cast<int>((row / 7) % 60));
+// The UTF-16 code units of an ASCII text at `out`, as an nvarchar stores
+// them; the number of bytes written.
+size_t PutAsciiUtf16(uint8_t* out, std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[2 * i] = static_cast<uint8_t>(text[i]);
+    out[2 * i + 1] = 0;
+  }
+  return 2 * text.size();
 }
 
-Bytes DocumentRecord(uint64_t row) {
-  Bytes fixed = GuidForRow(row, 0xD0C);
-  Bytes site = GuidForRow(row % 50, 0x517E);
-  Bytes size = Int32Bytes(BenchDocumentSize(row));
-  Bytes created = CreatedAt(row);
-  Bytes web = GuidForRow(row % 50, 0x3EB);
-  Bytes list = GuidForRow(row % 50, 0x1157);
-  Bytes type = {0};  // a document, not a folder
-  Bytes modified = CreatedAt(row + 1);
-  for (const Bytes* part : {&site, &size, &created, &web, &list, &type, &modified})
-    fixed.insert(fixed.end(), part->begin(), part->end());
-  RecordBuilder record;
-  record.SetColumnCount(10).SetFixed(std::move(fixed));
-  record.AddVariable(NVarCharBytes(BenchDirName(row))).AddVariable(NVarCharBytes(BenchLeafName(row)));
-  return record.Build();
+// A text of a prefix, a decimal number and a suffix in `out` (room for
+// 64 characters). Rows are numbered in the tens of millions, so the row
+// texts are made without a heap allocation each.
+std::string_view NumberedText(char (&out)[64], std::string_view prefix, uint64_t number, std::string_view suffix) {
+  if (prefix.size() > sizeof out) return {};
+  std::memcpy(out, prefix.data(), prefix.size());
+  const auto [end, error] = std::to_chars(out + prefix.size(), out + sizeof out, number);
+  const size_t used = static_cast<size_t>(end - out);
+  if (error != std::errc() || used + suffix.size() > sizeof out) return {};
+  std::memcpy(out + used, suffix.data(), suffix.size());
+  return {out, used + suffix.size()};
+}
+
+// The bytes of the GUID "gggggggg-0000-4000-8000-rrrrrrrrrrrr" (group g,
+// row r in twelve hex digits) at `out`: the first three groups stored
+// little-endian, the last two as written.
+void PutGuidForRow(uint8_t* out, uint64_t row, uint32_t group) {
+  PutLE(out, group, 4);
+  PutLE(out + 4, 0x0000, 2);
+  PutLE(out + 6, 0x4000, 2);
+  out[8] = 0x80;
+  out[9] = 0x00;
+  for (int i = 0; i < 6; ++i) out[10 + i] = static_cast<uint8_t>(row >> (8 * (5 - i)));
+}
+
+void PutCreatedAt(uint8_t* out, uint64_t row) {
+  PutDateTime(out, 2000 + static_cast<int>(row % 25), 1 + static_cast<int>(row % 12), 1 + static_cast<int>(row % 28),
+              static_cast<int>(row % 24), static_cast<int>(row % 60), static_cast<int>((row / 7) % 60));
+}
+
+// A document row as the record format lays it out: status bytes (null
+// bitmap and variable columns present), fixed end, the fixed columns in
+// column order (Id, SiteId, Size, TimeCreated, WebId, ListId, Type,
+// TimeLastModified: 85 bytes), column count, a two-byte null bitmap, two
+// variable columns and their end offsets, DirName and LeafName. `out` has
+// room for 512 bytes.
+size_t EncodeDocumentRecord(uint64_t row, uint8_t* out) {
+  constexpr size_t kFixedEnd = 89, kVariableData = 99;
+  out[0] = 0x30;
+  out[1] = 0;
+  PutLE(out + 2, kFixedEnd, 2);
+  PutGuidForRow(out + 4, row, 0xD0C);
+  PutGuidForRow(out + 20, row % 50, 0x517E);
+  PutLE(out + 36, static_cast<uint32_t>(BenchDocumentSize(row)), 4);
+  PutCreatedAt(out + 40, row);
+  PutGuidForRow(out + 48, row % 50, 0x3EB);
+  PutGuidForRow(out + 64, row % 50, 0x1157);
+  out[80] = 0;  // a document, not a folder
+  PutCreatedAt(out + 81, row + 1);
+  PutLE(out + kFixedEnd, 10, 2);
+  PutLE(out + 91, 0, 2);  // no column is null
+  PutLE(out + 93, 2, 2);
+  char text[64];
+  size_t end = kVariableData + PutAsciiUtf16(out + kVariableData, BenchDirNameInto(text, row));
+  PutLE(out + 95, end, 2);
+  end += PutAsciiUtf16(out + end, BenchLeafNameInto(text, row));
+  PutLE(out + 97, end, 2);
+  return end;
 }
 
 Bytes WideRecord(uint64_t row, uint32_t textPage) {
@@ -164,38 +214,92 @@ CatalogFileBuilder BuildCatalog(const Layout& layout, const TablesWritten& writt
   return b;
 }
 
-// Buffered positional writes of whole pages.
+// Buffered positional writes of whole pages. A full buffer is written by a
+// thread of its own while the next one fills, so making pages and copying
+// them to the file overlap and the writer keeps pace with the disk. One
+// buffer is in flight at a time; Finish() waits for it.
 class PageWriter {
  public:
-  explicit PageWriter(int fd) : fd_(fd) { buffer_.reserve(kWriteBytes); }
+  explicit PageWriter(int fd) : fd_(fd), thread_([this] { WriteBuffers(); }) { filling_.reserve(kWriteBytes); }
+  ~PageWriter() {
+    {
+      std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  PageWriter(const PageWriter&) = delete;
+  PageWriter& operator=(const PageWriter&) = delete;
+
   void Seek(uint64_t page) {
-    Flush();
-    at_ = page * kPage;
+    HandOff();
+    fillingAt_ = page * kPage;
   }
   void Put(const Bytes& page) {
-    buffer_.insert(buffer_.end(), page.begin(), page.end());
-    if (buffer_.size() >= kWriteBytes) Flush();
+    filling_.insert(filling_.end(), page.begin(), page.end());
+    if (filling_.size() >= kWriteBytes) HandOff();
   }
   bool Finish() {
-    Flush();
+    HandOff();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !pending_; });
     return ok_;
   }
 
  private:
-  void Flush() {
-    size_t done = 0;
-    while (ok_ && done < buffer_.size()) {
-      ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done, static_cast<off_t>(at_ + done));
-      if (n <= 0) ok_ = false;
-      else done += static_cast<size_t>(n);
+  // Gives the filled buffer to the writing thread once it is idle.
+  void HandOff() {
+    if (filling_.empty()) return;
+    const uint64_t filled = filling_.size();
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return !pending_; });
+      std::swap(filling_, writing_);
+      writingAt_ = fillingAt_;
+      pending_ = true;
     }
-    at_ += buffer_.size();
-    buffer_.clear();
+    changed_.notify_all();
+    fillingAt_ += filled;
+    filling_.clear();
   }
+
+  void WriteBuffers() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return pending_ || closing_; });
+      if (!pending_) return;
+      lock.unlock();
+      const bool wrote = WriteAll(writing_, writingAt_);
+      lock.lock();
+      ok_ = ok_ && wrote;
+      pending_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  bool WriteAll(const Bytes& bytes, uint64_t at) const {
+    for (size_t done = 0; done < bytes.size();) {
+      const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at + done));
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
   int fd_;
-  Bytes buffer_;
-  uint64_t at_ = 0;
+  Bytes filling_;
+  uint64_t fillingAt_ = 0;
+  // Shared with the writing thread, under `mutex_`: `writing_` and
+  // `writingAt_` belong to it while `pending_` is set.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Bytes writing_;
+  uint64_t writingAt_ = 0;
+  bool pending_ = false;
+  bool closing_ = false;
   bool ok_ = true;
+  std::thread thread_;  // last: starts once the members above exist
 };
 
 // A data page filled record by record in place: the header comes from a
@@ -233,28 +337,20 @@ class DataPageFiller {
 // A narrow row as the record format lays it out: status bytes (null bitmap
 // and variable columns present), fixed end, Id and Created, column count,
 // one null-bitmap byte, one variable column and its end offset, Name.
+// `out` has room for 256 bytes.
 size_t EncodeNarrowRecord(uint64_t row, uint8_t* out) {
-  const std::string name = BenchNarrowName(row);
-  Bytes fixed = Int32Bytes(static_cast<int32_t>(row));
-  Bytes created = CreatedAt(row);
-  const size_t nameAt = 23, size = nameAt + 2 * name.size();
+  constexpr size_t kNameAt = 23;
+  char name[64];
+  const size_t size = kNameAt + PutAsciiUtf16(out + kNameAt, BenchNarrowNameInto(name, row));
   out[0] = 0x30;
   out[1] = 0;
-  out[2] = 16;
-  out[3] = 0;
-  std::memcpy(out + 4, fixed.data(), 4);
-  std::memcpy(out + 8, created.data(), 8);
-  out[16] = 3;
-  out[17] = 0;
+  PutLE(out + 2, 16, 2);
+  PutLE(out + 4, static_cast<uint32_t>(row), 4);
+  PutCreatedAt(out + 8, row);
+  PutLE(out + 16, 3, 2);
   out[18] = 0;
-  out[19] = 1;
-  out[20] = 0;
-  out[21] = static_cast<uint8_t>(size);
-  out[22] = static_cast<uint8_t>(size >> 8);
-  for (size_t i = 0; i < name.size(); ++i) {
-    out[nameAt + 2 * i] = static_cast<uint8_t>(name[i]);
-    out[nameAt + 2 * i + 1] = 0;
-  }
+  PutLE(out + 19, 1, 2);
+  PutLE(out + 21, size, 2);
   return size;
 }
 
@@ -267,8 +363,8 @@ Bytes NarrowPage(uint64_t number, uint64_t& next) {
 
 Bytes DocumentPage(uint64_t number, uint64_t& next) {
   DataPageFiller page(kDocuments, number);
-  for (Bytes record = DocumentRecord(next); page.Add(record.data(), record.size()); record = DocumentRecord(next))
-    ++next;
+  uint8_t record[512];
+  while (page.Add(record, EncodeDocumentRecord(next, record))) ++next;
   return page.Finish();
 }
 
@@ -344,17 +440,31 @@ void WriteIamPages(PageWriter& out, const Layout& layout, const std::vector<std:
 
 }  // namespace
 
-std::string BenchNarrowName(uint64_t row) { return "Narrow row " + std::to_string(row); }
+std::string_view BenchNarrowNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Narrow row ", row, ""); }
+std::string BenchNarrowName(uint64_t row) {
+  char text[64];
+  return std::string(BenchNarrowNameInto(text, row));
+}
 std::string BenchWideTitle(uint64_t row) { return "Wide item " + std::to_string(row); }
 std::string BenchWideBody(uint64_t row) {
   std::string body(kBodyChars, ' ');
-  for (size_t i = 0; i < kBodyChars; ++i) body[i] = static_cast<char>('a' + (row + i) % 26);
+  for (size_t i = 0, letter = row % 26; i < kBodyChars; ++i, letter = letter == 25 ? 0 : letter + 1)
+    body[i] = static_cast<char>('a' + letter);
   return body;
 }
-std::string BenchDirName(uint64_t row) {
-  return "sites/team" + std::to_string(row % 50) + "/Shared Documents/Folder " + std::to_string(row % 200);
+std::string_view BenchDirNameInto(char (&out)[64], uint64_t row) {
+  char site[64];
+  return NumberedText(out, NumberedText(site, "sites/team", row % 50, "/Shared Documents/Folder "), row % 200, "");
 }
-std::string BenchLeafName(uint64_t row) { return "Document " + std::to_string(row) + ".docx"; }
+std::string BenchDirName(uint64_t row) {
+  char text[64];
+  return std::string(BenchDirNameInto(text, row));
+}
+std::string_view BenchLeafNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Document ", row, ".docx"); }
+std::string BenchLeafName(uint64_t row) {
+  char text[64];
+  return std::string(BenchLeafNameInto(text, row));
+}
 int32_t BenchDocumentSize(uint64_t row) { return static_cast<int32_t>((row * 7919) % 5000000); }
 
 std::optional<BenchRowCounts> WriteBenchDatabase(const std::string& path, uint64_t bytes) {

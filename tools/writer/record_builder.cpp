@@ -24,7 +24,9 @@ Bytes ByteThen(uint8_t first, const Bytes& more) {
 }
 
 Bytes Utf16(const std::string& text) {
-  Bytes out;
+  // At most one code unit per byte of UTF-8; the surplus is cut at the end.
+  Bytes out(2 * text.size());
+  size_t units = 0;
   for (size_t i = 0; i < text.size();) {
     uint8_t c = static_cast<uint8_t>(text[i]);
     uint32_t cp = c;
@@ -37,9 +39,12 @@ Bytes Utf16(const std::string& text) {
       else if (n == 2) { cp |= static_cast<uint8_t>(text[i + 1]) & 0x3Fu; }
       else { cp |= (static_cast<uint8_t>(text[i + 1]) & 0x3Fu) << 6 | (static_cast<uint8_t>(text[i + 2]) & 0x3Fu); }
     }
-    AppendLE(out, cp, 2);
+    out[2 * units] = static_cast<uint8_t>(cp);
+    out[2 * units + 1] = static_cast<uint8_t>(cp >> 8);
+    ++units;
     i += n;
   }
+  out.resize(2 * units);
   return out;
 }
 

@@ -219,7 +219,7 @@ Bytes Int64Bytes(int64_t value) {
   return bytes;
 }
 
-Bytes DateTimeBytes(int year, int month, int day, int hour, int minute, int second) {
+void PutDateTime(uint8_t* out, int year, int month, int day, int hour, int minute, int second) {
   // Days from 1900-01-01 by the civil calendar.
   auto daysFromCivil = [](int y, int m, int d) {
     y -= m <= 2;
@@ -229,11 +229,17 @@ Bytes DateTimeBytes(int year, int month, int day, int hour, int minute, int seco
     const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
   };
-  const int days = daysFromCivil(year, month, day) - daysFromCivil(1900, 1, 1);
+  const uint32_t days = static_cast<uint32_t>(daysFromCivil(year, month, day) - daysFromCivil(1900, 1, 1));
   const uint32_t ticks = static_cast<uint32_t>((hour * 3600 + minute * 60 + second) * 300);
-  Bytes bytes;
-  AppendLE(bytes, ticks, 4);
-  AppendLE(bytes, static_cast<uint32_t>(days), 4);
+  for (int i = 0; i < 4; ++i) {
+    out[i] = static_cast<uint8_t>(ticks >> (8 * i));
+    out[4 + i] = static_cast<uint8_t>(days >> (8 * i));
+  }
+}
+
+Bytes DateTimeBytes(int year, int month, int day, int hour, int minute, int second) {
+  Bytes bytes(8);
+  PutDateTime(bytes.data(), year, month, day, hour, minute, second);
   return bytes;
 }
 
