@@ -1,5 +1,8 @@
 #include "values/binary_format.h"
 
+#include <array>
+#include <cstring>
+
 namespace brinehold {
 namespace {
 
@@ -8,26 +11,37 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kGuidByteOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
 constexpr size_t kGuidTextLength = 36;
 
-bool IsGuidDash(size_t at) { return at == 8 || at == 13 || at == 18 || at == 23; }
+// Each character's value as an upper-case hexadecimal digit; -1 for
+// anything else.
+constexpr std::array<int8_t, 256> kUpperHexValues = [] {
+  std::array<int8_t, 256> values{};
+  values.fill(-1);
+  for (int digit = 0; digit < 16; ++digit) values[static_cast<uint8_t>(kHexDigits[digit])] = static_cast<int8_t>(digit);
+  return values;
+}();
 
-// An upper-case hexadecimal digit's value; -1 for anything else.
-int UpperHexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-void AppendHexByte(std::string& out, uint8_t byte) {
-  out.push_back(kHexDigits[byte >> 4]);
-  out.push_back(kHexDigits[byte & 0x0F]);
-}
+// The two digits of every byte value: identifiers and binary values are
+// rendered by the million, two characters at a time.
+using HexPair = std::array<char, 2>;
+constexpr std::array<HexPair, 256> kHexPairs = [] {
+  std::array<HexPair, 256> pairs{};
+  for (size_t byte = 0; byte < pairs.size(); ++byte) pairs[byte] = {kHexDigits[byte >> 4], kHexDigits[byte & 0x0F]};
+  return pairs;
+}();
+// Where each of a GUID text's 16 digit pairs starts.
+constexpr size_t kGuidPairAt[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
 
 }  // namespace
 
 std::string FormatHex(ByteReader bytes, bool withPrefix) {
   std::string text = withPrefix ? "0x" : "";
-  text.reserve(text.size() + bytes.size() * 2);
-  for (uint8_t byte : bytes.Span()) AppendHexByte(text, byte);
+  const size_t start = text.size();
+  text.resize(start + bytes.size() * 2);
+  char* at = text.data() + start;
+  for (uint8_t byte : bytes.Span()) {
+    std::memcpy(at, kHexPairs[byte].data(), 2);
+    at += 2;
+  }
   return text;
 }
 
@@ -41,13 +55,10 @@ void AppendGuid(ByteReader bytes, std::string& out) {
     stored = padded;
   }
   char text[kGuidTextLength];
-  size_t at = 0;
-  for (int i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) text[at++] = '-';
-    const uint8_t byte = stored[kGuidByteOrder[i]];
-    text[at++] = kHexDigits[byte >> 4];
-    text[at++] = kHexDigits[byte & 0x0F];
-  }
+  text[8] = text[13] = text[18] = text[23] = '-';
+  // Unrolled, the two position tables become constant offsets.
+#pragma GCC unroll 16
+  for (size_t i = 0; i < 16; ++i) std::memcpy(text + kGuidPairAt[i], kHexPairs[stored[kGuidByteOrder[i]]].data(), 2);
   out.append(text, sizeof text);
 }
 
@@ -59,18 +70,16 @@ std::string FormatGuid(ByteReader bytes) {
 
 bool ParseGuid(std::string_view text, uint8_t (&bytes)[16]) {
   if (text.size() != kGuidTextLength) return false;
-  int pair = 0;
-  for (size_t at = 0; at < text.size(); at += 2) {
-    if (IsGuidDash(at)) {
-      if (text[at] != '-') return false;
-      ++at;
-    }
-    const int high = UpperHexValue(text[at]);
-    const int low = UpperHexValue(text[at + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes[kGuidByteOrder[pair++]] = static_cast<uint8_t>(high << 4 | low);
+  if (text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-') return false;
+  int invalid = 0;  // negative once any digit is not one
+#pragma GCC unroll 16
+  for (size_t i = 0; i < 16; ++i) {
+    const int high = kUpperHexValues[static_cast<uint8_t>(text[kGuidPairAt[i]])];
+    const int low = kUpperHexValues[static_cast<uint8_t>(text[kGuidPairAt[i] + 1])];
+    invalid |= high | low;
+    bytes[kGuidByteOrder[i]] = static_cast<uint8_t>((high & 0x0F) << 4 | (low & 0x0F));
   }
-  return true;
+  return invalid >= 0;
 }
 
 }  // namespace brinehold
