@@ -26,14 +26,29 @@ uint32_t DocumentCollection::Shared(std::string_view text, MemoField field) {
   return index;
 }
 
+size_t DocumentCollection::PlaceHash::operator()(const PlaceTexts& place) const {
+  uint64_t hash = place.siteId;
+  for (uint32_t part : {place.listId, place.webId, place.dirName}) hash = hash * 0x9E3779B97F4A7C15ull + part;
+  return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
+uint32_t DocumentCollection::InternPlace(const PlaceTexts& place) {
+  // Documents come folder by folder: most are in the place of the one before.
+  if (lastPlace_ < places_.size() && places_[lastPlace_] == place) return lastPlace_;
+  auto [at, added] = placeIndex_.try_emplace(place, static_cast<uint32_t>(places_.size()));
+  if (added) places_.push_back(place);
+  lastPlace_ = at->second;
+  return lastPlace_;
+}
+
 namespace {
 
-// The packed own texts of a document: a flags byte, then the identifier
-// (its 16 stored bytes when kIdIsGuid, else a length and the text), the
-// leaf name (length, text) and the two times (when packed: the index of
-// their shape in the shared texts and their digits as an 8-byte number;
-// else length, text). Lengths and indexes are LEB128; the store is written
-// and read only here, never from disk.
+// The packed own texts of a document: a flags byte, the size (zigzag), then
+// the identifier (its 16 stored bytes when kIdIsGuid, else a length and
+// the text), the leaf name (length, text) and the two times (when packed:
+// the index of their shape in the shared texts and their digits as an
+// 8-byte number; else length, text). Numbers and lengths are LEB128; the
+// store is written and read only here, never from disk.
 constexpr uint8_t kIdIsGuid = 1;
 constexpr uint8_t kCreatedPacked = 2;
 constexpr uint8_t kModifiedPacked = 4;
@@ -43,7 +58,7 @@ constexpr size_t kMaxPackedDigits = 19;  // 10^19 - 1 still fits in 64 bits
 constexpr size_t kMaxShapeLength = 64;
 constexpr char kDigitPlace = '#';
 
-void AppendVarint(std::string& out, uint32_t value) {
+void AppendVarint(std::string& out, uint64_t value) {
   while (value >= 0x80) {
     out.push_back(static_cast<char>((value & 0x7F) | 0x80));
     value >>= 7;
@@ -51,14 +66,19 @@ void AppendVarint(std::string& out, uint32_t value) {
   out.push_back(static_cast<char>(value));
 }
 
-uint32_t ReadVarint(const char*& at) {
-  uint32_t value = 0;
+uint64_t ReadVarint(const char*& at) {
+  uint64_t value = 0;
   for (int shift = 0;; shift += 7) {
     const auto byte = static_cast<uint8_t>(*at++);
-    value |= static_cast<uint32_t>(byte & 0x7F) << shift;
+    value |= static_cast<uint64_t>(byte & 0x7F) << shift;
     if ((byte & 0x80) == 0) return value;
   }
 }
+
+// A size as an unsigned number that is short for sizes near zero, negative
+// ones included.
+uint64_t ZigZag(int64_t value) { return (static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63); }
+int64_t UnZigZag(uint64_t value) { return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1); }
 
 void AppendText(std::string& out, std::string_view text) {
   // A rendered cell is far below 4 GB; a longer one is cut, not wrapped.
@@ -68,7 +88,7 @@ void AppendText(std::string& out, std::string_view text) {
 }
 
 std::string_view ReadText(const char*& at) {
-  const uint32_t length = ReadVarint(at);
+  const auto length = static_cast<size_t>(ReadVarint(at));
   const std::string_view text(length == 0 ? nullptr : at, length);
   at += length;
   return text;
@@ -117,6 +137,7 @@ void DocumentCollection::PackTime(std::string_view time, MemoField shapeField, u
 void DocumentCollection::push_back(const DocFields& document) {
   uint8_t flags = 0;
   ownTexts_.assign(1, '\0');
+  AppendVarint(ownTexts_, ZigZag(document.size));
   uint8_t guid[kGuidBytes];
   if (ParseGuid(document.id, guid)) {
     flags |= kIdIsGuid;
@@ -130,27 +151,27 @@ void DocumentCollection::push_back(const DocFields& document) {
   ownTexts_[0] = static_cast<char>(flags);
   Stored stored;
   stored.ownTexts = texts_.Add(ownTexts_).data();
-  stored.size = document.size;
-  stored.siteId = Shared(document.siteId, kSiteMemo);
-  stored.listId = Shared(document.listId, kListMemo);
-  stored.webId = Shared(document.webId, kWebMemo);
-  stored.dirName = Shared(document.dirName, kDirMemo);
+  stored.place = InternPlace({.siteId = Shared(document.siteId, kSiteMemo),
+                              .listId = Shared(document.listId, kListMemo),
+                              .webId = Shared(document.webId, kWebMemo),
+                              .dirName = Shared(document.dirName, kDirMemo)});
   stored.type = document.type;
   documents_.push_back(stored);
 }
 
 DocPlace DocumentCollection::Place(size_t index) const {
   const Stored& stored = documents_[index];
+  const PlaceTexts& texts = places_[stored.place];
   const char* at = stored.ownTexts;
   const auto flags = static_cast<uint8_t>(*at++);
+  DocPlace place;
+  place.size = UnZigZag(ReadVarint(at));
   if (flags & kIdIsGuid) at += kGuidBytes;
   else ReadText(at);
-  DocPlace place;
   place.leafName = ReadText(at);
-  place.listId = shared_[stored.listId];
-  place.webId = shared_[stored.webId];
-  place.dirName = shared_[stored.dirName];
-  place.size = stored.size;
+  place.listId = shared_[texts.listId];
+  place.webId = shared_[texts.webId];
+  place.dirName = shared_[texts.dirName];
   place.type = stored.type;
   return place;
 }
@@ -158,13 +179,14 @@ DocPlace DocumentCollection::Place(size_t index) const {
 DocRecord DocumentCollection::operator[](size_t index) const {
   const Stored& stored = documents_[index];
   const DocPlace place = Place(index);
-  DocRecord record{.id = {}, .siteId = std::string(shared_[stored.siteId]), .listId = std::string(place.listId),
+  DocRecord record{.id = {}, .siteId = std::string(shared_[places_[stored.place].siteId]), .listId = std::string(place.listId),
                    .type = place.type, .dirName = std::string(place.dirName), .webId = std::string(place.webId),
                    .leafName = std::string(place.leafName), .size = place.size, .timeCreated = {},
                    .timeLastModified = {}};
   // The identifier and the times, on either side of the leaf name.
   const char* at = stored.ownTexts;
   const auto flags = static_cast<uint8_t>(*at++);
+  ReadVarint(at);  // the size, in `place`
   if (flags & kIdIsGuid) {
     AppendGuid(ByteReader(reinterpret_cast<const uint8_t*>(at), kGuidBytes), record.id);
     at += kGuidBytes;
@@ -195,6 +217,9 @@ void DocumentCollection::clear() {
   shared_.assign(1, std::string_view());
   sharedIndex_.clear();
   for (SharedMemo& memo : memos_) memo = SharedMemo();
+  places_.clear();
+  placeIndex_.clear();
+  lastPlace_ = UINT32_MAX;
   texts_.Clear();
 }
 

@@ -7,8 +7,9 @@
 // document's own texts are packed into a TextPool: the identifier, when it
 // is a GUID as the renderer writes it, as its 16 bytes; each time as its
 // digits in 8 bytes plus the shared shape of the rest ("####-##-## ..."),
-// so that any text comes back exactly as it went in. A document then
-// costs its name plus about 80 bytes, against some 600 as ten std::strings.
+// so that any text comes back exactly as it went in; the four repeating
+// texts together are one index to the document's place. A document then
+// costs its name plus about 60 bytes, against some 600 as ten std::strings.
 //
 // A document's index is its identity (the tree's tags carry it). Place()
 // gives views of what the tree is built from, valid until clear();
@@ -57,17 +58,26 @@ class DocumentCollection {
   void clear();
 
  private:
-  // The document's own texts (id, leaf name, the two times) are packed
-  // one after the other from `ownTexts` (see document_collection.cpp);
-  // the repeating ones are indexes into `shared_`.
+  // The document's own texts (id, leaf name, the two times) and its size
+  // are packed one after the other from `ownTexts` (see
+  // document_collection.cpp); its four repeating texts, which change only
+  // from folder to folder, are one index into `places_`. 16 bytes.
   struct Stored {
     const char* ownTexts = nullptr;
-    int64_t size = 0;
+    uint32_t place = 0;
+    uint8_t type = 0;
+  };
+  // The indexes into `shared_` of a document's site, list, web and folder
+  // path.
+  struct PlaceTexts {
     uint32_t siteId = 0;
     uint32_t listId = 0;
     uint32_t webId = 0;
     uint32_t dirName = 0;
-    uint8_t type = 0;
+    bool operator==(const PlaceTexts&) const = default;
+  };
+  struct PlaceHash {
+    size_t operator()(const PlaceTexts& place) const;
   };
   // The last repeating text of one field and its index: documents come
   // folder by folder, so most repeat the one before and need no lookup.
@@ -79,6 +89,7 @@ class DocumentCollection {
 
   uint32_t Shared(std::string_view text);
   uint32_t Shared(std::string_view text, MemoField field);
+  uint32_t InternPlace(const PlaceTexts& place);
   void PackTime(std::string_view time, MemoField shapeField, uint8_t packedFlag, uint8_t& flags);
 
   TextPool texts_;
@@ -91,6 +102,10 @@ class DocumentCollection {
   std::vector<std::string_view> shared_{std::string_view()};
   std::unordered_map<const char*, uint32_t> sharedIndex_;
   SharedMemo memos_[kMemoFields];
+  // Distinct places, found by `placeIndex_`; the last one is tried first.
+  std::vector<PlaceTexts> places_;
+  std::unordered_map<PlaceTexts, uint32_t, PlaceHash> placeIndex_;
+  uint32_t lastPlace_ = UINT32_MAX;
 };
 
 }  // namespace brinehold

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ TEST(DocumentCollection, EveryTextComesBackExactlyAsItWentIn) {
       {"", "a", "Jan  6 2020 10:04AM", std::string(70, '1')},
       {"00000000-0000-0000-0000-000000000000", "b", "0", "1234567890123456789"},
   };
+  // Sizes at both ends of the range; sites, lists and webs that change in
+  // different rhythms, so that a document's place is not always the last.
+  const int64_t sizes[] = {-1, 0, 1, INT64_MIN, INT64_MAX, 5'000'000'000};
+  auto webOf = [](size_t i) { return i % 3 ? "web" : "other web"; };
   DocumentCollection documents;
   for (size_t i = 0; i < cases.size(); ++i) {
     DocFields fields;
@@ -37,9 +42,9 @@ TEST(DocumentCollection, EveryTextComesBackExactlyAsItWentIn) {
     fields.timeLastModified = cases[i].timeLastModified;
     fields.siteId = "site";
     fields.listId = i % 2 ? "list one" : "list two";
-    fields.webId = "web";
+    fields.webId = webOf(i);
     fields.dirName = "sites/a/Shared Documents";
-    fields.size = static_cast<int64_t>(i) - 1;
+    fields.size = sizes[i];
     fields.type = static_cast<uint8_t>(i % 2);
     documents.push_back(fields);
   }
@@ -51,11 +56,15 @@ TEST(DocumentCollection, EveryTextComesBackExactlyAsItWentIn) {
     EXPECT_EQ(record.timeCreated, cases[i].timeCreated) << i;
     EXPECT_EQ(record.timeLastModified, cases[i].timeLastModified) << i;
     EXPECT_EQ(record.listId, i % 2 ? "list one" : "list two") << i;
-    EXPECT_EQ(record.size, static_cast<int64_t>(i) - 1) << i;
+    EXPECT_EQ(record.size, sizes[i]) << i;
+    EXPECT_EQ(record.webId, webOf(i)) << i;
+    EXPECT_EQ(record.siteId, "site") << i;
     const DocPlace place = documents.Place(i);
     EXPECT_EQ(place.leafName, cases[i].leafName) << i;
     EXPECT_EQ(place.dirName, "sites/a/Shared Documents") << i;
     EXPECT_EQ(place.type, i % 2) << i;
+    EXPECT_EQ(place.size, sizes[i]) << i;
+    EXPECT_EQ(place.webId, webOf(i)) << i;
   }
   // Repeating texts are kept once: equal texts give the same view.
   EXPECT_EQ(documents.Place(0).dirName.data(), documents.Place(5).dirName.data());
