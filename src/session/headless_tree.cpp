@@ -4,16 +4,25 @@
 
 namespace brinehold {
 
+static_assert(sizeof(HeadlessTree::Item) <= 40, "an item per document");
+
+void HeadlessTree::Item::SetText(std::string_view text) {
+  constexpr size_t kLongest = (size_t{1} << 30) - 1;
+  textData = text.data();
+  textLength = static_cast<uint32_t>(std::min(text.size(), kLongest));
+}
+
 HeadlessTree::HeadlessTree(const HeadlessTree& other)
     : visible(other.visible),
       checkBoxes(other.checkBoxes),
       background(other.background),
-      handles_(other.handles_),
+      runs_(other.runs_),
+      lastHandle_(other.lastHandle_),
       items_(other.items_),
       childLists_(other.childLists_),
       top_(other.top_),
       selected_(other.selected_) {
-  for (Item& item : items_) item.text = texts_.Add(item.text);
+  for (Item& item : items_) item.SetText(texts_.Add(item.Text()));
 }
 
 HeadlessTree& HeadlessTree::operator=(const HeadlessTree& other) {
@@ -26,8 +35,8 @@ bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition positio
   if (handle == kNoTreeItem) return false;
   // Handles come in increasing order: a new one goes at the end, and only
   // one out of order needs the searches.
-  const bool appends = handles_.empty() || handle > handles_.back();
-  if (!appends && Find(handle)) return false;
+  const bool appends = items_.empty() || handle > lastHandle_;
+  if (!appends && IndexOf(handle)) return false;
   std::vector<TreeItem>* siblings = MutableChildren(parent);
   if (!siblings) return false;
   if (position == TreePosition::First) {
@@ -37,27 +46,55 @@ bool HeadlessTree::Insert(TreeItem handle, TreeItem parent, TreePosition positio
   }
   Item item;
   item.parent = parent;
-  item.text = texts_.Add(text);
+  item.SetText(texts_.Add(text));
   item.image = image;
   item.selectedImage = selectedImage;
-  if (appends) {
-    handles_.push_back(handle);
-    items_.push_back(std::move(item));
+  if (!appends) {
+    InsertOutOfOrder(handle, item);
     return true;
   }
-  auto at = std::lower_bound(handles_.begin(), handles_.end(), handle);
-  const auto offset = at - handles_.begin();
-  handles_.insert(at, handle);
-  items_.insert(items_.begin() + offset, std::move(item));
+  if (items_.empty() || handle != lastHandle_ + 1) runs_.push_back({handle, items_.size()});
+  lastHandle_ = handle;
+  items_.push_back(item);
   return true;
 }
 
-const HeadlessTree::Item* HeadlessTree::Find(TreeItem item) const {
+void HeadlessTree::InsertOutOfOrder(TreeItem handle, Item item) {
+  // Rare (the owner hands out handles in order): the runs are made again.
+  std::vector<TreeItem> handles(items_.size());
+  for (size_t index = 0; index < handles.size(); ++index) handles[index] = HandleAt(index);
+  const auto at = std::lower_bound(handles.begin(), handles.end(), handle);
+  const auto offset = at - handles.begin();
+  handles.insert(at, handle);
+  items_.insert(items_.begin() + offset, item);
+  runs_.clear();
+  for (size_t index = 0; index < handles.size(); ++index)
+    if (index == 0 || handles[index] != handles[index - 1] + 1) runs_.push_back({handles[index], index});
+}
+
+std::optional<size_t> HeadlessTree::IndexOf(TreeItem item) const {
   // The item just inserted is the one most often asked for next.
-  if (!handles_.empty() && handles_.back() == item) return &items_.back();
-  auto at = std::lower_bound(handles_.begin(), handles_.end(), item);
-  if (at == handles_.end() || *at != item) return nullptr;
-  return &items_[static_cast<size_t>(at - handles_.begin())];
+  if (item == lastHandle_ && !items_.empty()) return items_.size() - 1;
+  auto next = std::upper_bound(runs_.begin(), runs_.end(), item,
+                               [](TreeItem handle, const HandleRun& run) { return handle < run.first; });
+  if (next == runs_.begin()) return std::nullopt;
+  const HandleRun& run = *std::prev(next);
+  const size_t end = next == runs_.end() ? items_.size() : next->firstIndex;
+  const TreeItem offset = item - run.first;
+  if (offset >= end - run.firstIndex) return std::nullopt;
+  return run.firstIndex + static_cast<size_t>(offset);
+}
+
+TreeItem HeadlessTree::HandleAt(size_t index) const {
+  auto next = std::upper_bound(runs_.begin(), runs_.end(), index,
+                               [](size_t at, const HandleRun& run) { return at < run.firstIndex; });
+  const HandleRun& run = *std::prev(next);
+  return run.first + (index - run.firstIndex);
+}
+
+const HeadlessTree::Item* HeadlessTree::Find(TreeItem item) const {
+  const std::optional<size_t> index = IndexOf(item);
+  return index ? &items_[*index] : nullptr;
 }
 
 HeadlessTree::Item* HeadlessTree::Find(TreeItem item) {
@@ -97,7 +134,7 @@ void HeadlessTree::SortChildren(TreeItem item) {
   std::vector<TreeItem>* children = MutableChildren(item);
   if (!children) return;
   std::stable_sort(children->begin(), children->end(),
-                   [this](TreeItem a, TreeItem b) { return TreeTextLess(Find(a)->text, Find(b)->text); });
+                   [this](TreeItem a, TreeItem b) { return TreeTextLess(Find(a)->Text(), Find(b)->Text()); });
 }
 
 void HeadlessTree::Select(TreeItem item) {
@@ -122,7 +159,8 @@ void HeadlessTree::CollapseKeepSelection() {
 }
 
 void HeadlessTree::Clear() {
-  handles_.clear();
+  runs_.clear();
+  lastHandle_ = kNoTreeItem;
   items_.clear();
   childLists_.clear();
   texts_.Clear();
@@ -143,7 +181,7 @@ void HeadlessTree::PrintItem(TreeItem item, int depth, std::string& out) const {
   if (!found) return;
   out.append(static_cast<size_t>(depth) * 2, ' ');
   if (found->bold) out.push_back('*');
-  out += found->text;
+  out += found->Text();
   out.push_back('\n');
   for (TreeItem child : *Children(item)) PrintItem(child, depth + 1, out);
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,18 +22,26 @@ namespace brinehold {
 
 class HeadlessTree {
  public:
+  // 40 bytes: a document tree has an item per document.
   struct Item {
     TreeItem parent = kNoTreeItem;
-    std::string_view text;  // kept in the tree's text pool
+    int64_t data = 0;
     int image = 0;
     int selectedImage = 0;
-    int64_t data = 0;
     // 1 + the index of the item's list of children in `childLists_`, 0
     // while it has none: most items of a document tree are leaves, and an
     // empty vector in each would cost a third of the item.
     uint32_t childList = 0;
-    bool bold = false;
-    bool expanded = false;
+    // The text is kept in the tree's text pool: SetText() with a view of
+    // it, Text() to read it.
+    uint32_t textLength : 30 = 0;
+    uint32_t bold : 1 = 0;
+    uint32_t expanded : 1 = 0;
+    const char* textData = nullptr;
+
+    std::string_view Text() const { return {textData, textLength}; }
+    // A text beyond the length's 30 bits (1 GiB) is cut there.
+    void SetText(std::string_view text);
   };
 
   explicit HeadlessTree(bool shown = true) : visible(shown) {}
@@ -71,10 +80,24 @@ class HeadlessTree {
   void ExpandAncestors(TreeItem item);
   void PrintItem(TreeItem item, int depth, std::string& out) const;
 
-  // Items in the order of their handles, which the owner hands out in
-  // increasing order: a document tree has millions of items, and a map
-  // node per item would double what they cost.
-  std::vector<TreeItem> handles_;
+  // Where a run of consecutive handles starts among the items. A window
+  // hands out handles from one counter in increasing order, so a tree is
+  // a few runs of consecutive handles, and a handle is found among the
+  // runs rather than among millions of stored handles. A run ends where
+  // the next begins (the last at the end of `items_`).
+  struct HandleRun {
+    TreeItem first = kNoTreeItem;
+    size_t firstIndex = 0;
+  };
+  // The index of `item` in `items_`, or nothing.
+  std::optional<size_t> IndexOf(TreeItem item) const;
+  TreeItem HandleAt(size_t index) const;
+  void InsertOutOfOrder(TreeItem handle, Item item);
+
+  // Items in the order of their handles: a document tree has millions of
+  // items, and a map node per item would double what they cost.
+  std::vector<HandleRun> runs_;
+  TreeItem lastHandle_ = kNoTreeItem;
   std::deque<Item> items_;
   std::deque<std::vector<TreeItem>> childLists_;
   TextPool texts_;

@@ -212,7 +212,7 @@ void HeadlessWindow::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
 std::string HeadlessWindow::TreeItemText(TreeId tree, TreeItem item) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto* found = state_.Tree(tree).Find(item);
-  return found ? std::string(found->text) : std::string();
+  return found ? std::string(found->Text()) : std::string();
 }
 
 TreeItem HeadlessWindow::TreeItemParent(TreeId tree, TreeItem item) {
