@@ -26,17 +26,7 @@ std::string_view TextPool::Add(std::string_view text) {
   return {at, text.size()};
 }
 
-std::string_view TextPool::Intern(std::string_view text) {
-  if (text.empty()) return {};
-  auto found = interned_.find(text);
-  if (found != interned_.end()) return *found;
-  const std::string_view copy = Add(text);
-  interned_.insert(copy);
-  return copy;
-}
-
 void TextPool::Clear() {
-  interned_.clear();
   blocks_.clear();
   free_ = nullptr;
   freeBytes_ = 0;

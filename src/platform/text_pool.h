@@ -5,16 +5,11 @@
 // block and 32 bytes of its own; here a text costs its bytes, packed into
 // large blocks that never move, so a std::string_view handed out by Add()
 // stays valid until Clear() or the pool's end.
-//
-// Intern() keeps one copy of each distinct text: values that repeat on
-// every row (a site, a list, a folder path) are stored once, and equal
-// interned texts have equal data() pointers.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace brinehold {
@@ -30,11 +25,9 @@ class TextPool {
 
   // A stable copy of `text`. An empty text gives an empty view.
   std::string_view Add(std::string_view text);
-  // The stable copy of `text` made by an earlier Intern(), or a new one.
-  std::string_view Intern(std::string_view text);
   void Clear();
 
-  // Bytes taken from the system for texts (blocks, not the intern index).
+  // Bytes taken from the system for texts.
   size_t BlockBytes() const { return blockBytes_; }
 
  private:
@@ -44,7 +37,6 @@ class TextPool {
   char* free_ = nullptr;
   size_t freeBytes_ = 0;
   size_t blockBytes_ = 0;
-  std::unordered_set<std::string_view> interned_;
 };
 
 }  // namespace brinehold

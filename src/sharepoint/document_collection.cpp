@@ -12,10 +12,14 @@ namespace brinehold {
 
 uint32_t DocumentCollection::Shared(std::string_view text) {
   if (text.empty()) return 0;
-  const std::string_view interned = texts_.Intern(text);
-  auto [at, added] = sharedIndex_.try_emplace(interned.data(), static_cast<uint32_t>(shared_.size()));
-  if (added) shared_.push_back(interned);
-  return at->second;
+  // One lookup by the text itself; only a new text, copied to the pool,
+  // takes a second to be added under its copy.
+  if (auto found = sharedIndex_.find(text); found != sharedIndex_.end()) return found->second;
+  const std::string_view kept = texts_.Add(text);
+  const auto index = static_cast<uint32_t>(shared_.size());
+  sharedIndex_.emplace(kept, index);
+  shared_.push_back(kept);
+  return index;
 }
 
 uint32_t DocumentCollection::Shared(std::string_view text, MemoField field) {

@@ -96,11 +96,10 @@ class DocumentCollection {
   std::string ownTexts_;  // a document's own texts while they are packed
   std::string shape_;     // a time's shape while it is packed
   std::deque<Stored> documents_;
-  // Distinct repeating texts and time shapes, index 0 the empty one;
-  // `sharedIndex_` finds one by its interned data pointer (equal interned
-  // texts share it).
+  // Distinct repeating texts and time shapes, kept once in `texts_`,
+  // index 0 the empty one; `sharedIndex_` finds one by its text.
   std::vector<std::string_view> shared_{std::string_view()};
-  std::unordered_map<const char*, uint32_t> sharedIndex_;
+  std::unordered_map<std::string_view, uint32_t> sharedIndex_;
   SharedMemo memos_[kMemoFields];
   // Distinct places, found by `placeIndex_`; the last one is tried first.
   std::vector<PlaceTexts> places_;

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -58,7 +59,9 @@ class SharePointHierarchy : public RowConsumer {
   std::vector<WebRecord> webs;
   std::vector<ListRecord> lists;
   DocumentCollection documents;
-  std::vector<TreeItemTag> itemTags;
+  // A deque: one tag per document, and a vector's doubling would hold
+  // the old and the new copy at once.
+  std::deque<TreeItemTag> itemTags;
 
   bool loadingWebs = false;
   bool loadingLists = false;
