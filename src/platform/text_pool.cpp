@@ -1,5 +1,6 @@
 #include "platform/text_pool.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace brinehold {
@@ -7,17 +8,19 @@ namespace brinehold {
 std::string_view TextPool::Add(std::string_view text) {
   if (text.empty()) return {};
   if (text.size() > freeBytes_) {
-    // A text longer than a block gets a block of its own; the current
-    // block stays open for the short texts after it.
-    const size_t size = text.size() > kBlockBytes / 4 ? text.size() : kBlockBytes;
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-    blockBytes_ += size;
-    if (size != kBlockBytes) {
-      std::memcpy(blocks_.back().get(), text.data(), text.size());
-      return {blocks_.back().get(), text.size()};
+    // The next block is as large as the pool so far, within the bounds.
+    const size_t next = std::clamp(blockBytes_, kFirstBlockBytes, kBlockBytes);
+    // A text longer than a quarter block gets a block of its own; the
+    // current block stays open for the short texts after it.
+    const bool own = text.size() > next / 4;
+    blocks_.emplace_back(own ? text.size() : next);
+    blockBytes_ += blocks_.back().size();
+    if (own) {
+      std::memcpy(blocks_.back().data(), text.data(), text.size());
+      return {blocks_.back().data(), text.size()};
     }
-    free_ = blocks_.back().get();
-    freeBytes_ = size;
+    free_ = blocks_.back().data();
+    freeBytes_ = next;
   }
   char* at = free_;
   std::memcpy(at, text.data(), text.size());

@@ -3,14 +3,16 @@
 // Trees and collections built from a content database keep millions of
 // short texts (names, identifiers, dates). A std::string each costs a heap
 // block and 32 bytes of its own; here a text costs its bytes, packed into
-// large blocks that never move, so a std::string_view handed out by Add()
-// stays valid until Clear() or the pool's end.
+// blocks that never move, so a std::string_view handed out by Add() stays
+// valid until Clear() or the pool's end. Blocks grow from 16 KiB to 256 KiB
+// as the pool does: a tree of a few items keeps a small one.
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "platform/memory_block.h"
 
 namespace brinehold {
 
@@ -31,9 +33,10 @@ class TextPool {
   size_t BlockBytes() const { return blockBytes_; }
 
  private:
+  static constexpr size_t kFirstBlockBytes = size_t{16} << 10;
   static constexpr size_t kBlockBytes = size_t{256} << 10;
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<MemoryBlock> blocks_;
   char* free_ = nullptr;
   size_t freeBytes_ = 0;
   size_t blockBytes_ = 0;
