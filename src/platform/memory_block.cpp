@@ -6,8 +6,18 @@
 
 namespace brinehold {
 
+namespace {
+// Under AddressSanitizer every block comes from the heap, where reads past
+// its end are caught.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kMapLargeBlocks = false;
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+}  // namespace
+
 MemoryBlock::MemoryBlock(size_t size) : size_(size) {
-  if (size >= kMappedFrom) {
+  if (kMapLargeBlocks && size >= kMappedFrom) {
     void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (mapped != MAP_FAILED) {
       mapped_ = static_cast<char*>(mapped);
