@@ -22,7 +22,7 @@ HeadlessTree::HeadlessTree(const HeadlessTree& other)
       childLists_(other.childLists_),
       top_(other.top_),
       selected_(other.selected_) {
-  for (Item& item : items_) item.SetText(texts_.Add(item.Text()));
+  for (size_t index = 0; index < items_.size(); ++index) items_[index].SetText(texts_.Add(items_[index].Text()));
 }
 
 HeadlessTree& HeadlessTree::operator=(const HeadlessTree& other) {
@@ -66,7 +66,7 @@ void HeadlessTree::InsertOutOfOrder(TreeItem handle, Item item) {
   const auto at = std::lower_bound(handles.begin(), handles.end(), handle);
   const auto offset = at - handles.begin();
   handles.insert(at, handle);
-  items_.insert(items_.begin() + offset, item);
+  items_.insert(static_cast<size_t>(offset), item);
   runs_.clear();
   for (size_t index = 0; index < handles.size(); ++index)
     if (index == 0 || handles[index] != handles[index - 1] + 1) runs_.push_back({handles[index], index});

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/chunked_vector.h"
 #include "platform/text_pool.h"
 #include "session/window_port.h"
 
@@ -98,7 +99,7 @@ class HeadlessTree {
   // items, and a map node per item would double what they cost.
   std::vector<HandleRun> runs_;
   TreeItem lastHandle_ = kNoTreeItem;
-  std::deque<Item> items_;
+  ChunkedVector<Item> items_;
   std::deque<std::vector<TreeItem>> childLists_;
   TextPool texts_;
   std::vector<TreeItem> top_;

@@ -19,12 +19,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/chunked_vector.h"
 #include "platform/text_pool.h"
 #include "sharepoint/sharepoint_records.h"
 
@@ -95,7 +95,7 @@ class DocumentCollection {
   TextPool texts_;
   std::string ownTexts_;  // a document's own texts while they are packed
   std::string shape_;     // a time's shape while it is packed
-  std::deque<Stored> documents_;
+  ChunkedVector<Stored> documents_;
   // Distinct repeating texts and time shapes, kept once in `texts_`,
   // index 0 the empty one; `sharedIndex_` finds one by its text.
   std::vector<std::string_view> shared_{std::string_view()};

@@ -27,7 +27,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -36,6 +35,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/chunked_vector.h"
 #include "sharepoint/document_collection.h"
 #include "sharepoint/sharepoint_records.h"
 #include "session/window_port.h"
@@ -59,9 +59,9 @@ class SharePointHierarchy : public RowConsumer {
   std::vector<WebRecord> webs;
   std::vector<ListRecord> lists;
   DocumentCollection documents;
-  // A deque: one tag per document, and a vector's doubling would hold
-  // the old and the new copy at once.
-  std::deque<TreeItemTag> itemTags;
+  // One tag per document: kept in chunks, not in a vector whose doubling
+  // would hold the old and the new copy at once.
+  ChunkedVector<TreeItemTag> itemTags;
 
   bool loadingWebs = false;
   bool loadingLists = false;
