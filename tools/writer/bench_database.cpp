@@ -52,18 +52,10 @@ int16_t HeaderIndexId(Unit unit) {
   return static_cast<int16_t>(static_cast<uint64_t>(AllocationUnitIdForOwner(kOwners[unit])) >> 48);
 }
 
-// Little-endian `value` in `width` bytes at `out`.
-void PutLE(uint8_t* out, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-// The UTF-16 code units of an ASCII text at `out`, as an nvarchar stores
-// them; the number of bytes written.
-size_t PutAsciiUtf16(uint8_t* out, std::string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    out[2 * i] = static_cast<uint8_t>(text[i]);
-    out[2 * i + 1] = 0;
-  }
+// The UTF-16 code units of an ASCII text at `at` of `out`, as an nvarchar
+// stores them; the number of bytes written.
+size_t PutAsciiUtf16(Bytes& out, size_t at, std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) PutUInt(out, at + 2 * i, static_cast<uint8_t>(text[i]), 2);
   return 2 * text.size();
 }
 
@@ -80,50 +72,59 @@ std::string_view NumberedText(char (&out)[64], std::string_view prefix, uint64_t
   return {out, used + suffix.size()};
 }
 
+// The row texts, as BenchNarrowName, BenchDirName and BenchLeafName give
+// them, made in `out`.
+std::string_view NarrowNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Narrow row ", row, ""); }
+std::string_view DirNameInto(char (&out)[64], uint64_t row) {
+  char site[64];
+  return NumberedText(out, NumberedText(site, "sites/team", row % 50, "/Shared Documents/Folder "), row % 200, "");
+}
+std::string_view LeafNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Document ", row, ".docx"); }
+
 // The bytes of the GUID "gggggggg-0000-4000-8000-rrrrrrrrrrrr" (group g,
-// row r in twelve hex digits) at `out`: the first three groups stored
-// little-endian, the last two as written.
-void PutGuidForRow(uint8_t* out, uint64_t row, uint32_t group) {
-  PutLE(out, group, 4);
-  PutLE(out + 4, 0x0000, 2);
-  PutLE(out + 6, 0x4000, 2);
-  out[8] = 0x80;
-  out[9] = 0x00;
-  for (int i = 0; i < 6; ++i) out[10 + i] = static_cast<uint8_t>(row >> (8 * (5 - i)));
+// row r in twelve hex digits) at `at` of `out`: the first three groups
+// stored little-endian, the last two as written.
+void PutGuidForRow(Bytes& out, size_t at, uint64_t row, uint32_t group) {
+  PutUInt(out, at, group, 4);
+  PutUInt(out, at + 4, 0x0000, 2);
+  PutUInt(out, at + 6, 0x4000, 2);
+  PutUInt(out, at + 8, 0x0080, 2);
+  for (size_t i = 0; i < 6; ++i) PutUInt(out, at + 10 + i, row >> (8 * (5 - i)), 1);
 }
 
-void PutCreatedAt(uint8_t* out, uint64_t row) {
-  PutDateTime(out, 2000 + static_cast<int>(row % 25), 1 + static_cast<int>(row % 12), 1 + static_cast<int>(row % 28),
-              static_cast<int>(row % 24), static_cast<int>(row % 60), static_cast<int>((row / 7) % 60));
+void PutCreatedAt(Bytes& out, size_t at, uint64_t row) {
+  PutDateTime(out, at, 2000 + static_cast<int>(row % 25), 1 + static_cast<int>(row % 12),
+              1 + static_cast<int>(row % 28), static_cast<int>(row % 24), static_cast<int>(row % 60),
+              static_cast<int>((row / 7) % 60));
 }
 
 // A document row as the record format lays it out: status bytes (null
 // bitmap and variable columns present), fixed end, the fixed columns in
 // column order (Id, SiteId, Size, TimeCreated, WebId, ListId, Type,
 // TimeLastModified: 85 bytes), column count, a two-byte null bitmap, two
-// variable columns and their end offsets, DirName and LeafName. `out` has
-// room for 512 bytes.
-size_t EncodeDocumentRecord(uint64_t row, uint8_t* out) {
+// variable columns and their end offsets, DirName and LeafName. `out`
+// holds 512 bytes.
+size_t EncodeDocumentRecord(uint64_t row, Bytes& out) {
   constexpr size_t kFixedEnd = 89, kVariableData = 99;
-  out[0] = 0x30;
-  out[1] = 0;
-  PutLE(out + 2, kFixedEnd, 2);
-  PutGuidForRow(out + 4, row, 0xD0C);
-  PutGuidForRow(out + 20, row % 50, 0x517E);
-  PutLE(out + 36, static_cast<uint32_t>(BenchDocumentSize(row)), 4);
-  PutCreatedAt(out + 40, row);
-  PutGuidForRow(out + 48, row % 50, 0x3EB);
-  PutGuidForRow(out + 64, row % 50, 0x1157);
-  out[80] = 0;  // a document, not a folder
-  PutCreatedAt(out + 81, row + 1);
-  PutLE(out + kFixedEnd, 10, 2);
-  PutLE(out + 91, 0, 2);  // no column is null
-  PutLE(out + 93, 2, 2);
+  PutUInt(out, 0, 0x30, 1);
+  PutUInt(out, 1, 0, 1);
+  PutUInt(out, 2, kFixedEnd, 2);
+  PutGuidForRow(out, 4, row, 0xD0C);
+  PutGuidForRow(out, 20, row % 50, 0x517E);
+  PutUInt(out, 36, static_cast<uint32_t>(BenchDocumentSize(row)), 4);
+  PutCreatedAt(out, 40, row);
+  PutGuidForRow(out, 48, row % 50, 0x3EB);
+  PutGuidForRow(out, 64, row % 50, 0x1157);
+  PutUInt(out, 80, 0, 1);  // a document, not a folder
+  PutCreatedAt(out, 81, row + 1);
+  PutUInt(out, kFixedEnd, 10, 2);
+  PutUInt(out, 91, 0, 2);  // no column is null
+  PutUInt(out, 93, 2, 2);
   char text[64];
-  size_t end = kVariableData + PutAsciiUtf16(out + kVariableData, BenchDirNameInto(text, row));
-  PutLE(out + 95, end, 2);
-  end += PutAsciiUtf16(out + end, BenchLeafNameInto(text, row));
-  PutLE(out + 97, end, 2);
+  size_t end = kVariableData + PutAsciiUtf16(out, kVariableData, DirNameInto(text, row));
+  PutUInt(out, 95, end, 2);
+  end += PutAsciiUtf16(out, end, LeafNameInto(text, row));
+  PutUInt(out, 97, end, 2);
   return end;
 }
 
@@ -337,34 +338,34 @@ class DataPageFiller {
 // A narrow row as the record format lays it out: status bytes (null bitmap
 // and variable columns present), fixed end, Id and Created, column count,
 // one null-bitmap byte, one variable column and its end offset, Name.
-// `out` has room for 256 bytes.
-size_t EncodeNarrowRecord(uint64_t row, uint8_t* out) {
+// `out` holds 256 bytes.
+size_t EncodeNarrowRecord(uint64_t row, Bytes& out) {
   constexpr size_t kNameAt = 23;
   char name[64];
-  const size_t size = kNameAt + PutAsciiUtf16(out + kNameAt, BenchNarrowNameInto(name, row));
-  out[0] = 0x30;
-  out[1] = 0;
-  PutLE(out + 2, 16, 2);
-  PutLE(out + 4, static_cast<uint32_t>(row), 4);
-  PutCreatedAt(out + 8, row);
-  PutLE(out + 16, 3, 2);
-  out[18] = 0;
-  PutLE(out + 19, 1, 2);
-  PutLE(out + 21, size, 2);
+  const size_t size = kNameAt + PutAsciiUtf16(out, kNameAt, NarrowNameInto(name, row));
+  PutUInt(out, 0, 0x30, 1);
+  PutUInt(out, 1, 0, 1);
+  PutUInt(out, 2, 16, 2);
+  PutUInt(out, 4, static_cast<uint32_t>(row), 4);
+  PutCreatedAt(out, 8, row);
+  PutUInt(out, 16, 3, 2);
+  PutUInt(out, 18, 0, 1);
+  PutUInt(out, 19, 1, 2);
+  PutUInt(out, 21, size, 2);
   return size;
 }
 
 Bytes NarrowPage(uint64_t number, uint64_t& next) {
   DataPageFiller page(kNarrow, number);
-  uint8_t record[256];
-  while (page.Add(record, EncodeNarrowRecord(next, record))) ++next;
+  Bytes record(256);
+  while (page.Add(record.data(), EncodeNarrowRecord(next, record))) ++next;
   return page.Finish();
 }
 
 Bytes DocumentPage(uint64_t number, uint64_t& next) {
   DataPageFiller page(kDocuments, number);
-  uint8_t record[512];
-  while (page.Add(record, EncodeDocumentRecord(next, record))) ++next;
+  Bytes record(512);
+  while (page.Add(record.data(), EncodeDocumentRecord(next, record))) ++next;
   return page.Finish();
 }
 
@@ -440,10 +441,9 @@ void WriteIamPages(PageWriter& out, const Layout& layout, const std::vector<std:
 
 }  // namespace
 
-std::string_view BenchNarrowNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Narrow row ", row, ""); }
 std::string BenchNarrowName(uint64_t row) {
   char text[64];
-  return std::string(BenchNarrowNameInto(text, row));
+  return std::string(NarrowNameInto(text, row));
 }
 std::string BenchWideTitle(uint64_t row) { return "Wide item " + std::to_string(row); }
 std::string BenchWideBody(uint64_t row) {
@@ -452,18 +452,13 @@ std::string BenchWideBody(uint64_t row) {
     body[i] = static_cast<char>('a' + letter);
   return body;
 }
-std::string_view BenchDirNameInto(char (&out)[64], uint64_t row) {
-  char site[64];
-  return NumberedText(out, NumberedText(site, "sites/team", row % 50, "/Shared Documents/Folder "), row % 200, "");
-}
 std::string BenchDirName(uint64_t row) {
   char text[64];
-  return std::string(BenchDirNameInto(text, row));
+  return std::string(DirNameInto(text, row));
 }
-std::string_view BenchLeafNameInto(char (&out)[64], uint64_t row) { return NumberedText(out, "Document ", row, ".docx"); }
 std::string BenchLeafName(uint64_t row) {
   char text[64];
-  return std::string(BenchLeafNameInto(text, row));
+  return std::string(LeafNameInto(text, row));
 }
 int32_t BenchDocumentSize(uint64_t row) { return static_cast<int32_t>((row * 7919) % 5000000); }
 

@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "platform/byte_reader.h"
 
@@ -37,16 +36,11 @@ struct BenchRowCounts {
   uint64_t documents = 0;
 };
 
-// The texts of row `row`. The ...Into forms write the same text into
-// `out` and view it there, for the writer's hot loops.
 std::string BenchNarrowName(uint64_t row);
 std::string BenchWideTitle(uint64_t row);
 std::string BenchWideBody(uint64_t row);
 std::string BenchDirName(uint64_t row);
 std::string BenchLeafName(uint64_t row);
-std::string_view BenchNarrowNameInto(char (&out)[64], uint64_t row);
-std::string_view BenchDirNameInto(char (&out)[64], uint64_t row);
-std::string_view BenchLeafNameInto(char (&out)[64], uint64_t row);
 int32_t BenchDocumentSize(uint64_t row);
 
 // The smallest size WriteBenchDatabase accepts.

@@ -219,7 +219,7 @@ Bytes Int64Bytes(int64_t value) {
   return bytes;
 }
 
-void PutDateTime(uint8_t* out, int year, int month, int day, int hour, int minute, int second) {
+bool PutDateTime(Bytes& out, size_t at, int year, int month, int day, int hour, int minute, int second) {
   // Days from 1900-01-01 by the civil calendar.
   auto daysFromCivil = [](int y, int m, int d) {
     y -= m <= 2;
@@ -229,17 +229,14 @@ void PutDateTime(uint8_t* out, int year, int month, int day, int hour, int minut
     const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
   };
-  const uint32_t days = static_cast<uint32_t>(daysFromCivil(year, month, day) - daysFromCivil(1900, 1, 1));
+  const int days = daysFromCivil(year, month, day) - daysFromCivil(1900, 1, 1);
   const uint32_t ticks = static_cast<uint32_t>((hour * 3600 + minute * 60 + second) * 300);
-  for (int i = 0; i < 4; ++i) {
-    out[i] = static_cast<uint8_t>(ticks >> (8 * i));
-    out[4 + i] = static_cast<uint8_t>(days >> (8 * i));
-  }
+  return PutUInt(out, at, ticks, 4) && PutUInt(out, at + 4, static_cast<uint32_t>(days), 4);
 }
 
 Bytes DateTimeBytes(int year, int month, int day, int hour, int minute, int second) {
   Bytes bytes(8);
-  PutDateTime(bytes.data(), year, month, day, hour, minute, second);
+  PutDateTime(bytes, 0, year, month, day, hour, minute, second);
   return bytes;
 }
 

@@ -87,8 +87,8 @@ Bytes Int64Bytes(int64_t value);
 // datetime: 1/300 s since midnight (4 bytes), then days since 1900-01-01
 // (4 bytes). Dates before 1900 are not supported.
 Bytes DateTimeBytes(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-// The same eight bytes written to `out`.
-void PutDateTime(uint8_t* out, int year, int month, int day, int hour, int minute, int second);
+// The same eight bytes written at `at` of `out`; false when they do not fit.
+bool PutDateTime(Bytes& out, size_t at, int year, int month, int day, int hour, int minute, int second);
 // nvarchar text (UTF-16LE).
 Bytes NVarCharBytes(const std::string& text);
 
