@@ -1,6 +1,7 @@
 #include "ui/check_tree.h"
 
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -8,7 +9,6 @@
 
 #include "ui/pictures.h"
 
-#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -21,116 +21,11 @@ TreeItem NewHandle() {
   return ++next;
 }
 
-// An item of this tree. A document tree holds millions of items, and what
-// a tree item keeps in its role lists costs 40 to 100 bytes a role, so the
-// roles every item has live in members instead: the text (UTF-8, kept in
-// the tree's text pool: a QString of its own would cost some 80 bytes an
-// item), the check state (none until set), the image (a shared icon) and,
-// outside the roles, the handle and the data. The tooltip is the text
-// unless one is set.
-class CheckTreeItem final : public QTreeWidgetItem {
- public:
-  static constexpr int kType = QTreeWidgetItem::UserType + 1;
-  // `owner` keeps the item's texts (CXHtmlTree::KeepText), also while the
-  // item is out of the tree, as while its siblings are sorted.
-  CheckTreeItem(CXHtmlTree& owner, std::string_view text, TreeItem handle)
-      : QTreeWidgetItem(kType), handle(handle), owner_(owner), text_(owner.KeepText(text)) {}
-
-  QVariant data(int column, int role) const override {
-    if (column == 0) {
-      switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-          return Text();
-        case Qt::CheckStateRole:
-          return check_ < 0 ? QVariant() : QVariant(static_cast<int>(check_));
-        case Qt::DecorationRole:
-          if (!icon_.isNull()) return icon_;
-          break;
-        case Qt::ToolTipRole: {
-          QVariant own = QTreeWidgetItem::data(column, role);
-          return own.isValid() ? own : QVariant(Text());
-        }
-        default:
-          break;
-      }
-    }
-    return QTreeWidgetItem::data(column, role);
-  }
-
-  void setData(int column, int role, const QVariant& value) override {
-    if (column == 0 && SetOwnRole(role, value)) return;
-    QTreeWidgetItem::setData(column, role, value);
-  }
-
-  std::string_view Utf8Text() const { return text_; }
-
-  const TreeItem handle;
-  int64_t value = 0;
-
- private:
-  QString Text() const { return QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())); }
-
-  // True when `role` is one kept in a member; the view hears of a change.
-  bool SetOwnRole(int role, const QVariant& value) {
-    switch (role) {
-      case Qt::DisplayRole:
-      case Qt::EditRole: {
-        const QByteArray text = value.toString().toUtf8();
-        const std::string_view utf8(text.constData(), static_cast<size_t>(text.size()));
-        if (utf8 == text_) return true;
-        text_ = owner_.KeepText(utf8);
-        break;
-      }
-      case Qt::CheckStateRole: {
-        const int8_t check = value.isValid() ? static_cast<int8_t>(value.toInt()) : int8_t{-1};
-        if (check == check_) return true;
-        check_ = check;
-        break;
-      }
-      case Qt::DecorationRole: {
-        if (value.typeId() != QMetaType::QIcon) return false;
-        QIcon icon = value.value<QIcon>();
-        if (icon.cacheKey() == icon_.cacheKey()) return true;
-        icon_ = std::move(icon);
-        break;
-      }
-      default:
-        return false;
-    }
-    emitDataChanged();
-    return true;
-  }
-
-  CXHtmlTree& owner_;
-  std::string_view text_;
-  QIcon icon_;
-  int8_t check_ = -1;
-};
-
-// The first entry of a handle-ordered list whose handle is not below `handle`.
-template <typename Items>
-auto FirstNotBefore(Items& items, TreeItem handle) {
-  return std::lower_bound(items.begin(), items.end(), handle,
-                          [](const auto& entry, TreeItem wanted) { return entry.first < wanted; });
-}
-
-const CheckTreeItem* AsCheckTreeItem(const QTreeWidgetItem* item) {
-  return item && item->type() == CheckTreeItem::kType ? static_cast<const CheckTreeItem*>(item) : nullptr;
-}
-
-// The item's text in UTF-8, without a round trip through a QString for
-// the tree's own items.
-std::string Utf8TextOf(const QTreeWidgetItem* item) {
-  if (const CheckTreeItem* own = AsCheckTreeItem(item)) return std::string(own->Utf8Text());
-  return item->text(0).toStdString();
-}
-
 }  // namespace
 
-CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
+CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeView(parent), model_(new CheckTreeModel(this)) {
+  setModel(model_);
   setHeaderHidden(true);
-  setColumnCount(1);
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -141,253 +36,213 @@ CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void CXHtmlTree::Initialise() {
-  clear();
-  items_.clear();
-  texts_.Clear();
+  model_->Clear();
   previousSelected_ = QPersistentModelIndex();
   pressedItem_ = QPersistentModelIndex();
 }
 
 TreeItem CXHtmlTree::ReserveHandle() { return NewHandle(); }
 
-std::string_view CXHtmlTree::KeepText(std::string_view utf8) { return texts_.Add(utf8); }
+void CXHtmlTree::SetImagesByShape(std::function<bool(const QModelIndex& item)> isFolder) {
+  model_->shapeImage = [this, isFolder = std::move(isFolder)](const QModelIndex& item) {
+    static const QIcon folder(TreeFolderImage());
+    static const QIcon object(TreeObjectImage());
+    return model_->rowCount(item) > 0 || (isFolder && isFolder(item)) ? folder : object;
+  };
+}
 
-QTreeWidgetItem* CXHtmlTree::InsertItem(QTreeWidgetItem* parent, const QString& text, bool first,
-                                        TreeItem handle) {
+QModelIndex CXHtmlTree::InsertItem(const QModelIndex& parent, const QString& text, bool first, TreeItem handle) {
   const QByteArray utf8 = text.toUtf8();
   return InsertUtf8Item(parent, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), first, handle);
 }
 
-QTreeWidgetItem* CXHtmlTree::InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first,
-                                            TreeItem handle) {
-  if (handle == kNoTreeItem) handle = NewHandle();
-  auto* item = new CheckTreeItem(*this, utf8Text, handle);
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-  item->setData(0, Qt::CheckStateRole, Qt::Unchecked);
-  RememberItem(handle, item);
-  if (parent) {
-    parent->insertChild(first ? 0 : parent->childCount(), item);
-  } else {
-    insertTopLevelItem(first ? 0 : topLevelItemCount(), item);
-  }
-  RefreshImage(item);
-  if (parent) {
-    RefreshImage(parent);
-    UncheckedChildAdded(item);
-  }
+QModelIndex CXHtmlTree::InsertUtf8Item(const QModelIndex& parent, std::string_view utf8Text, bool first,
+                                       TreeItem handle) {
+  // A handle in use keeps naming its item.
+  if (handle == kNoTreeItem || model_->Find(handle).isValid()) handle = NewHandle();
+  const QModelIndex item = model_->Insert(parent, utf8Text, first, handle);
+  if (item.isValid() && parent.isValid()) UncheckedChildAdded(item);
   return item;
 }
 
-void CXHtmlTree::RememberItem(TreeItem handle, QTreeWidgetItem* item) {
-  if (items_.empty() || items_.back().first < handle) {
-    items_.emplace_back(handle, item);
-    return;
-  }
-  // A handle reserved earlier and used late, or one used again.
-  auto it = FirstNotBefore(items_, handle);
-  if (it != items_.end() && it->first == handle) it->second = item;
-  else items_.insert(it, {handle, item});
-}
+QModelIndex CXHtmlTree::Find(TreeItem handle) const { return model_->Find(handle); }
 
-QTreeWidgetItem* CXHtmlTree::Find(TreeItem handle) const {
-  auto it = FirstNotBefore(items_, handle);
-  return it == items_.end() || it->first != handle ? nullptr : it->second;
-}
-
-TreeItem CXHtmlTree::HandleOf(const QTreeWidgetItem* item) const {
-  const CheckTreeItem* own = AsCheckTreeItem(item);
-  return own ? own->handle : kNoTreeItem;
-}
-
-int64_t CXHtmlTree::DataOf(const QTreeWidgetItem* item) const {
-  const CheckTreeItem* own = AsCheckTreeItem(item);
-  return own ? own->value : 0;
-}
-
-void CXHtmlTree::SetData(QTreeWidgetItem* item, int64_t data) {
-  if (!item) return;
-  auto* own = const_cast<CheckTreeItem*>(AsCheckTreeItem(item));
-  if (!own) return;
-  own->value = data;
-  // The data may tell a folder from an object.
-  RefreshImage(item);
-}
-
-void CXHtmlTree::SortChildren(QTreeWidgetItem* item) {
-  QList<QTreeWidgetItem*> children;
-  if (item) {
-    children = item->takeChildren();
-  } else {
-    while (topLevelItemCount() > 0) children.append(takeTopLevelItem(0));
-  }
-  std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-    return TreeTextLess(Utf8TextOf(a), Utf8TextOf(b));
+QModelIndex CXHtmlTree::FindText(const QString& text) const {
+  const QByteArray wanted = text.toUtf8();
+  const std::string_view utf8(wanted.constData(), static_cast<size_t>(wanted.size()));
+  QModelIndex found;
+  model_->ForEach([&](const QModelIndex& item) {
+    if (model_->Text(item) != utf8) return true;
+    found = item;
+    return false;
   });
-  if (item) {
-    item->addChildren(children);
-  } else {
-    addTopLevelItems(children);
-  }
+  return found;
 }
 
-void CXHtmlTree::RefreshImage(QTreeWidgetItem* item) {
-  if (!imagesByShape) return;
-  static const QIcon folder(TreeFolderImage());
-  static const QIcon object(TreeObjectImage());
-  item->setIcon(0, item->childCount() > 0 || (isFolder && isFolder(item)) ? folder : object);
+bool CXHtmlTree::IsChecked(const QModelIndex& item) const {
+  return item.isValid() && model_->Check(item) == Qt::Checked;
 }
 
-bool CXHtmlTree::IsChecked(const QTreeWidgetItem* item) const {
-  return item && item->data(0, Qt::CheckStateRole).toInt() == Qt::Checked;
-}
-
-int CXHtmlTree::StateIndex(const QTreeWidgetItem* item) const {
-  if (!item) return 0;
+int CXHtmlTree::StateIndex(const QModelIndex& item) const {
+  if (!model_->Handle(item)) return 0;
   int index = 1;
-  switch (item->data(0, Qt::CheckStateRole).toInt()) {
+  switch (model_->Check(item)) {
     case Qt::Checked: index = 2; break;
     case Qt::PartiallyChecked: index = 3; break;
     default: break;
   }
-  return item->isDisabled() ? index + 4 : index;
+  return model_->Disabled(item) ? index + 4 : index;
 }
 
-void CXHtmlTree::SetSubtree(QTreeWidgetItem* item, Qt::CheckState state) {
-  item->setData(0, Qt::CheckStateRole, state);
-  for (int i = 0; i < item->childCount(); ++i) SetSubtree(item->child(i), state);
+void CXHtmlTree::SetSubtree(const QModelIndex& item, Qt::CheckState state) {
+  // Depth first with a stack of its own: a damaged database may nest
+  // folders deeply.
+  std::vector<QModelIndex> pending{item};
+  while (!pending.empty()) {
+    const QModelIndex next = pending.back();
+    pending.pop_back();
+    model_->SetCheck(next, state);
+    for (int row = 0, rows = model_->rowCount(next); row < rows; ++row) pending.push_back(model_->index(row, 0, next));
+  }
 }
 
-void CXHtmlTree::UncheckedChildAdded(QTreeWidgetItem* item) {
+void CXHtmlTree::UncheckedChildAdded(const QModelIndex& item) {
   // A parent's state sums up its children's, so one more unchecked child
   // changes it only from checked (to partly) or when it is the only child;
   // counting every sibling instead made filling a folder quadratic.
-  QTreeWidgetItem* parent = item->parent();
-  if (!parent) return;
-  const int before = parent->data(0, Qt::CheckStateRole).toInt();
-  int after = before;
-  if (parent->childCount() == 1) {
+  const QModelIndex parent = item.parent();
+  if (!parent.isValid()) return;
+  const Qt::CheckState before = model_->Check(parent);
+  Qt::CheckState after = before;
+  if (model_->rowCount(parent) == 1) {
     after = Qt::Unchecked;
   } else if (before == Qt::Checked) {
     after = Qt::PartiallyChecked;
   }
   if (after == before) return;
-  parent->setData(0, Qt::CheckStateRole, after);
+  model_->SetCheck(parent, after);
   UpdateAncestors(parent);
 }
 
-void CXHtmlTree::UpdateAncestors(QTreeWidgetItem* item) {
-  for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
+void CXHtmlTree::UpdateAncestors(const QModelIndex& item) {
+  for (QModelIndex parent = item.parent(); parent.isValid(); parent = parent.parent()) {
+    const int children = model_->rowCount(parent);
     int checked = 0, partial = 0;
-    for (int i = 0; i < parent->childCount(); ++i) {
-      const int state = parent->child(i)->data(0, Qt::CheckStateRole).toInt();
+    for (int row = 0; row < children; ++row) {
+      const Qt::CheckState state = model_->Check(model_->index(row, 0, parent));
       checked += state == Qt::Checked;
       partial += state == Qt::PartiallyChecked;
     }
     Qt::CheckState state = Qt::PartiallyChecked;
-    if (checked == parent->childCount()) state = Qt::Checked;
+    if (checked == children) state = Qt::Checked;
     else if (checked == 0 && partial == 0) state = Qt::Unchecked;
-    parent->setData(0, Qt::CheckStateRole, state);
+    model_->SetCheck(parent, state);
   }
 }
 
-void CXHtmlTree::SetChecked(QTreeWidgetItem* item, bool checked) {
-  if (!item) return;
+void CXHtmlTree::SetChecked(const QModelIndex& item, bool checked) {
+  if (!model_->Handle(item)) return;
   const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
   SetSubtree(item, state);
   UpdateAncestors(item);
   if (onCheckChanged) onCheckChanged(item, state);
 }
 
-void CXHtmlTree::Toggle(QTreeWidgetItem* item) {
-  if (item && !item->isDisabled()) SetChecked(item, !IsChecked(item));
+void CXHtmlTree::Toggle(const QModelIndex& item) {
+  if (model_->Handle(item) && !model_->Disabled(item)) SetChecked(item, !IsChecked(item));
 }
 
-void CXHtmlTree::SelectItem(QTreeWidgetItem* item) {
+QModelIndex CXHtmlTree::SelectedItem() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() && selectionModel()->isSelected(current) ? current : QModelIndex();
+}
+
+void CXHtmlTree::SelectItem(const QModelIndex& item) {
   previousSelected_ = QPersistentModelIndex(currentIndex());
-  if (!item) {
+  if (!model_->Handle(item)) {
     clearSelection();
     return;
   }
-  setCurrentItem(item);
-  item->setSelected(true);
-  scrollToItem(item);
+  setCurrentIndex(item);
+  selectionModel()->select(item, QItemSelectionModel::ClearAndSelect);
+  scrollTo(item);
 }
 
 void CXHtmlTree::ReselectPrevious() {
-  QTreeWidgetItem* previous = previousSelected_.isValid() ? itemFromIndex(previousSelected_) : nullptr;
+  const QModelIndex previous = previousSelected_;
   clearSelection();
-  if (previous) {
-    setCurrentItem(previous);
-    previous->setSelected(true);
+  if (previous.isValid()) {
+    setCurrentIndex(previous);
+    selectionModel()->select(previous, QItemSelectionModel::ClearAndSelect);
   } else {
-    setCurrentItem(nullptr);
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
   }
 }
 
 void CXHtmlTree::CollapseTopLevel() {
-  QTreeWidgetItem* current = currentItem();
-  for (int i = 0; i < topLevelItemCount(); ++i) topLevelItem(i)->setExpanded(false);
-  if (current) {
-    for (QTreeWidgetItem* up = current->parent(); up; up = up->parent()) up->setExpanded(true);
-    setCurrentItem(current);
-    scrollToItem(current);
+  const QModelIndex current = currentIndex();
+  for (int row = 0, rows = model_->rowCount(); row < rows; ++row) collapse(model_->index(row, 0));
+  if (current.isValid()) {
+    for (QModelIndex up = current.parent(); up.isValid(); up = up.parent()) expand(up);
+    setCurrentIndex(current);
+    scrollTo(current);
   }
 }
 
-QTreeWidgetItem* CXHtmlTree::NextEnabled(QTreeWidgetItem* from, bool down) const {
-  QTreeWidgetItem* item = from;
+QModelIndex CXHtmlTree::NextEnabled(const QModelIndex& from, bool down) const {
+  QModelIndex item = from;
   do {
-    item = down ? itemBelow(item) : itemAbove(item);
-  } while (item && item->isDisabled());
+    item = down ? indexBelow(item) : indexAbove(item);
+  } while (item.isValid() && model_->Disabled(item));
   return item;
 }
 
 void CXHtmlTree::keyPressEvent(QKeyEvent* event) {
-  QTreeWidgetItem* item = currentItem();
+  const QModelIndex item = currentIndex();
   const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  const bool hasChildren = item.isValid() && model_->rowCount(item) > 0;
   switch (event->key()) {
     case Qt::Key_Space:
       Toggle(item);
       return;
     case Qt::Key_Right:
-      if (item && item->childCount() > 0 && !item->isExpanded()) item->setExpanded(true);
+      if (hasChildren && !isExpanded(item)) expand(item);
       return;
     case Qt::Key_Left:
-      if (item && item->childCount() > 0 && item->isExpanded()) item->setExpanded(false);
+      if (hasChildren && isExpanded(item)) collapse(item);
       return;
     case Qt::Key_Down:
     case Qt::Key_Up: {
-      QTreeWidgetItem* next = item ? NextEnabled(item, event->key() == Qt::Key_Down) : topLevelItem(0);
-      if (next) SelectItem(next);
+      const QModelIndex next = item.isValid() ? NextEnabled(item, event->key() == Qt::Key_Down) : model_->index(0, 0);
+      if (next.isValid()) SelectItem(next);
       return;
     }
     case Qt::Key_Plus:
-      if (keypad && item) item->setExpanded(true);
+      if (keypad && item.isValid()) expand(item);
       if (keypad) return;
       break;
     case Qt::Key_Minus:
-      if (keypad && item) item->setExpanded(false);
+      if (keypad && item.isValid()) collapse(item);
       if (keypad) return;
       break;
     case Qt::Key_Asterisk:
-      if (keypad && item) {
-        expandRecursively(indexFromItem(item));
-        scrollToItem(item, QAbstractItemView::PositionAtTop);
+      if (keypad && item.isValid()) {
+        expandRecursively(item);
+        scrollTo(item, QAbstractItemView::PositionAtTop);
         return;
       }
       break;
     default:
       break;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
-CXHtmlTree::Hit CXHtmlTree::HitTest(const QPoint& pos, QTreeWidgetItem** hitItem) const {
-  QTreeWidgetItem* item = itemAt(pos);
+CXHtmlTree::Hit CXHtmlTree::HitTest(const QPoint& pos, QModelIndex* hitItem) const {
+  const QModelIndex item = indexAt(pos);
   *hitItem = item;
-  if (!item) return Hit::Nothing;
-  const QModelIndex index = indexFromItem(item);
-  const QRect rect = visualRect(index);
+  if (!item.isValid()) return Hit::Nothing;
+  const QRect rect = visualRect(item);
   if (!rect.contains(pos)) return Hit::Nothing;  // the expand button or the lines
   QStyleOptionViewItem option;
   initViewItemOption(&option);
@@ -401,34 +256,34 @@ CXHtmlTree::Hit CXHtmlTree::HitTest(const QPoint& pos, QTreeWidgetItem** hitItem
 void CXHtmlTree::mousePressEvent(QMouseEvent* event) {
   pressedItem_ = QPersistentModelIndex();
   if (event->button() != Qt::LeftButton) {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     return;
   }
-  QTreeWidgetItem* item = nullptr;
+  QModelIndex item;
   const Hit hit = HitTest(event->position().toPoint(), &item);
   if (hit == Hit::CheckBox) {
     Toggle(item);
     return;
   }
   if (hit == Hit::Label) {
-    pressedItem_ = QPersistentModelIndex(indexFromItem(item));
+    pressedItem_ = QPersistentModelIndex(item);
     return;  // selected on release, as a click
   }
-  QTreeWidget::mousePressEvent(event);
+  QTreeView::mousePressEvent(event);
 }
 
 void CXHtmlTree::mouseReleaseEvent(QMouseEvent* event) {
-  QTreeWidgetItem* pressed = pressedItem_.isValid() ? itemFromIndex(pressedItem_) : nullptr;
+  const QModelIndex pressed = pressedItem_;
   pressedItem_ = QPersistentModelIndex();
-  if (event->button() == Qt::LeftButton && pressed) {
-    QTreeWidgetItem* item = nullptr;
+  if (event->button() == Qt::LeftButton && pressed.isValid()) {
+    QModelIndex item;
     if (HitTest(event->position().toPoint(), &item) == Hit::Label && item == pressed) {
       SelectItem(item);
       if (onLabelClicked) onLabelClicked(item);
     }
     return;
   }
-  QTreeWidget::mouseReleaseEvent(event);
+  QTreeView::mouseReleaseEvent(event);
 }
 
 }  // namespace brinehold::ui

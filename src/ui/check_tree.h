@@ -20,58 +20,73 @@
 // before the click is remembered so that a refused click can be undone
 // (ReselectPrevious).
 //
-// Items are known to the rest of the program by handles (TreeItem): unique
-// within the process for an item's life and never reused, so a handle kept
-// across a reset finds nothing instead of a stranger. Each item also keeps
-// a 64-bit data value for its caller.
+// Items are the indexes of the tree's own model (check_tree_model.h), which
+// keeps a document tree of millions of items in a fraction of what tree
+// widget items cost; an invalid index stands for no item, and for the top
+// level where a parent is asked for. Items are known to the rest of the
+// program by handles (TreeItem): unique within the process for an item's
+// life and never reused, so a handle kept across a reset finds nothing
+// instead of a stranger. Each item also keeps a 64-bit data value for its
+// caller.
 //
 // Window thread only; the port hands the workers' requests over.
 #pragma once
 
 #include <QPersistentModelIndex>
-#include <QTreeWidget>
-#include <deque>
+#include <QTreeView>
 #include <functional>
+#include <string>
 #include <string_view>
-#include <utility>
 
-#include "platform/text_pool.h"
 #include "session/window_port.h"
+#include "ui/check_tree_model.h"
 
 namespace brinehold::ui {
 
-class CXHtmlTree : public QTreeWidget {
+class CXHtmlTree : public QTreeView {
  public:
   explicit CXHtmlTree(QWidget* parent = nullptr);
 
   // Empties the tree and switches check boxes and smart check on.
   void Initialise();
-  // Inserts `text` under `parent` (nullptr: top level) as its first or last
+  // Inserts `text` under `parent` (invalid: top level) as its first or last
   // child, unchecked, with `handle` (one from ReserveHandle) or a new one.
-  QTreeWidgetItem* InsertItem(QTreeWidgetItem* parent, const QString& text, bool first = false,
-                              TreeItem handle = kNoTreeItem);
+  QModelIndex InsertItem(const QModelIndex& parent, const QString& text, bool first = false,
+                         TreeItem handle = kNoTreeItem);
   // The same with the text in UTF-8, as the workers hand it over.
-  QTreeWidgetItem* InsertUtf8Item(QTreeWidgetItem* parent, std::string_view utf8Text, bool first = false,
-                                  TreeItem handle = kNoTreeItem);
-  // A copy of an item's text that lives until Initialise: items keep their
-  // texts here, in UTF-8.
-  std::string_view KeepText(std::string_view utf8);
+  QModelIndex InsertUtf8Item(const QModelIndex& parent, std::string_view utf8Text, bool first = false,
+                             TreeItem handle = kNoTreeItem);
   // A handle no item has; any thread may take one.
   static TreeItem ReserveHandle();
-  // The item behind `handle`, or nullptr.
-  QTreeWidgetItem* Find(TreeItem handle) const;
-  TreeItem HandleOf(const QTreeWidgetItem* item) const;
-  int64_t DataOf(const QTreeWidgetItem* item) const;
-  void SetData(QTreeWidgetItem* item, int64_t data);
-  // Sorts the children of `item` (nullptr: the top level) by TreeTextLess,
+  // The item behind `handle`, or an invalid index.
+  QModelIndex Find(TreeItem handle) const;
+  // The first item in display order whose text is `text`, or an invalid index.
+  QModelIndex FindText(const QString& text) const;
+  // Each item in display order, depth first, until `visit` returns false.
+  void ForEachItem(const std::function<bool(const QModelIndex& item)>& visit) const { model_->ForEach(visit); }
+  TreeItem HandleOf(const QModelIndex& item) const { return model_->Handle(item); }
+  int64_t DataOf(const QModelIndex& item) const { return model_->Value(item); }
+  void SetData(const QModelIndex& item, int64_t data) { model_->SetValue(item, data); }
+  std::string TextOf(const QModelIndex& item) const { return std::string(model_->Text(item)); }
+  void SetIcon(const QModelIndex& item, const QIcon& icon) { model_->SetIcon(item, icon); }
+  QIcon IconOf(const QModelIndex& item) const { return item.data(Qt::DecorationRole).value<QIcon>(); }
+  void SetBold(const QModelIndex& item, bool bold) { model_->SetBold(item, bold); }
+  bool IsBold(const QModelIndex& item) const { return model_->Bold(item); }
+  void SetDisabled(const QModelIndex& item, bool disabled) { model_->SetDisabled(item, disabled); }
+  // The children of `item` (invalid: the top level).
+  int ChildCount(const QModelIndex& item) const { return model_->rowCount(item); }
+  QModelIndex Child(const QModelIndex& item, int row) const { return model_->index(row, 0, item); }
+  // Sorts the children of `item` (invalid: the top level) by TreeTextLess,
   // one level.
-  void SortChildren(QTreeWidgetItem* item);
-  void SetChecked(QTreeWidgetItem* item, bool checked);
-  bool IsChecked(const QTreeWidgetItem* item) const;
+  void SortChildren(const QModelIndex& item) { model_->SortChildren(item); }
+  void SetChecked(const QModelIndex& item, bool checked);
+  bool IsChecked(const QModelIndex& item) const;
   // 1 unchecked, 2 checked, 3 tri-state; 4 more when the item is disabled.
-  int StateIndex(const QTreeWidgetItem* item) const;
+  int StateIndex(const QModelIndex& item) const;
+  // The current item when it is selected, else an invalid index.
+  QModelIndex SelectedItem() const;
   // Selects `item` as a click does, without calling onLabelClicked.
-  void SelectItem(QTreeWidgetItem* item);
+  void SelectItem(const QModelIndex& item);
   void ReselectPrevious();
   // Collapses every top-level branch, keeping the current item selected
   // and visible.
@@ -81,11 +96,10 @@ class CXHtmlTree : public QTreeWidget {
   // (asked again when an item's data changes), get the folder picture, the
   // others the object picture (the object tree); off for trees whose
   // callers set their own icons.
-  bool imagesByShape = false;
-  std::function<bool(const QTreeWidgetItem* item)> isFolder;
+  void SetImagesByShape(std::function<bool(const QModelIndex& item)> isFolder);
 
-  std::function<void(QTreeWidgetItem* item)> onLabelClicked;
-  std::function<void(QTreeWidgetItem* item, Qt::CheckState state)> onCheckChanged;
+  std::function<void(const QModelIndex& item)> onLabelClicked;
+  std::function<void(const QModelIndex& item, Qt::CheckState state)> onCheckChanged;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -94,22 +108,16 @@ class CXHtmlTree : public QTreeWidget {
 
  private:
   enum class Hit { Nothing, CheckBox, Label };
-  Hit HitTest(const QPoint& pos, QTreeWidgetItem** item) const;
-  void SetSubtree(QTreeWidgetItem* item, Qt::CheckState state);
+  Hit HitTest(const QPoint& pos, QModelIndex* item) const;
+  void SetSubtree(const QModelIndex& item, Qt::CheckState state);
   // After `item` came in unchecked: its parent and their parents.
-  void UncheckedChildAdded(QTreeWidgetItem* item);
-  void UpdateAncestors(QTreeWidgetItem* item);
-  void Toggle(QTreeWidgetItem* item);
-  QTreeWidgetItem* NextEnabled(QTreeWidgetItem* from, bool down) const;
-  void RefreshImage(QTreeWidgetItem* item);
-  void RememberItem(TreeItem handle, QTreeWidgetItem* item);
+  void UncheckedChildAdded(const QModelIndex& item);
+  void UpdateAncestors(const QModelIndex& item);
+  void Toggle(const QModelIndex& item);
+  QModelIndex NextEnabled(const QModelIndex& from, bool down) const;
 
-  // Items by handle, in handle order: handles are handed out in increasing
-  // order, so an insert appends, and a document tree of millions of items
-  // costs 16 bytes an item here instead of a hash node each.
-  std::deque<std::pair<TreeItem, QTreeWidgetItem*>> items_;
-  TextPool texts_;
-  // Persistent indexes: they become invalid when their items are deleted.
+  CheckTreeModel* model_;  // a child of the tree
+  // Persistent indexes: they become invalid when their items go.
   QPersistentModelIndex previousSelected_;
   QPersistentModelIndex pressedItem_;
 };

@@ -191,7 +191,7 @@ void CMainFrame::BuildPanes() {
   resizeDocks({outputWnd_}, {140}, Qt::Vertical);
   DocumentTree()->hide();
   for (CXHtmlTree* tree : {ObjectTree(), DocumentTree()})
-    tree->onLabelClicked = [this](QTreeWidgetItem* item) { OnTreeLabelClicked(item); };
+    tree->onLabelClicked = [this, tree](const QModelIndex& item) { OnTreeLabelClicked(*tree, item); };
 }
 
 void CMainFrame::WireScan() {
@@ -290,7 +290,7 @@ void CMainFrame::ShowTablesOfFinishedScan() {
   // The tree opens at the user tables, where most recoveries start.
   const CObjectTree::Nodes& nodes = driver_.objectTree.tree.nodes();
   for (TreeItem node : {nodes.root, nodes.tables, nodes.userTables})
-    if (QTreeWidgetItem* item = ObjectTree()->Find(node)) item->setExpanded(true);
+    if (const QModelIndex item = ObjectTree()->Find(node); item.isValid()) ObjectTree()->expand(item);
 }
 
 void CMainFrame::SetCaptionText(const std::string& text) { captionBar_->setText(QString::fromStdString(text)); }
@@ -338,11 +338,10 @@ void CMainFrame::ResetBrowseView() {
   DocumentTree()->Initialise();
 }
 
-void CMainFrame::OnTreeLabelClicked(QTreeWidgetItem* item) {
+void CMainFrame::OnTreeLabelClicked(const CXHtmlTree& tree, const QModelIndex& item) {
   // The message depends on the scan type, not on the tree clicked.
   const uint32_t id = DatabaseRecoveryScan() ? UM_TABLE_SELECTED : UM_FOLDER_SELECTED;
-  auto* tree = static_cast<CXHtmlTree*>(item->treeWidget());
-  port_.SendMessage({id, 0, static_cast<int64_t>(tree->HandleOf(item)), item->text(0).toStdString()});
+  port_.SendMessage({id, 0, static_cast<int64_t>(tree.HandleOf(item)), tree.TextOf(item)});
 }
 
 void CMainFrame::OnTableSelected(const WindowMessage& message) {

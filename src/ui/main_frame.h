@@ -45,7 +45,7 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QTimer;
-class QTreeWidgetItem;
+class QModelIndex;
 
 namespace brinehold::ui {
 
@@ -134,7 +134,7 @@ class CMainFrame : public QMainWindow {
   void WireScan();
   void WireLog();
   void PollRunningState();
-  void OnTreeLabelClicked(QTreeWidgetItem* item);
+  void OnTreeLabelClicked(const CXHtmlTree& tree, const QModelIndex& item);
   void OnTableSelected(const WindowMessage& message);
   void OnFolderSelected(const WindowMessage& message);
   void OnPagingMessage(bool next);

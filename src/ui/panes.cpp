@@ -15,9 +15,9 @@ namespace {
 // fixed node and 1 for an object; and the nodes an opened table gets
 // (Columns, PrimaryKey, Constraint, Unique, ForeignKey). Tables sit at
 // depth 3, columns and constraints at 5.
-bool IsObjectTreeFolder(const QTreeWidgetItem* item, int64_t data) {
+bool IsObjectTreeFolder(const QModelIndex& item, int64_t data) {
   int depth = 0;
-  for (const QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) ++depth;
+  for (QModelIndex parent = item.parent(); parent.isValid(); parent = parent.parent()) ++depth;
   return depth <= 1 || (depth == 2 && data == 0) || depth == 4;
 }
 
@@ -33,10 +33,9 @@ CFileView::CFileView(QWidget* parent) : QDockWidget(kPaneObjects, parent) {
   stack->setStackingMode(QStackedLayout::StackOne);
   objectTree_ = new CXHtmlTree(area);
   objectTree_->setObjectName("objectTree");
-  objectTree_->imagesByShape = true;
-  objectTree_->isFolder = [tree = objectTree_](const QTreeWidgetItem* item) {
+  objectTree_->SetImagesByShape([tree = objectTree_](const QModelIndex& item) {
     return IsObjectTreeFolder(item, tree->DataOf(item));
-  };
+  });
   objectTree_->Initialise();
   documentTree_ = new CXHtmlTree(area);
   documentTree_->setObjectName("documentTree");

@@ -348,12 +348,10 @@ CXHtmlTree* QtWindowPort::Tree(TreeId tree) const {
 TreeItem QtWindowPort::InsertTreeItemNow(TreeId tree, TreeItem parent, bool first, const std::string& text,
                                          int image, TreeItem handle) {
   CXHtmlTree* t = Tree(tree);
-  QTreeWidgetItem* parentItem = parent == kNoTreeItem ? nullptr : t->Find(parent);
-  if (parent != kNoTreeItem && !parentItem) return kNoTreeItem;
-  QTreeWidgetItem* item = t->InsertUtf8Item(parentItem, text, first, handle);
-  if (image > 0 && static_cast<size_t>(image) <= icons_.size()) item->setIcon(0, icons_[static_cast<size_t>(image) - 1]);
-  // A top item names the data file; its path is often wider than the pane.
-  if (!parentItem) item->setToolTip(0, item->text(0));
+  const QModelIndex parentItem = parent == kNoTreeItem ? QModelIndex() : t->Find(parent);
+  if (parent != kNoTreeItem && !parentItem.isValid()) return kNoTreeItem;
+  const QModelIndex item = t->InsertUtf8Item(parentItem, text, first, handle);
+  if (image > 0 && static_cast<size_t>(image) <= icons_.size()) t->SetIcon(item, icons_[static_cast<size_t>(image) - 1]);
   return t->HandleOf(item);
 }
 
@@ -395,18 +393,14 @@ int64_t QtWindowPort::TreeItemData(TreeId tree, TreeItem item) {
 
 void QtWindowPort::SetTreeItemBold(TreeId tree, TreeItem item, bool bold) {
   Run([&]() {
-    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) {
-      QFont font = found->font(0);
-      font.setBold(bold);
-      found->setFont(0, font);
-    }
+    Tree(tree)->SetBold(Tree(tree)->Find(item), bold);
   });
 }
 
 std::string QtWindowPort::TreeItemText(TreeId tree, TreeItem item) {
   std::string text;
   Run([&]() {
-    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) text = found->text(0).toStdString();
+    text = Tree(tree)->TextOf(Tree(tree)->Find(item));
   });
   return text;
 }
@@ -414,7 +408,7 @@ std::string QtWindowPort::TreeItemText(TreeId tree, TreeItem item) {
 TreeItem QtWindowPort::TreeItemParent(TreeId tree, TreeItem item) {
   TreeItem parent = kNoTreeItem;
   Run([&]() {
-    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) parent = Tree(tree)->HandleOf(found->parent());
+    parent = Tree(tree)->HandleOf(Tree(tree)->Find(item).parent());
   });
   return parent;
 }
@@ -423,11 +417,8 @@ TreeItem QtWindowPort::TreeFirstChild(TreeId tree, TreeItem item) {
   TreeItem child = kNoTreeItem;
   Run([&]() {
     CXHtmlTree* t = Tree(tree);
-    if (item == kNoTreeItem) {
-      child = t->HandleOf(t->topLevelItem(0));
-    } else if (QTreeWidgetItem* found = t->Find(item)) {
-      child = t->HandleOf(found->child(0));
-    }
+    const QModelIndex parent = item == kNoTreeItem ? QModelIndex() : t->Find(item);
+    if (item == kNoTreeItem || parent.isValid()) child = t->HandleOf(t->Child(parent, 0));
   });
   return child;
 }
@@ -436,11 +427,12 @@ std::vector<WindowPort::TreeChild> QtWindowPort::TreeChildren(TreeId tree, TreeI
   std::vector<TreeChild> children;
   Run([&]() {
     CXHtmlTree* t = Tree(tree);
-    QTreeWidgetItem* parent = item == kNoTreeItem ? t->invisibleRootItem() : t->Find(item);
-    if (!parent) return;
-    children.reserve(static_cast<size_t>(parent->childCount()));
-    for (int i = 0; i < parent->childCount(); ++i) {
-      const QTreeWidgetItem* child = parent->child(i);
+    const QModelIndex parent = item == kNoTreeItem ? QModelIndex() : t->Find(item);
+    if (item != kNoTreeItem && !parent.isValid()) return;
+    const int count = t->ChildCount(parent);
+    children.reserve(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) {
+      const QModelIndex child = t->Child(parent, row);
       children.push_back({t->HandleOf(child), t->DataOf(child)});
     }
   });
@@ -451,11 +443,8 @@ TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
   TreeItem sibling = kNoTreeItem;
   Run([&]() {
     CXHtmlTree* t = Tree(tree);
-    QTreeWidgetItem* found = t->Find(item);
-    if (!found) return;
-    QTreeWidgetItem* parent = found->parent();
-    const int index = parent ? parent->indexOfChild(found) : t->indexOfTopLevelItem(found);
-    sibling = t->HandleOf(parent ? parent->child(index + 1) : t->topLevelItem(index + 1));
+    const QModelIndex found = t->Find(item);
+    if (found.isValid()) sibling = t->HandleOf(found.siblingAtRow(found.row() + 1));
   });
   return sibling;
 }
@@ -463,27 +452,26 @@ TreeItem QtWindowPort::TreeNextSibling(TreeId tree, TreeItem item) {
 void QtWindowPort::SortTreeChildren(TreeId tree, TreeItem item) {
   Run([&]() {
     CXHtmlTree* t = Tree(tree);
-    QTreeWidgetItem* found = item == kNoTreeItem ? nullptr : t->Find(item);
-    if (item == kNoTreeItem || found) t->SortChildren(found);
+    const QModelIndex found = item == kNoTreeItem ? QModelIndex() : t->Find(item);
+    if (item == kNoTreeItem || found.isValid()) t->SortChildren(found);
   });
 }
 
 void QtWindowPort::SelectTreeItem(TreeId tree, TreeItem item) {
-  Run([&]() { Tree(tree)->SelectItem(item == kNoTreeItem ? nullptr : Tree(tree)->Find(item)); });
+  Run([&]() { Tree(tree)->SelectItem(item == kNoTreeItem ? QModelIndex() : Tree(tree)->Find(item)); });
 }
 
 TreeItem QtWindowPort::SelectedTreeItem(TreeId tree) {
   TreeItem selected = kNoTreeItem;
   Run([&]() {
-    QTreeWidgetItem* current = Tree(tree)->currentItem();
-    if (current && current->isSelected()) selected = Tree(tree)->HandleOf(current);
+    selected = Tree(tree)->HandleOf(Tree(tree)->SelectedItem());
   });
   return selected;
 }
 
 void QtWindowPort::ExpandTreeItem(TreeId tree, TreeItem item) {
   Run([&]() {
-    if (QTreeWidgetItem* found = Tree(tree)->Find(item)) found->setExpanded(true);
+    if (const QModelIndex found = Tree(tree)->Find(item); found.isValid()) Tree(tree)->expand(found);
   });
 }
 

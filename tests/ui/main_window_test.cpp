@@ -23,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidgetItemIterator>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -148,9 +147,12 @@ class MainWindowTest : public QObject {
       frame_->OnOpen();
     }
   }
-  static QStringList TreeTexts(QTreeWidget* tree) {
+  static QStringList TreeTexts(const CXHtmlTree* tree) {
     QStringList texts;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) texts << (*it)->text(0);
+    tree->ForEachItem([&](const QModelIndex& item) {
+      texts << item.data().toString();
+      return true;
+    });
     return texts;
   }
   QList<QStringList> ListedRows() const {
@@ -164,21 +166,17 @@ class MainWindowTest : public QObject {
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
   }
-  static QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-      if ((*it)->text(0) == text) return *it;
-    return nullptr;
-  }
+  static QModelIndex FindItem(const CXHtmlTree* tree, const QString& text) { return tree->FindText(text); }
   // A left click on the label of the item named `text`.
   void ClickLabel(CXHtmlTree* tree, const QString& text) {
-    QTreeWidgetItem* item = FindItem(tree, text);
-    QVERIFY2(item, qPrintable(text));
+    const QModelIndex item = FindItem(tree, text);
+    QVERIFY2(item.isValid(), qPrintable(text));
     ClickItem(tree, item);
   }
-  void ClickItem(CXHtmlTree* tree, QTreeWidgetItem* item) {
-    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
-    tree->scrollToItem(item);
-    const QRect rect = tree->visualItemRect(item);
+  void ClickItem(CXHtmlTree* tree, const QModelIndex& item) {
+    for (QModelIndex up = item.parent(); up.isValid(); up = up.parent()) tree->expand(up);
+    tree->scrollTo(item);
+    const QRect rect = tree->visualRect(item);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 40, rect.center().y()));
   }
   void ListTable(const char* name) { ClickLabel(frame_->ObjectTree(), name); }
@@ -250,8 +248,9 @@ class MainWindowTest : public QObject {
     QVERIFY(!frame_->ProgressBar()->isVisible());
     QTRY_VERIFY(!frame_->Commands()->Button(ID_STOP)->isEnabled());
     QVERIFY(QFileInfo::exists(QString::fromStdString(TheApp().settings.logFilePath)));
-    QCOMPARE(frame_->ObjectTree()->topLevelItem(0)->text(0), database_);
-    QVERIFY(FindItem(frame_->ObjectTree(), "Ledger") && FindItem(frame_->ObjectTree(), "proc_GetDocsInFolder"));
+    QCOMPARE(frame_->ObjectTree()->Child({}, 0).data().toString(), database_);
+    QVERIFY(FindItem(frame_->ObjectTree(), "Ledger").isValid() &&
+            FindItem(frame_->ObjectTree(), "proc_GetDocsInFolder").isValid());
     scannedTree_ = TreeTexts(frame_->ObjectTree());
   }
 
@@ -327,9 +326,10 @@ class MainWindowTest : public QObject {
     QVERIFY(frame_->Panel()->StatusLine()->toPlainText().startsWith("CREATE VIEW dbo.Docs"));
     QCOMPARE(TakeBoxes(), std::vector<std::string>{});
     // Folders show as folders, empty or not; objects do not.
-    const qint64 folder = FindItem(frame_->ObjectTree(), "Tables")->icon(0).cacheKey();
-    QCOMPARE(FindItem(frame_->ObjectTree(), "Triggers")->icon(0).cacheKey(), folder);
-    QVERIFY(FindItem(frame_->ObjectTree(), "Docs")->icon(0).cacheKey() != folder);
+    const CXHtmlTree* tree = frame_->ObjectTree();
+    const qint64 folder = tree->IconOf(FindItem(tree, "Tables")).cacheKey();
+    QCOMPARE(tree->IconOf(FindItem(tree, "Triggers")).cacheKey(), folder);
+    QVERIFY(tree->IconOf(FindItem(tree, "Docs")).cacheKey() != folder);
   }
 
   void deletedRowsAndZerosAreMarked() {
@@ -455,15 +455,15 @@ class MainWindowTest : public QObject {
 
   void treeChecksAndClicks() {
     CXHtmlTree* tree = frame_->ObjectTree();
-    QTreeWidgetItem* tables = FindItem(tree, "User Tables");
-    QTreeWidgetItem* ledger = FindItem(tree, "Ledger");
-    QTreeWidgetItem* sites = FindItem(tree, "Sites");
-    QTreeWidgetItem* root = tree->topLevelItem(0);
-    QVERIFY(tables && ledger && sites && root);
-    tables->setExpanded(true);
+    const QModelIndex tables = FindItem(tree, "User Tables");
+    const QModelIndex ledger = FindItem(tree, "Ledger");
+    const QModelIndex sites = FindItem(tree, "Sites");
+    const QModelIndex root = tree->Child({}, 0);
+    QVERIFY(tables.isValid() && ledger.isValid() && sites.isValid() && root.isValid());
+    tree->expand(tables);
     tree->SetChecked(tables, true);
     QCOMPARE(tree->StateIndex(sites), 2);
-    QCOMPARE(tree->StateIndex(ledger->child(0)), 2);
+    QCOMPARE(tree->StateIndex(tree->Child(ledger, 0)), 2);
     tree->SetChecked(ledger, false);
     QCOMPARE(tree->StateIndex(tables), 3);
     QCOMPARE(tree->StateIndex(root), 3);
@@ -474,41 +474,41 @@ class MainWindowTest : public QObject {
     tree->SetChecked(tables, false);
     QCOMPARE(tree->StateIndex(root), 1);
     // Down skips a disabled item.
-    ledger->setDisabled(true);
-    tree->SelectItem(tree->itemAbove(ledger));
+    tree->SetDisabled(ledger, true);
+    tree->SelectItem(tree->indexAbove(ledger));
     QTest::keyClick(tree, Qt::Key_Down);
-    QCOMPARE(tree->currentItem(), tree->itemBelow(ledger));
+    QCOMPARE(tree->currentIndex(), tree->indexBelow(ledger));
     QCOMPARE(tree->StateIndex(ledger), 5);
-    ledger->setDisabled(false);
+    tree->SetDisabled(ledger, false);
 
     // A click on a box checks it and lists nothing; a click on a label lists.
     RecordsModel& model = frame_->Panel()->Model();
     model.DeleteAllRows();
-    tree->scrollToItem(ledger);
-    const QRect rect = tree->visualItemRect(ledger);
+    tree->scrollTo(ledger);
+    const QRect rect = tree->visualRect(ledger);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 8, rect.center().y()));
     QVERIFY(tree->IsChecked(ledger));
     QVERIFY(!Running() && model.rowCount() == 0);
     ClickLabel(tree, "Ledger");
-    QCOMPARE(tree->currentItem(), ledger);
+    QCOMPARE(tree->currentIndex(), ledger);
     QVERIFY(WaitForIdle());
     QCOMPARE(model.rowCount(), 1000);
     // Refused while running: the previous item is selected again.
     TheApp().isRunning = 1;
     ClickLabel(tree, "Sites");
     TheApp().isRunning = 0;
-    QCOMPARE(tree->currentItem(), ledger);
+    QCOMPARE(tree->currentIndex(), ledger);
     QCOMPARE(TakeBoxes(), std::vector<std::string>{"Please wait for the running process."});
   }
 
   void newItemsComeInUncheckedAndTheStatesAboveFollow() {
     CXHtmlTree tree;
-    QTreeWidgetItem* top = tree.InsertItem(nullptr, "top");
-    QTreeWidgetItem* folder = tree.InsertItem(top, "folder");
+    const QModelIndex top = tree.InsertItem({}, "top");
+    const QModelIndex folder = tree.InsertItem(top, "folder");
     tree.InsertItem(folder, "a");
-    QTreeWidgetItem* leaf = tree.InsertItem(top, "leaf");
+    const QModelIndex leaf = tree.InsertItem(top, "leaf");
     struct Case {
-      QTreeWidgetItem* parent;  // gets a new child after `top` was checked
+      QModelIndex parent;  // gets a new child after `top` was checked
       int parentState, topState;
     };
     for (const Case& c : {Case{folder, 3, 3}, Case{leaf, 1, 3}}) {
@@ -526,32 +526,37 @@ class MainWindowTest : public QObject {
     CXHtmlTree tree;
     const TreeItem first = tree.ReserveHandle(), second = tree.ReserveHandle();
     // The later handle used first, as a worker's batches may do.
-    QTreeWidgetItem* late = tree.InsertItem(nullptr, "late", false, second);
-    QTreeWidgetItem* early = tree.InsertItem(late, "early", false, first);
-    QTreeWidgetItem* own = tree.InsertItem(late, "own");
+    const QModelIndex late = tree.InsertItem({}, "late", false, second);
+    const QModelIndex early = tree.InsertItem(late, "early", false, first);
+    const QModelIndex own = tree.InsertItem(late, "own");
     QCOMPARE(tree.Find(first), early);
     QCOMPARE(tree.Find(second), late);
     QCOMPARE(tree.Find(tree.HandleOf(own)), own);
-    QCOMPARE(tree.Find(tree.HandleOf(own) + 1), nullptr);
-    QCOMPARE(tree.Find(kNoTreeItem), nullptr);
+    QCOMPARE(tree.Find(tree.HandleOf(own) + 1), QModelIndex());
+    QCOMPARE(tree.Find(kNoTreeItem), QModelIndex());
 
-    QCOMPARE(early->text(0), QString("early"));
-    QCOMPARE(early->data(0, Qt::ToolTipRole).toString(), QString("early"));
-    QCOMPARE(early->checkState(0), Qt::Unchecked);
+    QCOMPARE(early.data().toString(), QString("early"));
+    QCOMPARE(early.data(Qt::ToolTipRole).toString(), QString("early"));
+    QCOMPARE(early.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     // Texts are kept in UTF-8: one beyond ASCII must come back the same.
-    const QString renamed = QString::fromUtf8("renamed \u00FC \u2713");
-    early->setText(0, renamed);
-    early->setToolTip(0, "tip");
-    early->setCheckState(0, Qt::Checked);
+    const QString named = QString::fromUtf8("b \u00FC \u2713");
+    const QModelIndex other = tree.InsertItem(late, named);
+    QCOMPARE(other.data().toString(), named);
     const QIcon icon(QPixmap(16, 16));
-    early->setIcon(0, icon);
-    QCOMPARE(early->text(0), renamed);
-    QCOMPARE(early->toolTip(0), QString("tip"));
-    QCOMPARE(early->checkState(0), Qt::Checked);
-    QCOMPARE(early->icon(0).cacheKey(), icon.cacheKey());
-    QCOMPARE(tree.model()->data(tree.indexFromItem(early), Qt::DisplayRole).toString(), renamed);
+    tree.SetIcon(other, icon);
+    tree.SetBold(other, true);
+    QCOMPARE(tree.IconOf(other).cacheKey(), icon.cacheKey());
+    QVERIFY(other.data(Qt::FontRole).value<QFont>().bold() && !early.data(Qt::FontRole).isValid());
+    // Sorting moves rows; items and the view's kept indexes follow.
+    const QPersistentModelIndex kept(own);
+    tree.SortChildren(late);
+    QCOMPARE(TreeTexts(&tree), (QStringList{"late", named, "early", "own"}));
+    QCOMPARE(tree.Find(tree.HandleOf(own)).row(), 2);
+    QCOMPARE(QModelIndex(kept), tree.Find(tree.HandleOf(own)));
+    QCOMPARE(tree.HandleOf(tree.Find(first).siblingAtRow(2)), tree.HandleOf(own));
     tree.Initialise();
-    QCOMPARE(tree.Find(first), nullptr);
+    QCOMPARE(tree.Find(first), QModelIndex());
+    QVERIFY(!kept.isValid());
   }
 
   void latestWinsChangesFromAWorkerAreAllTakenBeforeItsNextRequest() {
@@ -608,12 +613,14 @@ class MainWindowTest : public QObject {
     QVERIFY(WaitForIdle());
     CXHtmlTree* tree = frame_->DocumentTree();
     QVERIFY(tree->isVisible() && !frame_->ObjectTree()->isVisible());
-    QTreeWidgetItem* shared = FindItem(tree, "Shared Documents");
-    QVERIFY(shared && !shared->icon(0).isNull());
-    QTreeWidgetItem* reports = nullptr;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-      if ((*it)->text(0) == "Reports" && (*it)->parent() && (*it)->parent()->text(0) == "Shared Documents") reports = *it;
-    QVERIFY(reports);
+    const QModelIndex shared = FindItem(tree, "Shared Documents");
+    QVERIFY(shared.isValid() && !tree->IconOf(shared).isNull());
+    QModelIndex reports;
+    tree->ForEachItem([&](const QModelIndex& item) {
+      if (item.data().toString() == "Reports" && item.parent().data().toString() == "Shared Documents") reports = item;
+      return true;
+    });
+    QVERIFY(reports.isValid());
     ClickItem(tree, reports);
     QVERIFY(WaitForIdle());
     const RecordsModel& model = frame_->Panel()->Model();

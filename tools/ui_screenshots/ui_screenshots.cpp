@@ -20,7 +20,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidgetItemIterator>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -98,24 +97,17 @@ void Save(QWidget& widget, const char* name) {
   std::printf("%s\n", path.toUtf8().constData());
 }
 
-// The first item of `tree` whose text is `text`, or nullptr.
-QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
-  for (QTreeWidgetItemIterator it(tree); *it; ++it)
-    if ((*it)->text(0) == text) return *it;
-  return nullptr;
-}
-
-void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, QTreeWidgetItem* item) {
-  for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QModelIndex& item) {
+  for (QModelIndex up = item.parent(); up.isValid(); up = up.parent()) tree->expand(up);
   tree->SelectItem(item);
-  tree->scrollToItem(item);
+  tree->scrollTo(item);
   tree->onLabelClicked(item);
   Settle(frame);
 }
 
 void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QString& text) {
-  QTreeWidgetItem* item = FindItem(tree, text);
-  if (!item) {
+  const QModelIndex item = tree->FindText(text);
+  if (!item.isValid()) {
     std::fprintf(stderr, "no tree item \"%s\"\n", text.toUtf8().constData());
     return;
   }
@@ -125,10 +117,12 @@ void Click(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QString& text) {
 // Clicks the items named `text` in turn until one lists documents: a
 // library's name may also stand for a site's list that holds none itself.
 void ClickFolderWithDocuments(ui::CMainFrame& frame, ui::CXHtmlTree* tree, const QString& text) {
-  std::vector<QTreeWidgetItem*> items;
-  for (QTreeWidgetItemIterator it(tree); *it; ++it)
-    if ((*it)->text(0) == text) items.push_back(*it);
-  for (QTreeWidgetItem* item : items) {
+  std::vector<QModelIndex> items;
+  tree->ForEachItem([&](const QModelIndex& item) {
+    if (item.data().toString() == text) items.push_back(item);
+    return true;
+  });
+  for (const QModelIndex& item : items) {
     Click(frame, tree, item);
     if (frame.Panel()->Model().rowCount() > 0) return;
   }
@@ -190,12 +184,12 @@ int main(int argc, char** argv) {
   frame.StartScanOf(database, output.path());
   Settle(frame);
   // Programmability open: its folders show as folders, empty or not.
-  if (QTreeWidgetItem* item = FindItem(frame.ObjectTree(), "Programmability")) item->setExpanded(true);
+  frame.ObjectTree()->expand(frame.ObjectTree()->FindText("Programmability"));
   Save(frame, "2-scan-done");
 
   Click(frame, frame.ObjectTree(), table);
   // The table open too, with the key and constraint folders it got.
-  if (QTreeWidgetItem* item = FindItem(frame.ObjectTree(), table)) item->setExpanded(true);
+  frame.ObjectTree()->expand(frame.ObjectTree()->FindText(table));
   ShowFirstMarkedRow(frame);
   Save(frame, "3-table-listed");
 
