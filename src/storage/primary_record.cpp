@@ -138,7 +138,7 @@ void CPrimaryRecord::ParseCompressed(const ByteReader& bytes, int32_t limit) {
   }
   columnCount = row.columnCount;
   compressedParts = std::move(row.parts);
-  values = std::move(row.longValues);
+  values.assign(row.longValues.begin(), row.longValues.end());
   if (row.hasLongData) variableColumnCount = static_cast<int32_t>(values.size());
   recordLength = row.length;
   if (recordLength > 0) {
@@ -263,7 +263,7 @@ int32_t CPrimaryRecord::ParseVariableColumns(const ByteReader& view, int32_t pos
       hasSparseVector = true;
       sparseValues = ParseSparseVector(value.Reader());
     }
-    values.push_back(std::move(value));
+    values.push_back(value);
   }
   return previousEnd;
 }

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/small_vector.h"
 #include "storage/compressed_column_layout.h"
 #include "storage/compressed_row.h"
 #include "storage/page_address.h"
@@ -56,6 +57,7 @@ class CPage;
 
 inline constexpr int32_t kUnresolvedForwardLength = -5;
 inline constexpr int kMaxForwardingHops = 4;
+inline constexpr size_t kInlineVariableColumns = 16;
 
 // Where a forwarding stub points.
 struct ForwardingTarget {
@@ -104,8 +106,9 @@ class CPrimaryRecord : public CRecord {
   int32_t columnCount = 0;
   ByteView nullBitmap;
   int32_t variableColumnCount = 0;
-  std::vector<uint16_t> variableEndOffsets;  // bit 15 cleared
-  std::vector<ColumnValue> values;           // one per variable column, in order
+  // Inline up to a size that holds most tables' rows.
+  SmallVector<uint16_t, kInlineVariableColumns> variableEndOffsets;  // bit 15 cleared
+  SmallVector<ColumnValue, kInlineVariableColumns> values;           // one per variable column, in order
   bool hasSparseVector = false;
   std::vector<SparseValue> sparseValues;
   ByteView image;            // bytes 0 .. recordLength of the row
