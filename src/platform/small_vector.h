@@ -66,8 +66,9 @@ class SmallVector {
     capacity_ = wanted;
   }
   void push_back(const T& value) {
+    const T copy = value;  // `value` may be an entry that growing moves
     if (size_ == capacity_) reserve(capacity_ * 2);
-    data()[size_++] = value;
+    data()[size_++] = copy;
   }
   void clear() { size_ = 0; }
   template <typename Iterator>

@@ -95,15 +95,12 @@ int CXHtmlTree::StateIndex(const QModelIndex& item) const {
 }
 
 void CXHtmlTree::SetSubtree(const QModelIndex& item, Qt::CheckState state) {
-  // Depth first with a stack of its own: a damaged database may nest
-  // folders deeply.
-  std::vector<QModelIndex> pending{item};
-  while (!pending.empty()) {
-    const QModelIndex next = pending.back();
-    pending.pop_back();
-    model_->SetCheck(next, state);
-    for (int row = 0, rows = model_->rowCount(next); row < rows; ++row) pending.push_back(model_->index(row, 0, next));
-  }
+  model_->ForEach(
+      [&](const QModelIndex& below) {
+        model_->SetCheck(below, state);
+        return true;
+      },
+      item);
 }
 
 void CXHtmlTree::UncheckedChildAdded(const QModelIndex& item) {

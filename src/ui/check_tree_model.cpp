@@ -53,13 +53,14 @@ QModelIndex CheckTreeModel::Insert(const QModelIndex& parent, std::string_view u
   if (nodes_.size() >= static_cast<size_t>(INT32_MAX)) return {};
   const uint32_t parentId = parentNode ? static_cast<uint32_t>(parent.internalId()) : kNone;
   const uint32_t id = static_cast<uint32_t>(nodes_.size());
-  const size_t siblings = MutableChildrenOf(parentId).size();
+  // Adding a node leaves the child lists where they are.
+  std::vector<uint32_t>& siblingList = MutableChildrenOf(parentId);
+  const size_t siblings = siblingList.size();
   const uint32_t row = first ? 0 : static_cast<uint32_t>(siblings);
   beginInsertRows(parent, static_cast<int>(row), static_cast<int>(row));
   const std::string_view text = texts_.Add(utf8);
   Node node{text.data(), static_cast<uint32_t>(text.size()), parentId, row, kNone, handle, 0, 0, Qt::Unchecked, 0, 0};
   nodes_.push_back(node);
-  std::vector<uint32_t>& siblingList = MutableChildrenOf(parentId);
   siblingList.insert(siblingList.begin() + row, id);
   for (size_t at = row + 1; at < siblingList.size(); ++at) nodes_[siblingList[at]].row = static_cast<uint32_t>(at);
   RememberHandle(handle, id);
@@ -93,9 +94,15 @@ QModelIndex CheckTreeModel::Find(TreeItem handle) const {
   return IndexOf(run.firstNode + static_cast<uint32_t>(handle - run.first));
 }
 
-void CheckTreeModel::ForEach(const std::function<bool(const QModelIndex&)>& visit) const {
+void CheckTreeModel::ForEach(const std::function<bool(const QModelIndex&)>& visit, const QModelIndex& from) const {
+  const std::vector<uint32_t>* first = &top_;
+  if (from.isValid()) {
+    if (!NodeOf(from) || !visit(from)) return;
+    first = ChildrenOf(static_cast<uint32_t>(from.internalId()));
+    if (!first) return;
+  }
   // An explicit stack: a damaged database may nest folders deeply.
-  std::vector<std::pair<const std::vector<uint32_t>*, size_t>> stack{{&top_, 0}};
+  std::vector<std::pair<const std::vector<uint32_t>*, size_t>> stack{{first, 0}};
   while (!stack.empty()) {
     auto& [list, next] = stack.back();
     if (next >= list->size()) {

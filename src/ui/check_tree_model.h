@@ -42,8 +42,9 @@ class CheckTreeModel final : public QAbstractItemModel {
   QModelIndex Insert(const QModelIndex& parent, std::string_view utf8, bool first, TreeItem handle);
   // The item with `handle`, or an invalid index.
   QModelIndex Find(TreeItem handle) const;
-  // Each item in display order, depth first, until `visit` returns false.
-  void ForEach(const std::function<bool(const QModelIndex&)>& visit) const;
+  // Each item in display order, depth first, until `visit` returns false:
+  // `from` and the items below it, or every item when `from` is invalid.
+  void ForEach(const std::function<bool(const QModelIndex&)>& visit, const QModelIndex& from = QModelIndex()) const;
 
   TreeItem Handle(const QModelIndex& index) const;
   std::string_view Text(const QModelIndex& index) const;
